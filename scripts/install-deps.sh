@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the launcher needs to build, run, test and
+# benchmark. Only packages that are missing are installed.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config   # toolchain
+  qt6-base-dev libgl-dev                         # Qt 6 Core/Gui/Widgets/Network/DBus/Test
+  qt6-qpa-plugins                                # offscreen and xcb platform plugins
+  libsqlite3-dev sqlite3                         # SQLite C API; the shell for benchmarks
+  libbenchmark-dev                               # Google Benchmark for bench/
+  clang-format                                   # make format
+  dbus                                           # session bus for reveal-in-file-browser
+  xdg-utils                                      # xdg-open behind "open"
+  findutils python3                              # benchmark comparison scripts
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
