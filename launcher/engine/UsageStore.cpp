@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 
 #include <algorithm>
+#include <limits>
 
 namespace trovi {
 
