@@ -1,0 +1,64 @@
+#pragma once
+// RecentActivationRecord: one entry of the recent-activation history, its
+// JSON form, which results are worth remembering, and the way back to a
+// SearchResult.
+
+#include "launcher/engine/SearchResult.h"
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace trovi {
+
+struct RecentActivationRecord {
+    std::int64_t id = 0;
+    QString filename;
+    QString directory;
+    std::int64_t openCount = 0; // the count after this activation
+    std::optional<QString> snippet;
+    std::optional<std::int64_t> databaseID;
+    // Kind and action stay as the stored strings so that a record written by
+    // a newer version (an unknown kind) survives a round trip untouched.
+    QString kind;
+    std::optional<QString> action;
+    std::optional<QString> actionURLString;
+    std::optional<QString> fallbackActionURLString;
+    bool isDirectPathMatch = false;
+    std::optional<QString> usageKey;
+    QDateTime activatedAt;
+
+    // Apps and folders always; files only with a usage key (shortcut files);
+    // actions only for bookmarks and Notion pages.
+    static bool shouldPersist(const SearchResult& result);
+
+    // Nothing when the result is not worth remembering.
+    static std::optional<RecentActivationRecord> make(const SearchResult& result,
+                                                      const QDateTime& activatedAt);
+
+    // Absent optionals are omitted; activatedAt is seconds since 2001-01-01 UTC.
+    QJsonObject toJson() const;
+
+    // Nothing when id, filename, directory, openCount, kind,
+    // isDirectPathMatch or activatedAt is missing, or a field has the wrong
+    // JSON type. An unknown kind string is kept.
+    static std::optional<RecentActivationRecord> fromJson(const QJsonObject& object);
+
+    // True when kind is one of the four known kinds.
+    bool hasKnownKind() const;
+
+    // Nothing for an unknown kind; an unknown action gives no action. The
+    // caller decides whether to mark the result as a recent activation.
+    std::optional<SearchResult> toSearchResult() const;
+
+    // The usage key, or the full path when there is none. Only meaningful for
+    // records of a known kind.
+    QString usageKeyOrFullPath() const;
+
+    bool operator==(const RecentActivationRecord& other) const = default;
+};
+
+} // namespace trovi
