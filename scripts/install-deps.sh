@@ -12,6 +12,7 @@ packages=(
   clang-format                                   # make format
   dbus                                           # session bus for reveal-in-file-browser
   xdg-utils                                      # xdg-open behind "open"
+  xvfb                                           # private X server for the clipboard test
   findutils python3                              # benchmark comparison scripts
 )
 

@@ -1,0 +1,155 @@
+#include "launcher/platform/linux/DesktopEntry.h"
+
+#include <QFile>
+#include <QHash>
+#include <QList>
+
+namespace trovi::platform {
+
+namespace {
+
+// The escapes the format defines for string values: \s \n \t \r \\.
+// Other backslashes stay, because Exec gives them their own meaning.
+QString unescapeValue(QStringView raw) {
+    QString out;
+    out.reserve(raw.size());
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const QChar c = raw[i];
+        if (c != u'\\' || i + 1 == raw.size()) {
+            out.append(c);
+            continue;
+        }
+        const QChar next = raw[i + 1];
+        switch (next.unicode()) {
+        case u's':
+            out.append(u' ');
+            break;
+        case u'n':
+            out.append(u'\n');
+            break;
+        case u't':
+            out.append(u'\t');
+            break;
+        case u'r':
+            out.append(u'\r');
+            break;
+        case u'\\':
+            out.append(u'\\');
+            break;
+        default:
+            out.append(c);
+            out.append(next);
+            break;
+        }
+        ++i;
+    }
+    return out;
+}
+
+// Locale keys to try, best first: lang_COUNTRY@MODIFIER, lang_COUNTRY,
+// lang@MODIFIER, lang.
+QStringList localeCandidates(const QString& localeName) {
+    QString lang = localeName;
+    QString modifier;
+    if (const qsizetype at = lang.indexOf(u'@'); at >= 0) {
+        modifier = lang.mid(at + 1);
+        lang.truncate(at);
+    }
+    QString country;
+    if (const qsizetype underscore = lang.indexOf(u'_'); underscore >= 0) {
+        country = lang.mid(underscore + 1);
+        lang.truncate(underscore);
+    }
+    QStringList out;
+    if (lang.isEmpty() || lang == u"C" || lang == u"POSIX")
+        return out;
+    if (!country.isEmpty() && !modifier.isEmpty())
+        out << lang + u'_' + country + u'@' + modifier;
+    if (!country.isEmpty())
+        out << lang + u'_' + country;
+    if (!modifier.isEmpty())
+        out << lang + u'@' + modifier;
+    out << lang;
+    return out;
+}
+
+} // namespace
+
+std::optional<DesktopEntry> parseDesktopEntry(const QByteArray& content, const QString& filePath,
+                                              const QString& localeName) {
+    QHash<QString, QString> keys;
+    bool inEntryGroup = false;
+    bool sawEntryGroup = false;
+    for (QByteArray rawLine : content.split('\n')) {
+        if (rawLine.endsWith('\r'))
+            rawLine.chop(1);
+        const QString line = QString::fromUtf8(rawLine).trimmed();
+        if (line.isEmpty() || line.startsWith(u'#'))
+            continue;
+        if (line.startsWith(u'[')) {
+            // Only the first group named "Desktop Entry" counts; actions and
+            // vendor groups carry their own Exec keys.
+            inEntryGroup = !sawEntryGroup && line == u"[Desktop Entry]";
+            sawEntryGroup = sawEntryGroup || inEntryGroup;
+            continue;
+        }
+        if (!inEntryGroup)
+            continue;
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq <= 0)
+            continue;
+        const QString key = line.left(eq).trimmed();
+        // The first occurrence of a key wins, as a duplicate is an error anyway.
+        if (!keys.contains(key))
+            keys.insert(key, unescapeValue(QStringView(line).mid(eq + 1).trimmed()));
+    }
+    if (!sawEntryGroup)
+        return std::nullopt;
+
+    DesktopEntry entry;
+    entry.filePath = filePath;
+    entry.type = keys.value(QStringLiteral("Type"));
+    entry.name = keys.value(QStringLiteral("Name"));
+    for (const QString& candidate : localeCandidates(localeName)) {
+        const auto it = keys.constFind(QStringLiteral("Name[") + candidate + u']');
+        if (it != keys.constEnd()) {
+            entry.name = *it;
+            break;
+        }
+    }
+    entry.icon = keys.value(QStringLiteral("Icon"));
+    entry.exec = keys.value(QStringLiteral("Exec"));
+    entry.url = keys.value(QStringLiteral("URL"));
+    entry.workingDir = keys.value(QStringLiteral("Path"));
+    entry.terminal = keys.value(QStringLiteral("Terminal")) == u"true";
+    return entry;
+}
+
+std::optional<DesktopEntry> readDesktopEntry(const QString& filePath) {
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // Desktop files are small; a huge one is not a desktop file.
+    constexpr qint64 kMaxSize = 1 << 20;
+    if (file.size() > kMaxSize)
+        return std::nullopt;
+    return parseDesktopEntry(file.readAll(), filePath, currentMessageLocale());
+}
+
+QString currentMessageLocale() {
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        QString value = qEnvironmentVariable(variable);
+        if (value.isEmpty())
+            continue;
+        // Drop the encoding but keep a modifier: "sr_RS.UTF-8@latin" -> "sr_RS@latin".
+        const qsizetype dot = value.indexOf(u'.');
+        if (dot >= 0) {
+            const qsizetype at = value.indexOf(u'@', dot);
+            value = value.left(dot) + (at >= 0 ? value.mid(at) : QString());
+        }
+        return value;
+    }
+    return {};
+}
+
+} // namespace trovi::platform

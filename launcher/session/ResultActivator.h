@@ -1,0 +1,52 @@
+#pragma once
+// ResultActivator: carries out a chosen search result without any window:
+// opens or reveals files, folders and applications, and runs the actions that
+// need no launcher window (addresses, clipboard, browser tabs). Usage learning
+// and cache promotion stay with the caller, which knows the query.
+
+#include "launcher/engine/SearchResult.h"
+#include "launcher/session/ActivationOutcome.h"
+#include "launcher/session/BrowserTabFocusRoute.h"
+#include "launcher/session/Clipboard.h"
+#include "launcher/session/Workspace.h"
+
+#include <functional>
+#include <optional>
+
+namespace trovi {
+
+// The mode an activation really uses: actions always open; a folder is
+// revealed only when it was reached by a typed path, so Command+Return on a
+// folder found by name still opens it; files and applications keep the mode.
+ResultActivationMode effectiveActivationMode(const SearchResult& result,
+                                             ResultActivationMode requested);
+
+// Parses text as an absolute URL and asks the workspace to open it. False for
+// a missing, empty or unparsable text, else the workspace's answer.
+bool openActionURL(Workspace& workspace, const std::optional<QString>& urlString);
+
+// Brings a browser tab to the front; false when it could not.
+using BrowserTabFocuser = std::function<bool(const BrowserTabFocusRoute&)>;
+
+class ResultActivator {
+public:
+    // Without a focuser (as on Linux, where browsers offer no way to focus a
+    // tab from outside) browser-tab results open the page's address instead.
+    ResultActivator(Workspace& workspace, Clipboard& clipboard,
+                    BrowserTabFocuser focusBrowserTab = {});
+
+    ActivationOutcome activate(const SearchResult& result, ResultActivationMode mode);
+
+private:
+    ActivationOutcome activateItem(const SearchResult& result, ResultActivationMode mode);
+    ActivationOutcome activateAction(const SearchResult& result);
+    ActivationOutcome openFirst(std::initializer_list<std::optional<QString>> candidates);
+    ActivationOutcome focusTabOrOpenPage(const SearchResult& result);
+    ActivationOutcome copy(const std::optional<QString>& text);
+
+    Workspace& workspace_;
+    Clipboard& clipboard_;
+    BrowserTabFocuser focusBrowserTab_;
+};
+
+} // namespace trovi

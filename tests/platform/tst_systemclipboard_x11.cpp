@@ -1,0 +1,89 @@
+// Copying on a real X server: the text must be readable by another process,
+// which is the whole point of copying a calculator value or a translation.
+// Runs against a private Xvfb and is skipped where Xvfb is not installed.
+
+#include "launcher/platform/linux/SystemClipboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <cstdio>
+#include <cstring>
+
+using namespace trovi;
+
+namespace {
+QString skipReason;
+} // namespace
+
+class TestX11Clipboard : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() {
+        if (!skipReason.isEmpty())
+            QSKIP(qPrintable(skipReason));
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    }
+
+    void anotherProcessReadsTheCopiedText() {
+        const QString text = QStringLiteral("Grüße, 42 × 3 = 126");
+        QVERIFY(SystemClipboard().setText(text));
+
+        // The reader asks this process for the data, so our event loop must
+        // keep running while it does: wait with QTRY, never block.
+        QProcess reader;
+        QSignalSpy finished(&reader, &QProcess::finished);
+        reader.start(QCoreApplication::applicationFilePath(), {"--print-clipboard"});
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
+        QCOMPARE(reader.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()), text);
+    }
+
+    void laterCopyReplacesEarlier() {
+        SystemClipboard clipboard;
+        QVERIFY(clipboard.setText(QStringLiteral("first")));
+        QVERIFY(clipboard.setText(QStringLiteral("second")));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("second"));
+    }
+};
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--print-clipboard") == 0) {
+        QGuiApplication app(argc, argv);
+        std::fputs(QGuiApplication::clipboard()->text().toUtf8().constData(), stdout);
+        return 0;
+    }
+
+    QProcess xvfb;
+    const QString xvfbPath = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    if (xvfbPath.isEmpty()) {
+        skipReason = QStringLiteral("Xvfb is not installed");
+    } else {
+        // -displayfd makes the server pick a free display and print its number.
+        xvfb.start(xvfbPath, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "640x480x24"});
+        if (xvfb.waitForStarted() && xvfb.waitForReadyRead(20000)) {
+            qputenv("DISPLAY", ":" + xvfb.readAllStandardOutput().trimmed());
+            qputenv("QT_QPA_PLATFORM", "xcb");
+        } else {
+            skipReason = QStringLiteral("Xvfb did not start");
+        }
+    }
+
+    int status = 0;
+    {
+        QGuiApplication app(argc, argv);
+        TestX11Clipboard test;
+        status = QTest::qExec(&test, argc, argv);
+    }
+    if (xvfb.state() != QProcess::NotRunning) {
+        xvfb.terminate();
+        xvfb.waitForFinished();
+    }
+    return status;
+}
+
+#include "tst_systemclipboard_x11.moc"
