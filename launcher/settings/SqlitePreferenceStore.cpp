@@ -96,9 +96,11 @@ std::optional<std::int64_t> singleInteger(db::Connection& connection, const QStr
     return row.value()->integer(0);
 }
 
-// Inside the open write transaction: accept our own schema, initialise an
-// empty file, and refuse anything else.
-std::optional<OpenFailure> checkOrCreateSchema(db::Connection& connection) {
+enum class SchemaState { Ours, Empty };
+
+// Tells our own file from an empty one, and refuses anything else. Only
+// reads, so a file that turns out not to be ours is left exactly as it was.
+Result<SchemaState, OpenFailure> inspectSchema(db::Connection& connection) {
     std::optional<db::SqliteError> error;
     const auto applicationID =
         singleInteger(connection, QStringLiteral("PRAGMA application_id"), &error);
@@ -109,17 +111,8 @@ std::optional<OpenFailure> checkOrCreateSchema(db::Connection& connection) {
     if (error)
         return failure(QStringLiteral("Cannot read the schema: "), *error);
 
-    if (applicationID.value_or(0) == 0 && objectCount.value_or(0) == 0) {
-        const QString create =
-            QStringLiteral(
-                "CREATE TABLE preferences (key TEXT PRIMARY KEY NOT NULL, value BLOB NOT NULL) "
-                "WITHOUT ROWID; PRAGMA application_id = %1; PRAGMA user_version = %2;")
-                .arg(kApplicationID)
-                .arg(kSchemaVersion);
-        if (auto createError = connection.execute(create))
-            return failure(QStringLiteral("Cannot create the preference table: "), *createError);
-        return std::nullopt;
-    }
+    if (applicationID.value_or(0) == 0 && objectCount.value_or(0) == 0)
+        return SchemaState::Empty;
     if (applicationID.value_or(0) != kApplicationID)
         return OpenFailure{QStringLiteral("the file belongs to another program"), true};
 
@@ -138,6 +131,31 @@ std::optional<OpenFailure> checkOrCreateSchema(db::Connection& connection) {
     }
     if (!hasKey || !hasValue)
         return OpenFailure{QStringLiteral("the preference table is missing or malformed"), true};
+    return SchemaState::Ours;
+}
+
+std::optional<OpenFailure> createSchema(db::Connection& connection) {
+    // Another process may be doing the same: decide again under the write lock.
+    if (auto error = connection.execute(QStringLiteral("BEGIN IMMEDIATE")))
+        return failure(QStringLiteral("Cannot lock the file: "), *error);
+    auto state = inspectSchema(connection);
+    if (state && state.value() == SchemaState::Empty) {
+        const QString create =
+            QStringLiteral(
+                "CREATE TABLE preferences (key TEXT PRIMARY KEY NOT NULL, value BLOB NOT NULL) "
+                "WITHOUT ROWID; PRAGMA application_id = %1; PRAGMA user_version = %2;")
+                .arg(kApplicationID)
+                .arg(kSchemaVersion);
+        if (auto error = connection.execute(create)) {
+            connection.execute(QStringLiteral("ROLLBACK"));
+            return failure(QStringLiteral("Cannot create the preference table: "), *error);
+        }
+    } else if (!state) {
+        connection.execute(QStringLiteral("ROLLBACK"));
+        return state.error();
+    }
+    if (auto error = connection.execute(QStringLiteral("COMMIT")))
+        return failure(QStringLiteral("Cannot initialise the file: "), *error);
     return std::nullopt;
 }
 
@@ -148,21 +166,20 @@ Result<db::Connection, OpenFailure> openConnection(const QString& path) {
     db::Connection connection = std::move(opened).value();
     connection.setBusyTimeout(kBusyTimeoutMilliseconds);
 
+    auto state = inspectSchema(connection);
+    if (!state)
+        return state.error();
+
     // WAL lets readers and one writer of any process work at once; NORMAL
     // sync keeps every committed write across a crash of the process.
     if (auto error = connection.execute(QStringLiteral("PRAGMA journal_mode = WAL")))
-        return failure(QStringLiteral("Cannot read the file: "), *error);
+        return failure(QStringLiteral("Cannot configure the file: "), *error);
     if (auto error = connection.execute(QStringLiteral("PRAGMA synchronous = NORMAL")))
         return failure(QStringLiteral("Cannot configure the file: "), *error);
 
-    if (auto error = connection.execute(QStringLiteral("BEGIN IMMEDIATE")))
-        return failure(QStringLiteral("Cannot lock the file: "), *error);
-    if (auto invalid = checkOrCreateSchema(connection)) {
-        connection.execute(QStringLiteral("ROLLBACK"));
-        return *invalid;
-    }
-    if (auto error = connection.execute(QStringLiteral("COMMIT")))
-        return failure(QStringLiteral("Cannot initialise the file: "), *error);
+    if (state.value() == SchemaState::Empty)
+        if (auto problem = createSchema(connection))
+            return *problem;
     return connection;
 }
 
