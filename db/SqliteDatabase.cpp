@@ -45,7 +45,8 @@ bool Row::isNull(std::size_t column) const {
 
 // ---- Connection -----------------------------------------------------------
 
-Connection::Connection(Connection&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr)) {}
+Connection::Connection(Connection&& other) noexcept
+    : m_handle(std::exchange(other.m_handle, nullptr)) {}
 
 Connection& Connection::operator=(Connection&& other) noexcept {
     if (this != &other) {
@@ -115,7 +116,8 @@ SqlResult<Statement> Connection::prepare(const QString& sql, const std::vector<B
     return statement;
 }
 
-std::optional<SqliteError> Connection::run(const QString& sql, const std::vector<Binding>& bindings) {
+std::optional<SqliteError> Connection::run(const QString& sql,
+                                           const std::vector<Binding>& bindings) {
     auto statement = prepare(sql, bindings);
     if (!statement)
         return statement.error();
@@ -137,7 +139,9 @@ std::optional<SqliteError> Connection::execute(const QString& sql) {
     return error;
 }
 
-std::int64_t Connection::changes() const { return m_handle ? sqlite3_changes64(m_handle) : 0; }
+std::int64_t Connection::changes() const {
+    return m_handle ? sqlite3_changes64(m_handle) : 0;
+}
 
 void Connection::setBusyTimeout(int milliseconds) {
     if (m_handle)
@@ -167,6 +171,8 @@ Statement::~Statement() {
 std::optional<SqliteError> Statement::bind(const std::vector<Binding>& bindings) {
     if (!m_handle)
         return SqliteError{SQLITE_MISUSE, QStringLiteral("statement is not prepared"), {}};
+    // A statement that has been stepped refuses new bindings until it is reset.
+    sqlite3_reset(m_handle);
     sqlite3_clear_bindings(m_handle);
     int index = 1;
     for (const Binding& binding : bindings) {
@@ -185,9 +191,12 @@ std::optional<SqliteError> Statement::bind(const std::vector<Binding>& bindings)
             rc = sqlite3_bind_blob64(m_handle, index, b->constData(), sqlite3_uint64(b->size()),
                                      SQLITE_TRANSIENT);
         }
-        if (rc != SQLITE_OK)
-            return SqliteError{sqlite3_extended_errcode(m_db), QString::fromUtf8(sqlite3_errmsg(m_db)),
+        if (rc != SQLITE_OK) {
+            const int extended = sqlite3_extended_errcode(m_db);
+            return SqliteError{(extended & 0xff) == (rc & 0xff) ? extended : rc,
+                               QString::fromUtf8(sqlite3_errstr(rc)),
                                QStringLiteral("binding %1").arg(index)};
+        }
         ++index;
     }
     return std::nullopt;

@@ -1,6 +1,10 @@
 #include "launcher/settings/PreferenceStore.h"
 
+#include "launcher/settings/SqlitePreferenceStore.h"
+
 #include <QCborArray>
+
+#include <cstdio>
 
 namespace trovi {
 
@@ -69,16 +73,44 @@ std::optional<QCborMap> PreferenceStore::mapValue(const QString& key) const {
     return std::nullopt;
 }
 
-void PreferenceStore::setBool(const QString& key, bool v) { setValue(key, QCborValue(v)); }
-void PreferenceStore::setInteger(const QString& key, qint64 v) { setValue(key, QCborValue(v)); }
-void PreferenceStore::setReal(const QString& key, double v) { setValue(key, QCborValue(v)); }
-void PreferenceStore::setString(const QString& key, const QString& v) { setValue(key, QCborValue(v)); }
-void PreferenceStore::setBytes(const QString& key, const QByteArray& v) { setValue(key, QCborValue(v)); }
-void PreferenceStore::setDate(const QString& key, const QDateTime& v) { setValue(key, QCborValue(v)); }
+void PreferenceStore::setBool(const QString& key, bool v) {
+    setValue(key, QCborValue(v));
+}
+void PreferenceStore::setInteger(const QString& key, qint64 v) {
+    setValue(key, QCborValue(v));
+}
+void PreferenceStore::setReal(const QString& key, double v) {
+    setValue(key, QCborValue(v));
+}
+void PreferenceStore::setString(const QString& key, const QString& v) {
+    setValue(key, QCborValue(v));
+}
+void PreferenceStore::setBytes(const QString& key, const QByteArray& v) {
+    setValue(key, QCborValue(v));
+}
+void PreferenceStore::setDate(const QString& key, const QDateTime& v) {
+    setValue(key, QCborValue(v));
+}
 void PreferenceStore::setStringList(const QString& key, const QStringList& v) {
     setValue(key, QCborArray::fromStringList(v));
 }
-void PreferenceStore::setMap(const QString& key, const QCborMap& v) { setValue(key, v); }
+void PreferenceStore::setMap(const QString& key, const QCborMap& v) {
+    setValue(key, v);
+}
+
+PreferenceStore& PreferenceStore::standard() {
+    // Built once, thread-safe by the static's initialisation guarantee. Never
+    // destroyed: threads still finishing at exit may write to it.
+    static PreferenceStore* const store = []() -> PreferenceStore* {
+        QString error;
+        if (auto sqlite = SqlitePreferenceStore::open(SqlitePreferenceStore::defaultPath(), &error))
+            return sqlite.release();
+        std::fprintf(stderr, "%s; preferences will not be kept after quitting\n",
+                     error.toLocal8Bit().constData());
+        return new InMemoryPreferenceStore;
+    }();
+    return *store;
+}
 
 std::optional<QCborValue> InMemoryPreferenceStore::value(const QString& key) const {
     std::lock_guard lock(m_mutex);
