@@ -13,8 +13,8 @@ inline double toReferenceSeconds(const QDateTime& date) {
 }
 
 inline QDateTime fromReferenceSeconds(double seconds) {
-    return QDateTime::fromMSecsSinceEpoch(qint64((seconds + double(kReferenceDateUnixSeconds)) * 1000.0),
-                                          QTimeZone::UTC);
+    return QDateTime::fromMSecsSinceEpoch(
+        qint64((seconds + double(kReferenceDateUnixSeconds)) * 1000.0), QTimeZone::UTC);
 }
 
 } // namespace trovi
