@@ -262,7 +262,8 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
                 count =
                     std::max(count, learnedCounts.value(extra.usageKeyOrFullPath().toLower(), 0));
             const qsizetype baseLength = searchableBasenameLength(name, suffixes);
-            const bool atStart = name.startsWith(queryLowercased);
+            const bool atStart = QStringView(name).first(std::min(name.size(), queryLength)) ==
+                                 QStringView(queryLowercased);
             const std::uint8_t tier = !atStart                    ? 0
                                       : baseLength == queryLength ? 2
                                       : baseLength > queryLength  ? 1

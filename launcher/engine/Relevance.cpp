@@ -25,6 +25,12 @@ qsizetype pathExtensionStart(QStringView name) {
     return componentStart + dot;
 }
 
+// QString::startsWith says a null string does not start with an empty one;
+// here an empty query is a prefix of every name, null or not.
+bool hasPrefix(QStringView text, QStringView prefix) {
+    return text.size() >= prefix.size() && text.first(prefix.size()) == prefix;
+}
+
 bool containsQuery(const std::optional<QString>& text, const QString& query) {
     return text && text->toLower().contains(query);
 }
@@ -69,7 +75,7 @@ TextMatchTier textMatchTier(const SearchResult& result, const QString& queryLowe
     const QStringView base = QStringView(name).left(searchableBasenameLength(name, sortedSuffixes));
     if (base == queryLowercased || name == queryLowercased)
         return TextMatchTier::exact;
-    if (base.startsWith(queryLowercased) || name.startsWith(queryLowercased))
+    if (hasPrefix(base, queryLowercased) || hasPrefix(name, queryLowercased))
         return TextMatchTier::prefix;
     if (base.contains(queryLowercased) || name.contains(queryLowercased))
         return TextMatchTier::contains;
@@ -207,8 +213,8 @@ QList<SearchResult> filterAndSortPathResults(const QList<SearchResult>& results,
         const bool exactB = b.base == queryLowercased;
         if (exactA != exactB)
             return exactA;
-        const bool prefixA = a.base.startsWith(queryLowercased);
-        const bool prefixB = b.base.startsWith(queryLowercased);
+        const bool prefixA = hasPrefix(a.base, queryLowercased);
+        const bool prefixB = hasPrefix(b.base, queryLowercased);
         if (prefixA != prefixB)
             return prefixA;
         if (a.result.openCount != b.result.openCount)
