@@ -88,7 +88,9 @@ QString SearchResult::identity() const {
     return fullPath().toLower();
 }
 
-QString SearchResult::usageKeyOrFullPath() const { return usageKey ? *usageKey : fullPath(); }
+QString SearchResult::usageKeyOrFullPath() const {
+    return usageKey ? *usageKey : fullPath();
+}
 
 SearchResult SearchResult::withOpenCount(std::int64_t count) const {
     SearchResult copy = *this;

@@ -1,0 +1,311 @@
+#include "launcher/engine/PathCatalog.h"
+
+#include "launcher/engine/NameCollation.h"
+#include "launcher/engine/Relevance.h"
+#include "launcher/engine/SubstringSearch.h"
+
+#include <QSet>
+
+#include <algorithm>
+#include <mutex>
+#include <numeric>
+#include <vector>
+
+namespace trovi {
+
+namespace {
+
+using HashIndex = std::vector<std::pair<std::size_t, std::int32_t>>;
+
+struct BasenameLengths {
+    QStringList suffixes;
+    std::vector<std::int32_t> lengths; // per entry
+};
+
+std::pair<HashIndex::const_iterator, HashIndex::const_iterator> hashRange(const HashIndex& index,
+                                                                          std::size_t hash) {
+    return std::equal_range(index.cbegin(), index.cend(),
+                            std::pair<std::size_t, std::int32_t>{hash, 0},
+                            [](const auto& a, const auto& b) { return a.first < b.first; });
+}
+
+bool learnsOpenCounts(const SearchResult& result) {
+    return result.kind != SearchResultKind::action && !result.databaseID();
+}
+
+// What ranking keeps of one matching result. Items are compared on plain
+// integers; collation ranks are even for catalogue entries and odd for
+// extras that fall between two of them.
+struct Candidate {
+    std::int64_t count;
+    std::int32_t rank;
+    std::int32_t order; // entry index; extras follow the entries
+    std::uint8_t tier;  // 2: base name equals the query, 1: starts with it
+};
+
+} // namespace
+
+struct PathCatalog::Data {
+    QList<SearchResult> items;
+    // One entry per item whose lower-cased full path was not seen before it.
+    std::vector<std::int32_t> itemOfEntry;
+    // Lower-cased names of all entries back to back; entry e spans
+    // [nameStart[e], nameStart[e + 1]).
+    QString names;
+    std::vector<qsizetype> nameStart;
+    std::vector<std::int32_t> collationRank;
+    std::vector<std::int32_t> entriesByName;
+    // Open count before learned counts apply: those only ever raise a count,
+    // and a missing learned count counts as 0.
+    std::vector<std::int64_t> baseCount;
+    HashIndex pathHashes;     // lower-cased full path
+    HashIndex usageKeyHashes; // lower-cased usage key, learning entries only
+
+    mutable std::mutex lengthsMutex;
+    mutable std::shared_ptr<const BasenameLengths> lengths;
+
+    qsizetype entryCount() const { return qsizetype(itemOfEntry.size()); }
+    const SearchResult& entry(qsizetype e) const { return items[itemOfEntry[e]]; }
+
+    std::shared_ptr<const BasenameLengths> basenameLengths(const QStringList& suffixes) const;
+    std::int32_t collationRankOf(const QString& filename) const;
+};
+
+std::shared_ptr<const BasenameLengths>
+PathCatalog::Data::basenameLengths(const QStringList& suffixes) const {
+    std::lock_guard lock(lengthsMutex);
+    if (lengths && lengths->suffixes == suffixes)
+        return lengths;
+    auto fresh = std::make_shared<BasenameLengths>();
+    fresh->suffixes = suffixes;
+    fresh->lengths.resize(itemOfEntry.size());
+    const QStringView all(names);
+    for (qsizetype e = 0; e < entryCount(); ++e) {
+        const QStringView name = all.mid(nameStart[e], nameStart[e + 1] - nameStart[e]);
+        fresh->lengths[e] = std::int32_t(searchableBasenameLength(name, suffixes));
+    }
+    lengths = std::move(fresh);
+    return lengths;
+}
+
+std::int32_t PathCatalog::Data::collationRankOf(const QString& filename) const {
+    const auto after = std::lower_bound(entriesByName.cbegin(), entriesByName.cend(), filename,
+                                        [this](std::int32_t e, const QString& name) {
+                                            return compareNames(entry(e).filename, name) < 0;
+                                        });
+    if (after != entriesByName.cend() && compareNames(entry(*after).filename, filename) == 0)
+        return collationRank[*after];
+    if (after == entriesByName.cbegin())
+        return -1;
+    return collationRank[*(after - 1)] + 1;
+}
+
+PathCatalog::PathCatalog() {
+    static const std::shared_ptr<const Data> empty = std::make_shared<Data>();
+    d = empty;
+}
+
+PathCatalog::PathCatalog(std::shared_ptr<const Data> data) : d(std::move(data)) {}
+
+PathCatalog PathCatalog::build(QList<SearchResult> items) {
+    auto data = std::make_shared<Data>();
+    data->items = std::move(items);
+    const qsizetype count = data->items.size();
+    data->itemOfEntry.reserve(count);
+    data->nameStart.reserve(count + 1);
+    data->baseCount.reserve(count);
+    data->pathHashes.reserve(count);
+    data->usageKeyHashes.reserve(count);
+
+    QSet<QString> seenPaths;
+    seenPaths.reserve(count);
+    for (qsizetype i = 0; i < count; ++i) {
+        const SearchResult& item = data->items[i];
+        QString path = item.fullPath().toLower();
+        if (seenPaths.contains(path))
+            continue;
+        const auto e = std::int32_t(data->itemOfEntry.size());
+        data->itemOfEntry.push_back(std::int32_t(i));
+        data->nameStart.push_back(data->names.size());
+        data->names += item.filename.toLower();
+        const bool learns = learnsOpenCounts(item);
+        data->baseCount.push_back(learns ? std::max<std::int64_t>(item.openCount, 0)
+                                         : item.openCount);
+        data->pathHashes.emplace_back(qHash(path, 0), e);
+        if (learns) {
+            const std::size_t keyHash =
+                item.usageKey ? qHash(item.usageKey->toLower(), 0) : qHash(path, 0);
+            data->usageKeyHashes.emplace_back(keyHash, e);
+        }
+        seenPaths.insert(std::move(path));
+    }
+    data->nameStart.push_back(data->names.size());
+    std::sort(data->pathHashes.begin(), data->pathHashes.end());
+    std::sort(data->usageKeyHashes.begin(), data->usageKeyHashes.end());
+
+    // Sort keys would be faster to compare, but in the C locale Qt's sort keys
+    // ignore the collator's case setting; compare() is what ranking uses.
+    const qsizetype entries = data->entryCount();
+    data->entriesByName.resize(entries);
+    std::iota(data->entriesByName.begin(), data->entriesByName.end(), 0);
+    std::stable_sort(data->entriesByName.begin(), data->entriesByName.end(),
+                     [&](std::int32_t a, std::int32_t b) {
+                         return compareNames(data->entry(a).filename, data->entry(b).filename) < 0;
+                     });
+    data->collationRank.resize(entries);
+    std::int32_t rank = 0;
+    for (qsizetype k = 0; k < entries; ++k) {
+        const std::int32_t e = data->entriesByName[k];
+        if (k > 0 && compareNames(data->entry(data->entriesByName[k - 1]).filename,
+                                  data->entry(e).filename) != 0)
+            rank += 2;
+        data->collationRank[e] = rank;
+    }
+    return PathCatalog(std::move(data));
+}
+
+PathCatalog PathCatalog::build(QList<SearchResult> items,
+                               const SearchRankingPreferences& preferences) {
+    PathCatalog catalog = build(std::move(items));
+    catalog.d->basenameLengths(preferences.sortedSuffixesForBasenameStripping());
+    return catalog;
+}
+
+const QList<SearchResult>& PathCatalog::items() const {
+    return d->items;
+}
+
+int PathCatalog::size() const {
+    return int(d->items.size());
+}
+
+QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
+                                               const SearchRankingPreferences& preferences,
+                                               const QHash<QString, std::int64_t>& learnedCounts,
+                                               const QList<SearchResult>& extras) const {
+    const Data& data = *d;
+    const QStringList& suffixes = preferences.sortedSuffixesForBasenameStripping();
+    const std::shared_ptr<const BasenameLengths> lengths = data.basenameLengths(suffixes);
+    const qsizetype queryLength = queryLowercased.size();
+    const qsizetype entries = data.entryCount();
+
+    // Learned counts: walk the (small) map rather than look up every item.
+    std::vector<std::pair<std::int32_t, std::int64_t>> learned;
+    for (auto it = learnedCounts.cbegin(); it != learnedCounts.cend(); ++it) {
+        const auto [first, last] = hashRange(data.usageKeyHashes, qHash(it.key(), 0));
+        for (auto hit = first; hit != last; ++hit) {
+            const SearchResult& item = data.entry(hit->second);
+            if (item.usageKeyOrFullPath().toLower() == it.key())
+                learned.emplace_back(hit->second, std::max(item.openCount, it.value()));
+        }
+    }
+    std::sort(learned.begin(), learned.end());
+
+    std::vector<Candidate> candidates;
+    auto nextLearned = learned.cbegin();
+    auto consider = [&](std::int32_t e, bool atStart) {
+        while (nextLearned != learned.cend() && nextLearned->first < e)
+            ++nextLearned;
+        const std::int64_t count = nextLearned != learned.cend() && nextLearned->first == e
+                                       ? nextLearned->second
+                                       : data.baseCount[e];
+        const std::int32_t baseLength = lengths->lengths[e];
+        const std::uint8_t tier = !atStart                    ? 0
+                                  : baseLength == queryLength ? 2
+                                  : baseLength > queryLength  ? 1
+                                                              : 0;
+        candidates.push_back({count, data.collationRank[e], e, tier});
+    };
+
+    if (queryLength == 0) {
+        candidates.reserve(entries);
+        for (qsizetype e = 0; e < entries; ++e)
+            consider(std::int32_t(e), true);
+    } else {
+        // Every name in one scan. A hit that runs past the end of its name
+        // means no later start in that name can match either, so each name
+        // is decided by its first hit and the scan moves on to the next name.
+        const QStringView names(data.names);
+        qsizetype position = 0;
+        qsizetype e = 0;
+        while ((position = findSubstring(names, position, queryLowercased)) >= 0) {
+            while (data.nameStart[e + 1] <= position)
+                ++e;
+            const qsizetype end = data.nameStart[e + 1];
+            if (position + queryLength <= end)
+                consider(std::int32_t(e), position == data.nameStart[e]);
+            position = end;
+        }
+    }
+
+    // Extras (pinned folders and the like) join after the catalogue, unless
+    // the catalogue or an earlier extra already has their path.
+    QList<SearchResult> extraResults;
+    if (!extras.isEmpty()) {
+        QSet<QString> seenExtraPaths;
+        for (const SearchResult& extra : extras) {
+            QString path = extra.fullPath().toLower();
+            const auto [first, last] = hashRange(data.pathHashes, qHash(path, 0));
+            const bool inCatalogue = std::any_of(first, last, [&](const auto& hit) {
+                return data.entry(hit.second).fullPath().toLower() == path;
+            });
+            if (inCatalogue || seenExtraPaths.contains(path))
+                continue;
+            seenExtraPaths.insert(std::move(path));
+            const qsizetype index = extraResults.size();
+            extraResults.append(extra);
+            const QString name = extra.filename.toLower();
+            if (!name.contains(queryLowercased))
+                continue;
+            std::int64_t count = extra.openCount;
+            if (learnsOpenCounts(extra))
+                count =
+                    std::max(count, learnedCounts.value(extra.usageKeyOrFullPath().toLower(), 0));
+            const qsizetype baseLength = searchableBasenameLength(name, suffixes);
+            const bool atStart = QStringView(name).first(std::min(name.size(), queryLength)) ==
+                                 QStringView(queryLowercased);
+            const std::uint8_t tier = !atStart                    ? 0
+                                      : baseLength == queryLength ? 2
+                                      : baseLength > queryLength  ? 1
+                                                                  : 0;
+            candidates.push_back(
+                {count, data.collationRankOf(extra.filename), std::int32_t(entries + index), tier});
+        }
+    }
+
+    auto filenameOf = [&](std::int32_t order) -> const QString& {
+        return order < entries ? data.entry(order).filename
+                               : extraResults[order - entries].filename;
+    };
+    auto before = [&](const Candidate& a, const Candidate& b) {
+        if (a.tier != b.tier)
+            return a.tier > b.tier;
+        if (a.count != b.count)
+            return a.count > b.count;
+        if (a.rank != b.rank)
+            return a.rank < b.rank;
+        // Odd ranks belong to extras that fell between the same two entries.
+        if ((a.rank & 1) != 0) {
+            const int byName = compareNames(filenameOf(a.order), filenameOf(b.order));
+            if (byName != 0)
+                return byName < 0;
+        }
+        return a.order < b.order;
+    };
+    const qsizetype kept = std::min<qsizetype>(qsizetype(candidates.size()), kPathResultLimit);
+    std::partial_sort(candidates.begin(), candidates.begin() + kept, candidates.end(), before);
+
+    QList<SearchResult> sorted;
+    sorted.reserve(kept);
+    for (qsizetype k = 0; k < kept; ++k) {
+        const Candidate& candidate = candidates[k];
+        SearchResult result = candidate.order < entries ? data.entry(candidate.order)
+                                                        : extraResults[candidate.order - entries];
+        if (result.openCount != candidate.count)
+            result = result.withOpenCount(candidate.count);
+        sorted.append(std::move(result));
+    }
+    return sorted;
+}
+
+} // namespace trovi
