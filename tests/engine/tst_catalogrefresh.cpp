@@ -1,0 +1,189 @@
+// Background catalogue refresh: time-to-live, one refresh in flight, the
+// follow-up pass after a root change, and the watcher hook-up.
+
+#include "support/EngineHarness.h"
+
+#include <QSignalSpy>
+#include <thread>
+#include <QtTest>
+
+using namespace trovi;
+using namespace trovi::test;
+
+namespace {
+
+struct FakeWatcher final : ShortcutRootWatcher {
+    void stop() override {}
+};
+
+// Hands out watchers and remembers the callback so tests can fire it.
+struct WatcherFactoryProbe {
+    int created = 0;
+    bool fail = false;
+    std::function<void()> onChange;
+    ShortcutRootWatcherFactory factory() {
+        return [this](const QStringList&, double, std::function<void()> callback)
+                   -> std::unique_ptr<ShortcutRootWatcher> {
+            if (fail)
+                return nullptr;
+            ++created;
+            onChange = std::move(callback);
+            return std::make_unique<FakeWatcher>();
+        };
+    }
+};
+
+bool waitForRefresh(DatabaseManager& m) {
+    return QTest::qWaitFor([&] { return !m.isBackgroundRefreshInFlight(); }, 20000);
+}
+
+} // namespace
+
+class CatalogRefreshTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void firstSearchRefreshesEverythingOnceWithOneAnnouncement() {
+        EngineHarness h;
+        h.config.backgroundRefreshEnabled = true;
+        h.config.isRunningUnitTests = true;
+        h.mkdir(QStringLiteral("Applications/Mail.app"));
+        h.mkdir(QStringLiteral("Projects/notes"));
+        auto& m = h.make();
+        QSignalSpy refreshed(&m, &DatabaseManager::searchDataRefreshed);
+
+        QVERIFY(m.search(QStringLiteral("notes"), true).isEmpty()); // never waits for the walk
+        QVERIFY(m.isBackgroundRefreshInFlight());
+        m.search(QStringLiteral("mail"), true); // starts nothing new
+        QVERIFY(waitForRefresh(m));
+        QCOMPARE(refreshed.count(), 1);
+        QVERIFY(m.appCacheLastRefresh() && m.folderCacheLastRefresh() && m.shortcutCacheLastRefresh());
+        QCOMPARE(m.cachedApps().size(), 1);
+
+        // Fresh data is answered on the next search (the caches were dropped).
+        const auto results = m.search(QStringLiteral("notes"), true);
+        QCOMPARE(results.size(), 1);
+        QVERIFY(results.first().kind == SearchResultKind::folder);
+    }
+
+    void onlyExpiredCataloguesAreRebuilt_data() {
+        QTest::addColumn<double>("after");
+        QTest::addColumn<bool>("apps");
+        QTest::addColumn<bool>("folders");
+        QTest::addRow("120 s is not yet stale (strict)") << 120.0 << false << false;
+        QTest::addRow("121 s rebuilds applications") << 121.0 << true << false;
+        QTest::addRow("181 s rebuilds folders too") << 181.0 << true << true;
+    }
+    void onlyExpiredCataloguesAreRebuilt() {
+        QFETCH(double, after);
+        QFETCH(bool, apps);
+        QFETCH(bool, folders);
+        EngineHarness h;
+        h.config.backgroundRefreshEnabled = true;
+        h.config.isRunningUnitTests = true;
+        auto& m = h.make();
+        m.scheduleBackgroundCacheRefreshIfNeeded();
+        QVERIFY(waitForRefresh(m));
+        const QDateTime first = *m.appCacheLastRefresh();
+
+        h.advance(after);
+        m.scheduleBackgroundCacheRefreshIfNeeded();
+        QVERIFY(waitForRefresh(m));
+        QCOMPARE(*m.appCacheLastRefresh() != first, apps);
+        QCOMPARE(*m.folderCacheLastRefresh() != first, folders);
+        // Settings panes live 600 s: never rebuilt in these windows.
+    }
+
+    void rootChangeDuringRefreshCausesOneFollowUpPass() {
+        EngineHarness h;
+        h.config.backgroundRefreshEnabled = true;
+        h.config.isRunningUnitTests = true;
+        WatcherFactoryProbe probe;
+        h.watcherFactory = probe.factory();
+        auto& m = h.make();
+        QSignalSpy refreshed(&m, &DatabaseManager::searchDataRefreshed);
+
+        m.scheduleBackgroundCacheRefreshIfNeeded();
+        QCOMPARE(probe.created, 1);
+        QVERIFY(m.isBackgroundRefreshInFlight());
+        m.shortcutRootsDidChange(); // while the first refresh runs
+        QVERIFY(m.isBackgroundRefreshInFlight());
+        QVERIFY(waitForRefresh(m));
+        // The first refresh delivered shortcut files, stamping them fresh again,
+        // so the follow-up pass finds nothing stale and announces nothing.
+        QCOMPARE(refreshed.count(), 1);
+        QVERIFY(m.shortcutCacheLastRefresh().has_value());
+
+        // A change with no refresh running rebuilds the shortcut catalogue alone.
+        h.advance(10);
+        m.shortcutRootsDidChange();
+        QVERIFY(m.isBackgroundRefreshInFlight());
+        QVERIFY(waitForRefresh(m));
+        QCOMPARE(refreshed.count(), 2);
+        QCOMPARE(*m.shortcutCacheLastRefresh(), h.now);
+        QVERIFY(*m.appCacheLastRefresh() != h.now);
+        QCOMPARE(probe.created, 1); // the watcher is never rebuilt
+    }
+
+    void watcherCallbackReachesTheEngineThread() {
+        EngineHarness h;
+        h.config.backgroundRefreshEnabled = true;
+        h.config.isRunningUnitTests = true;
+        WatcherFactoryProbe probe;
+        h.watcherFactory = probe.factory();
+        auto& m = h.make();
+        m.scheduleBackgroundCacheRefreshIfNeeded();
+        QVERIFY(waitForRefresh(m));
+        QVERIFY(m.shortcutCacheLastRefresh());
+        h.advance(1);
+        std::thread([&] { probe.onChange(); }).join();
+        QTRY_VERIFY(m.isBackgroundRefreshInFlight() || *m.shortcutCacheLastRefresh() == h.now);
+        QVERIFY(waitForRefresh(m));
+        QCOMPARE(*m.shortcutCacheLastRefresh(), h.now);
+    }
+
+    void failedWatcherIsRetriedOnEverySchedulingCall() {
+        EngineHarness h;
+        h.config.backgroundRefreshEnabled = true;
+        h.config.isRunningUnitTests = true;
+        WatcherFactoryProbe probe;
+        probe.fail = true;
+        h.watcherFactory = probe.factory();
+        auto& m = h.make();
+        m.scheduleBackgroundCacheRefreshIfNeeded();
+        QVERIFY(!m.hasShortcutRootWatcher());
+        probe.fail = false;
+        m.scheduleBackgroundCacheRefreshIfNeeded();
+        QVERIFY(m.hasShortcutRootWatcher());
+        QVERIFY(waitForRefresh(m));
+    }
+
+    void disabledRefreshSchedulesNothingAndIgnoresRootChanges() {
+        EngineHarness h;
+        h.config.backgroundRefreshEnabled = false;
+        WatcherFactoryProbe probe;
+        h.watcherFactory = probe.factory();
+        auto& m = h.make();
+        m.search(QStringLiteral("anything"), true);
+        m.shortcutRootsDidChange();
+        QVERIFY(!m.isBackgroundRefreshInFlight());
+        QCOMPARE(probe.created, 0);
+        QVERIFY(!m.appCacheLastRefresh());
+    }
+
+    void warmupFillsAppsAndFoldersAtOnce() {
+        EngineHarness h;
+        h.mkdir(QStringLiteral("Applications/Notes.app"));
+        h.mkdir(QStringLiteral("Work/Reports"));
+        auto& m = h.make();
+        QSignalSpy refreshed(&m, &DatabaseManager::searchDataRefreshed);
+        const CatalogRefreshCounts counts = m.warmupFileSystemPermissions();
+        QCOMPARE(counts.appCount, 1);
+        QVERIFY(counts.folderCount >= 2); // Applications, Work, Work/Reports
+        QCOMPARE(refreshed.count(), 1);
+        QCOMPARE(*m.appCacheLastRefresh(), h.now);
+    }
+};
+
+QTEST_GUILESS_MAIN(CatalogRefreshTest)
+#include "tst_catalogrefresh.moc"
