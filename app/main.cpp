@@ -1,8 +1,65 @@
+#include "ClipboardServer.h"
+#include "CommandLine.h"
+#include "CommandRunner.h"
 #include "Version.h"
 
-#include <cstdio>
+#include <QCoreApplication>
 
-int main(int, char**) {
-    std::printf("trovi %s\n", TROVI_VERSION);
-    return 0;
+#include <cstdio>
+#include <cstdlib>
+
+using namespace trovi::app;
+
+namespace {
+
+bool hasDisplay() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+void printError(const QString& message) {
+    std::fprintf(stderr, "trovi: %s\n", message.toUtf8().constData());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && qstrcmp(argv[1], kServeClipboardOption) == 0)
+        return serveClipboard(argc, argv, QString::fromLocal8Bit(argv[2]));
+
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const Command command = parseCommandLine(arguments);
+
+    if (const auto* error = std::get_if<UsageError>(&command)) {
+        printError(error->message);
+        std::fprintf(stderr, "%s", usageText().toUtf8().constData());
+        return 2;
+    }
+    if (std::holds_alternative<ShowHelp>(command)) {
+        std::fprintf(stdout, "Trovi Launcher %s — a keyboard launcher.\n\n%s", TROVI_VERSION,
+                     usageText().toUtf8().constData());
+        return 0;
+    }
+    if (std::holds_alternative<ShowVersion>(command)) {
+        std::fprintf(stdout, "trovi %s\n", TROVI_VERSION);
+        return 0;
+    }
+    if (const auto* query = std::get_if<QueryCommand>(&command)) {
+        QCoreApplication app(argc, argv);
+        return runQueryCommand(*query);
+    }
+    if (const auto* open = std::get_if<OpenCommand>(&command)) {
+        QCoreApplication app(argc, argv);
+        return runOpenCommand(*open);
+    }
+
+    if (!hasDisplay()) {
+        printError(QStringLiteral("cannot show the launcher window: no display (DISPLAY and "
+                                  "WAYLAND_DISPLAY are unset)"));
+        return 1;
+    }
+    printError(QStringLiteral("the launcher window is not available in this build yet; "
+                              "use 'trovi query TEXT' or 'trovi open TEXT'"));
+    return 1;
 }

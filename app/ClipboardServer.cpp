@@ -1,0 +1,34 @@
+#include "ClipboardServer.h"
+
+#include "launcher/platform/linux/SystemClipboard.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTimer>
+
+namespace trovi::app {
+
+bool ClipboardServer::setText(const QString& text) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return false;
+    return QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                                   {QString::fromLatin1(kServeClipboardOption), text});
+}
+
+int serveClipboard(int argc, char** argv, const QString& text) {
+    QGuiApplication app(argc, argv);
+    SystemClipboard clipboard;
+    if (!clipboard.setText(text))
+        return 1;
+    // Own the clipboard until someone else copies; a day at most.
+    QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, &app, [text] {
+        if (QGuiApplication::clipboard()->text() != text)
+            QCoreApplication::quit();
+    });
+    QTimer::singleShot(24 * 3600 * 1000, &app, &QCoreApplication::quit);
+    return app.exec();
+}
+
+} // namespace trovi::app

@@ -1,0 +1,112 @@
+#include "CommandLine.h"
+
+namespace trovi::app {
+
+QString usageText() {
+    return QStringLiteral(
+        "Usage:\n"
+        "  trovi                      start the launcher\n"
+        "  trovi query [--json] TEXT  print the ranked results for TEXT\n"
+        "  trovi open [--reveal] [--index N] [--dry-run] TEXT\n"
+        "                             activate result N (default 0) for TEXT as Enter would;\n"
+        "                             --reveal shows it in the file browser instead;\n"
+        "                             --dry-run prints what would happen and still records usage\n"
+        "  trovi --help | --version\n");
+}
+
+namespace {
+
+// Everything after the subcommand: options first or mixed in, "--" ends them,
+// the remaining words form the query text.
+template <typename Options>
+Command parseSubcommand(const QString& name, const QStringList& args, Options applyOption) {
+    QStringList words;
+    bool optionsEnded = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        if (!optionsEnded && arg == QStringLiteral("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (!optionsEnded && arg.startsWith(QStringLiteral("--"))) {
+            std::optional<UsageError> error = applyOption(arg, args, i);
+            if (error)
+                return *error;
+            continue;
+        }
+        words.append(arg);
+    }
+    if (words.isEmpty())
+        return UsageError{QStringLiteral("'%1' needs a query text").arg(name)};
+    return QueryCommand{false, words.join(u' ')};
+}
+
+} // namespace
+
+Command parseCommandLine(const QStringList& arguments) {
+    if (arguments.isEmpty())
+        return StartLauncher{};
+    const QString first = arguments.first();
+    const QStringList rest = arguments.mid(1);
+    if (first == QStringLiteral("--help") || first == QStringLiteral("-h"))
+        return ShowHelp{};
+    if (first == QStringLiteral("--version"))
+        return ShowVersion{};
+
+    if (first == QStringLiteral("query")) {
+        QueryCommand command;
+        Command parsed = parseSubcommand(first, rest, [&](const QString& arg, const QStringList&, int&)
+                                                          -> std::optional<UsageError> {
+            if (arg == QStringLiteral("--json")) {
+                command.json = true;
+                return std::nullopt;
+            }
+            return UsageError{QStringLiteral("unknown option '%1' for 'query'").arg(arg)};
+        });
+        if (auto* query = std::get_if<QueryCommand>(&parsed)) {
+            command.text = query->text;
+            return command;
+        }
+        return parsed;
+    }
+
+    if (first == QStringLiteral("open")) {
+        OpenCommand command;
+        Command parsed = parseSubcommand(first, rest, [&](const QString& arg, const QStringList& args, int& i)
+                                                          -> std::optional<UsageError> {
+            if (arg == QStringLiteral("--reveal")) {
+                command.reveal = true;
+            } else if (arg == QStringLiteral("--dry-run")) {
+                command.dryRun = true;
+            } else if (arg == QStringLiteral("--index") || arg.startsWith(QStringLiteral("--index="))) {
+                QString value;
+                if (arg.startsWith(QStringLiteral("--index="))) {
+                    value = arg.mid(8);
+                } else if (i + 1 < args.size()) {
+                    value = args.at(++i);
+                } else {
+                    return UsageError{QStringLiteral("'--index' needs a number")};
+                }
+                bool ok = false;
+                const int index = value.toInt(&ok);
+                if (!ok || index < 0)
+                    return UsageError{QStringLiteral("'--index' needs a number of 0 or more, not '%1'").arg(value)};
+                command.index = index;
+            } else {
+                return UsageError{QStringLiteral("unknown option '%1' for 'open'").arg(arg)};
+            }
+            return std::nullopt;
+        });
+        if (auto* query = std::get_if<QueryCommand>(&parsed)) {
+            command.text = query->text;
+            return command;
+        }
+        return parsed;
+    }
+
+    if (first.startsWith(u'-'))
+        return UsageError{QStringLiteral("unknown option '%1'").arg(first)};
+    return UsageError{QStringLiteral("unknown command '%1'").arg(first)};
+}
+
+} // namespace trovi::app

@@ -1,0 +1,35 @@
+#pragma once
+// Parsing of the `trovi` command line into one of its commands.
+
+#include <QString>
+#include <QStringList>
+
+#include <variant>
+
+namespace trovi::app {
+
+struct StartLauncher {};
+struct ShowHelp {};
+struct ShowVersion {};
+struct QueryCommand {
+    bool json = false;
+    QString text;
+};
+struct OpenCommand {
+    bool reveal = false;
+    bool dryRun = false;
+    int index = 0;
+    QString text;
+};
+struct UsageError {
+    QString message; // one line, without the program name
+};
+
+using Command = std::variant<StartLauncher, ShowHelp, ShowVersion, QueryCommand, OpenCommand, UsageError>;
+
+// `arguments` excludes the program name.
+Command parseCommandLine(const QStringList& arguments);
+
+QString usageText();
+
+} // namespace trovi::app

@@ -1,0 +1,186 @@
+#include "CommandRunner.h"
+
+#include "ClipboardServer.h"
+#include "DryRun.h"
+
+#include "launcher/engine/DatabaseManager.h"
+#include "launcher/engine/Relevance.h"
+#include "launcher/engine/SearchResultPromotion.h"
+#include "launcher/engine/SearchResultRecord.h"
+#include "launcher/platform/linux/LinuxWorkspace.h"
+#include "launcher/session/ResultActivator.h"
+#include "launcher/settings/PreferenceStore.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QThread>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QUrl>
+
+#include <cstdio>
+#include <memory>
+
+namespace trovi::app {
+
+namespace {
+
+void printLine(FILE* stream, const QString& line) {
+    std::fprintf(stream, "%s\n", line.toUtf8().constData());
+}
+
+std::unique_ptr<DatabaseManager> makeManager() {
+    DatabaseManagerServices services;
+    services.preferences = &PreferenceStore::standard();
+    services.diagnostics = [](const QString& line) { printLine(stderr, line); };
+    auto configuration = DatabaseManagerConfiguration::standard(QDir::homePath());
+    // One query and out: no watching and no background work.
+    configuration.backgroundRefreshEnabled = false;
+    auto manager = std::make_unique<DatabaseManager>(std::move(configuration), std::move(services));
+    manager->refreshCatalogsNow();
+    return manager;
+}
+
+QString kindLabel(const SearchResult& result) {
+    if (result.kind == SearchResultKind::action && result.action)
+        return toString(*result.action);
+    return toString(result.kind);
+}
+
+QString elided(const QString& text, int width) {
+    QString single = text;
+    single.replace(u'\n', u' ');
+    if (single.size() <= width)
+        return single;
+    return single.left(width - 1) + QChar(0x2026);
+}
+
+void printTable(const QList<SearchResult>& results) {
+    constexpr int kTitleMax = 48, kSubtitleMax = 60;
+    int titleWidth = 5, subtitleWidth = 8, kindWidth = 4;
+    for (const SearchResult& r : results) {
+        titleWidth = std::max(titleWidth, int(std::min<qsizetype>(r.filename.size(), kTitleMax)));
+        subtitleWidth = std::max(subtitleWidth, int(std::min<qsizetype>(r.directory.size(), kSubtitleMax)));
+        kindWidth = std::max(kindWidth, int(kindLabel(r).size()));
+    }
+    for (const SearchResult& r : results) {
+        QString marks;
+        if (r.isRecentActivation)
+            marks += QStringLiteral(" recent");
+        if (r.openCount > 0)
+            marks += QStringLiteral(" opened %1x").arg(r.openCount);
+        printLine(stdout, QStringLiteral("%1  %2  %3  %4%5")
+                              .arg(elided(r.filename, kTitleMax), -titleWidth)
+                              .arg(elided(r.directory, kSubtitleMax), -subtitleWidth)
+                              .arg(kindLabel(r), -kindWidth)
+                              .arg(r.relevanceScore.value_or(0), 6)
+                              .arg(marks));
+    }
+}
+
+void printJson(const QList<SearchResult>& results) {
+    QJsonArray array;
+    for (const SearchResult& r : results)
+        array.append(searchResultJson(r));
+    std::fprintf(stdout, "%s\n", QJsonDocument(array).toJson(QJsonDocument::Indented).constData());
+}
+
+// Re-orders the list that led to the choice and stores it for the same query,
+// so the next search shows the chosen item first.
+void cachePromotedSearchResultsAfterActivation(DatabaseManager& manager, const SearchResult& result,
+                                               const QString& query, const QList<SearchResult>& results,
+                                               const QDateTime& now) {
+    const QString normalizedQuery = query.trimmed().toLower();
+    if (normalizedQuery.isEmpty() || results.isEmpty())
+        return;
+    if (manager.translationCommand(normalizedQuery))
+        return;
+    const SearchRankingPreferences preferences = manager.rankingPreferences();
+    const QList<SearchResult> promoted = searchResultsPromotingActivatedResult(
+        results, result, normalizedQuery,
+        [&](const SearchResult& r) { return relevanceScore(r, normalizedQuery, preferences); });
+    manager.persistentQueryResultCacheStore()->storeResults(
+        promoted, normalizedQuery + u'|' + preferences.cacheKey(), now);
+}
+
+} // namespace
+
+int runQueryCommand(const QueryCommand& command) {
+    auto manager = makeManager();
+    const QList<SearchResult> results = manager->search(command.text, true);
+    if (command.json)
+        printJson(results);
+    else
+        printTable(results);
+    return 0;
+}
+
+int runOpenCommand(const OpenCommand& command) {
+    auto manager = makeManager();
+    const QList<SearchResult> results = manager->search(command.text, true);
+    if (command.index >= results.size()) {
+        printLine(stderr, results.isEmpty()
+                              ? QStringLiteral("trovi: no results for \"%1\"").arg(command.text)
+                              : QStringLiteral("trovi: no result at index %1 for \"%2\" (%3 results)")
+                                    .arg(command.index)
+                                    .arg(command.text)
+                                    .arg(results.size()));
+        return 1;
+    }
+    const SearchResult result = results.at(command.index);
+    const ResultActivationMode requested =
+        command.reveal ? ResultActivationMode::revealInFileBrowser : ResultActivationMode::open;
+    const ResultActivationMode mode = effectiveActivationMode(result, requested);
+
+    LinuxWorkspace workspace;
+    ClipboardServer clipboard;
+    DryRunWorkspace dryRunWorkspace;
+    DryRunClipboard dryRunClipboard;
+    ResultActivator activator(command.dryRun ? static_cast<Workspace&>(dryRunWorkspace) : workspace,
+                              command.dryRun ? static_cast<Clipboard&>(dryRunClipboard) : clipboard);
+
+    const ActivationOutcome outcome = activator.activate(result, mode);
+    if (outcome.status == ActivationStatus::needsWindow || outcome.status == ActivationStatus::noAction) {
+        printLine(stderr, QStringLiteral("trovi: ") + outcome.message);
+        return 1;
+    }
+    // A reveal neither counts as an opening nor touches the caches.
+    if (mode == ResultActivationMode::open) {
+        const QDateTime promotedAt = QDateTime::currentDateTimeUtc();
+        cachePromotedSearchResultsAfterActivation(*manager, result, command.text, results, promotedAt);
+        // The activation must be newer than the promoted list it invalidates.
+        while (QDateTime::currentDateTimeUtc() <= promotedAt)
+            QThread::usleep(100);
+        manager->recordActivation(result);
+    }
+
+    if (command.dryRun) {
+        for (const QString& line : dryRunWorkspace.actions())
+            printLine(stdout, line);
+        if (dryRunClipboard.text())
+            printLine(stdout, QStringLiteral("copy ") + *dryRunClipboard.text());
+        return 0;
+    }
+    // Reveals are answered by the file manager asynchronously.
+    QDeadlineTimer deadline(10000);
+    while (workspace.pendingReveals() > 0 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+
+    switch (outcome.status) {
+    case ActivationStatus::clipboardUnavailable:
+        printLine(stdout, outcome.value);
+        printLine(stderr, QStringLiteral("trovi: the value could not be copied: no clipboard is "
+                                         "available without a display"));
+        return 1;
+    case ActivationStatus::openFailed:
+        printLine(stderr, QStringLiteral("trovi: ") + outcome.message);
+        return 1;
+    default:
+        if (!outcome.message.isEmpty())
+            printLine(stdout, outcome.message);
+        return 0;
+    }
+}
+
+} // namespace trovi::app

@@ -1,0 +1,167 @@
+// The `trovi` executable driven as a child process against a temporary home.
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+class TempHome {
+public:
+    TempHome() {
+        QDir(dir.path()).mkpath(QStringLiteral(".config"));
+    }
+    QString path() const { return dir.path(); }
+    QString mkdir(const QString& relative) const {
+        QDir().mkpath(dir.path() + u'/' + relative);
+        return dir.path() + u'/' + relative;
+    }
+
+    Run trovi(const QStringList& arguments) const {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), dir.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path() + QStringLiteral("/.config"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.path() + QStringLiteral("/.local/share"));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(TROVI_EXECUTABLE), arguments);
+        if (!process.waitForFinished(60000))
+            process.kill();
+        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+
+    QJsonArray query(const QString& text) const {
+        const Run run = trovi({QStringLiteral("query"), QStringLiteral("--json"), text});
+        return QJsonDocument::fromJson(run.out).array();
+    }
+
+private:
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void helpAndVersion() {
+        TempHome home;
+        const Run version = home.trovi({QStringLiteral("--version")});
+        QCOMPARE(version.exitCode, 0);
+        QVERIFY(version.out.startsWith("trovi "));
+        const Run help = home.trovi({QStringLiteral("--help")});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.contains("trovi query"));
+    }
+
+    void badArgumentsExitTwo_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addRow("unknown option") << QStringList{QStringLiteral("--frobnicate")};
+        QTest::addRow("unknown command") << QStringList{QStringLiteral("launch")};
+        QTest::addRow("query option") << QStringList{QStringLiteral("query"), QStringLiteral("--xml"), QStringLiteral("a")};
+        QTest::addRow("query without text") << QStringList{QStringLiteral("query"), QStringLiteral("--json")};
+        QTest::addRow("open bad index") << QStringList{QStringLiteral("open"), QStringLiteral("--index"), QStringLiteral("x"), QStringLiteral("a")};
+    }
+    void badArgumentsExitTwo() {
+        QFETCH(QStringList, arguments);
+        TempHome home;
+        const Run run = home.trovi(arguments);
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY(run.out.isEmpty());
+        QVERIFY(run.err.startsWith("trovi: "));
+        QVERIFY(run.err.contains("Usage:"));
+    }
+
+    void withoutDisplayTheLauncherSaysSoAndExitsOne() {
+        TempHome home;
+        const Run run = home.trovi({});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err.count('\n'), 1);
+    }
+
+    void blankQueryPrintsEmptyArray() {
+        TempHome home;
+        const Run run = home.trovi({QStringLiteral("query"), QStringLiteral("--json"), QStringLiteral("   ")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(QJsonDocument::fromJson(run.out).array(), QJsonArray());
+    }
+
+    void queryFindsFolderUnderHome() {
+        TempHome home;
+        home.mkdir(QStringLiteral("projects/notes"));
+        const QJsonArray results = home.query(QStringLiteral("notes"));
+        QVERIFY(!results.isEmpty());
+        const QJsonObject first = results.first().toObject();
+        QCOMPARE(first.value(QStringLiteral("kind")).toString(), QStringLiteral("folder"));
+        QCOMPARE(first.value(QStringLiteral("fullPath")).toString(), home.path() + QStringLiteral("/projects/notes"));
+        QVERIFY(first.contains(QStringLiteral("relevanceScore")));
+        QVERIFY(!first.contains(QStringLiteral("snippet"))); // absent optionals are left out
+    }
+
+    void calculatorAndTypedPath() {
+        TempHome home;
+        home.mkdir(QStringLiteral("Documents"));
+        QCOMPARE(home.query(QStringLiteral("2^3^2")).first().toObject().value(QStringLiteral("filename")).toString(),
+                 QStringLiteral("512"));
+        const QJsonObject typed = home.query(QStringLiteral("~/Documents")).first().toObject();
+        QVERIFY(typed.value(QStringLiteral("isDirectPathMatch")).toBool());
+        QCOMPARE(typed.value(QStringLiteral("fullPath")).toString(), home.path() + QStringLiteral("/Documents"));
+    }
+
+    void dryRunOpenIsLearned() {
+        TempHome home;
+        const QString folder = home.mkdir(QStringLiteral("work/Invoices"));
+        const Run open = home.trovi({QStringLiteral("open"), QStringLiteral("--dry-run"), QStringLiteral("invoices")});
+        QCOMPARE(open.exitCode, 0);
+        QCOMPARE(open.out.trimmed(), ("open " + folder).toUtf8());
+
+        const QJsonObject first = home.query(QStringLiteral("invoices")).first().toObject();
+        QCOMPARE(first.value(QStringLiteral("fullPath")).toString(), folder);
+        QCOMPARE(first.value(QStringLiteral("openCount")).toInt(), 1);
+        QVERIFY(first.value(QStringLiteral("isRecentActivation")).toBool());
+
+        const Run plain = home.trovi({QStringLiteral("query"), QStringLiteral("invoices")});
+        QVERIFY(plain.out.contains("Invoices"));
+        QVERIFY(plain.out.contains("recent"));
+    }
+
+    void revealOfAFolderFoundByNameOpensIt() {
+        TempHome home;
+        const QString folder = home.mkdir(QStringLiteral("Reports"));
+        const Run run = home.trovi({QStringLiteral("open"), QStringLiteral("--reveal"), QStringLiteral("--dry-run"),
+                                    QStringLiteral("reports")});
+        QCOMPARE(run.out.trimmed(), ("open " + folder).toUtf8());
+        const Run typed = home.trovi({QStringLiteral("open"), QStringLiteral("--reveal"), QStringLiteral("--dry-run"),
+                                      folder});
+        QCOMPARE(typed.out.trimmed(), ("reveal " + folder).toUtf8());
+    }
+
+    void openWithNothingToOpenExitsOne() {
+        TempHome home;
+        const Run run = home.trovi({QStringLiteral("open"), QStringLiteral("--dry-run"), QStringLiteral("zzzz-nothing")});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(run.err.contains("no results"));
+    }
+
+    void calculatorWithoutDisplayPrintsTheValue() {
+        TempHome home;
+        const Run run = home.trovi({QStringLiteral("open"), QStringLiteral("6*7")});
+        QVERIFY(run.out.contains("42") || run.err.contains("42"));
+        QVERIFY(run.err.contains("could not"));
+    }
+};
+
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "tst_commandline.moc"
