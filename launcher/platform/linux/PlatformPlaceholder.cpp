@@ -1,2 +1,0 @@
-// Keeps the library non-empty until the first tool lands.
-namespace trovi::tools_placeholder {}
