@@ -4,10 +4,9 @@
 #include "DryRun.h"
 
 #include "launcher/engine/DatabaseManager.h"
-#include "launcher/engine/Relevance.h"
-#include "launcher/engine/SearchResultPromotion.h"
 #include "launcher/engine/SearchResultRecord.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
+#include "launcher/session/ActivationCaching.h"
 #include "launcher/session/ResultActivator.h"
 #include "launcher/settings/PreferenceStore.h"
 
@@ -86,24 +85,6 @@ void printJson(const QList<SearchResult>& results) {
     std::fprintf(stdout, "%s\n", QJsonDocument(array).toJson(QJsonDocument::Indented).constData());
 }
 
-// Re-orders the list that led to the choice and stores it for the same query,
-// so the next search shows the chosen item first.
-void cachePromotedSearchResultsAfterActivation(DatabaseManager& manager, const SearchResult& result,
-                                               const QString& query, const QList<SearchResult>& results,
-                                               const QDateTime& now) {
-    const QString normalizedQuery = query.trimmed().toLower();
-    if (normalizedQuery.isEmpty() || results.isEmpty())
-        return;
-    if (manager.translationCommand(normalizedQuery))
-        return;
-    const SearchRankingPreferences preferences = manager.rankingPreferences();
-    const QList<SearchResult> promoted = searchResultsPromotingActivatedResult(
-        results, result, normalizedQuery,
-        [&](const SearchResult& r) { return relevanceScore(r, normalizedQuery, preferences); });
-    manager.persistentQueryResultCacheStore()->storeResults(
-        promoted, normalizedQuery + u'|' + preferences.cacheKey(), now);
-}
-
 } // namespace
 
 int runQueryCommand(const QueryCommand& command) {
@@ -148,7 +129,7 @@ int runOpenCommand(const OpenCommand& command) {
     // A reveal neither counts as an opening nor touches the caches.
     if (mode == ResultActivationMode::open) {
         const QDateTime promotedAt = QDateTime::currentDateTimeUtc();
-        cachePromotedSearchResultsAfterActivation(*manager, result, command.text, results, promotedAt);
+        cachePromotedSearchResultsAfterActivation(*manager, result, command.text, results, false, promotedAt);
         // The activation must be newer than the promoted list it invalidates.
         while (QDateTime::currentDateTimeUtc() <= promotedAt)
             QThread::usleep(100);

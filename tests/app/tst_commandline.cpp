@@ -1,5 +1,7 @@
 // The `trovi` executable driven as a child process against a temporary home.
 
+#include "db/SqliteDatabase.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -153,6 +155,49 @@ private Q_SLOTS:
         const Run run = home.trovi({QStringLiteral("open"), QStringLiteral("--dry-run"), QStringLiteral("zzzz-nothing")});
         QCOMPARE(run.exitCode, 1);
         QVERIFY(run.err.contains("no results"));
+    }
+
+    void indexedDocumentIsFoundByContentAndCountedWhenOpened() {
+        TempHome home;
+        const QString docs = home.mkdir(QStringLiteral("papers"));
+        home.mkdir(QStringLiteral(".pelmora"));
+        const QString indexPath = home.path() + QStringLiteral("/.pelmora/index.db");
+        {
+            auto opened = trovi::db::Connection::open(indexPath, trovi::db::ReadWrite | trovi::db::Create);
+            QVERIFY(opened.ok());
+            auto& db = opened.value();
+            QVERIFY(!db.execute(QStringLiteral(
+                "CREATE TABLE files(id INTEGER PRIMARY KEY, filename TEXT, directory TEXT, open_count INTEGER, indexed_at INTEGER);"
+                "CREATE TABLE file_tags(file_id INTEGER, tag TEXT);"
+                "CREATE VIRTUAL TABLE files_fts USING fts5(filename, content);")));
+            QVERIFY(!db.run(QStringLiteral("INSERT INTO files VALUES(7, 'thesis.pdf', ?, 2, 1)"), {docs}));
+            QVERIFY(!db.run(QStringLiteral("INSERT INTO files_fts(rowid, filename, content) VALUES(7, 'thesis.pdf', "
+                                           "'a study of photosynthesis in alpine meadows')")));
+        }
+        const QJsonObject hit = home.query(QStringLiteral("photosynthesis")).first().toObject();
+        QCOMPARE(hit.value(QStringLiteral("filename")).toString(), QStringLiteral("thesis.pdf"));
+        QCOMPARE(hit.value(QStringLiteral("databaseID")).toInt(), 7);
+        QVERIFY(hit.value(QStringLiteral("snippet")).toString().contains(QStringLiteral("<mark>photosynthesis</mark>")));
+
+        const Run open = home.trovi({QStringLiteral("open"), QStringLiteral("--dry-run"), QStringLiteral("photosynthesis")});
+        QCOMPARE(open.exitCode, 0);
+        auto reopened = trovi::db::Connection::open(indexPath, trovi::db::ReadWrite);
+        QVERIFY(reopened.ok());
+        auto statement = reopened->prepare(QStringLiteral("SELECT open_count FROM files WHERE id = 7"));
+        QVERIFY(statement.ok());
+        auto rows = statement->all();
+        QVERIFY(rows.ok());
+        QCOMPARE(rows->front().integer(0), 3);
+    }
+
+    void missingIndexTablesAreReportedOnStderrOnly() {
+        TempHome home;
+        home.mkdir(QStringLiteral(".pelmora"));
+        home.mkdir(QStringLiteral("Reports"));
+        const Run run = home.trovi({QStringLiteral("query"), QStringLiteral("--json"), QStringLiteral("reports")});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.err.contains("Search query failed: "));
+        QCOMPARE(QJsonDocument::fromJson(run.out).array().size(), 1);
     }
 
     void calculatorWithoutDisplayPrintsTheValue() {

@@ -1,0 +1,25 @@
+#include "launcher/session/ActivationCaching.h"
+
+#include "launcher/engine/DatabaseManager.h"
+#include "launcher/engine/Relevance.h"
+#include "launcher/engine/SearchResultPromotion.h"
+
+namespace trovi {
+
+void cachePromotedSearchResultsAfterActivation(DatabaseManager& manager, const SearchResult& result,
+                                               const QString& query, const QList<SearchResult>& results,
+                                               bool resultsArePreview, const QDateTime& now) {
+    const QString normalizedQuery = query.trimmed().toLower();
+    if (resultsArePreview || normalizedQuery.isEmpty() || results.isEmpty())
+        return;
+    if (manager.translationCommand(normalizedQuery))
+        return;
+    const SearchRankingPreferences preferences = manager.rankingPreferences();
+    const QList<SearchResult> promoted = searchResultsPromotingActivatedResult(
+        results, result, normalizedQuery,
+        [&](const SearchResult& r) { return relevanceScore(r, normalizedQuery, preferences); });
+    manager.persistentQueryResultCacheStore()->storeResults(promoted, normalizedQuery + u'|' + preferences.cacheKey(),
+                                                            now);
+}
+
+} // namespace trovi
