@@ -1,6 +1,7 @@
 #include "ClipboardServer.h"
 #include "CommandLine.h"
 #include "CommandRunner.h"
+#include "LauncherApp.h"
 #include "Version.h"
 
 #include <QCoreApplication>
@@ -59,7 +60,5 @@ int main(int argc, char** argv) {
                                   "WAYLAND_DISPLAY are unset)"));
         return 1;
     }
-    printError(QStringLiteral("the launcher window is not available in this build yet; "
-                              "use 'trovi query TEXT' or 'trovi open TEXT'"));
-    return 1;
+    return runLauncher(argc, argv);
 }
