@@ -22,6 +22,11 @@ struct BasenameLengths {
     std::vector<std::int32_t> lengths; // per entry
 };
 
+struct LearnedCounts {
+    QHash<QString, std::int64_t> counts; // shares its data with the caller's map
+    std::vector<std::pair<std::int32_t, std::int64_t>> countOfEntry; // sorted by entry
+};
+
 std::pair<HashIndex::const_iterator, HashIndex::const_iterator> hashRange(const HashIndex& index,
                                                                           std::size_t hash) {
     return std::equal_range(index.cbegin(), index.cend(),
@@ -54,6 +59,7 @@ struct PathCatalog::Data {
     QString names;
     std::vector<qsizetype> nameStart;
     std::vector<std::int32_t> collationRank;
+    // One entry per distinct name, in collation order.
     std::vector<std::int32_t> entriesByName;
     // Open count before learned counts apply: those only ever raise a count,
     // and a missing learned count counts as 0.
@@ -61,19 +67,25 @@ struct PathCatalog::Data {
     HashIndex pathHashes;     // lower-cased full path
     HashIndex usageKeyHashes; // lower-cased usage key, learning entries only
 
-    mutable std::mutex lengthsMutex;
+    // Derived per rule set and per learned-count map; both change far less
+    // often than the query. Guarded because copies of a catalogue may be
+    // searched from more than one thread.
+    mutable std::mutex cacheMutex;
     mutable std::shared_ptr<const BasenameLengths> lengths;
+    mutable std::shared_ptr<const LearnedCounts> learned;
 
     qsizetype entryCount() const { return qsizetype(itemOfEntry.size()); }
     const SearchResult& entry(qsizetype e) const { return items[itemOfEntry[e]]; }
 
     std::shared_ptr<const BasenameLengths> basenameLengths(const QStringList& suffixes) const;
+    std::shared_ptr<const LearnedCounts>
+    learnedCountsFor(const QHash<QString, std::int64_t>& counts) const;
     std::int32_t collationRankOf(const QString& filename) const;
 };
 
 std::shared_ptr<const BasenameLengths>
 PathCatalog::Data::basenameLengths(const QStringList& suffixes) const {
-    std::lock_guard lock(lengthsMutex);
+    std::lock_guard lock(cacheMutex);
     if (lengths && lengths->suffixes == suffixes)
         return lengths;
     auto fresh = std::make_shared<BasenameLengths>();
@@ -86,6 +98,29 @@ PathCatalog::Data::basenameLengths(const QStringList& suffixes) const {
     }
     lengths = std::move(fresh);
     return lengths;
+}
+
+std::shared_ptr<const LearnedCounts>
+PathCatalog::Data::learnedCountsFor(const QHash<QString, std::int64_t>& counts) const {
+    std::lock_guard lock(cacheMutex);
+    // The engine passes the same map until something is opened, so this is
+    // usually a pointer comparison.
+    if (learned && learned->counts == counts)
+        return learned;
+    auto fresh = std::make_shared<LearnedCounts>();
+    fresh->counts = counts;
+    // Walk the (small) map rather than look up every item.
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        const auto [first, last] = hashRange(usageKeyHashes, qHash(it.key(), 0));
+        for (auto hit = first; hit != last; ++hit) {
+            const SearchResult& item = entry(hit->second);
+            if (item.usageKeyOrFullPath().toLower() == it.key())
+                fresh->countOfEntry.emplace_back(hit->second, std::max(item.openCount, it.value()));
+        }
+    }
+    std::sort(fresh->countOfEntry.begin(), fresh->countOfEntry.end());
+    learned = std::move(fresh);
+    return learned;
 }
 
 std::int32_t PathCatalog::Data::collationRankOf(const QString& filename) const {
@@ -143,24 +178,40 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
     std::sort(data->pathHashes.begin(), data->pathHashes.end());
     std::sort(data->usageKeyHashes.begin(), data->usageKeyHashes.end());
 
-    // Sort keys would be faster to compare, but in the C locale Qt's sort keys
-    // ignore the collator's case setting; compare() is what ranking uses.
+    // Many entries share a name ("src", "docs"), so each distinct name is
+    // collated once. Sort keys would be cheaper to compare, but in the C
+    // locale Qt's ignore the collator's case setting; compare() is what the
+    // ranking itself uses.
     const qsizetype entries = data->entryCount();
-    data->entriesByName.resize(entries);
-    std::iota(data->entriesByName.begin(), data->entriesByName.end(), 0);
-    std::stable_sort(data->entriesByName.begin(), data->entriesByName.end(),
-                     [&](std::int32_t a, std::int32_t b) {
-                         return compareNames(data->entry(a).filename, data->entry(b).filename) < 0;
-                     });
-    data->collationRank.resize(entries);
+    QHash<QString, std::int32_t> distinct;
+    std::vector<std::int32_t> nameOfEntry(entries);
+    std::vector<std::int32_t> representatives;
+    for (qsizetype e = 0; e < entries; ++e) {
+        const QString& name = data->entry(e).filename;
+        auto it = distinct.constFind(name);
+        if (it == distinct.cend()) {
+            it = distinct.insert(name, std::int32_t(representatives.size()));
+            representatives.push_back(std::int32_t(e));
+        }
+        nameOfEntry[e] = *it;
+    }
+    std::vector<std::int32_t> rankOfName(representatives.size());
+    data->entriesByName = representatives;
+    std::sort(data->entriesByName.begin(), data->entriesByName.end(),
+              [&](std::int32_t a, std::int32_t b) {
+                  return compareNames(data->entry(a).filename, data->entry(b).filename) < 0;
+              });
     std::int32_t rank = 0;
-    for (qsizetype k = 0; k < entries; ++k) {
+    for (std::size_t k = 0; k < data->entriesByName.size(); ++k) {
         const std::int32_t e = data->entriesByName[k];
         if (k > 0 && compareNames(data->entry(data->entriesByName[k - 1]).filename,
                                   data->entry(e).filename) != 0)
             rank += 2;
-        data->collationRank[e] = rank;
+        rankOfName[nameOfEntry[e]] = rank;
     }
+    data->collationRank.resize(entries);
+    for (qsizetype e = 0; e < entries; ++e)
+        data->collationRank[e] = rankOfName[nameOfEntry[e]];
     return PathCatalog(std::move(data));
 }
 
@@ -189,17 +240,9 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
     const qsizetype queryLength = queryLowercased.size();
     const qsizetype entries = data.entryCount();
 
-    // Learned counts: walk the (small) map rather than look up every item.
-    std::vector<std::pair<std::int32_t, std::int64_t>> learned;
-    for (auto it = learnedCounts.cbegin(); it != learnedCounts.cend(); ++it) {
-        const auto [first, last] = hashRange(data.usageKeyHashes, qHash(it.key(), 0));
-        for (auto hit = first; hit != last; ++hit) {
-            const SearchResult& item = data.entry(hit->second);
-            if (item.usageKeyOrFullPath().toLower() == it.key())
-                learned.emplace_back(hit->second, std::max(item.openCount, it.value()));
-        }
-    }
-    std::sort(learned.begin(), learned.end());
+    const std::shared_ptr<const LearnedCounts> learnedForSearch =
+        data.learnedCountsFor(learnedCounts);
+    const auto& learned = learnedForSearch->countOfEntry;
 
     std::vector<Candidate> candidates;
     auto nextLearned = learned.cbegin();
