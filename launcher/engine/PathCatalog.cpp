@@ -48,6 +48,14 @@ struct Candidate {
     std::uint8_t tier;  // 2: base name equals the query, 1: starts with it
 };
 
+// The base name starts with the query when the name does and the base name
+// is at least as long; it equals the query when it is exactly as long.
+std::uint8_t tierFor(bool nameStartsWithQuery, qsizetype baseLength, qsizetype queryLength) {
+    if (!nameStartsWithQuery || baseLength < queryLength)
+        return 0;
+    return baseLength == queryLength ? 2 : 1;
+}
+
 } // namespace
 
 struct PathCatalog::Data {
@@ -61,6 +69,9 @@ struct PathCatalog::Data {
     std::vector<std::int32_t> collationRank;
     // One entry per distinct name, in collation order.
     std::vector<std::int32_t> entriesByName;
+    // All entries by lower-cased name in code-unit order, so that the names
+    // starting with a query form one range.
+    std::vector<std::int32_t> entriesByLoweredName;
     // Open count before learned counts apply: those only ever raise a count,
     // and a missing learned count counts as 0.
     std::vector<std::int64_t> baseCount;
@@ -75,12 +86,17 @@ struct PathCatalog::Data {
     mutable std::shared_ptr<const LearnedCounts> learned;
 
     qsizetype entryCount() const { return qsizetype(itemOfEntry.size()); }
+    QStringView loweredName(qsizetype e) const {
+        return QStringView(names).mid(nameStart[e], nameStart[e + 1] - nameStart[e]);
+    }
     const SearchResult& entry(qsizetype e) const { return items[itemOfEntry[e]]; }
 
     std::shared_ptr<const BasenameLengths> basenameLengths(const QStringList& suffixes) const;
     std::shared_ptr<const LearnedCounts>
     learnedCountsFor(const QHash<QString, std::int64_t>& counts) const;
     std::int32_t collationRankOf(const QString& filename) const;
+    std::pair<std::vector<std::int32_t>::const_iterator, std::vector<std::int32_t>::const_iterator>
+    entriesStartingWith(QStringView query) const;
 };
 
 std::shared_ptr<const BasenameLengths>
@@ -121,6 +137,18 @@ PathCatalog::Data::learnedCountsFor(const QHash<QString, std::int64_t>& counts) 
     std::sort(fresh->countOfEntry.begin(), fresh->countOfEntry.end());
     learned = std::move(fresh);
     return learned;
+}
+
+std::pair<std::vector<std::int32_t>::const_iterator, std::vector<std::int32_t>::const_iterator>
+PathCatalog::Data::entriesStartingWith(QStringView query) const {
+    const auto first = std::lower_bound(
+        entriesByLoweredName.cbegin(), entriesByLoweredName.cend(), query,
+        [this](std::int32_t e, QStringView q) { return loweredName(e).compare(q) < 0; });
+    const auto last = std::partition_point(first, entriesByLoweredName.cend(), [&](std::int32_t e) {
+        const QStringView name = loweredName(e);
+        return name.size() >= query.size() && name.first(query.size()) == query;
+    });
+    return {first, last};
 }
 
 std::int32_t PathCatalog::Data::collationRankOf(const QString& filename) const {
@@ -212,6 +240,13 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
     data->collationRank.resize(entries);
     for (qsizetype e = 0; e < entries; ++e)
         data->collationRank[e] = rankOfName[nameOfEntry[e]];
+
+    data->entriesByLoweredName.resize(entries);
+    std::iota(data->entriesByLoweredName.begin(), data->entriesByLoweredName.end(), 0);
+    std::sort(data->entriesByLoweredName.begin(), data->entriesByLoweredName.end(),
+              [&](std::int32_t a, std::int32_t b) {
+                  return data->loweredName(a).compare(data->loweredName(b)) < 0;
+              });
     return PathCatalog(std::move(data));
 }
 
@@ -244,24 +279,39 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
         data.learnedCountsFor(learnedCounts);
     const auto& learned = learnedForSearch->countOfEntry;
 
-    std::vector<Candidate> candidates;
+    // Short queries match most names; reusing the buffer spares a large
+    // allocation, and its page faults, on every keystroke.
+    thread_local std::vector<Candidate> candidates;
+    candidates.clear();
     auto nextLearned = learned.cbegin();
+    auto tierOf = [&](std::int32_t e, bool atStart) {
+        return tierFor(atStart, lengths->lengths[e], queryLength);
+    };
     auto consider = [&](std::int32_t e, bool atStart) {
         while (nextLearned != learned.cend() && nextLearned->first < e)
             ++nextLearned;
         const std::int64_t count = nextLearned != learned.cend() && nextLearned->first == e
                                        ? nextLearned->second
                                        : data.baseCount[e];
-        const std::int32_t baseLength = lengths->lengths[e];
-        const std::uint8_t tier = !atStart                    ? 0
-                                  : baseLength == queryLength ? 2
-                                  : baseLength > queryLength  ? 1
-                                                              : 0;
-        candidates.push_back({count, data.collationRank[e], e, tier});
+        candidates.push_back({count, data.collationRank[e], e, tierOf(e, atStart)});
     };
 
-    if (queryLength == 0) {
-        candidates.reserve(entries);
+    const auto [prefixFirst, prefixLast] = data.entriesStartingWith(queryLowercased);
+    if (prefixLast - prefixFirst >= kPathResultLimit) {
+        // Names starting with the query outrank names that merely contain
+        // it, and there are enough of them: short queries, the most common
+        // and the costliest, never scan the rest.
+        for (auto it = prefixFirst; it != prefixLast; ++it) {
+            const std::int32_t e = *it;
+            const auto learnedCount = std::lower_bound(
+                learned.cbegin(), learned.cend(), std::pair<std::int32_t, std::int64_t>{e, 0},
+                [](const auto& a, const auto& b) { return a.first < b.first; });
+            const std::int64_t count = learnedCount != learned.cend() && learnedCount->first == e
+                                           ? learnedCount->second
+                                           : data.baseCount[e];
+            candidates.push_back({count, data.collationRank[e], e, tierOf(e, true)});
+        }
+    } else if (queryLength == 0) {
         for (qsizetype e = 0; e < entries; ++e)
             consider(std::int32_t(e), true);
     } else {
@@ -307,10 +357,7 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
             const qsizetype baseLength = searchableBasenameLength(name, suffixes);
             const bool atStart = QStringView(name).first(std::min(name.size(), queryLength)) ==
                                  QStringView(queryLowercased);
-            const std::uint8_t tier = !atStart                    ? 0
-                                      : baseLength == queryLength ? 2
-                                      : baseLength > queryLength  ? 1
-                                                                  : 0;
+            const std::uint8_t tier = tierFor(atStart, baseLength, queryLength);
             candidates.push_back(
                 {count, data.collationRankOf(extra.filename), std::int32_t(entries + index), tier});
         }
