@@ -277,7 +277,7 @@ BENCHMARK(BM_SearchByQueryLength)
 BENCHMARK(BM_SearchReference)
     ->Arg(10000)
     ->Arg(100000)
-    ->Iterations(60)
+    ->Iterations(30)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildCatalogue)->Arg(10000)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
