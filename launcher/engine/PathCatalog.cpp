@@ -22,6 +22,11 @@ struct BasenameLengths {
     std::vector<std::int32_t> lengths; // per entry
 };
 
+struct LearnedCounts {
+    QHash<QString, std::int64_t> counts; // shares its data with the caller's map
+    std::vector<std::pair<std::int32_t, std::int64_t>> countOfEntry; // sorted by entry
+};
+
 std::pair<HashIndex::const_iterator, HashIndex::const_iterator> hashRange(const HashIndex& index,
                                                                           std::size_t hash) {
     return std::equal_range(index.cbegin(), index.cend(),
@@ -43,6 +48,14 @@ struct Candidate {
     std::uint8_t tier;  // 2: base name equals the query, 1: starts with it
 };
 
+// The base name starts with the query when the name does and the base name
+// is at least as long; it equals the query when it is exactly as long.
+std::uint8_t tierFor(bool nameStartsWithQuery, qsizetype baseLength, qsizetype queryLength) {
+    if (!nameStartsWithQuery || baseLength < queryLength)
+        return 0;
+    return baseLength == queryLength ? 2 : 1;
+}
+
 } // namespace
 
 struct PathCatalog::Data {
@@ -54,26 +67,41 @@ struct PathCatalog::Data {
     QString names;
     std::vector<qsizetype> nameStart;
     std::vector<std::int32_t> collationRank;
+    // One entry per distinct name, in collation order.
     std::vector<std::int32_t> entriesByName;
+    // All entries by lower-cased name in code-unit order, so that the names
+    // starting with a query form one range.
+    std::vector<std::int32_t> entriesByLoweredName;
     // Open count before learned counts apply: those only ever raise a count,
     // and a missing learned count counts as 0.
     std::vector<std::int64_t> baseCount;
     HashIndex pathHashes;     // lower-cased full path
     HashIndex usageKeyHashes; // lower-cased usage key, learning entries only
 
-    mutable std::mutex lengthsMutex;
+    // Derived per rule set and per learned-count map; both change far less
+    // often than the query. Guarded because copies of a catalogue may be
+    // searched from more than one thread.
+    mutable std::mutex cacheMutex;
     mutable std::shared_ptr<const BasenameLengths> lengths;
+    mutable std::shared_ptr<const LearnedCounts> learned;
 
     qsizetype entryCount() const { return qsizetype(itemOfEntry.size()); }
+    QStringView loweredName(qsizetype e) const {
+        return QStringView(names).mid(nameStart[e], nameStart[e + 1] - nameStart[e]);
+    }
     const SearchResult& entry(qsizetype e) const { return items[itemOfEntry[e]]; }
 
     std::shared_ptr<const BasenameLengths> basenameLengths(const QStringList& suffixes) const;
+    std::shared_ptr<const LearnedCounts>
+    learnedCountsFor(const QHash<QString, std::int64_t>& counts) const;
     std::int32_t collationRankOf(const QString& filename) const;
+    std::pair<std::vector<std::int32_t>::const_iterator, std::vector<std::int32_t>::const_iterator>
+    entriesStartingWith(QStringView query) const;
 };
 
 std::shared_ptr<const BasenameLengths>
 PathCatalog::Data::basenameLengths(const QStringList& suffixes) const {
-    std::lock_guard lock(lengthsMutex);
+    std::lock_guard lock(cacheMutex);
     if (lengths && lengths->suffixes == suffixes)
         return lengths;
     auto fresh = std::make_shared<BasenameLengths>();
@@ -86,6 +114,41 @@ PathCatalog::Data::basenameLengths(const QStringList& suffixes) const {
     }
     lengths = std::move(fresh);
     return lengths;
+}
+
+std::shared_ptr<const LearnedCounts>
+PathCatalog::Data::learnedCountsFor(const QHash<QString, std::int64_t>& counts) const {
+    std::lock_guard lock(cacheMutex);
+    // The engine passes the same map until something is opened, so this is
+    // usually a pointer comparison.
+    if (learned && learned->counts == counts)
+        return learned;
+    auto fresh = std::make_shared<LearnedCounts>();
+    fresh->counts = counts;
+    // Walk the (small) map rather than look up every item.
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        const auto [first, last] = hashRange(usageKeyHashes, qHash(it.key(), 0));
+        for (auto hit = first; hit != last; ++hit) {
+            const SearchResult& item = entry(hit->second);
+            if (item.usageKeyOrFullPath().toLower() == it.key())
+                fresh->countOfEntry.emplace_back(hit->second, std::max(item.openCount, it.value()));
+        }
+    }
+    std::sort(fresh->countOfEntry.begin(), fresh->countOfEntry.end());
+    learned = std::move(fresh);
+    return learned;
+}
+
+std::pair<std::vector<std::int32_t>::const_iterator, std::vector<std::int32_t>::const_iterator>
+PathCatalog::Data::entriesStartingWith(QStringView query) const {
+    const auto first = std::lower_bound(
+        entriesByLoweredName.cbegin(), entriesByLoweredName.cend(), query,
+        [this](std::int32_t e, QStringView q) { return loweredName(e).compare(q) < 0; });
+    const auto last = std::partition_point(first, entriesByLoweredName.cend(), [&](std::int32_t e) {
+        const QStringView name = loweredName(e);
+        return name.size() >= query.size() && name.first(query.size()) == query;
+    });
+    return {first, last};
 }
 
 std::int32_t PathCatalog::Data::collationRankOf(const QString& filename) const {
@@ -143,24 +206,47 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
     std::sort(data->pathHashes.begin(), data->pathHashes.end());
     std::sort(data->usageKeyHashes.begin(), data->usageKeyHashes.end());
 
-    // Sort keys would be faster to compare, but in the C locale Qt's sort keys
-    // ignore the collator's case setting; compare() is what ranking uses.
+    // Many entries share a name ("src", "docs"), so each distinct name is
+    // collated once. Sort keys would be cheaper to compare, but in the C
+    // locale Qt's ignore the collator's case setting; compare() is what the
+    // ranking itself uses.
     const qsizetype entries = data->entryCount();
-    data->entriesByName.resize(entries);
-    std::iota(data->entriesByName.begin(), data->entriesByName.end(), 0);
-    std::stable_sort(data->entriesByName.begin(), data->entriesByName.end(),
-                     [&](std::int32_t a, std::int32_t b) {
-                         return compareNames(data->entry(a).filename, data->entry(b).filename) < 0;
-                     });
-    data->collationRank.resize(entries);
+    QHash<QString, std::int32_t> distinct;
+    std::vector<std::int32_t> nameOfEntry(entries);
+    std::vector<std::int32_t> representatives;
+    for (qsizetype e = 0; e < entries; ++e) {
+        const QString& name = data->entry(e).filename;
+        auto it = distinct.constFind(name);
+        if (it == distinct.cend()) {
+            it = distinct.insert(name, std::int32_t(representatives.size()));
+            representatives.push_back(std::int32_t(e));
+        }
+        nameOfEntry[e] = *it;
+    }
+    std::vector<std::int32_t> rankOfName(representatives.size());
+    data->entriesByName = representatives;
+    std::sort(data->entriesByName.begin(), data->entriesByName.end(),
+              [&](std::int32_t a, std::int32_t b) {
+                  return compareNames(data->entry(a).filename, data->entry(b).filename) < 0;
+              });
     std::int32_t rank = 0;
-    for (qsizetype k = 0; k < entries; ++k) {
+    for (std::size_t k = 0; k < data->entriesByName.size(); ++k) {
         const std::int32_t e = data->entriesByName[k];
         if (k > 0 && compareNames(data->entry(data->entriesByName[k - 1]).filename,
                                   data->entry(e).filename) != 0)
             rank += 2;
-        data->collationRank[e] = rank;
+        rankOfName[nameOfEntry[e]] = rank;
     }
+    data->collationRank.resize(entries);
+    for (qsizetype e = 0; e < entries; ++e)
+        data->collationRank[e] = rankOfName[nameOfEntry[e]];
+
+    data->entriesByLoweredName.resize(entries);
+    std::iota(data->entriesByLoweredName.begin(), data->entriesByLoweredName.end(), 0);
+    std::sort(data->entriesByLoweredName.begin(), data->entriesByLoweredName.end(),
+              [&](std::int32_t a, std::int32_t b) {
+                  return data->loweredName(a).compare(data->loweredName(b)) < 0;
+              });
     return PathCatalog(std::move(data));
 }
 
@@ -189,36 +275,43 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
     const qsizetype queryLength = queryLowercased.size();
     const qsizetype entries = data.entryCount();
 
-    // Learned counts: walk the (small) map rather than look up every item.
-    std::vector<std::pair<std::int32_t, std::int64_t>> learned;
-    for (auto it = learnedCounts.cbegin(); it != learnedCounts.cend(); ++it) {
-        const auto [first, last] = hashRange(data.usageKeyHashes, qHash(it.key(), 0));
-        for (auto hit = first; hit != last; ++hit) {
-            const SearchResult& item = data.entry(hit->second);
-            if (item.usageKeyOrFullPath().toLower() == it.key())
-                learned.emplace_back(hit->second, std::max(item.openCount, it.value()));
-        }
-    }
-    std::sort(learned.begin(), learned.end());
+    const std::shared_ptr<const LearnedCounts> learnedForSearch =
+        data.learnedCountsFor(learnedCounts);
+    const auto& learned = learnedForSearch->countOfEntry;
 
-    std::vector<Candidate> candidates;
+    // Short queries match most names; reusing the buffer spares a large
+    // allocation, and its page faults, on every keystroke.
+    thread_local std::vector<Candidate> candidates;
+    candidates.clear();
     auto nextLearned = learned.cbegin();
+    auto tierOf = [&](std::int32_t e, bool atStart) {
+        return tierFor(atStart, lengths->lengths[e], queryLength);
+    };
     auto consider = [&](std::int32_t e, bool atStart) {
         while (nextLearned != learned.cend() && nextLearned->first < e)
             ++nextLearned;
         const std::int64_t count = nextLearned != learned.cend() && nextLearned->first == e
                                        ? nextLearned->second
                                        : data.baseCount[e];
-        const std::int32_t baseLength = lengths->lengths[e];
-        const std::uint8_t tier = !atStart                    ? 0
-                                  : baseLength == queryLength ? 2
-                                  : baseLength > queryLength  ? 1
-                                                              : 0;
-        candidates.push_back({count, data.collationRank[e], e, tier});
+        candidates.push_back({count, data.collationRank[e], e, tierOf(e, atStart)});
     };
 
-    if (queryLength == 0) {
-        candidates.reserve(entries);
+    const auto [prefixFirst, prefixLast] = data.entriesStartingWith(queryLowercased);
+    if (prefixLast - prefixFirst >= kPathResultLimit) {
+        // Names starting with the query outrank names that merely contain
+        // it, and there are enough of them: short queries, the most common
+        // and the costliest, never scan the rest.
+        for (auto it = prefixFirst; it != prefixLast; ++it) {
+            const std::int32_t e = *it;
+            const auto learnedCount = std::lower_bound(
+                learned.cbegin(), learned.cend(), std::pair<std::int32_t, std::int64_t>{e, 0},
+                [](const auto& a, const auto& b) { return a.first < b.first; });
+            const std::int64_t count = learnedCount != learned.cend() && learnedCount->first == e
+                                           ? learnedCount->second
+                                           : data.baseCount[e];
+            candidates.push_back({count, data.collationRank[e], e, tierOf(e, true)});
+        }
+    } else if (queryLength == 0) {
         for (qsizetype e = 0; e < entries; ++e)
             consider(std::int32_t(e), true);
     } else {
@@ -264,10 +357,7 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
             const qsizetype baseLength = searchableBasenameLength(name, suffixes);
             const bool atStart = QStringView(name).first(std::min(name.size(), queryLength)) ==
                                  QStringView(queryLowercased);
-            const std::uint8_t tier = !atStart                    ? 0
-                                      : baseLength == queryLength ? 2
-                                      : baseLength > queryLength  ? 1
-                                                                  : 0;
+            const std::uint8_t tier = tierFor(atStart, baseLength, queryLength);
             candidates.push_back(
                 {count, data.collationRankOf(extra.filename), std::int32_t(entries + index), tier});
         }

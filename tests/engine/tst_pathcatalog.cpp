@@ -169,6 +169,7 @@ private Q_SLOTS:
     void keepsItemsAsGiven();
     void extrasJoinUnlessTheirPathIsKnown();
     void learnedCountsRaiseButNeverLower();
+    void aFullListOfPrefixMatchesKeepsOutMereContainment();
     void prefsChangesAreSeenOnTheSameCatalogue();
     void concurrentSearchesAgree();
 };
@@ -197,7 +198,10 @@ void PathCatalogTest::answersExactlyLikeTheReference() {
     const quint32 seed = fixedSeed ? chosen : QRandomGenerator::global()->generate();
     Generator g{QRandomGenerator(seed)};
     for (int round = 0; round < 150; ++round) {
-        const QList<SearchResult> items = g.catalogue(g.below(200));
+        // Some catalogues are big enough for a short query to have more than a
+        // full list of names starting with it.
+        const QList<SearchResult> items =
+            g.catalogue(round % 5 == 0 ? 300 + g.below(500) : g.below(200));
         const PathCatalog catalogue = PathCatalog::build(items);
         for (int search = 0; search < 25; ++search) {
             const SearchRankingPreferences prefs = g.preferences();
@@ -263,6 +267,29 @@ void PathCatalogTest::learnedCountsRaiseButNeverLower() {
     QCOMPARE(found[0].openCount, 9);
     QCOMPARE(found[1].openCount, 4); // the learned 2 does not lower it
     QCOMPARE(found[2].openCount, 1); // index rows keep their own count
+}
+
+void PathCatalogTest::aFullListOfPrefixMatchesKeepsOutMereContainment() {
+    QList<SearchResult> items;
+    for (int i = 0; i < 100; ++i)
+        items.append(folder("/srv", QStringLiteral("Old box %1").arg(i), 90)); // contains "box"
+    for (int i = 0; i < 79; ++i)
+        items.append(folder("/srv", QStringLiteral("Box %1").arg(i)));
+    items.append(folder("/srv", "box"));
+    const PathCatalog catalogue = PathCatalog::build(items);
+    const SearchRankingPreferences prefs({});
+    const auto found = catalogue.filterAndSort("box", prefs, {{"/srv/box 3", 5}});
+    QCOMPARE(found, reference(items, {}, "box", prefs, {{"/srv/box 3", 5}}));
+    QCOMPARE(found.size(), 80);
+    QCOMPARE(found[0].filename, "box");
+    QCOMPARE(found[1].filename, "Box 3");
+    QVERIFY(std::none_of(found.cbegin(), found.cend(),
+                         [](const SearchResult& r) { return r.filename.startsWith(u"Old"); }));
+    // One prefix match fewer and the best of the rest fill the list.
+    items.removeLast();
+    const auto refilled = PathCatalog::build(items).filterAndSort("box", prefs, {});
+    QCOMPARE(refilled, reference(items, {}, "box", prefs, {}));
+    QCOMPARE(refilled.last().filename, "Old box 0");
 }
 
 void PathCatalogTest::prefsChangesAreSeenOnTheSameCatalogue() {
