@@ -25,6 +25,8 @@ struct DatabaseManager::RefreshInputs {
     int folderSearchMaxDepth = 5;
     int shortcutSearchMaxDepth = 6;
     QSet<QString> shortcutFileExtensions;
+    // Lets the builders prepare what the first search after the swap needs.
+    std::optional<SearchRankingPreferences> rankingPreferences;
 };
 
 struct DatabaseManager::RefreshOutput {
@@ -88,19 +90,22 @@ DatabaseManager::RefreshInputs DatabaseManager::captureRefreshInputs(const Stale
     inputs.folderSearchMaxDepth = m_config.folderSearchMaxDepth;
     inputs.shortcutSearchMaxDepth = m_config.shortcutSearchMaxDepth;
     inputs.shortcutFileExtensions = shortcutFileExtensions();
+    inputs.rankingPreferences = rankingPreferences();
     return inputs;
 }
 
 DatabaseManager::RefreshOutput DatabaseManager::buildCatalogs(const RefreshInputs& in) {
     RefreshOutput out;
+    const SearchRankingPreferences& prefs = *in.rankingPreferences;
     if (in.stale.apps)
-        out.apps = PathCatalog::build(discoverAppBundles(in.appSearchRoots));
+        out.apps = PathCatalog::build(discoverAppBundles(in.appSearchRoots), prefs);
     if (in.stale.folders)
         out.folders = PathCatalog::build(
-            discoverFolders(in.folderSearchRoots, in.folderSearchMaxDepth, in.excludedFolderNames));
+            discoverFolders(in.folderSearchRoots, in.folderSearchMaxDepth, in.excludedFolderNames), prefs);
     if (in.stale.shortcuts)
         out.shortcuts = PathCatalog::build(discoverShortcuts(in.shortcutSearchRoots, in.shortcutSearchMaxDepth,
-                                                             in.excludedFolderNames, in.shortcutFileExtensions));
+                                                             in.excludedFolderNames, in.shortcutFileExtensions),
+                                           prefs);
     // Settings panes and browsers keep their place in the refresh; their
     // discovery is not available here yet, so they deliver the seed list and
     // empty lists.
