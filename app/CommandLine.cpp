@@ -55,14 +55,15 @@ Command parseCommandLine(const QStringList& arguments) {
 
     if (first == QStringLiteral("query")) {
         QueryCommand command;
-        Command parsed = parseSubcommand(first, rest, [&](const QString& arg, const QStringList&, int&)
-                                                          -> std::optional<UsageError> {
-            if (arg == QStringLiteral("--json")) {
-                command.json = true;
-                return std::nullopt;
-            }
-            return UsageError{QStringLiteral("unknown option '%1' for 'query'").arg(arg)};
-        });
+        Command parsed = parseSubcommand(
+            first, rest,
+            [&](const QString& arg, const QStringList&, int&) -> std::optional<UsageError> {
+                if (arg == QStringLiteral("--json")) {
+                    command.json = true;
+                    return std::nullopt;
+                }
+                return UsageError{QStringLiteral("unknown option '%1' for 'query'").arg(arg)};
+            });
         if (auto* query = std::get_if<QueryCommand>(&parsed)) {
             command.text = query->text;
             return command;
@@ -72,31 +73,35 @@ Command parseCommandLine(const QStringList& arguments) {
 
     if (first == QStringLiteral("open")) {
         OpenCommand command;
-        Command parsed = parseSubcommand(first, rest, [&](const QString& arg, const QStringList& args, int& i)
-                                                          -> std::optional<UsageError> {
-            if (arg == QStringLiteral("--reveal")) {
-                command.reveal = true;
-            } else if (arg == QStringLiteral("--dry-run")) {
-                command.dryRun = true;
-            } else if (arg == QStringLiteral("--index") || arg.startsWith(QStringLiteral("--index="))) {
-                QString value;
-                if (arg.startsWith(QStringLiteral("--index="))) {
-                    value = arg.mid(8);
-                } else if (i + 1 < args.size()) {
-                    value = args.at(++i);
+        Command parsed = parseSubcommand(
+            first, rest,
+            [&](const QString& arg, const QStringList& args, int& i) -> std::optional<UsageError> {
+                if (arg == QStringLiteral("--reveal")) {
+                    command.reveal = true;
+                } else if (arg == QStringLiteral("--dry-run")) {
+                    command.dryRun = true;
+                } else if (arg == QStringLiteral("--index") ||
+                           arg.startsWith(QStringLiteral("--index="))) {
+                    QString value;
+                    if (arg.startsWith(QStringLiteral("--index="))) {
+                        value = arg.mid(8);
+                    } else if (i + 1 < args.size()) {
+                        value = args.at(++i);
+                    } else {
+                        return UsageError{QStringLiteral("'--index' needs a number")};
+                    }
+                    bool ok = false;
+                    const int index = value.toInt(&ok);
+                    if (!ok || index < 0)
+                        return UsageError{
+                            QStringLiteral("'--index' needs a number of 0 or more, not '%1'")
+                                .arg(value)};
+                    command.index = index;
                 } else {
-                    return UsageError{QStringLiteral("'--index' needs a number")};
+                    return UsageError{QStringLiteral("unknown option '%1' for 'open'").arg(arg)};
                 }
-                bool ok = false;
-                const int index = value.toInt(&ok);
-                if (!ok || index < 0)
-                    return UsageError{QStringLiteral("'--index' needs a number of 0 or more, not '%1'").arg(value)};
-                command.index = index;
-            } else {
-                return UsageError{QStringLiteral("unknown option '%1' for 'open'").arg(arg)};
-            }
-            return std::nullopt;
-        });
+                return std::nullopt;
+            });
         if (auto* query = std::get_if<QueryCommand>(&parsed)) {
             command.text = query->text;
             return command;

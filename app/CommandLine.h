@@ -25,7 +25,8 @@ struct UsageError {
     QString message; // one line, without the program name
 };
 
-using Command = std::variant<StartLauncher, ShowHelp, ShowVersion, QueryCommand, OpenCommand, UsageError>;
+using Command =
+    std::variant<StartLauncher, ShowHelp, ShowVersion, QueryCommand, OpenCommand, UsageError>;
 
 // `arguments` excludes the program name.
 Command parseCommandLine(const QStringList& arguments);

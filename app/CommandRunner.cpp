@@ -13,9 +13,9 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QThread>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QThread>
 #include <QUrl>
 
 #include <cstdio>
@@ -60,7 +60,8 @@ void printTable(const QList<SearchResult>& results) {
     int titleWidth = 5, subtitleWidth = 8, kindWidth = 4;
     for (const SearchResult& r : results) {
         titleWidth = std::max(titleWidth, int(std::min<qsizetype>(r.filename.size(), kTitleMax)));
-        subtitleWidth = std::max(subtitleWidth, int(std::min<qsizetype>(r.directory.size(), kSubtitleMax)));
+        subtitleWidth =
+            std::max(subtitleWidth, int(std::min<qsizetype>(r.directory.size(), kSubtitleMax)));
         kindWidth = std::max(kindWidth, int(kindLabel(r).size()));
     }
     for (const SearchResult& r : results) {
@@ -101,12 +102,13 @@ int runOpenCommand(const OpenCommand& command) {
     auto manager = makeManager();
     const QList<SearchResult> results = manager->search(command.text, true);
     if (command.index >= results.size()) {
-        printLine(stderr, results.isEmpty()
-                              ? QStringLiteral("trovi: no results for \"%1\"").arg(command.text)
-                              : QStringLiteral("trovi: no result at index %1 for \"%2\" (%3 results)")
-                                    .arg(command.index)
-                                    .arg(command.text)
-                                    .arg(results.size()));
+        printLine(stderr,
+                  results.isEmpty()
+                      ? QStringLiteral("trovi: no results for \"%1\"").arg(command.text)
+                      : QStringLiteral("trovi: no result at index %1 for \"%2\" (%3 results)")
+                            .arg(command.index)
+                            .arg(command.text)
+                            .arg(results.size()));
         return 1;
     }
     const SearchResult result = results.at(command.index);
@@ -119,17 +121,20 @@ int runOpenCommand(const OpenCommand& command) {
     DryRunWorkspace dryRunWorkspace;
     DryRunClipboard dryRunClipboard;
     ResultActivator activator(command.dryRun ? static_cast<Workspace&>(dryRunWorkspace) : workspace,
-                              command.dryRun ? static_cast<Clipboard&>(dryRunClipboard) : clipboard);
+                              command.dryRun ? static_cast<Clipboard&>(dryRunClipboard)
+                                             : clipboard);
 
     const ActivationOutcome outcome = activator.activate(result, mode);
-    if (outcome.status == ActivationStatus::needsWindow || outcome.status == ActivationStatus::noAction) {
+    if (outcome.status == ActivationStatus::needsWindow ||
+        outcome.status == ActivationStatus::noAction) {
         printLine(stderr, QStringLiteral("trovi: ") + outcome.message);
         return 1;
     }
     // A reveal neither counts as an opening nor touches the caches.
     if (mode == ResultActivationMode::open) {
         const QDateTime promotedAt = QDateTime::currentDateTimeUtc();
-        cachePromotedSearchResultsAfterActivation(*manager, result, command.text, results, false, promotedAt);
+        cachePromotedSearchResultsAfterActivation(*manager, result, command.text, results, false,
+                                                  promotedAt);
         // The activation must be newer than the promoted list it invalidates.
         while (QDateTime::currentDateTimeUtc() <= promotedAt)
             QThread::usleep(100);

@@ -19,7 +19,9 @@ public:
                          (url.isLocalFile() ? url.toLocalFile() : url.toString()));
         return true;
     }
-    void reveal(const QString& path) override { m_actions.append(QStringLiteral("reveal ") + path); }
+    void reveal(const QString& path) override {
+        m_actions.append(QStringLiteral("reveal ") + path);
+    }
     const QStringList& actions() const { return m_actions; }
 
 private:

@@ -42,8 +42,8 @@ int runLauncher(int argc, char** argv) {
             return m.search(query, allowPersistentQueryCache);
         });
     };
-    auto activate = [&](const SearchResult& result, ResultActivationMode requested, const QString& query,
-                        const QList<SearchResult>& shown) {
+    auto activate = [&](const SearchResult& result, ResultActivationMode requested,
+                        const QString& query, const QList<SearchResult>& shown) {
         const ResultActivationMode mode = effectiveActivationMode(result, requested);
         if (mode == ResultActivationMode::open) {
             engine.run([result, query, shown](DatabaseManager& m) {
@@ -71,7 +71,8 @@ int runLauncher(int argc, char** argv) {
 
     LauncherWindow window(search, activate, SearchDebounceSettingsStore::standard().load());
     const NotificationToken refreshed = NotificationCenter::defaultCenter().observe(
-        notifications::LauncherSearchDataRefreshed, [&window](const QVariantMap&) { window.rerunCurrentQuery(); });
+        notifications::LauncherSearchDataRefreshed,
+        [&window](const QVariantMap&) { window.rerunCurrentQuery(); });
     QObject::connect(&window, &LauncherWindow::dismissed, &application, &QCoreApplication::quit);
     window.show();
     // Fill the catalogues before the first keystroke.

@@ -21,8 +21,9 @@ using namespace trovi;
 namespace {
 
 QList<SearchResult> syntheticCatalogue(int count, SearchResultKind kind, const QString& suffix) {
-    static const char* words[] = {"report", "notes", "budget", "invoice", "project", "photos", "music",
-                                  "backup", "draft", "meeting", "design", "archive", "travel", "taxes"};
+    static const char* words[] = {"report", "notes",   "budget", "invoice", "project",
+                                  "photos", "music",   "backup", "draft",   "meeting",
+                                  "design", "archive", "travel", "taxes"};
     QRandomGenerator rng(42);
     QList<SearchResult> items;
     items.reserve(count);
@@ -48,7 +49,8 @@ void generateTree(const QString& root, int folders) {
         QStringList next;
         for (const QString& parent : level) {
             for (int i = 0; i < 12 && made < folders; ++i, ++made) {
-                const QString path = parent + QStringLiteral("/dir%1-%2").arg(i).arg(rng.bounded(1000));
+                const QString path =
+                    parent + QStringLiteral("/dir%1-%2").arg(i).arg(rng.bounded(1000));
                 QDir().mkpath(path);
                 next.append(path);
             }
@@ -63,7 +65,8 @@ double median(QList<double> v) {
 }
 
 QList<double> timeSearches(DatabaseManager& m, int rounds) {
-    static const char* queries[] = {"r", "no", "bud", "invo", "projec", "meeting", "archive2", "tax"};
+    static const char* queries[] = {"r",      "no",      "bud",      "invo",
+                                    "projec", "meeting", "archive2", "tax"};
     QList<double> times;
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer t;
@@ -79,7 +82,8 @@ QList<double> timeSearches(DatabaseManager& m, int rounds) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTemporaryDir temp;
-    QString treeRoot = argc > 1 ? QString::fromLocal8Bit(argv[1]) : temp.path() + QStringLiteral("/tree");
+    QString treeRoot =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : temp.path() + QStringLiteral("/tree");
     if (argc <= 1) {
         std::printf("generating a tree of 60000 folders...\n");
         generateTree(treeRoot, 60000);
@@ -107,9 +111,10 @@ int main(int argc, char** argv) {
     // Busy: make every catalogue stale and start the background refresh; the
     // searches below run while its builders walk the tree three times.
     DatabaseManager busyManager(config, services);
-    busyManager.setCatalogs(syntheticCatalogue(30000, SearchResultKind::app, QStringLiteral(".app")),
-                            syntheticCatalogue(40000, SearchResultKind::folder, QString()),
-                            syntheticCatalogue(30000, SearchResultKind::file, QStringLiteral(".url")));
+    busyManager.setCatalogs(
+        syntheticCatalogue(30000, SearchResultKind::app, QStringLiteral(".app")),
+        syntheticCatalogue(40000, SearchResultKind::folder, QString()),
+        syntheticCatalogue(30000, SearchResultKind::file, QStringLiteral(".url")));
     busyManager.scheduleBackgroundCacheRefreshIfNeeded();
     QList<double> busy;
     QElapsedTimer wall;
@@ -124,9 +129,11 @@ int main(int argc, char** argv) {
     while (busyManager.isBackgroundRefreshInFlight())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
 
-    std::printf("search over 100000 catalogue items, %lld searches each\n", static_cast<long long>(idle.size()));
+    std::printf("search over 100000 catalogue items, %lld searches each\n",
+                static_cast<long long>(idle.size()));
     std::printf("  idle engine:           median %.3f ms\n", median(idle));
-    std::printf("  during a full refresh: median %.3f ms (searches took %.0f ms; the refresh went on %.0f ms after)\n",
+    std::printf("  during a full refresh: median %.3f ms (searches took %.0f ms; the refresh went "
+                "on %.0f ms after)\n",
                 median(busy), busyWindowMs, double(refresh.elapsed()));
     std::printf("  ratio busy/idle: %.2f\n", median(busy) / median(idle));
     return 0;

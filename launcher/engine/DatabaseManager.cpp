@@ -42,7 +42,8 @@ std::function<DatabaseManagerServices()>& sharedServicesFactory() {
 DatabaseManager::DatabaseManager(DatabaseManagerConfiguration configuration,
                                  DatabaseManagerServices services)
     : m_config(std::move(configuration)), m_services(std::move(services)),
-      m_rankingStore(*m_services.preferences), m_usage(*m_services.preferences, m_config.usageStoreKey) {
+      m_rankingStore(*m_services.preferences),
+      m_usage(*m_services.preferences, m_config.usageStoreKey) {
     Q_ASSERT(m_services.preferences);
     if (!m_services.clock)
         m_services.clock = systemClock();
@@ -81,8 +82,8 @@ DatabaseManager& DatabaseManager::shared() {
             services.preferences = &PreferenceStore::standard();
         if (!services.notifications)
             services.notifications = &NotificationCenter::defaultCenter();
-        auto* manager = new DatabaseManager(DatabaseManagerConfiguration::standard(QDir::homePath()),
-                                            std::move(services));
+        auto* manager = new DatabaseManager(
+            DatabaseManagerConfiguration::standard(QDir::homePath()), std::move(services));
         auto* thread = new QThread;
         thread->setObjectName(QStringLiteral("trovi-engine"));
         manager->moveToThread(thread);
@@ -101,9 +102,12 @@ void DatabaseManager::diagnostic(const QString& line) const {
     std::fflush(stdout);
 }
 
-SearchRankingPreferences DatabaseManager::rankingPreferences() const { return m_rankingStore.load(); }
+SearchRankingPreferences DatabaseManager::rankingPreferences() const {
+    return m_rankingStore.load();
+}
 
-std::optional<TranslationCommand> DatabaseManager::translationCommand(const QString& trimmedQuery) const {
+std::optional<TranslationCommand>
+DatabaseManager::translationCommand(const QString& trimmedQuery) const {
     const TranslationCommandSettingsStore triggerStore(*m_services.preferences);
     const TranslationLanguageSettingsStore languageStore(*m_services.preferences);
     const QStringList codes = languageStore.load();
@@ -139,7 +143,8 @@ QList<SearchResult> DatabaseManager::search(const QString& query, bool allowPers
     const auto& counts = m_usage.openCounts();
     merged += m_cachedShortcuts.filterAndSort(queryLowercased, preferences, counts);
     merged += m_cachedApps.filterAndSort(queryLowercased, preferences, counts);
-    merged += m_cachedFolders.filterAndSort(queryLowercased, preferences, counts, pinnedFolderResults());
+    merged +=
+        m_cachedFolders.filterAndSort(queryLowercased, preferences, counts, pinnedFolderResults());
     merged += searchNotionPages(trimmed);
 
     QList<SearchResult> results = deduplicatedSearchResults(merged);
@@ -182,7 +187,9 @@ QList<SearchResult> DatabaseManager::searchCalculatorResults(const QString& quer
 }
 
 // Translation rows arrive with the translation engines.
-QList<SearchResult> DatabaseManager::searchTranslationActionResults(const QString&) { return {}; }
+QList<SearchResult> DatabaseManager::searchTranslationActionResults(const QString&) {
+    return {};
+}
 
 QList<SearchResult> DatabaseManager::searchLauncherActionResults(const QString& queryLowercased) {
     if (!launcherSettingsActionMatches(queryLowercased))
@@ -196,18 +203,20 @@ QList<SearchResult> DatabaseManager::searchLauncherActionResults(const QString& 
 
 // Settings panes are matched once their catalogue lands; the seed list is kept
 // so that it is there from the start.
-QList<SearchResult> DatabaseManager::searchSystemSettingsActionResults(
-    const QString&, const QList<SystemSettingsShortcut>&) {
+QList<SearchResult>
+DatabaseManager::searchSystemSettingsActionResults(const QString&,
+                                                   const QList<SystemSettingsShortcut>&) {
     return {};
 }
 
-QList<SearchResult> DatabaseManager::searchBrowserTabActionResults(const QString&,
-                                                                   const QList<BrowserTabShortcut>&) {
+QList<SearchResult>
+DatabaseManager::searchBrowserTabActionResults(const QString&, const QList<BrowserTabShortcut>&) {
     return {};
 }
 
-QList<SearchResult> DatabaseManager::searchBrowserBookmarkActionResults(
-    const QString&, const QList<BrowserBookmarkShortcut>&) {
+QList<SearchResult>
+DatabaseManager::searchBrowserBookmarkActionResults(const QString&,
+                                                    const QList<BrowserBookmarkShortcut>&) {
     return {};
 }
 
@@ -248,6 +257,8 @@ QList<SearchResult> DatabaseManager::pinnedFolderResults() {
 }
 
 // Notion pages arrive with the Notion client.
-QList<SearchResult> DatabaseManager::searchNotionPages(const QString&) { return {}; }
+QList<SearchResult> DatabaseManager::searchNotionPages(const QString&) {
+    return {};
+}
 
 } // namespace trovi

@@ -39,7 +39,7 @@ struct DatabaseManagerServices {
     Clock clock = systemClock();
     ShortcutRootWatcherFactory shortcutRootWatcherFactory; // empty: no watching
     NotificationCenter* notifications = nullptr;           // null: no broadcast
-    std::function<void(const QString&)> diagnostics;      // empty: standard output
+    std::function<void(const QString&)> diagnostics;       // empty: standard output
     LanguageRecognizer languageRecognizer;
 };
 
@@ -71,15 +71,18 @@ public:
     QList<SearchResult> searchCalculatorResults(const QString& query) const;
     QList<SearchResult> searchTranslationActionResults(const QString& query);
     QList<SearchResult> searchLauncherActionResults(const QString& queryLowercased);
-    QList<SearchResult> searchSystemSettingsActionResults(const QString& queryLowercased,
-                                                          const QList<SystemSettingsShortcut>& shortcuts);
+    QList<SearchResult>
+    searchSystemSettingsActionResults(const QString& queryLowercased,
+                                      const QList<SystemSettingsShortcut>& shortcuts);
     QList<SearchResult> searchBrowserTabActionResults(const QString& queryLowercased,
                                                       const QList<BrowserTabShortcut>& tabs);
-    QList<SearchResult> searchBrowserBookmarkActionResults(const QString& queryLowercased,
-                                                           const QList<BrowserBookmarkShortcut>& bookmarks);
+    QList<SearchResult>
+    searchBrowserBookmarkActionResults(const QString& queryLowercased,
+                                       const QList<BrowserBookmarkShortcut>& bookmarks);
     QList<SearchResult> searchDirectPathResults(const QString& query);
-    QList<SearchResult> searchRecentActivationResults(const QString& query,
-                                                      const SearchRankingPreferences& rankingPreferences);
+    QList<SearchResult>
+    searchRecentActivationResults(const QString& query,
+                                  const SearchRankingPreferences& rankingPreferences);
     QList<SearchResult> searchIndexedFiles(const QString& query);
     QList<SearchResult> pinnedFolderResults();
     QList<SearchResult> searchNotionPages(const QString& query);
@@ -117,7 +120,8 @@ public:
     bool hasShortcutRootWatcher() const { return m_shortcutRootWatcher != nullptr; }
 
     // Catalogue contents and stamps, for the refresh logic and tests.
-    void setCatalogs(QList<SearchResult> apps, QList<SearchResult> folders, QList<SearchResult> shortcuts);
+    void setCatalogs(QList<SearchResult> apps, QList<SearchResult> folders,
+                     QList<SearchResult> shortcuts);
     const PathCatalog& cachedApps() const { return m_cachedApps; }
     const PathCatalog& cachedFolders() const { return m_cachedFolders; }
     const PathCatalog& cachedShortcuts() const { return m_cachedShortcuts; }
@@ -140,7 +144,10 @@ private:
     struct StaleCatalogs {
         bool apps = false, folders = false, shortcuts = false;
         bool systemSettings = false, browserTabs = false, browserBookmarks = false;
-        bool any() const { return apps || folders || shortcuts || systemSettings || browserTabs || browserBookmarks; }
+        bool any() const {
+            return apps || folders || shortcuts || systemSettings || browserTabs ||
+                   browserBookmarks;
+        }
     };
     struct RefreshInputs;
     struct RefreshOutput;

@@ -6,8 +6,8 @@
 
 namespace trovi {
 
-std::optional<QList<SearchResult>> DatabaseManager::cachedQueryResults(const QString& cacheKey,
-                                                                      bool allowPersistentQueryCache) {
+std::optional<QList<SearchResult>>
+DatabaseManager::cachedQueryResults(const QString& cacheKey, bool allowPersistentQueryCache) {
     if (!allowPersistentQueryCache) {
         m_cachedQueryResults.remove(cacheKey);
         return std::nullopt;
@@ -30,7 +30,8 @@ std::optional<QList<SearchResult>> DatabaseManager::cachedQueryResults(const QSt
     return std::nullopt;
 }
 
-void DatabaseManager::storeQueryResultsInCache(const QList<SearchResult>& results, const QString& cacheKey) {
+void DatabaseManager::storeQueryResultsInCache(const QList<SearchResult>& results,
+                                               const QString& cacheKey) {
     const QDateTime current = now();
     m_cachedQueryResults.insert(cacheKey, {results, current});
     if (m_config.persistentQueryResultCacheEnabled && !results.isEmpty())

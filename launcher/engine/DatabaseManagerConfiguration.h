@@ -21,8 +21,12 @@ struct DatabaseManagerConfiguration {
     QList<BrowserBookmarkSource> browserBookmarkSources;
 
     QString usageStoreKey = QStringLiteral("launcherPathOpenCounts");
-    QString recentActivationsStoreKey() const { return usageStoreKey + QStringLiteral(".recentActivations"); }
-    QString persistentQueryResultCacheKey() const { return usageStoreKey + QStringLiteral(".queryResults"); }
+    QString recentActivationsStoreKey() const {
+        return usageStoreKey + QStringLiteral(".recentActivations");
+    }
+    QString persistentQueryResultCacheKey() const {
+        return usageStoreKey + QStringLiteral(".queryResults");
+    }
 
     // Stands in for the unit-test host probe: turns bookmarks, browser tabs,
     // recent activations and the persistent query cache off.
@@ -56,7 +60,8 @@ struct DatabaseManagerConfiguration {
     double shortcutRootWatcherCoalescingDelay = 0.5;
 
     // The launcher's configuration for a user whose home directory is `home`.
-    static DatabaseManagerConfiguration standard(const QString& home, bool isRunningUnitTests = false);
+    static DatabaseManagerConfiguration standard(const QString& home,
+                                                 bool isRunningUnitTests = false);
 };
 
 } // namespace trovi

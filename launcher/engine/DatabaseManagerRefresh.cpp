@@ -37,7 +37,8 @@ struct DatabaseManager::RefreshOutput {
     std::optional<QList<BrowserTabShortcut>> browserTabs;
     std::optional<QList<BrowserBookmarkShortcut>> browserBookmarks;
     bool deliveredAnything() const {
-        return apps || folders || shortcuts || systemSettingsShortcuts || browserTabs || browserBookmarks;
+        return apps || folders || shortcuts || systemSettingsShortcuts || browserTabs ||
+               browserBookmarks;
     }
 };
 
@@ -62,7 +63,8 @@ QSet<QString> DatabaseManager::shortcutFileExtensions() const {
     return trovi::shortcutFileExtensions(m_config.baselineShortcutFileExtensions, suffixes);
 }
 
-bool DatabaseManager::isStale(const std::optional<QDateTime>& stamp, double ttl, const QDateTime& current) const {
+bool DatabaseManager::isStale(const std::optional<QDateTime>& stamp, double ttl,
+                              const QDateTime& current) const {
     return !stamp || secondsBetween(*stamp, current) > ttl;
 }
 
@@ -72,15 +74,18 @@ DatabaseManager::StaleCatalogs DatabaseManager::staleCatalogs() const {
     stale.apps = isStale(m_appCacheLastRefresh, m_config.appCacheTTL, current);
     stale.folders = isStale(m_folderCacheLastRefresh, m_config.folderCacheTTL, current);
     stale.shortcuts = isStale(m_shortcutCacheLastRefresh, m_config.shortcutCacheTTL, current);
-    stale.systemSettings = isStale(m_systemSettingsCacheLastRefresh, m_config.systemSettingsCacheTTL, current);
-    stale.browserTabs = !m_config.isRunningUnitTests &&
-                        isStale(m_browserTabsCacheLastRefresh, m_config.browserTabsCacheTTL, current);
+    stale.systemSettings =
+        isStale(m_systemSettingsCacheLastRefresh, m_config.systemSettingsCacheTTL, current);
+    stale.browserTabs =
+        !m_config.isRunningUnitTests &&
+        isStale(m_browserTabsCacheLastRefresh, m_config.browserTabsCacheTTL, current);
     stale.browserBookmarks =
         isStale(m_browserBookmarksCacheLastRefresh, m_config.browserBookmarksCacheTTL, current);
     return stale;
 }
 
-DatabaseManager::RefreshInputs DatabaseManager::captureRefreshInputs(const StaleCatalogs& stale) const {
+DatabaseManager::RefreshInputs
+DatabaseManager::captureRefreshInputs(const StaleCatalogs& stale) const {
     RefreshInputs inputs;
     inputs.stale = stale;
     inputs.appSearchRoots = m_config.appSearchRoots;
@@ -101,11 +106,13 @@ DatabaseManager::RefreshOutput DatabaseManager::buildCatalogs(const RefreshInput
         out.apps = PathCatalog::build(discoverAppBundles(in.appSearchRoots), prefs);
     if (in.stale.folders)
         out.folders = PathCatalog::build(
-            discoverFolders(in.folderSearchRoots, in.folderSearchMaxDepth, in.excludedFolderNames), prefs);
+            discoverFolders(in.folderSearchRoots, in.folderSearchMaxDepth, in.excludedFolderNames),
+            prefs);
     if (in.stale.shortcuts)
-        out.shortcuts = PathCatalog::build(discoverShortcuts(in.shortcutSearchRoots, in.shortcutSearchMaxDepth,
-                                                             in.excludedFolderNames, in.shortcutFileExtensions),
-                                           prefs);
+        out.shortcuts =
+            PathCatalog::build(discoverShortcuts(in.shortcutSearchRoots, in.shortcutSearchMaxDepth,
+                                                 in.excludedFolderNames, in.shortcutFileExtensions),
+                               prefs);
     // Settings panes and browsers keep their place in the refresh; their
     // discovery is not available here yet, so they deliver the seed list and
     // empty lists.
@@ -126,10 +133,13 @@ void DatabaseManager::startShortcutRootWatcherIfNeeded() {
         m_config.shortcutSearchRoots, m_config.shortcutRootWatcherCoalescingDelay, [self] {
             // Called on the watcher's thread: hop to ours.
             if (self)
-                QMetaObject::invokeMethod(self.data(), [self] {
-                    if (self)
-                        self->shortcutRootsDidChange();
-                }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    self.data(),
+                    [self] {
+                        if (self)
+                            self->shortcutRootsDidChange();
+                    },
+                    Qt::QueuedConnection);
         });
 }
 
@@ -150,10 +160,13 @@ void DatabaseManager::scheduleBackgroundCacheRefreshIfNeeded() {
         RefreshOutput output = buildCatalogs(inputs);
         if (!self)
             return;
-        QMetaObject::invokeMethod(self.data(), [self, output = std::move(output)]() mutable {
-            if (self)
-                self->applyBackgroundCacheRefresh(std::move(output));
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, output = std::move(output)]() mutable {
+                if (self)
+                    self->applyBackgroundCacheRefresh(std::move(output));
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -228,10 +241,11 @@ CatalogRefreshCounts DatabaseManager::warmupFileSystemPermissions() {
         lowerCurrentThreadPriority();
         return PathCatalog::build(discoverAppBundles(appRoots));
     });
-    QFuture<PathCatalog> folders = QtConcurrent::run(&m_builderPool, [folderRoots, depth, excluded] {
-        lowerCurrentThreadPriority();
-        return PathCatalog::build(discoverFolders(folderRoots, depth, excluded));
-    });
+    QFuture<PathCatalog> folders =
+        QtConcurrent::run(&m_builderPool, [folderRoots, depth, excluded] {
+            lowerCurrentThreadPriority();
+            return PathCatalog::build(discoverFolders(folderRoots, depth, excluded));
+        });
     m_cachedApps = apps.result();
     m_cachedFolders = folders.result();
     const QDateTime current = now();

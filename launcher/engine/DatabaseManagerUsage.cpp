@@ -33,7 +33,8 @@ QStringList DatabaseManager::usageLookupIdentifiers(const SearchResult& result) 
     return identifiers;
 }
 
-std::int64_t DatabaseManager::learnedOpenCount(const SearchResult& result, std::int64_t databaseOpenCount) {
+std::int64_t DatabaseManager::learnedOpenCount(const SearchResult& result,
+                                               std::int64_t databaseOpenCount) {
     std::int64_t learned = databaseOpenCount;
     for (const QString& identifier : usageLookupIdentifiers(result))
         learned = std::max(learned, m_usage.count(identifier));
@@ -101,12 +102,15 @@ bool DatabaseManager::shouldIncludeRecentActivationResult(const SearchResult& re
     return false;
 }
 
-QList<SearchResult> DatabaseManager::searchRecentActivationResults(
-    const QString& query, const SearchRankingPreferences& rankingPreferences) {
+QList<SearchResult>
+DatabaseManager::searchRecentActivationResults(const QString& query,
+                                               const SearchRankingPreferences& rankingPreferences) {
     if (!m_config.recentActivationsEnabled)
         return {};
     const QString q = query.toLower();
-    auto contains = [&](const std::optional<QString>& text) { return text && text->toLower().contains(q); };
+    auto contains = [&](const std::optional<QString>& text) {
+        return text && text->toLower().contains(q);
+    };
     QList<SearchResult> results;
     for (const RecentActivationRecord& record : m_usage.recentActivations()) {
         std::optional<SearchResult> result = record.toSearchResult();
@@ -117,7 +121,8 @@ QList<SearchResult> DatabaseManager::searchRecentActivationResults(
             continue;
         const bool accepted =
             result->filename.toLower().contains(q) ||
-            searchableBasename(result->filename, rankingPreferences.sortedSuffixesForBasenameStripping())
+            searchableBasename(result->filename,
+                               rankingPreferences.sortedSuffixesForBasenameStripping())
                 .contains(q) ||
             result->directory.toLower().contains(q) || contains(result->snippet) ||
             result->fullPath().toLower().contains(q) || contains(result->actionURLString);

@@ -11,7 +11,8 @@
 namespace trovi {
 
 QList<SearchResult> searchResultsPromotingActivatedResult(
-    const QList<SearchResult>& results, const SearchResult& activatedResult, const QString& normalizedQuery,
+    const QList<SearchResult>& results, const SearchResult& activatedResult,
+    const QString& normalizedQuery,
     const std::function<std::int64_t(const SearchResult&)>& scoreProvider);
 
 } // namespace trovi

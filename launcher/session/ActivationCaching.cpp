@@ -7,7 +7,8 @@
 namespace trovi {
 
 void cachePromotedSearchResultsAfterActivation(DatabaseManager& manager, const SearchResult& result,
-                                               const QString& query, const QList<SearchResult>& results,
+                                               const QString& query,
+                                               const QList<SearchResult>& results,
                                                bool resultsArePreview, const QDateTime& now) {
     const QString normalizedQuery = query.trimmed().toLower();
     if (resultsArePreview || normalizedQuery.isEmpty() || results.isEmpty())
@@ -18,8 +19,8 @@ void cachePromotedSearchResultsAfterActivation(DatabaseManager& manager, const S
     const QList<SearchResult> promoted = searchResultsPromotingActivatedResult(
         results, result, normalizedQuery,
         [&](const SearchResult& r) { return relevanceScore(r, normalizedQuery, preferences); });
-    manager.persistentQueryResultCacheStore()->storeResults(promoted, normalizedQuery + u'|' + preferences.cacheKey(),
-                                                            now);
+    manager.persistentQueryResultCacheStore()->storeResults(
+        promoted, normalizedQuery + u'|' + preferences.cacheKey(), now);
 }
 
 } // namespace trovi

@@ -15,7 +15,8 @@ class DatabaseManager;
 // Nothing is stored for previews, blank queries, empty lists or translation
 // commands. Call on the manager's thread.
 void cachePromotedSearchResultsAfterActivation(DatabaseManager& manager, const SearchResult& result,
-                                               const QString& query, const QList<SearchResult>& results,
+                                               const QString& query,
+                                               const QList<SearchResult>& results,
                                                bool resultsArePreview, const QDateTime& now);
 
 } // namespace trovi

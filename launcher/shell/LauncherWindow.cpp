@@ -19,8 +19,8 @@ QString rowText(const SearchResult& r) {
 
 } // namespace
 
-LauncherWindow::LauncherWindow(SearchFunction search, ActivateFunction activate, int debounceMilliseconds,
-                               QWidget* parent)
+LauncherWindow::LauncherWindow(SearchFunction search, ActivateFunction activate,
+                               int debounceMilliseconds, QWidget* parent)
     : QWidget(parent), m_search(std::move(search)), m_activate(std::move(activate)),
       m_field(new QLineEdit(this)), m_list(new QListWidget(this)), m_debounce(new QTimer(this)) {
     setWindowTitle(QStringLiteral("Trovi"));
@@ -105,8 +105,9 @@ void LauncherWindow::keyPressEvent(QKeyEvent* event) {
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        activateSelection(event->modifiers() & Qt::ControlModifier ? ResultActivationMode::revealInFileBrowser
-                                                                   : ResultActivationMode::open);
+        activateSelection(event->modifiers() & Qt::ControlModifier
+                              ? ResultActivationMode::revealInFileBrowser
+                              : ResultActivationMode::open);
         return;
     case Qt::Key_Escape:
         if (!m_field->text().isEmpty()) {

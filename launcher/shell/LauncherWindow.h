@@ -20,9 +20,11 @@ namespace trovi {
 class LauncherWindow : public QWidget {
     Q_OBJECT
 public:
-    using SearchFunction = std::function<QFuture<QList<SearchResult>>(const QString& query, bool allowPersistentQueryCache)>;
-    using ActivateFunction = std::function<void(const SearchResult& result, ResultActivationMode mode,
-                                                const QString& query, const QList<SearchResult>& results)>;
+    using SearchFunction = std::function<QFuture<QList<SearchResult>>(
+        const QString& query, bool allowPersistentQueryCache)>;
+    using ActivateFunction =
+        std::function<void(const SearchResult& result, ResultActivationMode mode,
+                           const QString& query, const QList<SearchResult>& results)>;
 
     LauncherWindow(SearchFunction search, ActivateFunction activate, int debounceMilliseconds,
                    QWidget* parent = nullptr);

@@ -19,9 +19,7 @@ struct Run {
 
 class TempHome {
 public:
-    TempHome() {
-        QDir(dir.path()).mkpath(QStringLiteral(".config"));
-    }
+    TempHome() { QDir(dir.path()).mkpath(QStringLiteral(".config")); }
     QString path() const { return dir.path(); }
     QString mkdir(const QString& relative) const {
         QDir().mkpath(dir.path() + u'/' + relative);
@@ -40,7 +38,8 @@ public:
         process.start(QStringLiteral(TROVI_EXECUTABLE), arguments);
         if (!process.waitForFinished(60000))
             process.kill();
-        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+        return {process.exitCode(), process.readAllStandardOutput(),
+                process.readAllStandardError()};
     }
 
     QJsonArray query(const QString& text) const {
@@ -72,9 +71,13 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::addRow("unknown option") << QStringList{QStringLiteral("--frobnicate")};
         QTest::addRow("unknown command") << QStringList{QStringLiteral("launch")};
-        QTest::addRow("query option") << QStringList{QStringLiteral("query"), QStringLiteral("--xml"), QStringLiteral("a")};
-        QTest::addRow("query without text") << QStringList{QStringLiteral("query"), QStringLiteral("--json")};
-        QTest::addRow("open bad index") << QStringList{QStringLiteral("open"), QStringLiteral("--index"), QStringLiteral("x"), QStringLiteral("a")};
+        QTest::addRow("query option")
+            << QStringList{QStringLiteral("query"), QStringLiteral("--xml"), QStringLiteral("a")};
+        QTest::addRow("query without text")
+            << QStringList{QStringLiteral("query"), QStringLiteral("--json")};
+        QTest::addRow("open bad index")
+            << QStringList{QStringLiteral("open"), QStringLiteral("--index"), QStringLiteral("x"),
+                           QStringLiteral("a")};
     }
     void badArgumentsExitTwo() {
         QFETCH(QStringList, arguments);
@@ -95,7 +98,8 @@ private Q_SLOTS:
 
     void blankQueryPrintsEmptyArray() {
         TempHome home;
-        const Run run = home.trovi({QStringLiteral("query"), QStringLiteral("--json"), QStringLiteral("   ")});
+        const Run run =
+            home.trovi({QStringLiteral("query"), QStringLiteral("--json"), QStringLiteral("   ")});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(QJsonDocument::fromJson(run.out).array(), QJsonArray());
     }
@@ -107,7 +111,8 @@ private Q_SLOTS:
         QVERIFY(!results.isEmpty());
         const QJsonObject first = results.first().toObject();
         QCOMPARE(first.value(QStringLiteral("kind")).toString(), QStringLiteral("folder"));
-        QCOMPARE(first.value(QStringLiteral("fullPath")).toString(), home.path() + QStringLiteral("/projects/notes"));
+        QCOMPARE(first.value(QStringLiteral("fullPath")).toString(),
+                 home.path() + QStringLiteral("/projects/notes"));
         QVERIFY(first.contains(QStringLiteral("relevanceScore")));
         QVERIFY(!first.contains(QStringLiteral("snippet"))); // absent optionals are left out
     }
@@ -115,17 +120,23 @@ private Q_SLOTS:
     void calculatorAndTypedPath() {
         TempHome home;
         home.mkdir(QStringLiteral("Documents"));
-        QCOMPARE(home.query(QStringLiteral("2^3^2")).first().toObject().value(QStringLiteral("filename")).toString(),
+        QCOMPARE(home.query(QStringLiteral("2^3^2"))
+                     .first()
+                     .toObject()
+                     .value(QStringLiteral("filename"))
+                     .toString(),
                  QStringLiteral("512"));
         const QJsonObject typed = home.query(QStringLiteral("~/Documents")).first().toObject();
         QVERIFY(typed.value(QStringLiteral("isDirectPathMatch")).toBool());
-        QCOMPARE(typed.value(QStringLiteral("fullPath")).toString(), home.path() + QStringLiteral("/Documents"));
+        QCOMPARE(typed.value(QStringLiteral("fullPath")).toString(),
+                 home.path() + QStringLiteral("/Documents"));
     }
 
     void dryRunOpenIsLearned() {
         TempHome home;
         const QString folder = home.mkdir(QStringLiteral("work/Invoices"));
-        const Run open = home.trovi({QStringLiteral("open"), QStringLiteral("--dry-run"), QStringLiteral("invoices")});
+        const Run open = home.trovi(
+            {QStringLiteral("open"), QStringLiteral("--dry-run"), QStringLiteral("invoices")});
         QCOMPARE(open.exitCode, 0);
         QCOMPARE(open.out.trimmed(), ("open " + folder).toUtf8());
 
@@ -142,17 +153,18 @@ private Q_SLOTS:
     void revealOfAFolderFoundByNameOpensIt() {
         TempHome home;
         const QString folder = home.mkdir(QStringLiteral("Reports"));
-        const Run run = home.trovi({QStringLiteral("open"), QStringLiteral("--reveal"), QStringLiteral("--dry-run"),
-                                    QStringLiteral("reports")});
+        const Run run = home.trovi({QStringLiteral("open"), QStringLiteral("--reveal"),
+                                    QStringLiteral("--dry-run"), QStringLiteral("reports")});
         QCOMPARE(run.out.trimmed(), ("open " + folder).toUtf8());
-        const Run typed = home.trovi({QStringLiteral("open"), QStringLiteral("--reveal"), QStringLiteral("--dry-run"),
-                                      folder});
+        const Run typed = home.trovi({QStringLiteral("open"), QStringLiteral("--reveal"),
+                                      QStringLiteral("--dry-run"), folder});
         QCOMPARE(typed.out.trimmed(), ("reveal " + folder).toUtf8());
     }
 
     void openWithNothingToOpenExitsOne() {
         TempHome home;
-        const Run run = home.trovi({QStringLiteral("open"), QStringLiteral("--dry-run"), QStringLiteral("zzzz-nothing")});
+        const Run run = home.trovi(
+            {QStringLiteral("open"), QStringLiteral("--dry-run"), QStringLiteral("zzzz-nothing")});
         QCOMPARE(run.exitCode, 1);
         QVERIFY(run.err.contains("no results"));
     }
@@ -163,27 +175,35 @@ private Q_SLOTS:
         home.mkdir(QStringLiteral(".pelmora"));
         const QString indexPath = home.path() + QStringLiteral("/.pelmora/index.db");
         {
-            auto opened = trovi::db::Connection::open(indexPath, trovi::db::ReadWrite | trovi::db::Create);
+            auto opened =
+                trovi::db::Connection::open(indexPath, trovi::db::ReadWrite | trovi::db::Create);
             QVERIFY(opened.ok());
             auto& db = opened.value();
-            QVERIFY(!db.execute(QStringLiteral(
-                "CREATE TABLE files(id INTEGER PRIMARY KEY, filename TEXT, directory TEXT, open_count INTEGER, indexed_at INTEGER);"
-                "CREATE TABLE file_tags(file_id INTEGER, tag TEXT);"
-                "CREATE VIRTUAL TABLE files_fts USING fts5(filename, content);")));
-            QVERIFY(!db.run(QStringLiteral("INSERT INTO files VALUES(7, 'thesis.pdf', ?, 2, 1)"), {docs}));
-            QVERIFY(!db.run(QStringLiteral("INSERT INTO files_fts(rowid, filename, content) VALUES(7, 'thesis.pdf', "
-                                           "'a study of photosynthesis in alpine meadows')")));
+            QVERIFY(!db.execute(
+                QStringLiteral("CREATE TABLE files(id INTEGER PRIMARY KEY, filename TEXT, "
+                               "directory TEXT, open_count INTEGER, indexed_at INTEGER);"
+                               "CREATE TABLE file_tags(file_id INTEGER, tag TEXT);"
+                               "CREATE VIRTUAL TABLE files_fts USING fts5(filename, content);")));
+            QVERIFY(!db.run(QStringLiteral("INSERT INTO files VALUES(7, 'thesis.pdf', ?, 2, 1)"),
+                            {docs}));
+            QVERIFY(!db.run(QStringLiteral(
+                "INSERT INTO files_fts(rowid, filename, content) VALUES(7, 'thesis.pdf', "
+                "'a study of photosynthesis in alpine meadows')")));
         }
         const QJsonObject hit = home.query(QStringLiteral("photosynthesis")).first().toObject();
         QCOMPARE(hit.value(QStringLiteral("filename")).toString(), QStringLiteral("thesis.pdf"));
         QCOMPARE(hit.value(QStringLiteral("databaseID")).toInt(), 7);
-        QVERIFY(hit.value(QStringLiteral("snippet")).toString().contains(QStringLiteral("<mark>photosynthesis</mark>")));
+        QVERIFY(hit.value(QStringLiteral("snippet"))
+                    .toString()
+                    .contains(QStringLiteral("<mark>photosynthesis</mark>")));
 
-        const Run open = home.trovi({QStringLiteral("open"), QStringLiteral("--dry-run"), QStringLiteral("photosynthesis")});
+        const Run open = home.trovi({QStringLiteral("open"), QStringLiteral("--dry-run"),
+                                     QStringLiteral("photosynthesis")});
         QCOMPARE(open.exitCode, 0);
         auto reopened = trovi::db::Connection::open(indexPath, trovi::db::ReadWrite);
         QVERIFY(reopened.ok());
-        auto statement = reopened->prepare(QStringLiteral("SELECT open_count FROM files WHERE id = 7"));
+        auto statement =
+            reopened->prepare(QStringLiteral("SELECT open_count FROM files WHERE id = 7"));
         QVERIFY(statement.ok());
         auto rows = statement->all();
         QVERIFY(rows.ok());
@@ -194,7 +214,8 @@ private Q_SLOTS:
         TempHome home;
         home.mkdir(QStringLiteral(".pelmora"));
         home.mkdir(QStringLiteral("Reports"));
-        const Run run = home.trovi({QStringLiteral("query"), QStringLiteral("--json"), QStringLiteral("reports")});
+        const Run run = home.trovi(
+            {QStringLiteral("query"), QStringLiteral("--json"), QStringLiteral("reports")});
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.err.contains("Search query failed: "));
         QCOMPARE(QJsonDocument::fromJson(run.out).array().size(), 1);

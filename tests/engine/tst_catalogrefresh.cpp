@@ -4,8 +4,8 @@
 #include "support/EngineHarness.h"
 
 #include <QSignalSpy>
-#include <thread>
 #include <QtTest>
+#include <thread>
 
 using namespace trovi;
 using namespace trovi::test;
@@ -22,8 +22,8 @@ struct WatcherFactoryProbe {
     bool fail = false;
     std::function<void()> onChange;
     ShortcutRootWatcherFactory factory() {
-        return [this](const QStringList&, double, std::function<void()> callback)
-                   -> std::unique_ptr<ShortcutRootWatcher> {
+        return [this](const QStringList&, double,
+                      std::function<void()> callback) -> std::unique_ptr<ShortcutRootWatcher> {
             if (fail)
                 return nullptr;
             ++created;
@@ -57,7 +57,8 @@ private Q_SLOTS:
         m.search(QStringLiteral("mail"), true); // starts nothing new
         QVERIFY(waitForRefresh(m));
         QCOMPARE(refreshed.count(), 1);
-        QVERIFY(m.appCacheLastRefresh() && m.folderCacheLastRefresh() && m.shortcutCacheLastRefresh());
+        QVERIFY(m.appCacheLastRefresh() && m.folderCacheLastRefresh() &&
+                m.shortcutCacheLastRefresh());
         QCOMPARE(m.cachedApps().size(), 1);
 
         // Fresh data is answered on the next search (the caches were dropped).

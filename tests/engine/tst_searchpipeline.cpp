@@ -40,7 +40,8 @@ private Q_SLOTS:
         m.setCatalogs({mail}, {}, {});
         m.recordActivation(mail);
         // The catalogue copy differs only in letter case of the path.
-        m.setCatalogs({pathResult(SearchResultKind::app, apps, QStringLiteral("MAIL.app"))}, {}, {});
+        m.setCatalogs({pathResult(SearchResultKind::app, apps, QStringLiteral("MAIL.app"))}, {},
+                      {});
         const auto results = m.search(QStringLiteral("mail"), false);
         QCOMPARE(results.size(), 1);
         QVERIFY(results.first().isRecentActivation);
@@ -80,7 +81,8 @@ private Q_SLOTS:
         QCOMPARE(first.size(), 1);
         m.setCatalogs({}, {}, {});
         h.advance(5.0);
-        QCOMPARE(m.search(QStringLiteral("Mail "), true), first); // same key after trim + lower-case
+        QCOMPARE(m.search(QStringLiteral("Mail "), true),
+                 first); // same key after trim + lower-case
         h.advance(1.0);
         QVERIFY(m.search(QStringLiteral("mail"), true).isEmpty());
     }
@@ -148,7 +150,8 @@ private Q_SLOTS:
         const QString pinned = h.mkdir(QStringLiteral("Pinned"));
         h.config.pinnedFolderPaths = {pinned};
         auto& m = h.make();
-        SearchResult catalogued = pathResult(SearchResultKind::folder, h.home.path(), QStringLiteral("Pinned"), 3);
+        SearchResult catalogued =
+            pathResult(SearchResultKind::folder, h.home.path(), QStringLiteral("Pinned"), 3);
         m.setCatalogs({}, {catalogued}, {});
         const auto results = m.search(QStringLiteral("pinned"), false);
         QCOMPARE(results.size(), 1);

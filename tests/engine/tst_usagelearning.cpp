@@ -18,7 +18,8 @@ private Q_SLOTS:
         const QString apps = h.mkdir(QStringLiteral("Applications"));
         h.mkdir(QStringLiteral("Applications/Mail.app"));
         auto& m = h.make();
-        const SearchResult mail = pathResult(SearchResultKind::app, apps, QStringLiteral("Mail.app"));
+        const SearchResult mail =
+            pathResult(SearchResultKind::app, apps, QStringLiteral("Mail.app"));
         m.setCatalogs({mail}, {}, {});
 
         m.recordActivation(m.search(QStringLiteral("mail"), false).first());
@@ -74,8 +75,9 @@ private Q_SLOTS:
         EngineHarness h;
         const QString work = h.mkdir(QStringLiteral("Work/Quarterly"));
         auto& m = h.make();
-        SearchResult folder = pathResult(SearchResultKind::folder, h.home.path() + QStringLiteral("/Work"),
-                                         QStringLiteral("Quarterly"));
+        SearchResult folder =
+            pathResult(SearchResultKind::folder, h.home.path() + QStringLiteral("/Work"),
+                       QStringLiteral("Quarterly"));
         m.recordActivation(folder);
         // Not in any catalogue, still found through its directory text.
         const auto results = m.search(QStringLiteral("work"), false);
@@ -94,7 +96,8 @@ private Q_SLOTS:
         calc.filename = QStringLiteral("4");
         calc.actionURLString = QStringLiteral("4");
         m.recordActivation(calc);
-        SearchResult file = pathResult(SearchResultKind::file, h.home.path(), QStringLiteral("a.txt"));
+        SearchResult file =
+            pathResult(SearchResultKind::file, h.home.path(), QStringLiteral("a.txt"));
         m.recordActivation(file);
         QVERIFY(m.search(QStringLiteral("4"), false).isEmpty()); // nothing entered the history
         QCOMPARE(m.learnedOpenCount(file, 0), 1);
@@ -108,13 +111,17 @@ private Q_SLOTS:
         page.kind = SearchResultKind::action;
         page.action = SearchResultAction::openNotionPage;
         page.filename = QStringLiteral("Roadmap");
-        page.actionURLString = QStringLiteral("https://www.notion.so/roadmap-0123456789abcdef0123456789abcdef");
+        page.actionURLString =
+            QStringLiteral("https://www.notion.so/roadmap-0123456789abcdef0123456789abcdef");
         page.usageKey = QStringLiteral("notion://page/0123456789abcdef0123456789abcdef");
         h.preferences.setMap(h.config.usageStoreKey,
                              QCborMap{{page.actionURLString->toLower(), 4}});
         QCOMPARE(m.learnedOpenCount(page, 0), 4);
         m.recordActivation(page.withOpenCount(4));
-        QCOMPARE(h.preferences.mapValue(h.config.usageStoreKey)->value(page.usageKey->toLower()).toInteger(), 5);
+        QCOMPARE(h.preferences.mapValue(h.config.usageStoreKey)
+                     ->value(page.usageKey->toLower())
+                     .toInteger(),
+                 5);
     }
 
     void promotionLiftsTheActivatedRow() {
@@ -123,13 +130,15 @@ private Q_SLOTS:
         a.relevanceScore = 100;
         b.relevanceScore = 900;
         const auto promoted = searchResultsPromotingActivatedResult(
-            {b, a}, a.withOpenCount(5), QStringLiteral("alp"),
-            [](const SearchResult& r) { return r.openCount * 100 + (r.isRecentActivation ? 1000 : 0); });
+            {b, a}, a.withOpenCount(5), QStringLiteral("alp"), [](const SearchResult& r) {
+                return r.openCount * 100 + (r.isRecentActivation ? 1000 : 0);
+            });
         QCOMPARE(promoted.first().filename, QStringLiteral("alpha.txt"));
         QCOMPARE(promoted.first().openCount, 6);
         QVERIFY(promoted.first().isRecentActivation);
         QCOMPARE(promoted.first().relevanceScore, 1600);
-        QCOMPARE(searchResultsPromotingActivatedResult({b, a}, a, QString(), {}), (QList<SearchResult>{b, a}));
+        QCOMPARE(searchResultsPromotingActivatedResult({b, a}, a, QString(), {}),
+                 (QList<SearchResult>{b, a}));
     }
 };
 

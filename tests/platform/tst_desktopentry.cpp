@@ -85,11 +85,11 @@ void TestDesktopEntry::expandsFieldCodes_data() {
         << OptionalArgs(
                {{"demo", "/home/u/a b.txt", "https://example.org/x?y=1", "/home/u/c.txt"}});
     QTest::addRow("%%i %%c %%k") << "demo %i %c %k"
-                              << "demo-icon" << none
-                              << OptionalArgs({{"demo", "--icon", "demo-icon", "Demo App",
-                                                "/usr/share/applications/demo.desktop"}});
+                                 << "demo-icon" << none
+                                 << OptionalArgs({{"demo", "--icon", "demo-icon", "Demo App",
+                                                   "/usr/share/applications/demo.desktop"}});
     QTest::addRow("%%i without icon vanishes") << "demo %i -x"
-                                              << "" << none << OptionalArgs({{"demo", "-x"}});
+                                               << "" << none << OptionalArgs({{"demo", "-x"}});
     QTest::addRow("code inside an argument")
         << "demo --title=%c"
         << "" << none << OptionalArgs({{"demo", "--title=Demo App"}});
@@ -97,7 +97,7 @@ void TestDesktopEntry::expandsFieldCodes_data() {
         << "demo --file=%f"
         << "" << none << OptionalArgs({{"demo", "--file="}});
     QTest::addRow("%%%% is a percent sign") << "demo 100%% %%u"
-                                          << "" << none << OptionalArgs({{"demo", "100%", "%u"}});
+                                            << "" << none << OptionalArgs({{"demo", "100%", "%u"}});
     QTest::addRow("quoted %%%% inside a shell line")
         << R"(sh -c "echo %%f; exec demo")"
         << "" << none << OptionalArgs({{"sh", "-c", "echo %f; exec demo"}});

@@ -73,10 +73,13 @@ private Q_SLOTS:
     void returnActivatesSelectionAndControlReveals() {
         PendingSearches searches;
         QList<Activation> activations;
-        LauncherWindow window(searches.function(),
-                              [&](const SearchResult& r, ResultActivationMode mode, const QString& query,
-                                  const QList<SearchResult>&) { activations.append({r, mode, query}); },
-                              10);
+        LauncherWindow window(
+            searches.function(),
+            [&](const SearchResult& r, ResultActivationMode mode, const QString& query,
+                const QList<SearchResult>&) {
+                activations.append({r, mode, query});
+            },
+            10);
         window.show();
         auto* field = window.findChild<QLineEdit*>(QStringLiteral("searchField"));
         QTest::keyClicks(field, QStringLiteral("re"));

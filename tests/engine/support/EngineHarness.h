@@ -14,8 +14,8 @@
 
 namespace trovi::test {
 
-inline SearchResult pathResult(SearchResultKind kind, const QString& directory, const QString& filename,
-                               std::int64_t openCount = 0) {
+inline SearchResult pathResult(SearchResultKind kind, const QString& directory,
+                               const QString& filename, std::int64_t openCount = 0) {
     SearchResult r;
     r.kind = kind;
     r.directory = directory;
