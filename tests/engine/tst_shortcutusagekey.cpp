@@ -101,7 +101,8 @@ private Q_SLOTS:
         QTest::addRow("truncated binary property list")
             << "cut.webloc" << binaryFixture().left(30) << none;
         QTest::addRow("binary header followed by garbage")
-            << "junk.webloc" << QByteArray("bplist00\xff\xff\xff\xff\x00\x01garbage", 23) << none;
+            << "junk.webloc" << (QByteArray("bplist00\xff\xff\xff\xff\x00\x01", 14) + "garbage")
+            << none;
         QTest::addRow("property list that is an array")
             << "array.webloc" << xmlPropertyList("<array><string>https://x</string></array>")
             << none;
