@@ -15,7 +15,6 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QThread>
 #include <QUrl>
 
 #include <cstdio>
@@ -132,12 +131,7 @@ int runOpenCommand(const OpenCommand& command) {
     }
     // A reveal neither counts as an opening nor touches the caches.
     if (mode == ResultActivationMode::open) {
-        const QDateTime promotedAt = QDateTime::currentDateTimeUtc();
-        cachePromotedSearchResultsAfterActivation(*manager, result, command.text, results, false,
-                                                  promotedAt);
-        // The activation must be newer than the promoted list it invalidates.
-        while (QDateTime::currentDateTimeUtc() <= promotedAt)
-            QThread::usleep(100);
+        cachePromotedSearchResultsAfterActivation(*manager, result, command.text, results, false);
         manager->recordActivation(result);
     }
 

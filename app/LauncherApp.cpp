@@ -43,12 +43,12 @@ int runLauncher(int argc, char** argv) {
         });
     };
     auto activate = [&](const SearchResult& result, ResultActivationMode requested,
-                        const QString& query, const QList<SearchResult>& shown) {
+                        const QString& query, const QList<SearchResult>& shown,
+                        bool shownIsPreview) {
         const ResultActivationMode mode = effectiveActivationMode(result, requested);
         if (mode == ResultActivationMode::open) {
-            engine.run([result, query, shown](DatabaseManager& m) {
-                cachePromotedSearchResultsAfterActivation(m, result, query, shown, false,
-                                                          QDateTime::currentDateTimeUtc());
+            engine.run([result, query, shown, shownIsPreview](DatabaseManager& m) {
+                cachePromotedSearchResultsAfterActivation(m, result, query, shown, shownIsPreview);
                 m.recordActivation(result);
             });
         }

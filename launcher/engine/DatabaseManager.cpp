@@ -44,7 +44,6 @@ DatabaseManager::DatabaseManager(DatabaseManagerConfiguration configuration,
     : m_config(std::move(configuration)), m_services(std::move(services)),
       m_rankingStore(*m_services.preferences),
       m_usage(*m_services.preferences, m_config.usageStoreKey) {
-    Q_ASSERT(m_services.preferences);
     if (!m_services.clock)
         m_services.clock = systemClock();
     if (m_config.isRunningUnitTests) {

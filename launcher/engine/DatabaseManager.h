@@ -35,7 +35,7 @@ class NotificationCenter;
 class PreferenceStore;
 
 struct DatabaseManagerServices {
-    PreferenceStore* preferences = nullptr; // required
+    PreferenceStore* preferences = nullptr; // required, never null
     Clock clock = systemClock();
     ShortcutRootWatcherFactory shortcutRootWatcherFactory; // empty: no watching
     NotificationCenter* notifications = nullptr;           // null: no broadcast
@@ -64,6 +64,8 @@ public:
     template <typename F> auto run(F fn) -> QFuture<std::invoke_result_t<F, DatabaseManager&>>;
 
     const DatabaseManagerConfiguration& configuration() const { return m_config; }
+    // The manager's clock.
+    QDateTime currentTime() const { return m_services.clock(); }
 
     // ---- search pipeline ---------------------------------------------------
     QList<SearchResult> search(const QString& query, bool allowPersistentQueryCache);
@@ -112,7 +114,9 @@ public:
     // ---- catalogue refresh -------------------------------------------------
     void scheduleBackgroundCacheRefreshIfNeeded();
     void shortcutRootsDidChange();
-    CatalogRefreshCounts warmupFileSystemPermissions();
+    // Walks applications and folders now, in parallel, off this thread; the
+    // future finishes on this thread once both catalogues are in place.
+    QFuture<CatalogRefreshCounts> warmupFileSystemPermissions();
     // Rebuilds every stale catalogue now, on the calling (manager) thread; for
     // the command line, which answers one query and exits.
     void refreshCatalogsNow();

@@ -1,6 +1,7 @@
 #include "launcher/engine/DatabaseManagerConfiguration.h"
 
 #include "launcher/engine/CatalogDiscovery.h"
+#include "launcher/engine/DesktopApplicationDiscovery.h"
 #include "launcher/engine/IndexedDocumentSearch.h"
 
 namespace trovi {
@@ -11,6 +12,7 @@ DatabaseManagerConfiguration DatabaseManagerConfiguration::standard(const QStrin
     c.homeDirectory = home;
     c.indexDatabasePath = IndexedDocumentSearch::defaultDatabasePath(home);
     c.appSearchRoots = defaultAppSearchRoots(home);
+    c.desktopApplicationDirectories = defaultDesktopApplicationDirectories(home);
     c.folderSearchRoots = {home};
     c.shortcutSearchRoots = defaultShortcutSearchRoots(home);
     c.isRunningUnitTests = isRunningUnitTests;

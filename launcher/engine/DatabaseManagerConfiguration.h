@@ -16,6 +16,8 @@ struct DatabaseManagerConfiguration {
     QString homeDirectory;
     QString indexDatabasePath;
     QStringList appSearchRoots;
+    // Folders of freedesktop application entries, searched next to the bundles.
+    QStringList desktopApplicationDirectories;
     QStringList folderSearchRoots;
     QStringList shortcutSearchRoots;
     QList<BrowserBookmarkSource> browserBookmarkSources;
@@ -34,6 +36,9 @@ struct DatabaseManagerConfiguration {
     bool recentActivationsEnabled = true;
     bool persistentQueryResultCacheEnabled = true;
     bool backgroundRefreshEnabled = true;
+    // Whether this platform can list open browser tabs at all; when it cannot,
+    // the tab catalogue is never refreshed (and never drops the query caches).
+    bool browserTabsAvailable = false;
 
     double appCacheTTL = 120.0;
     double folderCacheTTL = 180.0;
@@ -43,8 +48,6 @@ struct DatabaseManagerConfiguration {
     double browserBookmarksCacheTTL = 60.0;
     double queryResultCacheTTL = 5.0;
     int queryResultCacheMaxEntries = 120;
-    double persistentQueryResultCacheTTL = 604800.0;
-    int persistentQueryResultCacheMaxEntries = 120;
     double translationActionCacheTTL = 1800.0;
     int translationActionCacheMaxEntries = 300;
     double notionCacheTTL = 30.0;

@@ -4,6 +4,8 @@
 #include "launcher/engine/DatabaseManager.h"
 
 #include "launcher/engine/CatalogDiscovery.h"
+#include "launcher/engine/Deduplication.h"
+#include "launcher/engine/DesktopApplicationDiscovery.h"
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/NotificationCenter.h"
 
@@ -19,6 +21,7 @@ namespace trovi {
 struct DatabaseManager::RefreshInputs {
     StaleCatalogs stale;
     QStringList appSearchRoots;
+    QStringList desktopApplicationDirectories;
     QStringList folderSearchRoots;
     QStringList shortcutSearchRoots;
     QSet<QString> excludedFolderNames;
@@ -45,6 +48,13 @@ struct DatabaseManager::RefreshOutput {
 namespace {
 
 // Builders walk whole home folders: keep them from competing with typing.
+// Application bundles and freedesktop entries make one catalogue.
+QList<SearchResult> discoverApplications(const QStringList& appRoots,
+                                         const QStringList& desktopDirectories) {
+    return mergedUniqueByPath(discoverAppBundles(appRoots) +
+                              discoverDesktopApplications(desktopDirectories));
+}
+
 void lowerCurrentThreadPriority() {
     static thread_local bool lowered = false;
     if (lowered)
@@ -89,6 +99,7 @@ DatabaseManager::captureRefreshInputs(const StaleCatalogs& stale) const {
     RefreshInputs inputs;
     inputs.stale = stale;
     inputs.appSearchRoots = m_config.appSearchRoots;
+    inputs.desktopApplicationDirectories = m_config.desktopApplicationDirectories;
     inputs.folderSearchRoots = m_config.folderSearchRoots;
     inputs.shortcutSearchRoots = m_config.shortcutSearchRoots;
     inputs.excludedFolderNames = m_config.excludedFolderNames;
@@ -103,7 +114,8 @@ DatabaseManager::RefreshOutput DatabaseManager::buildCatalogs(const RefreshInput
     RefreshOutput out;
     const SearchRankingPreferences& prefs = *in.rankingPreferences;
     if (in.stale.apps)
-        out.apps = PathCatalog::build(discoverAppBundles(in.appSearchRoots), prefs);
+        out.apps = PathCatalog::build(
+            discoverApplications(in.appSearchRoots, in.desktopApplicationDirectories), prefs);
     if (in.stale.folders)
         out.folders = PathCatalog::build(
             discoverFolders(in.folderSearchRoots, in.folderSearchMaxDepth, in.excludedFolderNames),
@@ -232,28 +244,49 @@ void DatabaseManager::refreshCatalogsNow() {
     applyBackgroundCacheRefresh(buildCatalogs(captureRefreshInputs(stale)));
 }
 
-CatalogRefreshCounts DatabaseManager::warmupFileSystemPermissions() {
+QFuture<CatalogRefreshCounts> DatabaseManager::warmupFileSystemPermissions() {
     const QStringList appRoots = m_config.appSearchRoots;
+    const QStringList desktopDirectories = m_config.desktopApplicationDirectories;
     const QStringList folderRoots = m_config.folderSearchRoots;
     const QSet<QString> excluded = m_config.excludedFolderNames;
     const int depth = m_config.folderSearchMaxDepth;
-    QFuture<PathCatalog> apps = QtConcurrent::run(&m_builderPool, [appRoots] {
-        lowerCurrentThreadPriority();
-        return PathCatalog::build(discoverAppBundles(appRoots));
-    });
+    const SearchRankingPreferences prefs = rankingPreferences();
+    // Both walks side by side; the engine keeps answering searches meanwhile.
     QFuture<PathCatalog> folders =
-        QtConcurrent::run(&m_builderPool, [folderRoots, depth, excluded] {
+        QtConcurrent::run(&m_builderPool, [folderRoots, depth, excluded, prefs] {
             lowerCurrentThreadPriority();
-            return PathCatalog::build(discoverFolders(folderRoots, depth, excluded));
+            return PathCatalog::build(discoverFolders(folderRoots, depth, excluded), prefs);
         });
-    m_cachedApps = apps.result();
-    m_cachedFolders = folders.result();
-    const QDateTime current = now();
-    m_appCacheLastRefresh = current;
-    m_folderCacheLastRefresh = current;
-    invalidateQueryResultCache();
-    announceSearchDataRefreshed();
-    return {int(m_cachedApps.size()), int(m_cachedFolders.size())};
+    auto promise = std::make_shared<QPromise<CatalogRefreshCounts>>();
+    promise->start();
+    QFuture<CatalogRefreshCounts> counts = promise->future();
+    QPointer<DatabaseManager> self(this);
+    m_builderPool.start([self, promise, folders, appRoots, desktopDirectories, prefs]() mutable {
+        lowerCurrentThreadPriority();
+        PathCatalog apps =
+            PathCatalog::build(discoverApplications(appRoots, desktopDirectories), prefs);
+        folders.waitForFinished();
+        if (!self)
+            return;
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, promise, apps = std::move(apps), folders = folders.result()]() mutable {
+                if (!self)
+                    return;
+                self->m_cachedApps = std::move(apps);
+                self->m_cachedFolders = std::move(folders);
+                const QDateTime current = self->now();
+                self->m_appCacheLastRefresh = current;
+                self->m_folderCacheLastRefresh = current;
+                self->invalidateQueryResultCache();
+                self->announceSearchDataRefreshed();
+                promise->addResult(
+                    CatalogRefreshCounts{self->m_cachedApps.size(), self->m_cachedFolders.size()});
+                promise->finish();
+            },
+            Qt::QueuedConnection);
+    });
+    return counts;
 }
 
 void DatabaseManager::setCatalogs(QList<SearchResult> apps, QList<SearchResult> folders,

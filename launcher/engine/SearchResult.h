@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <QTypeInfo>
 
 #include <cstdint>
 #include <optional>
@@ -80,3 +81,7 @@ QString joinPath(const QString& directory, const QString& name);
 std::int64_t stableNegativeID(const QString& identity);
 
 } // namespace trovi
+
+// Strings and optionals of strings hold no pointers into themselves, so lists
+// of results may move their elements with memmove when they grow.
+Q_DECLARE_TYPEINFO(trovi::SearchResult, Q_RELOCATABLE_TYPE);

@@ -9,7 +9,7 @@ namespace trovi {
 void cachePromotedSearchResultsAfterActivation(DatabaseManager& manager, const SearchResult& result,
                                                const QString& query,
                                                const QList<SearchResult>& results,
-                                               bool resultsArePreview, const QDateTime& now) {
+                                               bool resultsArePreview) {
     const QString normalizedQuery = query.trimmed().toLower();
     if (resultsArePreview || normalizedQuery.isEmpty() || results.isEmpty())
         return;
@@ -20,7 +20,8 @@ void cachePromotedSearchResultsAfterActivation(DatabaseManager& manager, const S
         results, result, normalizedQuery,
         [&](const SearchResult& r) { return relevanceScore(r, normalizedQuery, preferences); });
     manager.persistentQueryResultCacheStore()->storeResults(
-        promoted, normalizedQuery + u'|' + preferences.cacheKey(), now);
+        promoted, normalizedQuery + u'|' + preferences.cacheKey(),
+        manager.currentTime().addMSecs(-1));
 }
 
 } // namespace trovi

@@ -5,7 +5,6 @@
 
 #include "launcher/engine/SearchResult.h"
 
-#include <QDateTime>
 #include <QList>
 
 namespace trovi {
@@ -13,10 +12,12 @@ namespace trovi {
 class DatabaseManager;
 
 // Nothing is stored for previews, blank queries, empty lists or translation
-// commands. Call on the manager's thread.
+// commands. Call on the manager's thread, before recording the activation:
+// the list is stamped just before the manager's current time, so the
+// invalidation that the activation causes always postdates it.
 void cachePromotedSearchResultsAfterActivation(DatabaseManager& manager, const SearchResult& result,
                                                const QString& query,
                                                const QList<SearchResult>& results,
-                                               bool resultsArePreview, const QDateTime& now);
+                                               bool resultsArePreview);
 
 } // namespace trovi

@@ -111,8 +111,9 @@ NotificationCenter::NotificationCenter()
 NotificationCenter::~NotificationCenter() = default;
 
 NotificationCenter& NotificationCenter::defaultCenter() {
-    static NotificationCenter center;
-    return center;
+    // Never destroyed: background threads may still post while the process exits.
+    static NotificationCenter* center = new NotificationCenter;
+    return *center;
 }
 
 void NotificationCenter::post(const QString& name, const QVariantMap& payload) {

@@ -41,7 +41,7 @@ LauncherWindow::LauncherWindow(SearchFunction search, ActivateFunction activate,
         if (text.trimmed().isEmpty()) {
             ++m_generation; // drop answers still on their way
             m_debounce->stop();
-            applyResults({});
+            applyResults({}, {});
             return;
         }
         m_debounce->start();
@@ -57,15 +57,17 @@ void LauncherWindow::rerunCurrentQuery() {
 
 void LauncherWindow::startSearch(bool allowPersistentQueryCache) {
     const quint64 generation = ++m_generation;
-    m_search(m_field->text(), allowPersistentQueryCache)
-        .then(this, [this, generation](const QList<SearchResult>& results) {
+    const QString query = m_field->text();
+    m_search(query, allowPersistentQueryCache)
+        .then(this, [this, generation, query](const QList<SearchResult>& results) {
             // Only the answer to the latest text counts.
             if (generation == m_generation)
-                applyResults(results);
+                applyResults(results, query);
         });
 }
 
-void LauncherWindow::applyResults(const QList<SearchResult>& results) {
+void LauncherWindow::applyResults(const QList<SearchResult>& results, const QString& query) {
+    m_resultsQuery = query;
     QString selectedIdentity;
     if (const int row = m_list->currentRow(); row >= 0 && row < m_results.size())
         selectedIdentity = m_results.at(row).identity();
@@ -87,9 +89,10 @@ void LauncherWindow::activateSelection(ResultActivationMode mode) {
     const SearchResult chosen = m_results.at(row);
     const QString query = m_field->text();
     const QList<SearchResult> shown = m_results;
+    const bool shownIsPreview = m_resultsQuery != query;
     m_field->clear();
     hide();
-    m_activate(chosen, mode, query, shown);
+    m_activate(chosen, mode, query, shown, shownIsPreview);
 }
 
 void LauncherWindow::keyPressEvent(QKeyEvent* event) {

@@ -22,9 +22,11 @@ class LauncherWindow : public QWidget {
 public:
     using SearchFunction = std::function<QFuture<QList<SearchResult>>(
         const QString& query, bool allowPersistentQueryCache)>;
-    using ActivateFunction =
-        std::function<void(const SearchResult& result, ResultActivationMode mode,
-                           const QString& query, const QList<SearchResult>& results)>;
+    // `resultsArePreview`: the list shown answers an earlier text than `query`
+    // (the user pressed Return before the search for the latest text landed).
+    using ActivateFunction = std::function<void(
+        const SearchResult& result, ResultActivationMode mode, const QString& query,
+        const QList<SearchResult>& results, bool resultsArePreview)>;
 
     LauncherWindow(SearchFunction search, ActivateFunction activate, int debounceMilliseconds,
                    QWidget* parent = nullptr);
@@ -44,7 +46,7 @@ protected:
 
 private:
     void startSearch(bool allowPersistentQueryCache);
-    void applyResults(const QList<SearchResult>& results);
+    void applyResults(const QList<SearchResult>& results, const QString& query);
     void activateSelection(ResultActivationMode mode);
 
     SearchFunction m_search;
@@ -53,6 +55,7 @@ private:
     QListWidget* m_list;
     QTimer* m_debounce;
     QList<SearchResult> m_results;
+    QString m_resultsQuery; // the text m_results answer
     quint64 m_generation = 0;
 };
 

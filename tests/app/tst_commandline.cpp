@@ -32,6 +32,8 @@ public:
         env.insert(QStringLiteral("HOME"), dir.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path() + QStringLiteral("/.config"));
         env.insert(QStringLiteral("XDG_DATA_HOME"), dir.path() + QStringLiteral("/.local/share"));
+        // Only the applications this test installs, not the machine's.
+        env.insert(QStringLiteral("XDG_DATA_DIRS"), dir.path() + QStringLiteral("/system-share"));
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         process.setProcessEnvironment(env);
@@ -159,6 +161,20 @@ private Q_SLOTS:
         const Run typed = home.trovi({QStringLiteral("open"), QStringLiteral("--reveal"),
                                       QStringLiteral("--dry-run"), folder});
         QCOMPARE(typed.out.trimmed(), ("reveal " + folder).toUtf8());
+    }
+
+    void desktopApplicationsAreFoundAndOpened() {
+        TempHome home;
+        const QString apps = home.mkdir(QStringLiteral(".local/share/applications"));
+        QFile entry(apps + QStringLiteral("/firefox-esr.desktop"));
+        QVERIFY(entry.open(QIODevice::WriteOnly));
+        entry.write("[Desktop Entry]\nType=Application\nName=Firefox\nExec=firefox-esr %u\n");
+        entry.close();
+        const QJsonObject first = home.query(QStringLiteral("firefox")).first().toObject();
+        QCOMPARE(first.value(QStringLiteral("kind")).toString(), QStringLiteral("app"));
+        const Run open = home.trovi(
+            {QStringLiteral("open"), QStringLiteral("--dry-run"), QStringLiteral("firefox")});
+        QCOMPARE(open.out.trimmed(), ("open " + apps + "/firefox-esr.desktop").toUtf8());
     }
 
     void openWithNothingToOpenExitsOne() {

@@ -178,7 +178,10 @@ private Q_SLOTS:
         h.mkdir(QStringLiteral("Work/Reports"));
         auto& m = h.make();
         QSignalSpy refreshed(&m, &DatabaseManager::searchDataRefreshed);
-        const CatalogRefreshCounts counts = m.warmupFileSystemPermissions();
+        QFuture<CatalogRefreshCounts> warmup = m.warmupFileSystemPermissions();
+        QVERIFY(!m.appCacheLastRefresh()); // not waited for: searches go on meanwhile
+        QTRY_VERIFY_WITH_TIMEOUT(warmup.isFinished(), 20000);
+        const CatalogRefreshCounts counts = warmup.result();
         QCOMPARE(counts.appCount, 1);
         QVERIFY(counts.folderCount >= 2); // Applications, Work, Work/Reports
         QCOMPARE(refreshed.count(), 1);

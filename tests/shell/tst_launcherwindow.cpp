@@ -24,6 +24,7 @@ struct Activation {
     SearchResult result;
     ResultActivationMode mode;
     QString query;
+    bool preview;
 };
 
 // Searches answer only when the test says so, in any order.
@@ -76,8 +77,8 @@ private Q_SLOTS:
         LauncherWindow window(
             searches.function(),
             [&](const SearchResult& r, ResultActivationMode mode, const QString& query,
-                const QList<SearchResult>&) {
-                activations.append({r, mode, query});
+                const QList<SearchResult>&, bool preview) {
+                activations.append({r, mode, query, preview});
             },
             10);
         window.show();
@@ -104,6 +105,30 @@ private Q_SLOTS:
         QTest::keyClick(field, Qt::Key_Return, Qt::ControlModifier);
         QCOMPARE(activations.size(), 2);
         QVERIFY(activations[1].mode == ResultActivationMode::revealInFileBrowser);
+        QVERIFY(!activations[0].preview && !activations[1].preview);
+    }
+
+    void returnBeforeTheLatestAnswerActivatesAPreview() {
+        PendingSearches searches;
+        QList<Activation> activations;
+        LauncherWindow window(
+            searches.function(),
+            [&](const SearchResult& r, ResultActivationMode mode, const QString& query,
+                const QList<SearchResult>&, bool preview) {
+                activations.append({r, mode, query, preview});
+            },
+            1000);
+        window.show();
+        auto* field = window.findChild<QLineEdit*>(QStringLiteral("searchField"));
+        QTest::keyClicks(field, QStringLiteral("f"));
+        window.rerunCurrentQuery(); // answer "f" without waiting for the debounce
+        searches.answer(0, {named(QStringLiteral("firefox"))});
+        QTRY_COMPARE(window.results().size(), 1);
+        QTest::keyClicks(field, QStringLiteral("o")); // the search for "fo" has not run yet
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(activations.size(), 1);
+        QCOMPARE(activations[0].query, QStringLiteral("fo"));
+        QVERIFY(activations[0].preview);
     }
 
     void rerunKeepsTheSelectedResult() {
