@@ -11,32 +11,32 @@ QString SqliteError::description() const {
 
 // ---- Row ------------------------------------------------------------------
 
-std::optional<std::int64_t> Row::integer(std::size_t column) const {
+namespace {
+// The column's value when it is there and of type T (NULL and other storage
+// classes give nothing).
+template <typename T>
+std::optional<T> columnValue(const std::vector<Value>& values, std::size_t column) {
     if (column < values.size())
-        if (auto* v = std::get_if<std::int64_t>(&values[column]))
+        if (auto* v = std::get_if<T>(&values[column]))
             return *v;
     return std::nullopt;
+}
+} // namespace
+
+std::optional<std::int64_t> Row::integer(std::size_t column) const {
+    return columnValue<std::int64_t>(values, column);
 }
 
 std::optional<double> Row::real(std::size_t column) const {
-    if (column < values.size())
-        if (auto* v = std::get_if<double>(&values[column]))
-            return *v;
-    return std::nullopt;
+    return columnValue<double>(values, column);
 }
 
 std::optional<QString> Row::text(std::size_t column) const {
-    if (column < values.size())
-        if (auto* v = std::get_if<QString>(&values[column]))
-            return *v;
-    return std::nullopt;
+    return columnValue<QString>(values, column);
 }
 
 std::optional<QByteArray> Row::blob(std::size_t column) const {
-    if (column < values.size())
-        if (auto* v = std::get_if<QByteArray>(&values[column]))
-            return *v;
-    return std::nullopt;
+    return columnValue<QByteArray>(values, column);
 }
 
 bool Row::isNull(std::size_t column) const {

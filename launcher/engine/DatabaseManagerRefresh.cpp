@@ -184,30 +184,20 @@ void DatabaseManager::scheduleBackgroundCacheRefreshIfNeeded() {
 
 void DatabaseManager::applyBackgroundCacheRefresh(RefreshOutput output) {
     const QDateTime current = now();
-    if (output.apps) {
-        m_cachedApps = std::move(*output.apps);
-        m_appCacheLastRefresh = current;
-    }
-    if (output.folders) {
-        m_cachedFolders = std::move(*output.folders);
-        m_folderCacheLastRefresh = current;
-    }
-    if (output.shortcuts) {
-        m_cachedShortcuts = std::move(*output.shortcuts);
-        m_shortcutCacheLastRefresh = current;
-    }
-    if (output.systemSettingsShortcuts) {
-        m_cachedSystemSettingsShortcuts = std::move(*output.systemSettingsShortcuts);
-        m_systemSettingsCacheLastRefresh = current;
-    }
-    if (output.browserTabs) {
-        m_cachedBrowserTabs = std::move(*output.browserTabs);
-        m_browserTabsCacheLastRefresh = current;
-    }
-    if (output.browserBookmarks) {
-        m_cachedBrowserBookmarks = std::move(*output.browserBookmarks);
-        m_browserBookmarksCacheLastRefresh = current;
-    }
+    // A delivered catalogue replaces the cached one and restarts its clock.
+    auto adopt = [&current](auto& delivered, auto& cached, std::optional<QDateTime>& stamp) {
+        if (!delivered)
+            return;
+        cached = std::move(*delivered);
+        stamp = current;
+    };
+    adopt(output.apps, m_cachedApps, m_appCacheLastRefresh);
+    adopt(output.folders, m_cachedFolders, m_folderCacheLastRefresh);
+    adopt(output.shortcuts, m_cachedShortcuts, m_shortcutCacheLastRefresh);
+    adopt(output.systemSettingsShortcuts, m_cachedSystemSettingsShortcuts,
+          m_systemSettingsCacheLastRefresh);
+    adopt(output.browserTabs, m_cachedBrowserTabs, m_browserTabsCacheLastRefresh);
+    adopt(output.browserBookmarks, m_cachedBrowserBookmarks, m_browserBookmarksCacheLastRefresh);
     if (output.deliveredAnything()) {
         invalidateQueryResultCache();
         announceSearchDataRefreshed();

@@ -73,6 +73,16 @@ struct OrderedRow {
     int order = 0;
 };
 
+// Every row of one statement; at most kRowLimit, so collecting them first is
+// cheap.
+db::SqlResult<std::vector<db::Row>> allRows(db::Connection& connection, const QString& sql,
+                                            const std::vector<db::Binding>& bindings) {
+    auto statement = connection.prepare(sql, bindings);
+    if (!statement)
+        return statement.error();
+    return statement->all();
+}
+
 std::int64_t rowID(const db::Row& row) {
     return row.integer(0).value_or(0);
 }
@@ -154,34 +164,20 @@ QList<SearchResult> IndexedDocumentSearch::search(const QString& query,
         return QList<SearchResult>();
     };
 
-    {
-        auto statement =
-            m_connection.prepare(nameAndTagSQL(), {pattern, pattern, pattern, pattern});
-        if (!statement)
-            return fail(statement.error());
-        for (;;) {
-            auto step = statement->next();
-            if (!step)
-                return fail(step.error());
-            if (!step.value())
-                break;
-            db::Row& row = *step.value();
-            const std::int64_t id = rowID(row);
-            rowsByID.insert(id, OrderedRow{std::move(row), nextOrder++});
-        }
+    auto nameAndTagRows =
+        allRows(m_connection, nameAndTagSQL(), {pattern, pattern, pattern, pattern});
+    if (!nameAndTagRows)
+        return fail(nameAndTagRows.error());
+    for (db::Row& row : nameAndTagRows.value()) {
+        const std::int64_t id = rowID(row);
+        rowsByID.insert(id, OrderedRow{std::move(row), nextOrder++});
     }
 
     if (const auto ftsQuery = indexedFTSQuery(query)) {
-        auto statement = m_connection.prepare(fullTextSQL(), {pattern, *ftsQuery});
-        if (!statement)
-            return fail(statement.error());
-        for (;;) {
-            auto step = statement->next();
-            if (!step)
-                return fail(step.error());
-            if (!step.value())
-                break;
-            db::Row& row = *step.value();
+        auto fullTextRows = allRows(m_connection, fullTextSQL(), {pattern, *ftsQuery});
+        if (!fullTextRows)
+            return fail(fullTextRows.error());
+        for (db::Row& row : fullTextRows.value()) {
             const std::int64_t id = rowID(row);
             auto existing = rowsByID.find(id);
             if (existing == rowsByID.end())

@@ -3,6 +3,9 @@
 // missing or of the wrong type makes the record unreadable; an optional field
 // may be missing or null, but a value of the wrong type is still an error.
 
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
@@ -13,6 +16,25 @@
 #include <optional>
 
 namespace trovi::json {
+
+// The document in JSON text; a null document when the text does not parse.
+inline QJsonDocument parsedDocument(const QByteArray& bytes) {
+    QJsonParseError error;
+    QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    return error.error == QJsonParseError::NoError ? document : QJsonDocument();
+}
+
+// The array or object stored as JSON text; nothing when the text does not
+// parse or holds the other kind of document.
+inline std::optional<QJsonArray> arrayFromBytes(const QByteArray& bytes) {
+    const QJsonDocument document = parsedDocument(bytes);
+    return document.isArray() ? std::optional(document.array()) : std::nullopt;
+}
+
+inline std::optional<QJsonObject> objectFromBytes(const QByteArray& bytes) {
+    const QJsonDocument document = parsedDocument(bytes);
+    return document.isObject() ? std::optional(document.object()) : std::nullopt;
+}
 
 // A field read: `ok` is false when the record must be rejected.
 template <typename T> struct Field {

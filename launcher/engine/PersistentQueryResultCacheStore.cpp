@@ -2,6 +2,7 @@
 
 #include "launcher/engine/Clock.h"
 #include "launcher/engine/Deduplication.h"
+#include "launcher/engine/JsonFields.h"
 #include "launcher/engine/ReferenceDate.h"
 #include "launcher/engine/SearchResultRecord.h"
 #include "launcher/settings/PreferenceStore.h"
@@ -109,28 +110,10 @@ PersistentQueryResultCacheStore::cachedSearchResults(const QString& key, const Q
 
 std::optional<QueryResultCacheEntry> PersistentQueryResultCacheStore::persistentCachedQueryResults(
     const QString& key, const QDateTime& now, const std::optional<QDateTime>& invalidatedAt) {
-    std::optional<QueryResultCacheEntry> found;
-    bool shouldPersist = false;
-    Entries snapshot;
-    std::uint64_t generation = 0;
-    {
-        std::lock_guard lock(m_mutex);
-        loadIfNeededLocked();
-        if (m_cachedEntries.contains(key)) {
-            if (auto results = validSearchResultsLocked(key, now, shouldPersist))
-                found = QueryResultCacheEntry{std::move(*results),
-                                              m_cachedEntries.constFind(key)->cachedAt};
-        }
-        if (shouldPersist) {
-            generation = ++m_generation;
-            snapshot = m_cachedEntries;
-        }
-    }
-    if (shouldPersist)
-        persistPayload(snapshot, generation);
-    if (found && invalidatedAt && found->cachedAt < *invalidatedAt)
+    auto found = cachedSearchResults(key, now, /*allowSameQueryFallback*/ false);
+    if (!found || (invalidatedAt && found->cachedAt < *invalidatedAt))
         return std::nullopt;
-    return found;
+    return QueryResultCacheEntry{std::move(found->results), found->cachedAt};
 }
 
 std::optional<QDateTime> PersistentQueryResultCacheStore::actorInvalidatedAt() const {
@@ -187,13 +170,10 @@ void PersistentQueryResultCacheStore::loadIfNeededLocked() {
         return;
     m_hasLoaded = true;
     const auto bytes = m_store.bytesValue(m_storeKey);
-    if (!bytes)
+    const auto payload = bytes ? json::objectFromBytes(*bytes) : std::nullopt;
+    if (!payload)
         return;
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(*bytes, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        return;
-    const QJsonValue entriesValue = document.object().value(QStringLiteral("entries"));
+    const QJsonValue entriesValue = payload->value(QStringLiteral("entries"));
     if (!entriesValue.isObject())
         return;
 

@@ -4,6 +4,7 @@
 // SearchResult.
 
 #include "launcher/engine/SearchResult.h"
+#include "launcher/engine/SearchResultRecord.h"
 
 #include <QDateTime>
 #include <QJsonObject>
@@ -14,21 +15,10 @@
 
 namespace trovi {
 
-struct RecentActivationRecord {
-    std::int64_t id = 0;
-    QString filename;
-    QString directory;
-    std::int64_t openCount = 0; // the count after this activation
-    std::optional<QString> snippet;
-    std::optional<std::int64_t> databaseID;
-    // Kind and action stay as the stored strings so that a record written by
-    // a newer version (an unknown kind) survives a round trip untouched.
-    QString kind;
-    std::optional<QString> action;
-    std::optional<QString> actionURLString;
-    std::optional<QString> fallbackActionURLString;
-    bool isDirectPathMatch = false;
-    std::optional<QString> usageKey;
+// The stored fields (id, filename, directory, openCount, snippet, databaseID,
+// kind, action, URLs, isDirectPathMatch, usageKey) and toSearchResult() are
+// shared with the persistent query cache's records.
+struct RecentActivationRecord : StoredSearchResultFields {
     QDateTime activatedAt;
 
     // Apps and folders always; files only with a usage key (shortcut files);
@@ -49,10 +39,6 @@ struct RecentActivationRecord {
 
     // True when kind is one of the four known kinds.
     bool hasKnownKind() const;
-
-    // Nothing for an unknown kind; an unknown action gives no action. The
-    // caller decides whether to mark the result as a recent activation.
-    std::optional<SearchResult> toSearchResult() const;
 
     // The usage key, or the full path when there is none. Only meaningful for
     // records of a known kind.

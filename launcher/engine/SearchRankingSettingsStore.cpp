@@ -1,5 +1,7 @@
 #include "launcher/engine/SearchRankingSettingsStore.h"
 
+#include "launcher/engine/JsonFields.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -137,12 +139,11 @@ QByteArray SearchRankingSettingsStore::encodedRules(const QList<ExtensionBoostRu
 
 std::optional<QList<ExtensionBoostRule>>
 SearchRankingSettingsStore::decodedRules(const QByteArray& data) {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray())
+    const auto array = json::arrayFromBytes(data);
+    if (!array)
         return std::nullopt;
     QList<ExtensionBoostRule> rules;
-    for (const QJsonValue& element : document.array()) {
+    for (const QJsonValue& element : *array) {
         if (!element.isObject())
             return std::nullopt;
         const QJsonObject object = element.toObject();

@@ -1,5 +1,6 @@
 #include "launcher/engine/UsageStore.h"
 
+#include "launcher/engine/JsonFields.h"
 #include "launcher/settings/PreferenceStore.h"
 
 #include <QCborMap>
@@ -90,15 +91,11 @@ void UsageStore::loadRecentActivationsIfNeeded() {
         return;
     m_hasLoadedRecentActivations = true;
     const auto bytes = m_store.bytesValue(m_recentActivationsStoreKey);
-    if (!bytes)
-        return;
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(*bytes, &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray())
+    const auto array = bytes ? json::arrayFromBytes(*bytes) : std::nullopt;
+    if (!array)
         return;
     // A single unreadable record is skipped rather than costing the history.
-    const QJsonArray array = document.array();
-    for (const QJsonValue& value : array) {
+    for (const QJsonValue& value : *array) {
         if (!value.isObject())
             continue;
         if (auto loaded = RecentActivationRecord::fromJson(value.toObject()))
