@@ -235,7 +235,7 @@ private Q_SLOTS:
     void lockedDatabaseFailsCleanly_data() {
         QTest::addColumn<bool>("searchedBefore");
         QTest::addRow("lock before first use") << false;
-        QTest::addRow("lock after the schema is known") << true;
+        QTest::addRow("lock after the statements are prepared") << true;
     }
 
     void lockedDatabaseFailsCleanly() {

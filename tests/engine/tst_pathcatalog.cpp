@@ -3,7 +3,6 @@
 #include "launcher/engine/Deduplication.h"
 #include "launcher/engine/PathCatalog.h"
 #include "launcher/engine/Relevance.h"
-#include "launcher/engine/SubstringSearch.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -148,23 +147,6 @@ class PathCatalogTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void substringSearchAgreesWithIndexOf() {
-        Generator g{QRandomGenerator(7)};
-        for (int round = 0; round < 1000; ++round) {
-            QString haystack;
-            const int length = g.below(60);
-            for (int i = 0; i < length; ++i)
-                haystack += QChar(u"abcé🙂"[g.below(6)]);
-            QString needle;
-            const int needleLength = g.below(5);
-            for (int i = 0; i < needleLength; ++i)
-                needle += QChar(u"abcé🙂"[g.below(6)]);
-            const int from = g.below(length + 2);
-            const qsizetype expected = haystack.indexOf(needle, from);
-            QCOMPARE(findSubstring(haystack, from, needle), from > length ? -1 : expected);
-        }
-    }
-
     void answersExactlyLikeTheReference() {
         // A failure prints its seed; TROVI_TEST_SEED replays it.
         bool fixedSeed = false;

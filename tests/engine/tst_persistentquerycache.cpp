@@ -11,9 +11,6 @@
 #include <QJsonDocument>
 #include <QTest>
 
-#include <atomic>
-#include <thread>
-
 using namespace trovi;
 
 namespace {
@@ -58,22 +55,6 @@ class TestPersistentQueryCache : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void storedListComesBackAfterRestart() {
-        InMemoryPreferenceStore prefs;
-        const QDateTime cachedAt = at(0).addMSecs(321);
-        QList<SearchResult> list = results("Mail");
-        list[0].isRecentActivation = true; // not stored
-        PersistentQueryResultCacheStore(prefs, kKey).storeResults(list, "mail|r1", cachedAt);
-
-        PersistentQueryResultCacheStore restarted(prefs, kKey);
-        const auto hit = restarted.persistentCachedQueryResults("mail|r1", at(kDay), at(-1));
-        QVERIFY(hit);
-        list[0].isRecentActivation = false;
-        QCOMPARE(hit->results, list);
-        QCOMPARE(hit->cachedAt, cachedAt);
-        QCOMPARE(restarted.cachedSearchResults("mai|r1", at(kDay), false), std::nullopt);
-    }
-
     void expiry_data() {
         QTest::addColumn<qint64>("age");
         QTest::addColumn<bool>("engineLookup");
@@ -198,7 +179,6 @@ private Q_SLOTS:
         QTest::addColumn<QCborValue>("stored");
         QTest::addRow("truncated JSON")
             << QCborValue(QByteArray("{\"entries\": {\"m|r\": {\"resu"));
-        QTest::addRow("entries is an array") << QCborValue(QByteArray("{\"entries\": []}"));
         QTest::addRow("text instead of bytes") << QCborValue(QStringLiteral("{\"entries\": {}}"));
     }
 
@@ -228,32 +208,6 @@ private Q_SLOTS:
         // Written back, so the next start reads it normalised.
         QCOMPARE(storedEntries(prefs).value("p|r")["results"][0]["usageKey"].toString(),
                  "notion://page/1");
-    }
-
-    void concurrentUseLeavesTheNewestPayload() {
-        InMemoryPreferenceStore prefs;
-        const auto store = PersistentQueryResultCacheStoreRegistry::store(prefs, kKey);
-        std::atomic<int> clock{0};
-        const auto work = [&](const QString& prefix) {
-            for (int i = 0; i < 200; ++i) {
-                const QString key = prefix + QString::number(i) + QStringLiteral("|r");
-                store->storeResults(results(key), key, at(clock.fetch_add(1)));
-                store->cachedSearchResults(key, at(0), true);
-                store->persistentCachedQueryResults(prefix + QStringLiteral("0|r"), at(0), {});
-            }
-        };
-        std::thread engineThread(work, QStringLiteral("engine "));
-        work(QStringLiteral("view "));
-        engineThread.join();
-
-        // Whatever order the two threads wrote in, the stored payload is the
-        // final state: the 120 entries with the latest cachedAt.
-        const QJsonObject entries = storedEntries(prefs);
-        QCOMPARE(entries.size(), 120);
-        for (auto it = entries.begin(); it != entries.end(); ++it) {
-            const double seconds = it.value().toObject().value("cachedAt").toDouble();
-            QVERIFY2(seconds >= toReferenceSeconds(at(400 - 120)), qPrintable(it.key()));
-        }
     }
 };
 

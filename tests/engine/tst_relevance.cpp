@@ -204,29 +204,6 @@ private Q_SLOTS:
         QCOMPARE(names(results), expected);
     }
 
-    void scoredForDisplay() {
-        QList<SearchResult> input = {fileNamed("low"), fileNamed("kept").withRelevanceScore(700),
-                                     fileNamed("high"), fileNamed("KEPT").withRelevanceScore(9999)};
-        for (int i = 0; i < 30; ++i)
-            input.append(fileNamed(QStringLiteral("filler %1").arg(i)));
-        QStringList scored;
-        const auto scorer = [&](const SearchResult& r) {
-            scored.append(r.filename);
-            return r.filename == u"high" ? std::int64_t(900) : std::int64_t(100);
-        };
-        // An empty query de-duplicates (by path, any case) but scores and moves nothing.
-        const auto unscored = scoredSearchResultsForDisplay(input, QString(), scorer);
-        QCOMPARE(unscored.size(), 33);
-        QCOMPARE(unscored[0].filename, "low");
-        QVERIFY(scored.isEmpty());
-
-        const auto output = scoredSearchResultsForDisplay(input, "x", scorer);
-        QVERIFY(!scored.contains("kept")); // an existing score is kept
-        QCOMPARE(output.size(), 33);       // never cut
-        QCOMPARE(names(output.mid(0, 3)), (QStringList{"high", "kept", "filler 0"}));
-        QCOMPARE(output[1].relevanceScore, std::optional<std::int64_t>(700));
-    }
-
     void pathResultsOrderExactThenPrefixThenCountThenName() {
         const QList<SearchResult> catalogue = {
             fileNamed("Team budget.xlsx", 40),   fileNamed("budgets 2023.pdf", 1),

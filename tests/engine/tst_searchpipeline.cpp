@@ -11,18 +11,12 @@ class SearchPipelineTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void blankQueryReturnsNothingAndTouchesNoCache() {
+    void shortQueries() {
         EngineHarness h;
         auto& m = h.make();
-        m.setCatalogs({pathResult(SearchResultKind::app, "/Apps", "Mail.app")}, {}, {});
         QVERIFY(m.search(QStringLiteral("  \t "), true).isEmpty());
-        // No entry was written for any key, so the persistent store stays empty.
+        // Nothing was cached for a blank query.
         QVERIFY(!h.preferences.value(h.config.persistentQueryResultCacheKey()).has_value());
-    }
-
-    void oneCharacterQuerySkipsActionSources() {
-        EngineHarness h;
-        auto& m = h.make();
         // "s" is inside the keyword "settings", but one character never reaches the action.
         QVERIFY(m.search(QStringLiteral("s"), true).isEmpty());
         const auto results = m.search(QStringLiteral("se"), true);
@@ -110,15 +104,6 @@ private Q_SLOTS:
         h.advance(1);
         restarted.invalidateQueryResultCache();
         QVERIFY(restarted.search(QStringLiteral("mail"), true).isEmpty());
-    }
-
-    void calculatorRowComesFirst() {
-        EngineHarness h;
-        auto& m = h.make();
-        m.setCatalogs({}, {pathResult(SearchResultKind::folder, "/x", "2^3^2 notes")}, {});
-        const auto results = m.search(QStringLiteral("2^3^2"), false);
-        QVERIFY(!results.isEmpty());
-        QCOMPARE(results.first().filename, QStringLiteral("512"));
     }
 
     void typedPathIsOfferedAsDirectMatch() {

@@ -134,14 +134,6 @@ private Q_SLOTS:
         QCOMPARE(store.load().extensionBoostRules(), store.normalizedExtensionBoostRules(rules));
     }
 
-    void basenameSuffixesIncludeBuiltInsLongestFirst() {
-        const SearchRankingPreferences prefs(
-            {rule(".pdf", 1), rule(".url", 2), rule(".tar.gz", 3)});
-        QCOMPARE(prefs.sortedSuffixesForBasenameStripping(),
-                 (QStringList{".gslides.url", ".gsheet.url", ".gdoc.url", ".gslides", ".gsheet",
-                              ".tar.gz", ".webloc", ".gdoc", ".pdf", ".url"}));
-    }
-
     void cacheKey() {
         const QUuid a = QUuid::createUuid();
         const SearchRankingPreferences prefs({{a, ".pdf", 40}, rule(".gsheet.url", -20)});

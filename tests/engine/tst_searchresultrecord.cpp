@@ -58,35 +58,26 @@ private Q_SLOTS:
         QCOMPARE(page.identity(), QStringLiteral("notion://page/1"));
     }
 
-    void roundTrip_data() {
-        QTest::addColumn<SearchResult>("result");
-
-        SearchResult everything = fileResult();
-        everything.snippet = QStringLiteral("the <b>quarterly</b> report");
-        everything.givenDatabaseID = 99;
-        everything.isDirectPathMatch = true;
-        everything.usageKey = QStringLiteral("https://example.org/report");
-        everything.relevanceScore = 1234;
-        QTest::addRow("file with every optional") << everything;
-
+    void roundTripKeepsEverythingButTheRecentFlag() {
         SearchResult bookmark;
         bookmark.id = -9223372036854775806LL;
         bookmark.filename = QStringLiteral("Ünïcode ☃ bookmark");
         bookmark.directory = QStringLiteral("Brave · Bookmarks Bar");
+        bookmark.openCount = 9223372036854775807LL;
+        bookmark.snippet = QStringLiteral("the <b>quarterly</b> report");
+        bookmark.givenDatabaseID = 99;
         bookmark.kind = SearchResultKind::action;
         bookmark.action = SearchResultAction::openBrowserFavorite;
         bookmark.actionURLString = QStringLiteral("https://example.org/ä?q=1&r=2");
         bookmark.fallbackActionURLString = QStringLiteral("https://example.org/");
-        bookmark.openCount = 9223372036854775807LL;
-        QTest::addRow("bookmark at the integer limits") << bookmark;
-    }
-
-    void roundTrip() {
-        QFETCH(SearchResult, result);
-        SearchResult marked = result;
-        marked.isRecentActivation = true; // never stored
-
-        QCOMPARE(throughBytes(marked), std::optional<SearchResult>(result));
+        bookmark.isDirectPathMatch = true;
+        bookmark.usageKey = QStringLiteral("https://example.org/report");
+        bookmark.relevanceScore = 1234;
+        for (const SearchResult& result : {fileResult(), bookmark}) {
+            SearchResult marked = result;
+            marked.isRecentActivation = true; // never stored
+            QCOMPARE(throughBytes(marked), std::optional<SearchResult>(result));
+        }
     }
 
     void databaseIDFollowsPositiveID() {

@@ -54,11 +54,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("persist");
         using K = SearchResultKind;
         using A = SearchResultAction;
-        QTest::addRow("folder") << result(K::folder) << true;
-        QTest::addRow("plain file") << result(K::file) << false;
         QTest::addRow("shortcut file") << result(K::file, {}, "https://x.org") << true;
         QTest::addRow("bookmark") << result(K::action, A::openBrowserFavorite) << true;
-        QTest::addRow("calculator") << result(K::action, A::copyToClipboard) << false;
         QTest::addRow("browser tab") << result(K::action, A::focusBrowserTab) << false;
     }
 
@@ -201,7 +198,6 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("readable");
         QTest::addRow("truncated JSON")
             << QCborValue(QByteArray("[{\"id\": 1, \"filen")) << QStringList();
-        QTest::addRow("not bytes") << QCborValue(QStringLiteral("[]")) << QStringList();
         QJsonObject noDate = appRecord(QStringLiteral("Broken"), 1, 0).toJson();
         noDate.remove("activatedAt");
         const QJsonArray records{appRecord(QStringLiteral("Mail"), 1, 0).toJson(), noDate, 42,
