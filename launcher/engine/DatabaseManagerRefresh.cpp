@@ -87,7 +87,7 @@ DatabaseManager::StaleCatalogs DatabaseManager::staleCatalogs() const {
     stale.systemSettings =
         isStale(m_systemSettingsCacheLastRefresh, m_config.systemSettingsCacheTTL, current);
     stale.browserTabs =
-        !m_config.isRunningUnitTests &&
+        m_config.browserTabsAvailable && !m_config.isRunningUnitTests &&
         isStale(m_browserTabsCacheLastRefresh, m_config.browserTabsCacheTTL, current);
     stale.browserBookmarks =
         isStale(m_browserBookmarksCacheLastRefresh, m_config.browserBookmarksCacheTTL, current);

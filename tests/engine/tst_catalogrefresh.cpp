@@ -144,6 +144,25 @@ private Q_SLOTS:
         QVERIFY(warmup.result().folderCount >= 2); // Applications, Work, Work/Reports
         QCOMPARE(refreshed.count(), 1);
     }
+
+    void tabsRefreshOnlyWhereTheyCanBeListed_data() {
+        QTest::addColumn<bool>("available");
+        QTest::addRow("tabs listable: stale after 8 s") << true;
+        QTest::addRow("tabs unavailable: never stale") << false;
+    }
+    void tabsRefreshOnlyWhereTheyCanBeListed() {
+        QFETCH(bool, available);
+        EngineHarness h;
+        h.config.backgroundRefreshEnabled = true;
+        h.config.browserTabsAvailable = available;
+        auto& m = h.make();
+        m.scheduleBackgroundCacheRefreshIfNeeded();
+        QVERIFY(waitForRefresh(m));
+        h.advance(10);
+        m.scheduleBackgroundCacheRefreshIfNeeded();
+        QCOMPARE(m.isBackgroundRefreshInFlight(), available);
+        QVERIFY(waitForRefresh(m));
+    }
 };
 
 QTEST_GUILESS_MAIN(CatalogRefreshTest)
