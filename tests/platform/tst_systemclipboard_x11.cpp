@@ -42,13 +42,6 @@ private Q_SLOTS:
         QCOMPARE(reader.exitCode(), 0);
         QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()), text);
     }
-
-    void laterCopyReplacesEarlier() {
-        SystemClipboard clipboard;
-        QVERIFY(clipboard.setText(QStringLiteral("first")));
-        QVERIFY(clipboard.setText(QStringLiteral("second")));
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("second"));
-    }
 };
 
 int main(int argc, char** argv) {
