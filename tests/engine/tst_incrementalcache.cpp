@@ -2,10 +2,12 @@
 // shorter query's results stand in, narrowed to what still matches.
 
 #include "launcher/engine/IncrementalSearchResultCache.h"
+#include "support/ResultNames.h"
 
 #include <QTest>
 
 using namespace trovi;
+using trovi::test::names;
 
 namespace {
 SearchResult result(const QString& filename, const QString& directory = QStringLiteral("/apps"),
@@ -18,12 +20,6 @@ SearchResult result(const QString& filename, const QString& directory = QStringL
     return r;
 }
 
-QStringList names(const QList<SearchResult>& results) {
-    QStringList list;
-    for (const SearchResult& r : results)
-        list.append(r.filename);
-    return list;
-}
 } // namespace
 
 class TestIncrementalCache : public QObject {

@@ -1,11 +1,13 @@
 #include "db/SqliteDatabase.h"
 #include "launcher/engine/IndexedDocumentSearch.h"
+#include "support/ResultNames.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace trovi;
+using trovi::test::names;
 
 namespace {
 
@@ -37,13 +39,6 @@ struct IndexFixture {
             QVERIFY(!db.run("INSERT INTO file_tags VALUES (?, ?)", {id, tag}));
     }
 };
-
-QStringList names(const QList<SearchResult>& results) {
-    QStringList list;
-    for (const SearchResult& result : results)
-        list << result.filename;
-    return list;
-}
 
 } // namespace
 

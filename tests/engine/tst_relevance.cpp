@@ -2,10 +2,12 @@
 #include "launcher/engine/Relevance.h"
 #include "launcher/engine/SearchRankingSettingsStore.h"
 #include "launcher/settings/PreferenceStore.h"
+#include "support/ResultNames.h"
 
 #include <QTest>
 
 using namespace trovi;
+using trovi::test::names;
 
 Q_DECLARE_METATYPE(trovi::SearchResult)
 
@@ -42,13 +44,6 @@ SearchResult with(SearchResult r, const std::function<void(SearchResult&)>& chan
 SearchRankingPreferences defaultPreferences() {
     InMemoryPreferenceStore store;
     return SearchRankingSettingsStore(store).load();
-}
-
-QStringList names(const QList<SearchResult>& results) {
-    QStringList list;
-    for (const SearchResult& r : results)
-        list.append(r.filename);
-    return list;
 }
 
 } // namespace

@@ -44,6 +44,26 @@ struct PendingSearches {
     }
 };
 
+// A shown window whose activations are recorded.
+struct WindowUnderTest {
+    PendingSearches searches;
+    QList<Activation> activations;
+    LauncherWindow window;
+    QLineEdit* field;
+    explicit WindowUnderTest(int debounceMilliseconds)
+        : window(
+              searches.function(),
+              [this](const SearchResult& r, ResultActivationMode mode, const QString& query,
+                     const QList<SearchResult>&, bool preview) {
+                  activations.append({r, mode, query, preview});
+              },
+              debounceMilliseconds),
+          field(nullptr) {
+        window.show();
+        field = window.findChild<QLineEdit*>(QStringLiteral("searchField"));
+    }
+};
+
 } // namespace
 
 class LauncherWindowTest : public QObject {
@@ -72,17 +92,8 @@ private Q_SLOTS:
     }
 
     void returnActivatesSelectionAndControlReveals() {
-        PendingSearches searches;
-        QList<Activation> activations;
-        LauncherWindow window(
-            searches.function(),
-            [&](const SearchResult& r, ResultActivationMode mode, const QString& query,
-                const QList<SearchResult>&, bool preview) {
-                activations.append({r, mode, query, preview});
-            },
-            10);
-        window.show();
-        auto* field = window.findChild<QLineEdit*>(QStringLiteral("searchField"));
+        WindowUnderTest t(10);
+        auto& [searches, activations, window, field] = t;
         QTest::keyClicks(field, QStringLiteral("re"));
         QTRY_COMPARE(searches.pending.size(), 1);
         searches.answer(0, {named(QStringLiteral("report")), named(QStringLiteral("resume"))});
@@ -109,17 +120,8 @@ private Q_SLOTS:
     }
 
     void returnBeforeTheLatestAnswerActivatesAPreview() {
-        PendingSearches searches;
-        QList<Activation> activations;
-        LauncherWindow window(
-            searches.function(),
-            [&](const SearchResult& r, ResultActivationMode mode, const QString& query,
-                const QList<SearchResult>&, bool preview) {
-                activations.append({r, mode, query, preview});
-            },
-            1000);
-        window.show();
-        auto* field = window.findChild<QLineEdit*>(QStringLiteral("searchField"));
+        WindowUnderTest t(1000);
+        auto& [searches, activations, window, field] = t;
         QTest::keyClicks(field, QStringLiteral("f"));
         window.rerunCurrentQuery(); // answer "f" without waiting for the debounce
         searches.answer(0, {named(QStringLiteral("firefox"))});
