@@ -3,8 +3,8 @@
 #include "ClipboardServer.h"
 #include "DryRun.h"
 
-#include "launcher/engine/DatabaseManager.h"
-#include "launcher/engine/SearchResultRecord.h"
+#include "launcher/engine/manager/DatabaseManager.h"
+#include "launcher/engine/model/SearchResultRecord.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
 #include "launcher/session/ActivationCaching.h"
 #include "launcher/session/ResultActivator.h"

@@ -2,7 +2,7 @@
 
 #include "ClipboardServer.h"
 
-#include "launcher/engine/DatabaseManager.h"
+#include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/platform/linux/InotifyShortcutRootWatcher.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
 #include "launcher/session/ActivationCaching.h"

@@ -6,7 +6,7 @@
 // Without --index (or TROVI_BENCH_INDEX) there is nothing to measure;
 // bench/compare_index.sh builds a 100,000-document index and runs this.
 
-#include "launcher/engine/IndexedDocumentSearch.h"
+#include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,7 +4,7 @@
 //
 // Usage: bench_refresh_contention [TREE_ROOT]   (a tree is generated when absent)
 
-#include "launcher/engine/DatabaseManager.h"
+#include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/settings/PreferenceStore.h"
 
 #include <QCoreApplication>

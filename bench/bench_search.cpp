@@ -4,12 +4,12 @@
 // index, the three path catalogues, de-duplication, scoring, sorting and the
 // cut to 20. Reports per-search p50/p99 (wall and CPU) as counters, next to
 // the straightforward filter-and-sort for a ratio, and the cost of a build.
-#include "launcher/engine/CatalogDiscovery.h"
-#include "launcher/engine/DatabaseManager.h"
-#include "launcher/engine/Deduplication.h"
-#include "launcher/engine/PathCatalog.h"
-#include "launcher/engine/Relevance.h"
-#include "launcher/engine/SearchRankingSettingsStore.h"
+#include "launcher/engine/sources/paths/CatalogDiscovery.h"
+#include "launcher/engine/manager/DatabaseManager.h"
+#include "launcher/engine/model/Deduplication.h"
+#include "launcher/engine/sources/paths/PathCatalog.h"
+#include "launcher/engine/ranking/Relevance.h"
+#include "launcher/engine/ranking/SearchRankingSettingsStore.h"
 #include "launcher/settings/PreferenceStore.h"
 
 #include <QCborMap>

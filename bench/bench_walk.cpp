@@ -2,7 +2,7 @@
 // instead walks DIR the way the folder catalogue does (depth 5, the default
 // exclusions) --runs=N times and prints each time, for bench/compare_walk.sh.
 
-#include "launcher/engine/CatalogDiscovery.h"
+#include "launcher/engine/sources/paths/CatalogDiscovery.h"
 
 #include <QDir>
 #include <QFile>

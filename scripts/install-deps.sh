@@ -15,6 +15,13 @@ packages=(
   xdg-utils                                      # xdg-open behind "open"
   xvfb                                           # private X server for the clipboard test
   findutils python3                              # benchmark comparison scripts
+  ccache                                         # rebuilds reuse earlier compilations
+  libcld2-dev                                    # language recognition for the translator
+  qt6-svg-dev                                    # SVG icons (tray, application icon)
+  libx11-dev libx11-xcb-dev libxcb1-dev          # X11 global hotkey: key grabs on the root window
+  libxkbcommon-dev libxkbcommon-x11-dev          # keysym <-> keycode on the current layout
+  xdotool x11-apps imagemagick                   # hotkey tests under Xvfb, screenshots
+  clang libclang-rt-14-dev                       # libFuzzer targets in fuzz/
 )
 
 missing=()

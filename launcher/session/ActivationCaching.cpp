@@ -1,8 +1,8 @@
 #include "launcher/session/ActivationCaching.h"
 
-#include "launcher/engine/DatabaseManager.h"
-#include "launcher/engine/Relevance.h"
-#include "launcher/engine/SearchResultPromotion.h"
+#include "launcher/engine/manager/DatabaseManager.h"
+#include "launcher/engine/ranking/Relevance.h"
+#include "launcher/engine/usage/SearchResultPromotion.h"
 
 namespace trovi {
 

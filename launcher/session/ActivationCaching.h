@@ -3,7 +3,7 @@
 // result promoted and stored for its query, so the same query next time shows
 // the choice first, also after a restart.
 
-#include "launcher/engine/SearchResult.h"
+#include "launcher/engine/model/SearchResult.h"
 
 #include <QList>
 

@@ -4,7 +4,7 @@
 // need no launcher window (addresses, clipboard, browser tabs). Usage learning
 // and cache promotion stay with the caller, which knows the query.
 
-#include "launcher/engine/SearchResult.h"
+#include "launcher/engine/model/SearchResult.h"
 #include "launcher/session/ActivationOutcome.h"
 #include "launcher/session/BrowserTabFocusRoute.h"
 #include "launcher/session/Clipboard.h"

@@ -4,7 +4,7 @@
 // reveals it), Escape clears the field or hides the window. The search and the
 // activation come in as functions, so the window runs in tests without an engine.
 
-#include "launcher/engine/SearchResult.h"
+#include "launcher/engine/model/SearchResult.h"
 
 #include <QFuture>
 #include <QWidget>

@@ -4,7 +4,7 @@
 // parent folder.
 
 #include "launcher/platform/linux/LinuxWorkspace.h"
-#include "support/RecordingScript.h"
+#include "tests/support/RecordingScript.h"
 
 #include <QDBusConnection>
 #include <QProcess>

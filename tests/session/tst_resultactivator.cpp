@@ -2,7 +2,7 @@
 // opened in which order, and what reaches the clipboard.
 
 #include "launcher/session/ResultActivator.h"
-#include "support/RecordingPlatform.h"
+#include "tests/support/RecordingPlatform.h"
 
 #include <QtTest>
 

@@ -8,7 +8,7 @@
 #include "db/SqliteDatabase.h"
 #include "launcher/settings/LauncherSettingsStores.h"
 #include "launcher/settings/SqlitePreferenceStore.h"
-#include "settings/support/StderrCapture.h"
+#include "tests/support/StderrCapture.h"
 
 #include <QCborArray>
 #include <QCborMap>

@@ -1,7 +1,7 @@
 #include "launcher/platform/linux/InotifyShortcutRootWatcher.h"
 
-#include "launcher/engine/CatalogDiscovery.h"
-#include "launcher/engine/DirectoryWalker.h"
+#include "launcher/engine/sources/paths/CatalogDiscovery.h"
+#include "launcher/engine/sources/paths/DirectoryWalker.h"
 
 #include <QFile>
 

@@ -3,7 +3,7 @@
 // watch per subfolder (new ones added as they appear), on its own thread, and
 // reports each burst of changes once after the coalescing delay.
 
-#include "launcher/engine/ShortcutRootWatcher.h"
+#include "launcher/engine/sources/paths/ShortcutRootWatcher.h"
 
 #include <atomic>
 #include <memory>

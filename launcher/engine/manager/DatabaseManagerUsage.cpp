@@ -1,0 +1,156 @@
+// Usage learning: open counts, recent activations and the usage keys of
+// shortcut files.
+
+#include "launcher/engine/manager/DatabaseManager.h"
+
+#include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
+#include "launcher/engine/usage/RecentActivationRecord.h"
+#include "launcher/engine/ranking/Relevance.h"
+#include "launcher/engine/sources/paths/ShortcutUsageKey.h"
+
+#include <QFileInfo>
+#include <QSet>
+
+namespace trovi {
+
+QStringList DatabaseManager::usageLookupIdentifiers(const SearchResult& result) {
+    QStringList candidates{result.usageKeyOrFullPath()};
+    if (result.action == SearchResultAction::openNotionPage) {
+        if (result.actionURLString)
+            candidates.append(*result.actionURLString);
+        if (result.fallbackActionURLString)
+            candidates.append(*result.fallbackActionURLString);
+    }
+    QStringList identifiers;
+    QSet<QString> seen;
+    for (const QString& candidate : candidates) {
+        const QString key = candidate.toLower();
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        identifiers.append(candidate);
+    }
+    return identifiers;
+}
+
+std::int64_t DatabaseManager::learnedOpenCount(const SearchResult& result,
+                                               std::int64_t databaseOpenCount) {
+    std::int64_t learned = databaseOpenCount;
+    for (const QString& identifier : usageLookupIdentifiers(result))
+        learned = std::max(learned, m_usage.count(identifier));
+    return learned;
+}
+
+void DatabaseManager::incrementPathOpenCount(const QString& path) {
+    m_usage.increment(path);
+    invalidateQueryResultCache();
+}
+
+void DatabaseManager::migrateLegacyUsageCountIfNeeded(const SearchResult& result) {
+    if (result.action != SearchResultAction::openNotionPage)
+        return;
+    const QString usageKey = result.usageKeyOrFullPath();
+    const std::int64_t current = m_usage.count(usageKey);
+    std::int64_t legacy = 0;
+    for (const QString& identifier : usageLookupIdentifiers(result)) {
+        if (identifier.toLower() != usageKey.toLower())
+            legacy = std::max(legacy, m_usage.count(identifier));
+    }
+    if (legacy > current)
+        m_usage.setCount(usageKey, legacy);
+}
+
+void DatabaseManager::recordActivation(const SearchResult& result) {
+    storeRecentActivation(result.withOpenCount(result.openCount + 1));
+    const QString usageKey = result.usageKeyOrFullPath();
+    if (result.kind == SearchResultKind::action) {
+        migrateLegacyUsageCountIfNeeded(result);
+        incrementPathOpenCount(usageKey);
+    } else if (!result.databaseID()) {
+        incrementPathOpenCount(usageKey);
+    } else {
+        if (usageKey != result.fullPath())
+            incrementPathOpenCount(usageKey);
+        incrementOpenCount(*result.databaseID());
+    }
+}
+
+void DatabaseManager::storeRecentActivation(const SearchResult& result) {
+    if (!m_config.recentActivationsEnabled)
+        return;
+    auto record = RecentActivationRecord::make(result, now());
+    if (!record)
+        return;
+    m_usage.storeRecentActivation(*record, m_config.recentActivationsMaxEntries);
+    invalidateQueryResultCache();
+}
+
+bool DatabaseManager::shouldIncludeRecentActivationResult(const SearchResult& result) const {
+    auto existsUnlessNeverRefreshed = [&](const std::optional<QDateTime>& stamp) {
+        return !stamp || QFileInfo::exists(result.fullPath());
+    };
+    switch (result.kind) {
+    case SearchResultKind::action:
+        return true;
+    case SearchResultKind::folder:
+        return existsUnlessNeverRefreshed(m_folderCacheLastRefresh);
+    case SearchResultKind::app:
+        return existsUnlessNeverRefreshed(m_appCacheLastRefresh);
+    case SearchResultKind::file:
+        return result.usageKey && existsUnlessNeverRefreshed(m_shortcutCacheLastRefresh);
+    }
+    return false;
+}
+
+QList<SearchResult>
+DatabaseManager::searchRecentActivationResults(const QString& query,
+                                               const SearchRankingPreferences& rankingPreferences) {
+    if (!m_config.recentActivationsEnabled)
+        return {};
+    const QString q = query.toLower();
+    auto contains = [&](const std::optional<QString>& text) {
+        return text && text->toLower().contains(q);
+    };
+    QList<SearchResult> results;
+    for (const RecentActivationRecord& record : m_usage.recentActivations()) {
+        std::optional<SearchResult> result = record.toSearchResult();
+        if (!result)
+            continue;
+        result->isRecentActivation = true;
+        if (!shouldIncludeRecentActivationResult(*result))
+            continue;
+        const bool accepted =
+            result->filename.toLower().contains(q) ||
+            searchableBasename(result->filename,
+                               rankingPreferences.sortedSuffixesForBasenameStripping())
+                .contains(q) ||
+            result->directory.toLower().contains(q) || contains(result->snippet) ||
+            result->fullPath().toLower().contains(q) || contains(result->actionURLString);
+        if (!accepted)
+            continue;
+        const std::int64_t learned = learnedOpenCount(*result, result->openCount);
+        if (learned != result->openCount)
+            result->openCount = learned;
+        results.append(*result);
+    }
+    return results;
+}
+
+std::optional<QString> DatabaseManager::cachedShortcutUsageKey(const QString& fullPath,
+                                                               const QString& filename) {
+    auto it = m_shortcutUsageKeyCache.constFind(fullPath);
+    if (it != m_shortcutUsageKeyCache.constEnd())
+        return *it;
+    std::optional<QString> key;
+    if (hasShortcutUsageKeySuffix(filename))
+        key = shortcutUsageKey(fullPath);
+    m_shortcutUsageKeyCache.insert(fullPath, key);
+    return key;
+}
+
+void DatabaseManager::incrementOpenCount(std::int64_t databaseID) {
+    if (m_index && m_index->incrementOpenCount(databaseID))
+        invalidateQueryResultCache();
+}
+
+} // namespace trovi

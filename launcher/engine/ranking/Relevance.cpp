@@ -1,0 +1,232 @@
+#include "launcher/engine/ranking/Relevance.h"
+
+#include "launcher/engine/model/Deduplication.h"
+#include "launcher/engine/ranking/NameCollation.h"
+
+#include <algorithm>
+
+namespace trovi {
+
+namespace {
+
+// Where the extension of the last path component starts (its "."), or -1.
+// A leading dot names a hidden file rather than starting an extension.
+qsizetype pathExtensionStart(QStringView name) {
+    qsizetype end = name.size();
+    while (end > 1 && name[end - 1] == u'/')
+        --end;
+    const qsizetype componentStart = name.lastIndexOf(u'/', end - 1) + 1;
+    const QStringView component = name.mid(componentStart, end - componentStart);
+    if (component == u"..")
+        return -1;
+    const qsizetype dot = component.lastIndexOf(u'.');
+    if (dot <= 0)
+        return -1;
+    return componentStart + dot;
+}
+
+// QString::startsWith says a null string does not start with an empty one;
+// here an empty query is a prefix of every name, null or not.
+bool hasPrefix(QStringView text, QStringView prefix) {
+    return text.size() >= prefix.size() && text.first(prefix.size()) == prefix;
+}
+
+bool containsQuery(const std::optional<QString>& text, const QString& query) {
+    return text && text->toLower().contains(query);
+}
+
+} // namespace
+
+qsizetype searchableBasenameLength(QStringView lowercasedFilename,
+                                   const QStringList& sortedSuffixes) {
+    for (const QString& suffix : sortedSuffixes) {
+        if (lowercasedFilename.endsWith(suffix)) {
+            const qsizetype rest = lowercasedFilename.size() - suffix.size();
+            return rest > 0 ? rest : lowercasedFilename.size();
+        }
+    }
+    const qsizetype dot = pathExtensionStart(lowercasedFilename);
+    return dot < 0 ? lowercasedFilename.size() : dot;
+}
+
+QString searchableBasename(const QString& filename, const QStringList& sortedSuffixes) {
+    QString name = filename.toLower();
+    name.truncate(searchableBasenameLength(name, sortedSuffixes));
+    return name;
+}
+
+std::int64_t tierPoints(TextMatchTier tier) {
+    switch (tier) {
+    case TextMatchTier::none:
+        return 0;
+    case TextMatchTier::contains:
+        return 250;
+    case TextMatchTier::prefix:
+        return 500;
+    case TextMatchTier::exact:
+        return 1000;
+    }
+    return 0;
+}
+
+TextMatchTier textMatchTier(const SearchResult& result, const QString& queryLowercased,
+                            const QStringList& sortedSuffixes) {
+    const QString name = result.filename.toLower();
+    const QStringView base = QStringView(name).left(searchableBasenameLength(name, sortedSuffixes));
+    if (base == queryLowercased || name == queryLowercased)
+        return TextMatchTier::exact;
+    if (hasPrefix(base, queryLowercased) || hasPrefix(name, queryLowercased))
+        return TextMatchTier::prefix;
+    if (base.contains(queryLowercased) || name.contains(queryLowercased))
+        return TextMatchTier::contains;
+    if (result.directory.toLower().contains(queryLowercased) ||
+        containsQuery(result.snippet, queryLowercased) ||
+        result.fullPath().toLower().contains(queryLowercased))
+        return TextMatchTier::contains;
+    return TextMatchTier::none;
+}
+
+std::optional<std::int64_t> fixedScore(const SearchResult& result) {
+    if (result.kind != SearchResultKind::action || !result.action)
+        return std::nullopt;
+    if (*result.action == SearchResultAction::copyToClipboard)
+        return 10000;
+    if (*result.action == SearchResultAction::openBrowserFavorite) {
+        // Translation rows: their subtitles say which state they stand for.
+        const QString subtitle = result.directory.toLower();
+        if (subtitle.contains(u"translating locally"))
+            return 9500;
+        if (subtitle.contains(u"local engine unavailable"))
+            return 9000;
+        if (subtitle.contains(u"local result unchanged"))
+            return 8800;
+    }
+    return std::nullopt;
+}
+
+static std::int64_t basePoints(const SearchResult& result) {
+    if (result.kind == SearchResultKind::app)
+        return 600;
+    if (result.kind == SearchResultKind::action && result.action) {
+        switch (*result.action) {
+        case SearchResultAction::openSystemSettings:
+        case SearchResultAction::focusBrowserTab:
+            return 300;
+        case SearchResultAction::openNotionPage:
+            return 280;
+        case SearchResultAction::openBrowserFavorite:
+            return 250;
+        case SearchResultAction::openSettings:
+        case SearchResultAction::copyToClipboard:
+            break;
+        }
+    }
+    switch (result.kind) {
+    case SearchResultKind::file:
+        return 0;
+    case SearchResultKind::folder:
+        return 70;
+    case SearchResultKind::action:
+        return 60;
+    case SearchResultKind::app:
+        break;
+    }
+    return 600;
+}
+
+static std::int64_t usagePoints(const SearchResult& result) {
+    // Apps and settings panes are opened by habit, so use lifts them harder.
+    const bool heavy = (result.kind == SearchResultKind::app && !result.databaseID()) ||
+                       (result.kind == SearchResultKind::action &&
+                        result.action == SearchResultAction::openSystemSettings);
+    return std::min<std::int64_t>(result.openCount, 50) * (heavy ? 120 : 40);
+}
+
+std::int64_t relevanceScore(const SearchResult& result, const QString& queryLowercased,
+                            const SearchRankingPreferences& preferences) {
+    if (const auto fixed = fixedScore(result))
+        return *fixed;
+    if (result.isDirectPathMatch)
+        return 5000;
+    std::int64_t score = tierPoints(
+        textMatchTier(result, queryLowercased, preferences.sortedSuffixesForBasenameStripping()));
+    score += basePoints(result);
+    score += usagePoints(result);
+    if (result.isRecentActivation)
+        score += 800;
+    if (result.snippet)
+        score += 50;
+    score += preferences.extensionBoost(result);
+    return score;
+}
+
+void sortForDisplay(QList<SearchResult>& results) {
+    std::stable_sort(results.begin(), results.end(),
+                     [](const SearchResult& a, const SearchResult& b) {
+                         const std::int64_t scoreA = a.relevanceScore.value_or(0);
+                         const std::int64_t scoreB = b.relevanceScore.value_or(0);
+                         if (scoreA != scoreB)
+                             return scoreA > scoreB;
+                         if (a.openCount != b.openCount)
+                             return a.openCount > b.openCount;
+                         return compareNames(a.filename, b.filename) < 0;
+                     });
+}
+
+QList<SearchResult> scoredSearchResultsForDisplay(
+    QList<SearchResult> results, const QString& normalizedQuery,
+    const std::function<std::int64_t(const SearchResult&)>& scoreProvider) {
+    QList<SearchResult> unique = deduplicatedSearchResults(results);
+    if (normalizedQuery.isEmpty())
+        return unique;
+    for (SearchResult& result : unique)
+        if (!result.relevanceScore)
+            result.relevanceScore = scoreProvider(result);
+    sortForDisplay(unique);
+    return unique;
+}
+
+QList<SearchResult> filterAndSortPathResults(const QList<SearchResult>& results,
+                                             const QString& queryLowercased,
+                                             const SearchRankingPreferences& preferences,
+                                             const LearnedOpenCount& learnedOpenCount) {
+    const QStringList& suffixes = preferences.sortedSuffixesForBasenameStripping();
+    struct Kept {
+        SearchResult result;
+        QString base;
+    };
+    QList<Kept> kept;
+    for (const SearchResult& result : results) {
+        QString base = searchableBasename(result.filename, suffixes);
+        if (!result.filename.toLower().contains(queryLowercased) && !base.contains(queryLowercased))
+            continue;
+        SearchResult copy = result;
+        if (learnedOpenCount && result.kind != SearchResultKind::action && !result.databaseID()) {
+            const std::int64_t learned = learnedOpenCount(result, result.openCount);
+            if (learned != result.openCount)
+                copy = result.withOpenCount(learned);
+        }
+        kept.append({std::move(copy), std::move(base)});
+    }
+    std::stable_sort(kept.begin(), kept.end(), [&](const Kept& a, const Kept& b) {
+        const bool exactA = a.base == queryLowercased;
+        const bool exactB = b.base == queryLowercased;
+        if (exactA != exactB)
+            return exactA;
+        const bool prefixA = hasPrefix(a.base, queryLowercased);
+        const bool prefixB = hasPrefix(b.base, queryLowercased);
+        if (prefixA != prefixB)
+            return prefixA;
+        if (a.result.openCount != b.result.openCount)
+            return a.result.openCount > b.result.openCount;
+        return compareNames(a.result.filename, b.result.filename) < 0;
+    });
+    QList<SearchResult> sorted;
+    const qsizetype count = std::min(kept.size(), kPathResultLimit);
+    sorted.reserve(count);
+    for (qsizetype i = 0; i < count; ++i)
+        sorted.append(std::move(kept[i].result));
+    return sorted;
+}
+
+} // namespace trovi

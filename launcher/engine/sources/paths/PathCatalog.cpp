@@ -1,0 +1,401 @@
+#include "launcher/engine/sources/paths/PathCatalog.h"
+
+#include "launcher/engine/ranking/NameCollation.h"
+#include "launcher/engine/ranking/Relevance.h"
+#include "launcher/engine/ranking/SubstringSearch.h"
+
+#include <QSet>
+
+#include <algorithm>
+#include <mutex>
+#include <numeric>
+#include <vector>
+
+namespace trovi {
+
+namespace {
+
+using HashIndex = std::vector<std::pair<std::size_t, std::int32_t>>;
+
+struct BasenameLengths {
+    QStringList suffixes;
+    std::vector<std::int32_t> lengths; // per entry
+};
+
+struct LearnedCounts {
+    QHash<QString, std::int64_t> counts; // shares its data with the caller's map
+    std::vector<std::pair<std::int32_t, std::int64_t>> countOfEntry; // sorted by entry
+};
+
+std::pair<HashIndex::const_iterator, HashIndex::const_iterator> hashRange(const HashIndex& index,
+                                                                          std::size_t hash) {
+    return std::equal_range(index.cbegin(), index.cend(),
+                            std::pair<std::size_t, std::int32_t>{hash, 0},
+                            [](const auto& a, const auto& b) { return a.first < b.first; });
+}
+
+bool learnsOpenCounts(const SearchResult& result) {
+    return result.kind != SearchResultKind::action && !result.databaseID();
+}
+
+// What ranking keeps of one matching result. Items are compared on plain
+// integers; collation ranks are even for catalogue entries and odd for
+// extras that fall between two of them.
+struct Candidate {
+    std::int64_t count;
+    std::int32_t rank;
+    std::int32_t order; // entry index; extras follow the entries
+    std::uint8_t tier;  // 2: base name equals the query, 1: starts with it
+};
+
+// The base name starts with the query when the name does and the base name
+// is at least as long; it equals the query when it is exactly as long.
+std::uint8_t tierFor(bool nameStartsWithQuery, qsizetype baseLength, qsizetype queryLength) {
+    if (!nameStartsWithQuery || baseLength < queryLength)
+        return 0;
+    return baseLength == queryLength ? 2 : 1;
+}
+
+} // namespace
+
+struct PathCatalog::Data {
+    QList<SearchResult> items;
+    // One entry per item whose lower-cased full path was not seen before it.
+    std::vector<std::int32_t> itemOfEntry;
+    // Lower-cased names of all entries back to back; entry e spans
+    // [nameStart[e], nameStart[e + 1]).
+    QString names;
+    std::vector<qsizetype> nameStart;
+    std::vector<std::int32_t> collationRank;
+    // One entry per distinct name, in collation order.
+    std::vector<std::int32_t> entriesByName;
+    // All entries by lower-cased name in code-unit order, so that the names
+    // starting with a query form one range.
+    std::vector<std::int32_t> entriesByLoweredName;
+    // Open count before learned counts apply: those only ever raise a count,
+    // and a missing learned count counts as 0.
+    std::vector<std::int64_t> baseCount;
+    HashIndex pathHashes;     // lower-cased full path
+    HashIndex usageKeyHashes; // lower-cased usage key, learning entries only
+
+    // Derived per rule set and per learned-count map; both change far less
+    // often than the query. Guarded because copies of a catalogue may be
+    // searched from more than one thread.
+    mutable std::mutex cacheMutex;
+    mutable std::shared_ptr<const BasenameLengths> lengths;
+    mutable std::shared_ptr<const LearnedCounts> learned;
+
+    qsizetype entryCount() const { return qsizetype(itemOfEntry.size()); }
+    QStringView loweredName(qsizetype e) const {
+        return QStringView(names).mid(nameStart[e], nameStart[e + 1] - nameStart[e]);
+    }
+    const SearchResult& entry(qsizetype e) const { return items[itemOfEntry[e]]; }
+
+    std::shared_ptr<const BasenameLengths> basenameLengths(const QStringList& suffixes) const;
+    std::shared_ptr<const LearnedCounts>
+    learnedCountsFor(const QHash<QString, std::int64_t>& counts) const;
+    std::int32_t collationRankOf(const QString& filename) const;
+    std::pair<std::vector<std::int32_t>::const_iterator, std::vector<std::int32_t>::const_iterator>
+    entriesStartingWith(QStringView query) const;
+};
+
+std::shared_ptr<const BasenameLengths>
+PathCatalog::Data::basenameLengths(const QStringList& suffixes) const {
+    std::lock_guard lock(cacheMutex);
+    if (lengths && lengths->suffixes == suffixes)
+        return lengths;
+    auto fresh = std::make_shared<BasenameLengths>();
+    fresh->suffixes = suffixes;
+    fresh->lengths.resize(itemOfEntry.size());
+    const QStringView all(names);
+    for (qsizetype e = 0; e < entryCount(); ++e) {
+        const QStringView name = all.mid(nameStart[e], nameStart[e + 1] - nameStart[e]);
+        fresh->lengths[e] = std::int32_t(searchableBasenameLength(name, suffixes));
+    }
+    lengths = std::move(fresh);
+    return lengths;
+}
+
+std::shared_ptr<const LearnedCounts>
+PathCatalog::Data::learnedCountsFor(const QHash<QString, std::int64_t>& counts) const {
+    std::lock_guard lock(cacheMutex);
+    // The engine passes the same map until something is opened, so this is
+    // usually a pointer comparison.
+    if (learned && learned->counts == counts)
+        return learned;
+    auto fresh = std::make_shared<LearnedCounts>();
+    fresh->counts = counts;
+    // Walk the (small) map rather than look up every item.
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        const auto [first, last] = hashRange(usageKeyHashes, qHash(it.key(), 0));
+        for (auto hit = first; hit != last; ++hit) {
+            const SearchResult& item = entry(hit->second);
+            if (item.usageKeyOrFullPath().toLower() == it.key())
+                fresh->countOfEntry.emplace_back(hit->second, std::max(item.openCount, it.value()));
+        }
+    }
+    std::sort(fresh->countOfEntry.begin(), fresh->countOfEntry.end());
+    learned = std::move(fresh);
+    return learned;
+}
+
+std::pair<std::vector<std::int32_t>::const_iterator, std::vector<std::int32_t>::const_iterator>
+PathCatalog::Data::entriesStartingWith(QStringView query) const {
+    const auto first = std::lower_bound(
+        entriesByLoweredName.cbegin(), entriesByLoweredName.cend(), query,
+        [this](std::int32_t e, QStringView q) { return loweredName(e).compare(q) < 0; });
+    const auto last = std::partition_point(first, entriesByLoweredName.cend(), [&](std::int32_t e) {
+        const QStringView name = loweredName(e);
+        return name.size() >= query.size() && name.first(query.size()) == query;
+    });
+    return {first, last};
+}
+
+std::int32_t PathCatalog::Data::collationRankOf(const QString& filename) const {
+    const auto after = std::lower_bound(entriesByName.cbegin(), entriesByName.cend(), filename,
+                                        [this](std::int32_t e, const QString& name) {
+                                            return compareNames(entry(e).filename, name) < 0;
+                                        });
+    if (after != entriesByName.cend() && compareNames(entry(*after).filename, filename) == 0)
+        return collationRank[*after];
+    if (after == entriesByName.cbegin())
+        return -1;
+    return collationRank[*(after - 1)] + 1;
+}
+
+PathCatalog::PathCatalog() {
+    static const std::shared_ptr<const Data> empty = std::make_shared<Data>();
+    d = empty;
+}
+
+PathCatalog::PathCatalog(std::shared_ptr<const Data> data) : d(std::move(data)) {}
+
+PathCatalog PathCatalog::build(QList<SearchResult> items) {
+    auto data = std::make_shared<Data>();
+    data->items = std::move(items);
+    const qsizetype count = data->items.size();
+    data->itemOfEntry.reserve(count);
+    data->nameStart.reserve(count + 1);
+    data->baseCount.reserve(count);
+    data->pathHashes.reserve(count);
+    data->usageKeyHashes.reserve(count);
+
+    QSet<QString> seenPaths;
+    seenPaths.reserve(count);
+    for (qsizetype i = 0; i < count; ++i) {
+        const SearchResult& item = data->items[i];
+        QString path = item.fullPath().toLower();
+        if (seenPaths.contains(path))
+            continue;
+        const auto e = std::int32_t(data->itemOfEntry.size());
+        data->itemOfEntry.push_back(std::int32_t(i));
+        data->nameStart.push_back(data->names.size());
+        data->names += item.filename.toLower();
+        const bool learns = learnsOpenCounts(item);
+        data->baseCount.push_back(learns ? std::max<std::int64_t>(item.openCount, 0)
+                                         : item.openCount);
+        data->pathHashes.emplace_back(qHash(path, 0), e);
+        if (learns) {
+            const std::size_t keyHash =
+                item.usageKey ? qHash(item.usageKey->toLower(), 0) : qHash(path, 0);
+            data->usageKeyHashes.emplace_back(keyHash, e);
+        }
+        seenPaths.insert(std::move(path));
+    }
+    data->nameStart.push_back(data->names.size());
+    std::sort(data->pathHashes.begin(), data->pathHashes.end());
+    std::sort(data->usageKeyHashes.begin(), data->usageKeyHashes.end());
+
+    // Many entries share a name ("src", "docs"), so each distinct name is
+    // collated once. Sort keys would be cheaper to compare, but in the C
+    // locale Qt's ignore the collator's case setting; compare() is what the
+    // ranking itself uses.
+    const qsizetype entries = data->entryCount();
+    QHash<QString, std::int32_t> distinct;
+    std::vector<std::int32_t> nameOfEntry(entries);
+    std::vector<std::int32_t> representatives;
+    for (qsizetype e = 0; e < entries; ++e) {
+        const QString& name = data->entry(e).filename;
+        auto it = distinct.constFind(name);
+        if (it == distinct.cend()) {
+            it = distinct.insert(name, std::int32_t(representatives.size()));
+            representatives.push_back(std::int32_t(e));
+        }
+        nameOfEntry[e] = *it;
+    }
+    std::vector<std::int32_t> rankOfName(representatives.size());
+    data->entriesByName = representatives;
+    std::sort(data->entriesByName.begin(), data->entriesByName.end(),
+              [&](std::int32_t a, std::int32_t b) {
+                  return compareNames(data->entry(a).filename, data->entry(b).filename) < 0;
+              });
+    std::int32_t rank = 0;
+    for (std::size_t k = 0; k < data->entriesByName.size(); ++k) {
+        const std::int32_t e = data->entriesByName[k];
+        if (k > 0 && compareNames(data->entry(data->entriesByName[k - 1]).filename,
+                                  data->entry(e).filename) != 0)
+            rank += 2;
+        rankOfName[nameOfEntry[e]] = rank;
+    }
+    data->collationRank.resize(entries);
+    for (qsizetype e = 0; e < entries; ++e)
+        data->collationRank[e] = rankOfName[nameOfEntry[e]];
+
+    data->entriesByLoweredName.resize(entries);
+    std::iota(data->entriesByLoweredName.begin(), data->entriesByLoweredName.end(), 0);
+    std::sort(data->entriesByLoweredName.begin(), data->entriesByLoweredName.end(),
+              [&](std::int32_t a, std::int32_t b) {
+                  return data->loweredName(a).compare(data->loweredName(b)) < 0;
+              });
+    return PathCatalog(std::move(data));
+}
+
+PathCatalog PathCatalog::build(QList<SearchResult> items,
+                               const SearchRankingPreferences& preferences) {
+    PathCatalog catalog = build(std::move(items));
+    catalog.d->basenameLengths(preferences.sortedSuffixesForBasenameStripping());
+    return catalog;
+}
+
+const QList<SearchResult>& PathCatalog::items() const {
+    return d->items;
+}
+
+int PathCatalog::size() const {
+    return int(d->items.size());
+}
+
+QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
+                                               const SearchRankingPreferences& preferences,
+                                               const QHash<QString, std::int64_t>& learnedCounts,
+                                               const QList<SearchResult>& extras) const {
+    const Data& data = *d;
+    const QStringList& suffixes = preferences.sortedSuffixesForBasenameStripping();
+    const std::shared_ptr<const BasenameLengths> lengths = data.basenameLengths(suffixes);
+    const qsizetype queryLength = queryLowercased.size();
+    const qsizetype entries = data.entryCount();
+
+    const std::shared_ptr<const LearnedCounts> learnedForSearch =
+        data.learnedCountsFor(learnedCounts);
+    const auto& learned = learnedForSearch->countOfEntry;
+
+    // Short queries match most names; reusing the buffer spares a large
+    // allocation, and its page faults, on every keystroke.
+    thread_local std::vector<Candidate> candidates;
+    candidates.clear();
+    auto nextLearned = learned.cbegin();
+    auto tierOf = [&](std::int32_t e, bool atStart) {
+        return tierFor(atStart, lengths->lengths[e], queryLength);
+    };
+    auto consider = [&](std::int32_t e, bool atStart) {
+        while (nextLearned != learned.cend() && nextLearned->first < e)
+            ++nextLearned;
+        const std::int64_t count = nextLearned != learned.cend() && nextLearned->first == e
+                                       ? nextLearned->second
+                                       : data.baseCount[e];
+        candidates.push_back({count, data.collationRank[e], e, tierOf(e, atStart)});
+    };
+
+    const auto [prefixFirst, prefixLast] = data.entriesStartingWith(queryLowercased);
+    if (prefixLast - prefixFirst >= kPathResultLimit) {
+        // Names starting with the query outrank names that merely contain
+        // it, and there are enough of them: short queries, the most common
+        // and the costliest, never scan the rest.
+        for (auto it = prefixFirst; it != prefixLast; ++it) {
+            const std::int32_t e = *it;
+            const auto learnedCount = std::lower_bound(
+                learned.cbegin(), learned.cend(), std::pair<std::int32_t, std::int64_t>{e, 0},
+                [](const auto& a, const auto& b) { return a.first < b.first; });
+            const std::int64_t count = learnedCount != learned.cend() && learnedCount->first == e
+                                           ? learnedCount->second
+                                           : data.baseCount[e];
+            candidates.push_back({count, data.collationRank[e], e, tierOf(e, true)});
+        }
+    } else if (queryLength == 0) {
+        for (qsizetype e = 0; e < entries; ++e)
+            consider(std::int32_t(e), true);
+    } else {
+        // Every name in one scan. A hit that runs past the end of its name
+        // means no later start in that name can match either, so each name
+        // is decided by its first hit and the scan moves on to the next name.
+        const QStringView names(data.names);
+        qsizetype position = 0;
+        qsizetype e = 0;
+        while ((position = findSubstring(names, position, queryLowercased)) >= 0) {
+            while (data.nameStart[e + 1] <= position)
+                ++e;
+            const qsizetype end = data.nameStart[e + 1];
+            if (position + queryLength <= end)
+                consider(std::int32_t(e), position == data.nameStart[e]);
+            position = end;
+        }
+    }
+
+    // Extras (pinned folders and the like) join after the catalogue, unless
+    // the catalogue or an earlier extra already has their path.
+    QList<SearchResult> extraResults;
+    if (!extras.isEmpty()) {
+        QSet<QString> seenExtraPaths;
+        for (const SearchResult& extra : extras) {
+            QString path = extra.fullPath().toLower();
+            const auto [first, last] = hashRange(data.pathHashes, qHash(path, 0));
+            const bool inCatalogue = std::any_of(first, last, [&](const auto& hit) {
+                return data.entry(hit.second).fullPath().toLower() == path;
+            });
+            if (inCatalogue || seenExtraPaths.contains(path))
+                continue;
+            seenExtraPaths.insert(std::move(path));
+            const qsizetype index = extraResults.size();
+            extraResults.append(extra);
+            const QString name = extra.filename.toLower();
+            if (!name.contains(queryLowercased))
+                continue;
+            std::int64_t count = extra.openCount;
+            if (learnsOpenCounts(extra))
+                count =
+                    std::max(count, learnedCounts.value(extra.usageKeyOrFullPath().toLower(), 0));
+            const qsizetype baseLength = searchableBasenameLength(name, suffixes);
+            const bool atStart = QStringView(name).first(std::min(name.size(), queryLength)) ==
+                                 QStringView(queryLowercased);
+            const std::uint8_t tier = tierFor(atStart, baseLength, queryLength);
+            candidates.push_back(
+                {count, data.collationRankOf(extra.filename), std::int32_t(entries + index), tier});
+        }
+    }
+
+    auto filenameOf = [&](std::int32_t order) -> const QString& {
+        return order < entries ? data.entry(order).filename
+                               : extraResults[order - entries].filename;
+    };
+    auto before = [&](const Candidate& a, const Candidate& b) {
+        if (a.tier != b.tier)
+            return a.tier > b.tier;
+        if (a.count != b.count)
+            return a.count > b.count;
+        if (a.rank != b.rank)
+            return a.rank < b.rank;
+        // Odd ranks belong to extras that fell between the same two entries.
+        if ((a.rank & 1) != 0) {
+            const int byName = compareNames(filenameOf(a.order), filenameOf(b.order));
+            if (byName != 0)
+                return byName < 0;
+        }
+        return a.order < b.order;
+    };
+    const qsizetype kept = std::min<qsizetype>(qsizetype(candidates.size()), kPathResultLimit);
+    std::partial_sort(candidates.begin(), candidates.begin() + kept, candidates.end(), before);
+
+    QList<SearchResult> sorted;
+    sorted.reserve(kept);
+    for (qsizetype k = 0; k < kept; ++k) {
+        const Candidate& candidate = candidates[k];
+        SearchResult result = candidate.order < entries ? data.entry(candidate.order)
+                                                        : extraResults[candidate.order - entries];
+        if (result.openCount != candidate.count)
+            result = result.withOpenCount(candidate.count);
+        sorted.append(std::move(result));
+    }
+    return sorted;
+}
+
+} // namespace trovi

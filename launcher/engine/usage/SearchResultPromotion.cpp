@@ -1,0 +1,27 @@
+#include "launcher/engine/usage/SearchResultPromotion.h"
+
+#include "launcher/engine/ranking/Relevance.h"
+
+namespace trovi {
+
+QList<SearchResult> searchResultsPromotingActivatedResult(
+    const QList<SearchResult>& results, const SearchResult& activatedResult,
+    const QString& normalizedQuery,
+    const std::function<std::int64_t(const SearchResult&)>& scoreProvider) {
+    if (normalizedQuery.isEmpty())
+        return results;
+    const QString activatedIdentity = activatedResult.identity();
+    QList<SearchResult> promoted;
+    promoted.reserve(results.size());
+    for (const SearchResult& result : results) {
+        SearchResult copy = result.withRelevanceScore(std::nullopt);
+        if (copy.identity() == activatedIdentity) {
+            copy.openCount = std::max(activatedResult.openCount, copy.openCount) + 1;
+            copy.isRecentActivation = true;
+        }
+        promoted.append(copy);
+    }
+    return scoredSearchResultsForDisplay(promoted, normalizedQuery, scoreProvider);
+}
+
+} // namespace trovi

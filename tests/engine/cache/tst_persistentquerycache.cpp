@@ -1,0 +1,215 @@
+// The persistent query cache: result lists survive restarts for seven days,
+// the store stays bounded, damaged payloads heal on the next write, and the
+// engine's invalidation mark never hides results from the instant display.
+
+#include "launcher/engine/cache/PersistentQueryResultCacheStore.h"
+#include "launcher/core/ReferenceDate.h"
+#include "launcher/engine/model/SearchResultRecord.h"
+#include "launcher/settings/PreferenceStore.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTest>
+
+using namespace trovi;
+
+namespace {
+const QString kKey = QStringLiteral("launcherPathOpenCounts.queryResults");
+constexpr int kDay = 86400;
+
+QDateTime at(qint64 seconds) {
+    return QDateTime(QDate(2024, 3, 1), QTime(9, 0), QTimeZone::utc()).addSecs(seconds);
+}
+
+SearchResult app(const QString& name, std::int64_t score = 100) {
+    SearchResult r;
+    r.filename = name;
+    r.directory = QStringLiteral("/usr/share/applications");
+    r.id = stableNegativeID(r.fullPath());
+    r.kind = SearchResultKind::app;
+    r.relevanceScore = score;
+    return r;
+}
+
+QList<SearchResult> results(const QString& tag) {
+    return {app(tag + QStringLiteral(" one"), 300), app(tag + QStringLiteral(" two"), 200)};
+}
+
+QJsonObject storedEntries(const PreferenceStore& prefs) {
+    const auto bytes = prefs.bytesValue(kKey);
+    if (!bytes)
+        return {};
+    return QJsonDocument::fromJson(*bytes).object().value("entries").toObject();
+}
+
+void writePayload(PreferenceStore& prefs, const QJsonObject& entries) {
+    prefs.setBytes(kKey, QJsonDocument(QJsonObject{{"entries", entries}}).toJson());
+}
+
+QJsonObject entryJson(const QJsonArray& records, const QDateTime& cachedAt) {
+    return QJsonObject{{"results", records}, {"cachedAt", toReferenceSeconds(cachedAt)}};
+}
+} // namespace
+
+class TestPersistentQueryCache : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void expiry_data() {
+        QTest::addColumn<qint64>("age");
+        QTest::addColumn<bool>("engineLookup");
+        QTest::addColumn<bool>("served");
+        QTest::addRow("a day old, instant lookup") << qint64(kDay) << false << true;
+        QTest::addRow("exactly seven days, instant lookup") << qint64(7 * kDay) << false << true;
+        QTest::addRow("eight days, instant lookup") << qint64(8 * kDay) << false << false;
+        QTest::addRow("a second too old, engine lookup") << qint64(7 * kDay + 1) << true << false;
+    }
+
+    void expiry() {
+        QFETCH(qint64, age);
+        QFETCH(bool, engineLookup);
+        QFETCH(bool, served);
+        InMemoryPreferenceStore prefs;
+        PersistentQueryResultCacheStore(prefs, kKey).storeResults(results("Mail"), "mail|r", at(0));
+        PersistentQueryResultCacheStore(prefs, kKey)
+            .storeResults(results("Notes"), "notes|r", at(age));
+
+        PersistentQueryResultCacheStore restarted(prefs, kKey);
+        const bool hit =
+            engineLookup ? restarted.persistentCachedQueryResults("mail|r", at(age), {}).has_value()
+                         : restarted.cachedSearchResults("mail|r", at(age), true).has_value();
+        QCOMPARE(hit, served);
+        // An expired entry is gone from the stored payload too; others stay.
+        QCOMPARE(storedEntries(prefs).contains("mail|r"), served);
+        QVERIFY(storedEntries(prefs).contains("notes|r"));
+    }
+
+    void oldestEntryIsEvicted() {
+        InMemoryPreferenceStore prefs;
+        PersistentQueryResultCacheStore store(prefs, kKey);
+        // Stored first but cached latest: eviction goes by cachedAt, not order.
+        store.storeResults(results("late"), "q0|r", at(1000));
+        for (int i = 1; i <= 120; ++i)
+            store.storeResults(results(QString::number(i)), QStringLiteral("q%1|r").arg(i), at(i));
+
+        const QJsonObject entries = storedEntries(prefs);
+        QCOMPARE(entries.size(), 120);
+        QVERIFY(!entries.contains("q1|r"));
+        QVERIFY(entries.contains("q0|r"));
+        QCOMPARE(store.cachedSearchResults("q1|r", at(2000), true), std::nullopt);
+    }
+
+    void invalidationMarkBindsOnlyTheEngineLookup() {
+        InMemoryPreferenceStore prefs;
+        PersistentQueryResultCacheStore store(prefs, kKey);
+        store.storeResults(results("Mail"), "mail|r", at(0));
+
+        const QDateTime mark = store.markActorCacheInvalidated(at(10));
+        QCOMPARE(PersistentQueryResultCacheStore(prefs, kKey).actorInvalidatedAt(),
+                 std::optional<QDateTime>(at(10)));
+
+        QCOMPARE(store.persistentCachedQueryResults("mail|r", at(20), mark), std::nullopt);
+        QVERIFY(store.cachedSearchResults("mail|r", at(20), false));
+        // Rejected, not deleted.
+        QVERIFY(storedEntries(prefs).contains("mail|r"));
+
+        store.storeResults(results("Mail again"), "mail|r", at(30));
+        QVERIFY(store.persistentCachedQueryResults("mail|r", at(40), mark));
+    }
+
+    void sameQueryFallback() {
+        InMemoryPreferenceStore prefs;
+        PersistentQueryResultCacheStore store(prefs, kKey);
+        store.storeResults(results("rules A"), "mail|pdf:1", at(1));
+        store.storeResults(results("rules B"), "mail|pdf:2", at(2));
+        store.storeResults(results("other query"), "mailbox|pdf:3", at(3));
+        store.storeResults(results("shorter query"), "mai|pdf:3", at(4));
+
+        const auto fallback = store.cachedSearchResults("mail|pdf:9", at(10), true);
+        QVERIFY(fallback);
+        QCOMPARE(fallback->results, results("rules B"));
+        QCOMPARE(store.persistentCachedQueryResults("mail|pdf:9", at(10), {}), std::nullopt);
+        // The exact key wins over a newer entry of the same query.
+        QCOMPARE(store.cachedSearchResults("mail|pdf:1", at(10), true)->results,
+                 results("rules A"));
+    }
+
+    void emptyListsAreNotWrittenAndDuplicatesAreDropped() {
+        InMemoryPreferenceStore prefs;
+        PersistentQueryResultCacheStore store(prefs, kKey);
+        store.storeResults({}, "nothing|r", at(0));
+        QVERIFY(!prefs.value(kKey));
+
+        SearchResult shouting = app("MAIL", 5);
+        shouting.directory = shouting.directory.toUpper();
+        store.storeResults({app("Mail"), shouting, app("Notes")}, "mail|r", at(1));
+        store.storeResults({}, "mail|r", at(2)); // keeps the earlier list
+        const auto kept = store.cachedSearchResults("mail|r", at(3), false);
+        QVERIFY(kept);
+        QCOMPARE(kept->results, (QList<SearchResult>{app("Mail"), app("Notes")}));
+    }
+
+    void unknownKindIsDroppedAndCleanedEntryWrittenBack() {
+        InMemoryPreferenceStore prefs;
+        QJsonObject widget = persistentSearchResultRecord(app("Clock"));
+        widget.insert("kind", "widget");
+        QJsonObject duplicate = persistentSearchResultRecord(app("Mail"));
+        duplicate.insert("openCount", 99); // same identity, later in the list
+        const QJsonArray records{persistentSearchResultRecord(app("Mail")), widget, duplicate,
+                                 persistentSearchResultRecord(app("Notes"))};
+        writePayload(prefs,
+                     {{"m|r", entryJson(records, at(5))},
+                      {"bad date|r", QJsonObject{{"results", records}, {"cachedAt", "soon"}}},
+                      {"not an object|r", 12}});
+
+        PersistentQueryResultCacheStore store(prefs, kKey);
+        const auto hit = store.cachedSearchResults("m|r", at(10), false);
+        QVERIFY(hit);
+        QCOMPARE(hit->results, (QList<SearchResult>{app("Mail"), app("Notes")}));
+        QCOMPARE(store.cachedSearchResults("bad date|r", at(10), false), std::nullopt);
+
+        const QJsonValue entry = storedEntries(prefs)["m|r"];
+        QCOMPARE(entry["results"].toArray(),
+                 (QJsonArray{persistentSearchResultRecord(app("Mail")),
+                             persistentSearchResultRecord(app("Notes"))}));
+        QCOMPARE(fromReferenceSeconds(entry["cachedAt"].toDouble()), at(5));
+    }
+
+    void corruptPayloadReadsEmptyAndIsOverwritten_data() {
+        QTest::addColumn<QCborValue>("stored");
+        QTest::addRow("truncated JSON")
+            << QCborValue(QByteArray("{\"entries\": {\"m|r\": {\"resu"));
+        QTest::addRow("text instead of bytes") << QCborValue(QStringLiteral("{\"entries\": {}}"));
+    }
+
+    void corruptPayloadReadsEmptyAndIsOverwritten() {
+        QFETCH(QCborValue, stored);
+        InMemoryPreferenceStore prefs;
+        prefs.setValue(kKey, stored);
+
+        PersistentQueryResultCacheStore store(prefs, kKey);
+        QCOMPARE(store.cachedSearchResults("m|r", at(0), true), std::nullopt);
+        store.storeResults(results("Mail"), "mail|r", at(1));
+        QCOMPARE(storedEntries(prefs).keys(), QStringList{"mail|r"});
+        QVERIFY(PersistentQueryResultCacheStore(prefs, kKey)
+                    .cachedSearchResults("mail|r", at(2), false));
+    }
+
+    void normalizerRewritesRowsReadBack() {
+        InMemoryPreferenceStore prefs;
+        PersistentQueryResultCacheStore(prefs, kKey).storeResults({app("Page")}, "p|r", at(0));
+        PersistentQueryResultCacheStore store(prefs, kKey);
+        store.setResultNormalizer([](SearchResult r) {
+            r.usageKey = QStringLiteral("notion://page/1");
+            return r;
+        });
+        QCOMPARE(store.persistentCachedQueryResults("p|r", at(1), {})->results[0].usageKey,
+                 std::optional<QString>("notion://page/1"));
+        // Written back, so the next start reads it normalised.
+        QCOMPARE(storedEntries(prefs).value("p|r")["results"][0]["usageKey"].toString(),
+                 "notion://page/1");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPersistentQueryCache)
+#include "tst_persistentquerycache.moc"

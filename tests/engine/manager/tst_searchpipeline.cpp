@@ -1,0 +1,121 @@
+// The search pipeline end to end on a manager with injected catalogues.
+
+#include "tests/support/EngineHarness.h"
+
+#include <QtTest>
+
+using namespace trovi;
+using namespace trovi::test;
+
+class SearchPipelineTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void shortQueries() {
+        EngineHarness h;
+        auto& m = h.make();
+        QVERIFY(m.search(QStringLiteral("  \t "), true).isEmpty());
+        // Nothing was cached for a blank query.
+        QVERIFY(!h.preferences.value(h.config.persistentQueryResultCacheKey()).has_value());
+        // "s" is inside the keyword "settings", but one character never reaches the action.
+        QVERIFY(m.search(QStringLiteral("s"), true).isEmpty());
+        const auto results = m.search(QStringLiteral("se"), true);
+        QCOMPARE(results.size(), 1);
+        QVERIFY(results.first().action == SearchResultAction::openSettings);
+    }
+
+    void sourceOrderDecidesWhichDuplicateSurvives() {
+        EngineHarness h;
+        h.config.recentActivationsEnabled = true;
+        auto& m = h.make();
+        const QString apps = h.mkdir(QStringLiteral("Applications"));
+        h.mkdir(QStringLiteral("Applications/Mail.app"));
+        SearchResult mail = pathResult(SearchResultKind::app, apps, QStringLiteral("Mail.app"));
+        m.setCatalogs({mail}, {}, {});
+        m.recordActivation(mail);
+        // The catalogue copy differs only in letter case of the path.
+        m.setCatalogs({pathResult(SearchResultKind::app, apps, QStringLiteral("MAIL.app"))}, {},
+                      {});
+        const auto results = m.search(QStringLiteral("mail"), false);
+        QCOMPARE(results.size(), 1);
+        QVERIFY(results.first().isRecentActivation);
+        QCOMPARE(results.first().filename, QStringLiteral("Mail.app"));
+    }
+
+    void scoresSortAndCutToTwenty() {
+        EngineHarness h;
+        auto& m = h.make();
+        QList<SearchResult> files;
+        // 25 equally scored shortcut files: the 20 with the highest counts, ties by name.
+        for (int i = 0; i < 25; ++i)
+            files.append(pathResult(SearchResultKind::file, QStringLiteral("/docs/%1").arg(i),
+                                    QStringLiteral("note %1.txt").arg(QChar(u'a' + (i % 5)))));
+        files[24].openCount = 1; // +40 usage points puts it first
+        m.setCatalogs({}, {}, files);
+        const auto results = m.search(QStringLiteral("note"), false);
+        QCOMPARE(results.size(), 20);
+        QCOMPARE(results.first().directory, QStringLiteral("/docs/24"));
+        for (int i = 2; i < results.size(); ++i) {
+            QCOMPARE(results[i].relevanceScore, results[1].relevanceScore);
+            QVERIFY(results[i - 1].filename <= results[i].filename);
+        }
+        // "note a" to "note d" fill the list; the other "note e" rows fall off.
+        for (const auto& r : results.mid(1))
+            QVERIFY(r.filename != QStringLiteral("note e.txt"));
+    }
+
+    void sameQueryWithinFiveSecondsComesFromMemory() {
+        EngineHarness h;
+        h.config.persistentQueryResultCacheEnabled = false;
+        auto& m = h.make();
+        m.setCatalogs({pathResult(SearchResultKind::app, "/Apps", "Mail.app")}, {}, {});
+        const auto first = m.search(QStringLiteral("mail"), true);
+        QCOMPARE(first.size(), 1);
+        m.setCatalogs({}, {}, {});
+        h.advance(5.0);
+        QCOMPARE(m.search(QStringLiteral("Mail "), true),
+                 first); // same key after trim + lower-case
+        h.advance(1.0);
+        QVERIFY(m.search(QStringLiteral("mail"), true).isEmpty());
+    }
+
+    void disallowingThePersistentCacheAlwaysSearchesAfresh() {
+        EngineHarness h;
+        h.config.persistentQueryResultCacheEnabled = false;
+        auto& m = h.make();
+        m.setCatalogs({pathResult(SearchResultKind::app, "/Apps", "Mail.app")}, {}, {});
+        QCOMPARE(m.search(QStringLiteral("mail"), true).size(), 1);
+        m.setCatalogs({}, {}, {});
+        QVERIFY(m.search(QStringLiteral("mail"), false).isEmpty());
+        // ...and refills the cache with the fresh answer.
+        QVERIFY(m.search(QStringLiteral("mail"), true).isEmpty());
+    }
+
+    void persistentCacheAnswersAfterRestartUntilInvalidated() {
+        EngineHarness h;
+        h.make().setCatalogs({pathResult(SearchResultKind::app, "/Apps", "Mail.app")}, {}, {});
+        const auto first = h.manager->search(QStringLiteral("mail"), true);
+        QCOMPARE(first.size(), 1);
+
+        h.advance(3600);
+        auto& restarted = h.make(); // empty catalogues, same preference store
+        QCOMPARE(restarted.search(QStringLiteral("mail"), true), first);
+
+        h.advance(1);
+        restarted.invalidateQueryResultCache();
+        QVERIFY(restarted.search(QStringLiteral("mail"), true).isEmpty());
+    }
+
+    void typedPathIsOfferedAsDirectMatch() {
+        EngineHarness h;
+        h.mkdir(QStringLiteral("Documents"));
+        auto& m = h.make();
+        const auto results = m.search(QStringLiteral("~/Documents"), false);
+        QVERIFY(!results.isEmpty());
+        QVERIFY(results.first().isDirectPathMatch);
+        QCOMPARE(results.first().fullPath(), h.home.path() + QStringLiteral("/Documents"));
+    }
+};
+
+QTEST_GUILESS_MAIN(SearchPipelineTest)
+#include "tst_searchpipeline.moc"

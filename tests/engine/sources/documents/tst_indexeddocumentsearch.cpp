@@ -1,0 +1,262 @@
+#include "db/SqliteDatabase.h"
+#include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
+#include "tests/support/ResultNames.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace trovi;
+using trovi::test::names;
+
+namespace {
+
+// A document index laid out the way the companion indexer writes it.
+struct IndexFixture {
+    db::Connection db;
+    bool withFullText;
+
+    explicit IndexFixture(const QString& path, bool fullText = true) : withFullText(fullText) {
+        auto opened = db::Connection::open(path, db::ReadWrite | db::Create);
+        QVERIFY2(opened.ok(), "cannot create index fixture");
+        db = std::move(opened.value());
+        QVERIFY(!db.execute(
+            "CREATE TABLE files(id INTEGER PRIMARY KEY, filename TEXT NOT NULL, directory TEXT "
+            "NOT NULL, open_count INTEGER NOT NULL DEFAULT 0, indexed_at REAL NOT NULL);"
+            "CREATE TABLE file_tags(file_id INTEGER NOT NULL, tag TEXT NOT NULL);"));
+        if (withFullText)
+            QVERIFY(!db.execute("CREATE VIRTUAL TABLE files_fts USING fts5(filename, content);"));
+    }
+
+    void add(std::int64_t id, const QString& filename, std::int64_t openCount, double indexedAt,
+             const QString& content = {}, const QStringList& tags = {}) {
+        QVERIFY(!db.run("INSERT INTO files VALUES (?, ?, '/w', ?, ?)",
+                        {id, filename, openCount, indexedAt}));
+        if (withFullText)
+            QVERIFY(!db.run("INSERT INTO files_fts(rowid, filename, content) VALUES (?, ?, ?)",
+                            {id, filename, content}));
+        for (const QString& tag : tags)
+            QVERIFY(!db.run("INSERT INTO file_tags VALUES (?, ?)", {id, tag}));
+    }
+};
+
+} // namespace
+
+class TestIndexedDocumentSearch : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QStringList m_lines;
+
+    QString indexPath() const { return m_dir.filePath(QStringLiteral("index.db")); }
+    IndexedDocumentSearch::DiagnosticSink sink() {
+        return [this](const QString& line) { m_lines << line; };
+    }
+    static QStringList find(IndexedDocumentSearch& index, const QString& query) {
+        return names(index.search(query, {}, {}));
+    }
+
+private Q_SLOTS:
+    void init() {
+        m_lines.clear();
+        QFile::remove(indexPath());
+    }
+
+    void fullTextQuery_data() {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<std::optional<QString>>("expected");
+        const std::optional<QString> none;
+        QTest::addRow("trimmed, case and marks kept")
+            << "  Café nai\u0308ve 2024\n"
+            << std::optional<QString>("\"Café nai\u0308ve 2024\"*");
+        QTest::addRow("hyphen") << "a-b" << none;
+        QTest::addRow("fts operator") << "rep*" << none;
+        QTest::addRow("emoji") << "party 🎉" << none;
+        QTest::addRow("blank") << " \t\n " << none;
+    }
+
+    void fullTextQuery() {
+        QFETCH(QString, query);
+        QFETCH(std::optional<QString>, expected);
+        QCOMPARE(indexedFTSQuery(query), expected);
+    }
+
+    void nameMatchesComeFirstByOpenCountThenTagMatches() {
+        IndexFixture fixture(indexPath());
+        fixture.add(1, "report-a.txt", 5, 100);
+        fixture.add(2, "report-b.txt", 9, 100);
+        fixture.add(3, "report-c.txt", 5, 200); // newer than report-a
+        fixture.add(4, "notes.txt", 100, 100, {}, {"report"});
+        fixture.add(5, "minutes.txt", 1, 100, {}, {"Quarterly-Report", "work"});
+        fixture.add(6, "holiday.jpg", 50, 100, {}, {"beach"});
+        IndexedDocumentSearch index(indexPath(), sink());
+        // Punctuation keeps the full-text statement out of this one.
+        QCOMPARE(find(index, "report-"),
+                 QStringList({"report-b.txt", "report-c.txt", "report-a.txt"}));
+        QCOMPARE(find(index, "REPORT"), QStringList({"report-b.txt", "report-c.txt", "report-a.txt",
+                                                     "notes.txt", "minutes.txt"}));
+        QVERIFY(m_lines.isEmpty());
+    }
+
+    void contentMatchesFollowNameAndTagMatchesByTextRank() {
+        IndexFixture fixture(indexPath());
+        fixture.add(1, "summary.txt", 0, 100, "the invoice total is attached");
+        fixture.add(2, "invoice-march.pdf", 1, 100, "march");
+        fixture.add(3, "scan.pdf", 9, 100, "paper", {"invoices"});
+        fixture.add(4, "plan.txt", 7, 100,
+                    "a long plan that mentions the invoice once among many other words about "
+                    "schedules, staffing, venues and travel");
+        fixture.add(5, "memo.txt", 0, 100, "invoice invoice invoice");
+        fixture.add(6, "report.txt", 0, 100, "quarterly report 2024 final");
+        IndexedDocumentSearch index(indexPath(), sink());
+        const auto results = index.search("invoice", {}, {});
+        QCOMPARE(names(results), QStringList({"invoice-march.pdf", "scan.pdf", "memo.txt",
+                                              "summary.txt", "plan.txt"}));
+        // The name match was also found in the text (its name column): listed
+        // once, with a snippet.
+        QVERIFY(results[0].snippet);
+        QVERIFY(!results[1].snippet); // tag only
+        QCOMPARE(*results[3].snippet, QStringLiteral("the <mark>invoice</mark> total is attached"));
+        // The last word is a prefix; the words keep their order.
+        QCOMPARE(find(index, "report 20"), QStringList({"report.txt"}));
+        QCOMPARE(find(index, "2024 report"), QStringList());
+        QVERIFY(m_lines.isEmpty());
+    }
+
+    // Without a full-text table the full-text statement fails, and takes the
+    // name rows with it; queries that never run it still answer.
+    void withoutFullTextTable_data() {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addRow("empty matches every file")
+            << "" << QStringList({"b c.txt", "50% off.pdf", "a-b.txt"});
+        QTest::addRow("blank is not trimmed") << " " << QStringList({"b c.txt", "50% off.pdf"});
+        QTest::addRow("percent sign") << "50% off" << QStringList({"50% off.pdf"});
+        QTest::addRow("plain word fails") << "off" << QStringList();
+    }
+
+    void withoutFullTextTable() {
+        QFETCH(QString, query);
+        QFETCH(QStringList, expected);
+        IndexFixture fixture(indexPath(), false);
+        fixture.add(1, "a-b.txt", 1, 100);
+        fixture.add(2, "b c.txt", 3, 100);
+        fixture.add(3, "50% off.pdf", 2, 100);
+        IndexedDocumentSearch index(indexPath(), sink());
+        QCOMPARE(find(index, query), expected);
+        if (expected.isEmpty())
+            QVERIFY(m_lines.value(0).startsWith("Search query failed: ") &&
+                    m_lines.value(0).contains("files_fts"));
+        else
+            QCOMPARE(m_lines, QStringList());
+    }
+
+    void unexpectedColumnTypesFallBack() {
+        {
+            auto db = db::Connection::open(indexPath(), db::ReadWrite | db::Create);
+            QVERIFY(
+                !db->execute("CREATE TABLE files(id, filename, directory, open_count, indexed_at);"
+                             "CREATE TABLE file_tags(file_id, tag);"
+                             "INSERT INTO files VALUES ('seven', 42, NULL, 'many', 2);"
+                             "INSERT INTO files VALUES (2, 'x.app', x'00', 4.0, 1);"
+                             "INSERT INTO files VALUES (3, 'y.APP', '/d', 1, 1);"));
+        }
+        IndexedDocumentSearch index(indexPath(), sink());
+        const auto results = index.search("", {}, {});
+        QCOMPARE(names(results), QStringList({"", "x.app", "y.APP"}));
+        QCOMPARE(results[0].databaseID(), std::optional<std::int64_t>(0));
+        QCOMPARE(results[0].openCount, 0);
+        QVERIFY(results[1].directory.isEmpty());
+        QVERIFY(results[1].kind == SearchResultKind::app); // the suffix is case-sensitive
+        QVERIFY(results[2].kind == SearchResultKind::file);
+    }
+
+    void learnedCountsAndUsageKeys() {
+        IndexFixture fixture(indexPath());
+        fixture.add(1, "Report.TXT", 2, 100);
+        fixture.add(2, "report-old.txt", 30, 100);
+        fixture.add(3, "report.key", 1, 100);
+        const auto usageKeyFor = [](const QString& fullPath, const QString&) {
+            return fullPath == u"/w/report.key" ? std::optional<QString>("Shortcut:Report.KEY")
+                                                : std::nullopt;
+        };
+        // Keys are looked up lower-cased, under the usage key when there is one.
+        const QHash<QString, std::int64_t> learned = {
+            {"/w/report.txt", 12}, {"/w/report-old.txt", 12}, {"shortcut:report.key", 5}};
+        IndexedDocumentSearch index(indexPath(), sink());
+        QHash<QString, std::int64_t> counts;
+        for (const SearchResult& r :
+             index.search("report", usageKeyFor, [&](const QString& key) { return learned[key]; }))
+            counts.insert(r.filename, r.openCount);
+        // The larger of the database's count and the learned one.
+        QCOMPARE(counts, (QHash<QString, std::int64_t>{
+                             {"Report.TXT", 12}, {"report-old.txt", 30}, {"report.key", 5}}));
+    }
+
+    void incrementsOpenCount() {
+        IndexFixture fixture(indexPath());
+        fixture.add(1, "a.txt", 4, 100);
+        IndexedDocumentSearch index(indexPath(), sink());
+        QVERIFY(index.incrementOpenCount(1));
+        QVERIFY(index.incrementOpenCount(999)); // no row: nothing to do, still fine
+        QCOMPARE(index.search("a.txt", {}, {}).first().openCount, 5);
+        QVERIFY(m_lines.isEmpty());
+    }
+
+    void missingFolderLeavesSearchInert() {
+        IndexedDocumentSearch index(m_dir.filePath("no-such-folder/index.db"), sink());
+        QVERIFY(!index.isOpen());
+        QVERIFY(find(index, "anything").isEmpty());
+        QVERIFY(!index.incrementOpenCount(1));
+        QCOMPARE(m_lines.size(), 1);
+        QVERIFY2(m_lines[0].startsWith("Failed to open database: "), qPrintable(m_lines[0]));
+        QVERIFY(!QFileInfo::exists(m_dir.filePath("no-such-folder")));
+    }
+
+    void emptyDatabaseIsCreatedButNeverGivenTables() {
+        IndexedDocumentSearch index(indexPath(), sink());
+        QVERIFY(index.isOpen());
+        QVERIFY(find(index, "report").isEmpty());
+        QVERIFY(!index.incrementOpenCount(1));
+        QCOMPARE(m_lines.size(), 2);
+        QVERIFY2(m_lines[0].startsWith("Search query failed: ") && m_lines[0].contains("files"),
+                 qPrintable(m_lines[0]));
+        QVERIFY(m_lines[1].startsWith("Failed to increment open count: "));
+        auto check = db::Connection::open(indexPath(), db::ReadOnly);
+        auto tables = check->prepare("SELECT count(*) FROM sqlite_master");
+        QCOMPARE(tables->all().value().at(0).integer(0), std::optional<std::int64_t>(0));
+    }
+
+    void lockedDatabaseFailsCleanly_data() {
+        QTest::addColumn<bool>("searchedBefore");
+        QTest::addRow("lock before first use") << false;
+        QTest::addRow("lock after the statements are prepared") << true;
+    }
+
+    void lockedDatabaseFailsCleanly() {
+        QFETCH(bool, searchedBefore);
+        IndexFixture fixture(indexPath());
+        fixture.add(1, "report.txt", 1, 100, "report body");
+        IndexedDocumentSearch index(indexPath(), sink());
+        if (searchedBefore)
+            QCOMPARE(find(index, "report").size(), 1);
+
+        // The indexer holding a write transaction.
+        QVERIFY(!fixture.db.execute("BEGIN EXCLUSIVE"));
+        QVERIFY(!fixture.db.run("UPDATE files SET open_count = 50"));
+        QVERIFY(find(index, "report").isEmpty());
+        QVERIFY(!index.incrementOpenCount(1));
+        QCOMPARE(m_lines.size(), 2);
+        QVERIFY2(m_lines[0].startsWith("Search query failed: ") && m_lines[0].contains("locked"),
+                 qPrintable(m_lines[0]));
+        QVERIFY(m_lines[1].startsWith("Failed to increment open count: "));
+
+        // Once the indexer commits, the same connection works again.
+        QVERIFY(!fixture.db.execute("COMMIT"));
+        QCOMPARE(index.search("report", {}, {}).value(0).openCount, 50);
+        QVERIFY(index.incrementOpenCount(1));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIndexedDocumentSearch)
+#include "tst_indexeddocumentsearch.moc"

@@ -1,0 +1,122 @@
+#include "launcher/engine/sources/paths/ShortcutUsageKey.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+#include <optional>
+
+using namespace trovi;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray xmlPropertyList(const QByteArray& body) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+           "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+           "<plist version=\"1.0\">\n" +
+           body + "\n</plist>\n";
+}
+
+QByteArray binaryFixture() {
+    QFile file(QStringLiteral(TROVI_FIXTURES_DIR "/shortcuts/binary.webloc"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+} // namespace
+
+class TestShortcutUsageKey : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString write(const QString& name, const QByteArray& content) {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return {};
+        file.write(content);
+        return path;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void keyFromFile_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("expected"); // empty: no key
+        QTest::addRow("internet shortcut with CRLF lines")
+            << "a.url" << QByteArray("[InternetShortcut]\r\nURL=https://example.com/a\r\n")
+            << "https://example.com/a";
+        QTest::addRow("key in any case; value keeps its case and non-ASCII text")
+            << "b.URL" << QByteArray("[InternetShortcut]\n  uRl=https://example.com/Caf\xc3\xa9 \n")
+            << u"https://example.com/Café"_s;
+        QTest::addRow("empty address") << "f.url" << QByteArray("URL=\n") << "";
+        QTest::addRow("key must start the line")
+            << "g.url" << QByteArray("BASEURL=https://x.example\nURL =https://y.example\n") << "";
+        QTest::addRow("document link, suffix in upper case")
+            << "Sheet.GSHEET" << QByteArray("url=https://docs.example/s/2")
+            << "https://docs.example/s/2";
+        QTest::addRow("other suffixes have no key")
+            << "notes.txt" << QByteArray("URL=https://example.com") << "";
+        QTest::addRow("XML property list")
+            << "x.webloc"
+            << xmlPropertyList("<dict><key>URL</key><string>https://example.com/"
+                               "x?a=1&amp;b=2</string></dict>")
+            << "https://example.com/x?a=1&b=2";
+        QTest::addRow("binary property list")
+            << "bin.webloc" << binaryFixture() << "https://example.com/binary";
+        QTest::addRow("truncated binary property list")
+            << "cut.webloc" << binaryFixture().left(30) << "";
+        QTest::addRow("URL that is not a string")
+            << "int.webloc" << xmlPropertyList("<dict><key>URL</key><integer>7</integer></dict>")
+            << "";
+        QTest::addRow("unclosed XML")
+            << "open.webloc" << QByteArray("<?xml version=\"1.0\"?><plist><dict><key>URL</key>")
+            << "";
+    }
+
+    void keyFromFile() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, expected);
+        const QString path = write(name, content);
+        QVERIFY(!path.isEmpty());
+        QCOMPARE(shortcutUsageKey(path),
+                 expected.isEmpty() ? std::nullopt : std::optional<QString>(expected));
+    }
+
+    void filesThatCannotBeReadHaveNoKey() {
+        QVERIFY(!shortcutUsageKey(m_dir.filePath(u"missing.url"_s)));
+        QVERIFY(QDir(m_dir.path()).mkdir(u"Folder.webloc"_s));
+        QVERIFY(!shortcutUsageKey(m_dir.filePath(u"Folder.webloc"_s)));
+        // A pipe without a writer would block a plain read forever.
+        const QString fifo = m_dir.filePath(u"pipe.url"_s);
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QVERIFY(!shortcutUsageKey(fifo));
+    }
+
+    void suffixRecognition_data() {
+        QTest::addColumn<QString>("filename");
+        QTest::addColumn<bool>("expected");
+        QTest::addRow("gdoc mixed case") << "Plan.GDoc" << true;
+        QTest::addRow("suffix inside the name") << "a.url.txt" << false;
+    }
+
+    void suffixRecognition() {
+        QFETCH(QString, filename);
+        QFETCH(bool, expected);
+        QCOMPARE(hasShortcutUsageKeySuffix(filename), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestShortcutUsageKey)
+#include "tst_shortcutusagekey.moc"

@@ -1,0 +1,109 @@
+// What the engine learns from activations and how it feeds back into search.
+
+#include "tests/support/EngineHarness.h"
+
+#include <QtTest>
+
+using namespace trovi;
+using namespace trovi::test;
+
+class UsageLearningTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void appOpenedTwiceCountsTwoWithOneHistoryRecord() {
+        EngineHarness h;
+        const QString apps = h.mkdir(QStringLiteral("Applications"));
+        h.mkdir(QStringLiteral("Applications/Mail.app"));
+        auto& m = h.make();
+        const SearchResult mail =
+            pathResult(SearchResultKind::app, apps, QStringLiteral("Mail.app"));
+        m.setCatalogs({mail}, {}, {});
+
+        m.recordActivation(m.search(QStringLiteral("mail"), false).first());
+        h.advance(1);
+        m.recordActivation(m.search(QStringLiteral("mail"), false).first());
+
+        QCOMPARE(m.learnedOpenCount(mail, 0), 2);
+        const auto results = m.search(QStringLiteral("mail"), false);
+        QCOMPARE(results.size(), 1);
+        QVERIFY(results.first().isRecentActivation);
+        QCOMPARE(results.first().openCount, 2);
+        // 1000 exact + 600 app + 2×120 usage + 800 recent + 120 ".app" boost
+        QCOMPARE(results.first().relevanceScore, 1000 + 600 + 240 + 800 + 120);
+    }
+
+    void shortcutFilesWithTheSameUrlShareOneCount() {
+        EngineHarness h;
+        const QByteArray link = "[InternetShortcut]\r\nURL=https://example.org/Board\r\n";
+        h.touch(QStringLiteral("Desktop/board.url"), link);
+        h.touch(QStringLiteral("Documents/Team board.url"), link);
+        h.config.shortcutSearchRoots = {h.home.path() + QStringLiteral("/Desktop"),
+                                        h.home.path() + QStringLiteral("/Documents")};
+        auto& m = h.make();
+        m.refreshCatalogsNow();
+
+        const auto first = m.search(QStringLiteral("board"), false);
+        QCOMPARE(first.size(), 2);
+        m.recordActivation(first.first());
+        const auto after = m.search(QStringLiteral("team"), false);
+        QCOMPARE(after.size(), 1);
+        QCOMPARE(after.first().openCount, 1);
+        QCOMPARE(after.first().usageKey, QStringLiteral("https://example.org/Board"));
+    }
+
+    void deletedAppLeavesRecentListOnceCatalogueRefreshed() {
+        EngineHarness h;
+        const QString apps = h.mkdir(QStringLiteral("Applications"));
+        h.mkdir(QStringLiteral("Applications/Old.app"));
+        auto& m = h.make();
+        const SearchResult old = pathResult(SearchResultKind::app, apps, QStringLiteral("Old.app"));
+        m.recordActivation(old);
+        QDir(apps + QStringLiteral("/Old.app")).removeRecursively();
+        // Never refreshed: the history is trusted.
+        QCOMPARE(m.search(QStringLiteral("old"), false).size(), 1);
+        m.refreshCatalogsNow();
+        QVERIFY(m.search(QStringLiteral("old"), false).isEmpty());
+    }
+
+    void plainFilesAndUnpersistedActionsStayOutOfHistory() {
+        EngineHarness h;
+        auto& m = h.make();
+        SearchResult calc;
+        calc.id = -5;
+        calc.kind = SearchResultKind::action;
+        calc.action = SearchResultAction::copyToClipboard;
+        calc.filename = QStringLiteral("4");
+        calc.actionURLString = QStringLiteral("4");
+        m.recordActivation(calc);
+        SearchResult file =
+            pathResult(SearchResultKind::file, h.home.path(), QStringLiteral("a.txt"));
+        m.recordActivation(file);
+        QVERIFY(m.search(QStringLiteral("4"), false).isEmpty()); // nothing entered the history
+        QCOMPARE(m.learnedOpenCount(file, 0), 1);
+        QCOMPARE(m.learnedOpenCount(calc, 0), 1); // counted under its action URL
+    }
+
+    void notionCountUnderPageUrlMigratesToUsageKey() {
+        EngineHarness h;
+        auto& m = h.make();
+        SearchResult page;
+        page.kind = SearchResultKind::action;
+        page.action = SearchResultAction::openNotionPage;
+        page.filename = QStringLiteral("Roadmap");
+        page.actionURLString =
+            QStringLiteral("https://www.notion.so/roadmap-0123456789abcdef0123456789abcdef");
+        page.usageKey = QStringLiteral("notion://page/0123456789abcdef0123456789abcdef");
+        h.preferences.setMap(h.config.usageStoreKey,
+                             QCborMap{{page.actionURLString->toLower(), 4}});
+        QCOMPARE(m.learnedOpenCount(page, 0), 4);
+        m.recordActivation(page.withOpenCount(4));
+        QCOMPARE(h.preferences.mapValue(h.config.usageStoreKey)
+                     ->value(page.usageKey->toLower())
+                     .toInteger(),
+                 5);
+    }
+};
+
+QTEST_GUILESS_MAIN(UsageLearningTest)
+#include "tst_usagelearning.moc"
