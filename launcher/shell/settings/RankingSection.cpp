@@ -112,6 +112,10 @@ private:
             m_grid->addWidget(suffix, row, 0);
             m_grid->addWidget(boost, row, 1);
             m_grid->addWidget(remove, row, 2);
+            // Shown now rather than by the layout later, so focus can move here.
+            for (QWidget* widget : {static_cast<QWidget*>(suffix), static_cast<QWidget*>(boost),
+                                    static_cast<QWidget*>(remove)})
+                widget->show();
             ++row;
         }
         m_grid->setColumnStretch(0, 1);

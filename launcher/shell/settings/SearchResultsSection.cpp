@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -63,8 +64,10 @@ QGroupBox* makeSearchResultsSection(const SettingsEnvironment& env, QWidget* par
         center->post(notifications::LauncherSearchDebounceChanged);
     });
     form->addRow(QStringLiteral("Search &Debounce"), debounce);
-    form->addRow(makeCaption(
-        QStringLiteral("Lower values feel faster but trigger more frequent searches."), advanced));
+    form->addRow(
+        QString(),
+        makeCaption(QStringLiteral("Lower values feel faster but trigger more frequent searches."),
+                    advanced));
 
     const SessionPersistenceSettingsStore persistenceStore(preferences);
     QSpinBox* persistence = boundedSpinBox(persistenceStore, QStringLiteral(" s"),
@@ -74,7 +77,8 @@ QGroupBox* makeSearchResultsSection(const SettingsEnvironment& env, QWidget* par
         center->post(notifications::LauncherSessionPersistenceChanged);
     });
     form->addRow(QStringLiteral("Session &Persistence"), persistence);
-    form->addRow(makeCaption(QStringLiteral("Keeps the last search visible when reopening within "
+    form->addRow(QString(),
+                 makeCaption(QStringLiteral("Keeps the last search visible when reopening within "
                                             "this window. Use arrow-up to recall the last search "
                                             "anytime."),
                              advanced));

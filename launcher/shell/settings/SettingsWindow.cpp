@@ -16,7 +16,7 @@ constexpr int minimumContentWidth = 460;
 constexpr int minimumContentHeight = 420;
 } // namespace
 
-SettingsWindow::SettingsWindow(SettingsEnvironment environment, ExtraSections extras,
+SettingsWindow::SettingsWindow(SettingsEnvironment environment, SettingsExtraSections extras,
                                QWidget* parent)
     : QWidget(parent, Qt::Window), m_environment(std::move(environment)) {
     setObjectName(QStringLiteral("settingsWindow"));

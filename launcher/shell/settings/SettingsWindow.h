@@ -13,17 +13,17 @@ class QGroupBox;
 
 namespace trovi {
 
+// Sections that come in from the shell, which owns the pieces they bind to:
+// the hotkey section first, the Notion section last.
+struct SettingsExtraSections {
+    QGroupBox* hotKey = nullptr;
+    QGroupBox* notion = nullptr;
+};
+
 class SettingsWindow : public QWidget {
     Q_OBJECT
 public:
-    // Extra sections (hotkey first, Notion last) come in from the shell,
-    // which owns the pieces they bind to.
-    struct ExtraSections {
-        QGroupBox* hotKey = nullptr;
-        QGroupBox* notion = nullptr;
-    };
-
-    explicit SettingsWindow(SettingsEnvironment environment, ExtraSections extras = {},
+    explicit SettingsWindow(SettingsEnvironment environment, SettingsExtraSections extras = {},
                             QWidget* parent = nullptr);
 
     static constexpr int wideLayoutMinimumWidth = 840;
