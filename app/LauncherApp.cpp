@@ -1,6 +1,7 @@
 #include "LauncherApp.h"
 
 #include "ClipboardServer.h"
+#include "QuitWhenSettled.h"
 
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/platform/linux/InotifyShortcutRootWatcher.h"
@@ -14,8 +15,6 @@
 
 #include <QApplication>
 #include <QTimer>
-
-#include <cstdio>
 
 namespace trovi::app {
 
@@ -35,33 +34,27 @@ int runLauncher(int argc, char** argv) {
     LinuxWorkspace workspace;
     ClipboardServer clipboard;
     ResultActivator activator(workspace, clipboard);
-    DatabaseManagerSearchEngine searchEngine(engine);
+    DatabaseManagerSearchEngine searchEngine(engine, activator);
     EventLoopScheduler scheduler;
 
     ContentViewServices services;
     services.preferences = &PreferenceStore::standard();
     services.engine = &searchEngine;
-    services.activator = &activator;
     services.scheduler = &scheduler;
     services.notifications = &NotificationCenter::defaultCenter();
     services.persistentQueryCacheStore = PersistentQueryResultCacheStoreRegistry::store(
         PreferenceStore::standard(), PersistentQueryResultCacheStore::defaultStoreKey());
 
     LauncherWindow window(std::move(services));
-    // Until the hotkey arrives the window is the whole application: leave
-    // once what an activation recorded is stored and reveals are answered.
     QObject::connect(&window, &LauncherWindow::hideRequested, &application, [&] {
         window.hide();
         NotificationCenter::defaultCenter().post(notifications::WindowHidden);
-        engine.run([](DatabaseManager&) {}).then(&application, [&workspace] {
-            auto* poll = new QTimer(&workspace);
-            QObject::connect(poll, &QTimer::timeout, [poll, &workspace] {
-                if (workspace.pendingReveals() == 0) {
-                    poll->stop();
-                    QCoreApplication::quit();
-                }
-            });
-            poll->start(20);
+        // Until the hotkey arrives the window is the whole application: leave
+        // once the activation queued right after the hide has stored what it
+        // recorded and reveals are answered.
+        QTimer::singleShot(20, &application, [&] {
+            quitWhenSettled(searchEngine.lastActivationStored(), workspace,
+                            QDeadlineTimer::Forever);
         });
     });
     window.show();

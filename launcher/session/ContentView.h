@@ -27,13 +27,12 @@ namespace trovi {
 class LauncherHost;
 class LauncherSearchEngine;
 class PreferenceStore;
-class ResultActivator;
+struct ActivationRequest;
 
 struct ContentViewServices {
     PreferenceStore* preferences = nullptr;      // required
     LauncherSearchEngine* engine = nullptr;      // required
     LauncherHost* host = nullptr;                // required
-    ResultActivator* activator = nullptr;        // required for activation
     SessionScheduler* scheduler = nullptr;       // required
     NotificationCenter* notifications = nullptr; // null: nothing observed or posted
     Clock clock = systemClock();
@@ -126,7 +125,8 @@ private:
     void setSelectedIndex(std::optional<int> index);
     void setSearching(bool searching);
     void setHovered(std::optional<QString> identity);
-    void activateActionResult(const SearchResult& result);
+    void activateActionResult(const ActivationRequest& request);
+    void carryOut(const ActivationRequest& request);
     void cachePromotedSearchResultsAfterActivation(const SearchResult& result, const QString& query,
                                                    const QList<SearchResult>& results,
                                                    bool resultsArePreview);

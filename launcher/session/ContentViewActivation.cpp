@@ -5,6 +5,7 @@
 
 #include "launcher/engine/ranking/Relevance.h"
 #include "launcher/engine/usage/SearchResultPromotion.h"
+#include "launcher/session/ActivationSequence.h"
 #include "launcher/session/LauncherHost.h"
 #include "launcher/session/LauncherSearchEngine.h"
 #include "launcher/session/ResultActivator.h"
@@ -49,55 +50,57 @@ void ContentView::activateRow(int row) {
 }
 
 void ContentView::activateResult(const SearchResult& result, ResultActivationMode mode) {
-    const QString query = m_search.query;
-    const QList<SearchResult> results = m_search.results;
-    const bool resultsArePreview = m_search.resultsArePreview;
+    const ActivationRequest request{result, mode, m_search.query, m_search.results,
+                                    m_search.resultsArePreview};
 
     if (result.kind == SearchResultKind::action) {
-        cachePromotedSearchResultsAfterActivation(result, query, results, resultsArePreview);
-        m_services.engine->recordActivation(result, query, results, resultsArePreview);
-        activateActionResult(result);
+        cachePromotedSearchResultsAfterActivation(result, request.query, request.shown,
+                                                  request.shownIsPreview);
+        activateActionResult(request);
         setQuery(QString());
         return;
     }
 
-    const ResultActivationMode effective = effectiveActivationMode(result, mode);
     // Hidden first, so the item opens in front and the session is saved with
     // the query the user chose from.
     m_services.host->hideLauncher();
     setQuery(QString());
-    if (effective == ResultActivationMode::open) {
-        cachePromotedSearchResultsAfterActivation(result, query, results, resultsArePreview);
-        m_services.engine->recordActivation(result, query, results, resultsArePreview);
-    }
-    // A reveal neither counts as a use nor touches the caches.
+    if (effectiveActivationMode(result, mode) == ResultActivationMode::open)
+        cachePromotedSearchResultsAfterActivation(result, request.query, request.shown,
+                                                  request.shownIsPreview);
     QPointer<ContentView> self(this);
     QMetaObject::invokeMethod(
         this,
-        [self, result, effective] {
-            if (self && self->m_services.activator)
-                reportFailure(self->m_services.activator->activate(result, effective));
+        [self, request] {
+            if (self)
+                self->carryOut(request);
         },
         Qt::QueuedConnection);
 }
 
-void ContentView::activateActionResult(const SearchResult& result) {
-    if (!result.action)
+void ContentView::carryOut(const ActivationRequest& request) {
+    reportFailure(m_services.engine->activate(request).outcome);
+}
+
+void ContentView::activateActionResult(const ActivationRequest& request) {
+    const auto& action = request.result.action;
+    if (!action)
         return;
     LauncherHost& host = *m_services.host;
-    if (*result.action == SearchResultAction::openSettings) {
+    if (*action == SearchResultAction::openSettings) {
         host.showSettingsWindow();
         host.hideLauncher();
         return;
     }
     // The clipboard is written while the window still has focus; every other
     // action runs once the launcher is out of the way.
-    if (*result.action != SearchResultAction::copyToClipboard)
+    if (*action == SearchResultAction::copyToClipboard) {
+        carryOut(request);
         host.hideLauncher();
-    if (m_services.activator)
-        reportFailure(m_services.activator->activate(result, ResultActivationMode::open));
-    if (*result.action == SearchResultAction::copyToClipboard)
-        host.hideLauncher();
+        return;
+    }
+    host.hideLauncher();
+    carryOut(request);
 }
 
 bool ContentView::isTranslationCommand(const QString& normalizedQuery) const {

@@ -1,7 +1,6 @@
 #include "launcher/session/LauncherSearchEngine.h"
 
 #include "launcher/engine/manager/DatabaseManager.h"
-#include "launcher/session/ActivationCaching.h"
 
 namespace trovi {
 
@@ -17,13 +16,10 @@ QFuture<QList<SearchResult>> DatabaseManagerSearchEngine::search(const QString& 
     });
 }
 
-void DatabaseManagerSearchEngine::recordActivation(const SearchResult& result, const QString& query,
-                                                   const QList<SearchResult>& results,
-                                                   bool resultsArePreview) {
-    m_manager.run([result, query, results, resultsArePreview](DatabaseManager& m) {
-        cachePromotedSearchResultsAfterActivation(m, result, query, results, resultsArePreview);
-        m.recordActivation(result);
-    });
+ActivationRun DatabaseManagerSearchEngine::activate(const ActivationRequest& request) {
+    ActivationRun run = activateResult(m_manager, m_activator, request);
+    m_lastStored = run.stored;
+    return run;
 }
 
 } // namespace trovi

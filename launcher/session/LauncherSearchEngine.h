@@ -4,6 +4,7 @@
 
 #include "launcher/engine/model/SearchResult.h"
 #include "launcher/engine/model/SearchTicket.h"
+#include "launcher/session/ActivationSequence.h"
 
 #include <QFuture>
 #include <QList>
@@ -11,6 +12,7 @@
 namespace trovi {
 
 class DatabaseManager;
+class ResultActivator;
 
 class LauncherSearchEngine {
 public:
@@ -21,24 +23,29 @@ public:
     virtual QFuture<QList<SearchResult>>
     search(const QString& query, bool allowPersistentQueryCache, const SearchTicket& ticket) = 0;
 
-    // Usage learning for a chosen result and the re-ranked list stored in the
-    // engine's caches; not awaited.
-    virtual void recordActivation(const SearchResult& result, const QString& query,
-                                  const QList<SearchResult>& results, bool resultsArePreview) = 0;
+    // Carries out a chosen result through the one activation sequence (the
+    // promoted list cached, the use recorded, then the item opened, revealed
+    // or the action run); what it stores is not awaited.
+    virtual ActivationRun activate(const ActivationRequest& request) = 0;
 };
 
 // The shared engine on its own thread.
 class DatabaseManagerSearchEngine : public LauncherSearchEngine {
 public:
-    explicit DatabaseManagerSearchEngine(DatabaseManager& manager) : m_manager(manager) {}
+    DatabaseManagerSearchEngine(DatabaseManager& manager, ResultActivator& activator)
+        : m_manager(manager), m_activator(activator) {}
 
     QFuture<QList<SearchResult>> search(const QString& query, bool allowPersistentQueryCache,
                                         const SearchTicket& ticket) override;
-    void recordActivation(const SearchResult& result, const QString& query,
-                          const QList<SearchResult>& results, bool resultsArePreview) override;
+    ActivationRun activate(const ActivationRequest& request) override;
+
+    // Finishes once the latest activation's writes are stored.
+    QFuture<void> lastActivationStored() const { return m_lastStored; }
 
 private:
     DatabaseManager& m_manager;
+    ResultActivator& m_activator;
+    QFuture<void> m_lastStored = QtFuture::makeReadyFuture();
 };
 
 } // namespace trovi

@@ -41,11 +41,11 @@ struct Session {
     std::unique_ptr<ContentView> view;
 
     Session() {
+        engine.activator = &activator;
         ContentViewServices s;
         s.preferences = &preferences;
         s.engine = &engine;
         s.host = &host;
-        s.activator = &activator;
         s.scheduler = &scheduler;
         s.notifications = &notifications;
         s.clock = scheduler.clock();
@@ -276,7 +276,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("opened");
         QTest::addColumn<QString>("revealed");
         QTest::addColumn<QString>("copied");
-        QTest::addColumn<bool>("recorded");
 
         auto item = [](SearchResultKind kind, bool typedPath = false) {
             SearchResult r = file(QStringLiteral("x"), 1);
@@ -294,46 +293,45 @@ private Q_SLOTS:
             return r;
         };
         const QString fileURL = QStringLiteral("file:///d/x");
-        QTest::addRow("Return opens a file and learns from it")
+        QTest::addRow("Return opens a file")
             << item(SearchResultKind::file) << false << fileURL << ""
-            << "" << true;
-        QTest::addRow("Ctrl+Return reveals a file without learning")
-            << item(SearchResultKind::file) << true << ""
-            << "/d/x"
-            << "" << false;
+            << "";
+        QTest::addRow("Ctrl+Return reveals a file") << item(SearchResultKind::file) << true << ""
+                                                    << "/d/x"
+                                                    << "";
         QTest::addRow("Ctrl+Return opens a folder found by name")
             << item(SearchResultKind::folder) << true << fileURL << ""
-            << "" << true;
+            << "";
         QTest::addRow("Ctrl+Return reveals a folder reached by a typed path")
             << item(SearchResultKind::folder, true) << true << ""
             << "/d/x"
-            << "" << false;
+            << "";
         QTest::addRow("Ctrl+Return on an action runs it like Return")
             << action(SearchResultAction::copyToClipboard, QStringLiteral("4")) << true << ""
             << ""
-            << "4" << true;
+            << "4";
         QTest::addRow("a settings pane falls back to its second address")
             << action(SearchResultAction::openSystemSettings, QStringLiteral(" "),
                       QStringLiteral("settings://network"))
             << false << "settings://network"
             << ""
-            << "" << true;
+            << "";
         QTest::addRow("a browser tab that cannot be focused opens its page")
             << action(SearchResultAction::focusBrowserTab, QStringLiteral("https://a.example/"),
                       QStringLiteral("browser-tab-focus://x?window=1&tab=z"))
             << false << "https://a.example/"
             << ""
-            << "" << true;
+            << "";
         QTest::addRow("a bookmark opens its address")
             << action(SearchResultAction::openBrowserFavorite, QStringLiteral("https://b.example/"))
             << false << "https://b.example/"
             << ""
-            << "" << true;
+            << "";
         QTest::addRow("a Notion page opens")
             << action(SearchResultAction::openNotionPage, QStringLiteral("https://notion.so/p"))
             << false << "https://notion.so/p"
             << ""
-            << "" << true;
+            << "";
     }
 
     void activation() {
@@ -342,7 +340,6 @@ private Q_SLOTS:
         QFETCH(QString, opened);
         QFETCH(QString, revealed);
         QFETCH(QString, copied);
-        QFETCH(bool, recorded);
         Session s;
         s.run("type x; wait 50");
         s.engine.answer(0, {result});
@@ -356,7 +353,9 @@ private Q_SLOTS:
         QCOMPARE(s.workspace.opened.join(u' '), opened);
         QCOMPARE(s.workspace.revealed.join(u' '), revealed);
         QCOMPARE(s.clipboard.text.value_or(QString()), copied);
-        QCOMPARE(s.engine.recorded.size(), recorded ? 1 : 0);
+        QCOMPARE(s.engine.requests.size(), 1);
+        QCOMPARE(s.engine.requests[0].query, QStringLiteral("x"));
+        QVERIFY(!s.engine.requests[0].shownIsPreview);
     }
 
     void settingsActionOpensTheSettingsWindow() {

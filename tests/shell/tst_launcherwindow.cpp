@@ -37,10 +37,10 @@ struct WindowUnderTest {
     explicit WindowUnderTest(bool snippets, bool scores) {
         setShowSnippets(preferences, snippets);
         SearchScoreVisibilityStore(preferences).save(scores);
+        engine.activator = &activator;
         ContentViewServices s;
         s.preferences = &preferences;
         s.engine = &engine;
-        s.activator = &activator;
         s.scheduler = &scheduler;
         s.notifications = &notifications;
         s.clock = scheduler.clock();

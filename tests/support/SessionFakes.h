@@ -4,6 +4,7 @@
 
 #include "launcher/session/LauncherHost.h"
 #include "launcher/session/LauncherSearchEngine.h"
+#include "launcher/session/ResultActivator.h"
 
 #include <QPromise>
 #include <QStringList>
@@ -29,9 +30,15 @@ public:
         calls.append({query, allowPersistentQueryCache, ticket, promise});
         return promise->future();
     }
-    void recordActivation(const SearchResult& result, const QString& query,
-                          const QList<SearchResult>&, bool resultsArePreview) override {
-        recorded.append({result.filename, query, resultsArePreview});
+    // Carries the result out with `activator` (when set), as the real
+    // sequence would after recording.
+    ActivationRun activate(const ActivationRequest& request) override {
+        requests.append(request);
+        if (!activator)
+            return {};
+        return {activator->activate(request.result,
+                                    effectiveActivationMode(request.result, request.mode)),
+                QtFuture::makeReadyFuture()};
     }
 
     // Answers call `index`; the continuation runs on the next event-loop turn.
@@ -40,13 +47,9 @@ public:
         calls[index].promise->finish();
     }
 
-    struct Recorded {
-        QString filename;
-        QString query;
-        bool resultsArePreview;
-    };
+    ResultActivator* activator = nullptr;
     QList<Call> calls;
-    QList<Recorded> recorded;
+    QList<ActivationRequest> requests;
 };
 
 class RecordingHost : public LauncherHost {
