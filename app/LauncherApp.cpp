@@ -3,7 +3,9 @@
 #include "ClipboardServer.h"
 
 #include "launcher/engine/manager/DatabaseManager.h"
+#include "launcher/engine/sources/paths/DesktopApplicationDiscovery.h"
 #include "launcher/platform/linux/InotifyShortcutRootWatcher.h"
+#include "launcher/platform/linux/LinuxSettingsPanels.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
 #include "launcher/session/ActivationCaching.h"
 #include "launcher/session/ResultActivator.h"
@@ -14,6 +16,7 @@
 #include "launcher/shell/LauncherWindow.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -29,6 +32,8 @@ int runLauncher(int argc, char** argv) {
         services.preferences = &PreferenceStore::standard();
         services.notifications = &NotificationCenter::defaultCenter();
         services.shortcutRootWatcherFactory = &InotifyShortcutRootWatcher::create;
+        services.systemSettingsPanes = platform::linuxSystemSettingsPaneSource(
+            defaultDesktopApplicationDirectories(QDir::homePath()));
         return services;
     });
     DatabaseManager& engine = DatabaseManager::shared();

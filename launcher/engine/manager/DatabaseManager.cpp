@@ -1,11 +1,13 @@
 #include "launcher/engine/manager/DatabaseManager.h"
 
-#include "launcher/engine/sources/paths/CatalogDiscovery.h"
 #include "launcher/engine/model/Deduplication.h"
+#include "launcher/engine/ranking/Relevance.h"
+#include "launcher/engine/sources/actions/LauncherActions.h"
+#include "launcher/engine/sources/browser/BrowserSearch.h"
 #include "launcher/engine/sources/directpath/DirectPath.h"
 #include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
-#include "launcher/engine/sources/actions/LauncherActions.h"
-#include "launcher/engine/ranking/Relevance.h"
+#include "launcher/engine/sources/paths/CatalogDiscovery.h"
+#include "launcher/engine/sources/settingspanes/SystemSettingsPanes.h"
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/tools/MathEvaluator.h"
@@ -59,7 +61,7 @@ DatabaseManager::DatabaseManager(DatabaseManagerConfiguration configuration,
     // Two threads: the warm-up walks applications and folders side by side;
     // a refresh runs its builders one after another on one of them.
     m_builderPool.setMaxThreadCount(2);
-    m_cachedSystemSettingsShortcuts = systemSettingsSeedShortcuts();
+    m_cachedSystemSettingsShortcuts = m_services.systemSettingsPanes.preferred;
 }
 
 DatabaseManager::~DatabaseManager() {
@@ -200,23 +202,27 @@ QList<SearchResult> DatabaseManager::searchLauncherActionResults(const QString& 
     return {result};
 }
 
-// Settings panes are matched once their catalogue lands; the seed list is kept
-// so that it is there from the start.
 QList<SearchResult>
-DatabaseManager::searchSystemSettingsActionResults(const QString&,
-                                                   const QList<SystemSettingsShortcut>&) {
-    return {};
+DatabaseManager::searchSystemSettingsActionResults(const QString& queryLowercased,
+                                                   const QList<SystemSettingsShortcut>& shortcuts) {
+    return trovi::searchSystemSettingsActionResults(
+        queryLowercased, shortcuts,
+        [this](const SearchResult& result) { return learnedOpenCount(result, 0); });
 }
 
 QList<SearchResult>
-DatabaseManager::searchBrowserTabActionResults(const QString&, const QList<BrowserTabShortcut>&) {
-    return {};
+DatabaseManager::searchBrowserTabActionResults(const QString& queryLowercased,
+                                               const QList<BrowserTabShortcut>& tabs) {
+    return trovi::searchBrowserTabActionResults(
+        queryLowercased, tabs,
+        [this](const SearchResult& result) { return learnedOpenCount(result, 0); });
 }
 
-QList<SearchResult>
-DatabaseManager::searchBrowserBookmarkActionResults(const QString&,
-                                                    const QList<BrowserBookmarkShortcut>&) {
-    return {};
+QList<SearchResult> DatabaseManager::searchBrowserBookmarkActionResults(
+    const QString& queryLowercased, const QList<BrowserBookmarkShortcut>& bookmarks) {
+    return trovi::searchBrowserBookmarkActionResults(
+        queryLowercased, bookmarks,
+        [this](const SearchResult& result) { return learnedOpenCount(result, 0); });
 }
 
 QList<SearchResult> DatabaseManager::searchDirectPathResults(const QString& query) {

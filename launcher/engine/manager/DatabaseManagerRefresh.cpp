@@ -3,9 +3,12 @@
 
 #include "launcher/engine/manager/DatabaseManager.h"
 
-#include "launcher/engine/sources/paths/CatalogDiscovery.h"
 #include "launcher/engine/model/Deduplication.h"
+#include "launcher/engine/sources/browser/BrowserBookmarks.h"
+#include "launcher/engine/sources/browser/BrowserTabs.h"
+#include "launcher/engine/sources/paths/CatalogDiscovery.h"
 #include "launcher/engine/sources/paths/DesktopApplicationDiscovery.h"
+#include "launcher/engine/sources/settingspanes/SystemSettingsPanes.h"
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/NotificationCenter.h"
 
@@ -30,6 +33,10 @@ struct DatabaseManager::RefreshInputs {
     QSet<QString> shortcutFileExtensions;
     // Lets the builders prepare what the first search after the swap needs.
     std::optional<SearchRankingPreferences> rankingPreferences;
+    SystemSettingsPaneSource systemSettingsPanes;
+    QList<BrowserBookmarkSource> browserBookmarkSources;
+    QString scriptHostPath;
+    std::function<void(const QString&)> diagnostics;
 };
 
 struct DatabaseManager::RefreshOutput {
@@ -107,6 +114,10 @@ DatabaseManager::captureRefreshInputs(const StaleCatalogs& stale) const {
     inputs.shortcutSearchMaxDepth = m_config.shortcutSearchMaxDepth;
     inputs.shortcutFileExtensions = shortcutFileExtensions();
     inputs.rankingPreferences = rankingPreferences();
+    inputs.systemSettingsPanes = m_services.systemSettingsPanes;
+    inputs.browserBookmarkSources = m_config.browserBookmarkSources;
+    inputs.scriptHostPath = m_services.scriptHostPath;
+    inputs.diagnostics = m_services.diagnostics;
     return inputs;
 }
 
@@ -125,15 +136,16 @@ DatabaseManager::RefreshOutput DatabaseManager::buildCatalogs(const RefreshInput
             PathCatalog::build(discoverShortcuts(in.shortcutSearchRoots, in.shortcutSearchMaxDepth,
                                                  in.excludedFolderNames, in.shortcutFileExtensions),
                                prefs);
-    // Settings panes and browsers keep their place in the refresh; their
-    // discovery is not available here yet, so they deliver the seed list and
-    // empty lists.
-    if (in.stale.systemSettings)
-        out.systemSettingsShortcuts = systemSettingsSeedShortcuts();
+    // Every refresh merges the preferred panes in first, so none is ever lost.
+    if (in.stale.systemSettings) {
+        const SystemSettingsPaneSource& panes = in.systemSettingsPanes;
+        out.systemSettingsShortcuts = mergeSystemSettingsShortcuts(
+            panes.preferred, panes.discover ? panes.discover() : QList<SystemSettingsShortcut>{});
+    }
     if (in.stale.browserTabs)
-        out.browserTabs = QList<BrowserTabShortcut>{};
+        out.browserTabs = discoverBrowserTabs(AppleScriptRunner(in.scriptHostPath, in.diagnostics));
     if (in.stale.browserBookmarks)
-        out.browserBookmarks = QList<BrowserBookmarkShortcut>{};
+        out.browserBookmarks = discoverBrowserBookmarks(in.browserBookmarkSources);
     return out;
 }
 

@@ -9,8 +9,9 @@ QList<BrowserBookmarkSource> defaultBrowserBookmarkSources(const QString& home,
                                                            const QString& xdgConfigHome) {
     const QString mac = home + QStringLiteral("/Library/Application Support/");
     const QString config =
-        (xdgConfigHome.isEmpty() ? home + QStringLiteral("/.config") : xdgConfigHome) + u'/';
-    auto flatpak = [&](const char* appID, const char* folder) {
+        (xdgConfigHome.isEmpty() ? QString(home + QStringLiteral("/.config")) : xdgConfigHome) +
+        u'/';
+    auto flatpak = [&](const char* appID, const char* folder) -> QString {
         return home + QStringLiteral("/.var/app/") + QLatin1String(appID) +
                QStringLiteral("/config/") + QLatin1String(folder);
     };
