@@ -34,7 +34,7 @@ std::unique_ptr<DatabaseManager> makeManager() {
     services.preferences = &PreferenceStore::standard();
     services.diagnostics = [](const QString& line) { printLine(stderr, line); };
     auto configuration = DatabaseManagerConfiguration::standard(QDir::homePath());
-    services.systemSettingsPanes =
+    configuration.systemSettingsPanes =
         platform::linuxSystemSettingsPaneSource(configuration.desktopApplicationDirectories);
     // One query and out: no watching and no background work.
     configuration.backgroundRefreshEnabled = false;

@@ -3,7 +3,6 @@
 #include "ClipboardServer.h"
 
 #include "launcher/engine/manager/DatabaseManager.h"
-#include "launcher/engine/sources/paths/DesktopApplicationDiscovery.h"
 #include "launcher/platform/linux/InotifyShortcutRootWatcher.h"
 #include "launcher/platform/linux/LinuxSettingsPanels.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
@@ -27,15 +26,18 @@ int runLauncher(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trovi"));
 
-    DatabaseManager::configureShared([] {
-        DatabaseManagerServices services;
-        services.preferences = &PreferenceStore::standard();
-        services.notifications = &NotificationCenter::defaultCenter();
-        services.shortcutRootWatcherFactory = &InotifyShortcutRootWatcher::create;
-        services.systemSettingsPanes = platform::linuxSystemSettingsPaneSource(
-            defaultDesktopApplicationDirectories(QDir::homePath()));
-        return services;
-    });
+    DatabaseManager::configureShared(
+        [] {
+            DatabaseManagerServices services;
+            services.preferences = &PreferenceStore::standard();
+            services.notifications = &NotificationCenter::defaultCenter();
+            services.shortcutRootWatcherFactory = &InotifyShortcutRootWatcher::create;
+            return services;
+        },
+        [](DatabaseManagerConfiguration& configuration) {
+            configuration.systemSettingsPanes = platform::linuxSystemSettingsPaneSource(
+                configuration.desktopApplicationDirectories);
+        });
     DatabaseManager& engine = DatabaseManager::shared();
 
     LinuxWorkspace workspace;

@@ -1,0 +1,40 @@
+#pragma once
+// Open browser tabs and browser bookmarks as action rows.
+
+#include "launcher/engine/sources/Source.h"
+#include "launcher/engine/sources/TimedCatalog.h"
+#include "launcher/engine/sources/browser/BrowserShortcuts.h"
+
+namespace trovi {
+
+class OpenTabSource final : public Source {
+public:
+    // `listable`: this platform can list open tabs at all; when it cannot, the
+    // catalogue is never refreshed (and never drops the query caches).
+    // `scriptHostPath`: the program that runs the tab-listing script.
+    OpenTabSource(SourceHost& host, double timeToLive, bool listable, QString scriptHostPath);
+    QList<SearchResult> search(const SearchContext& context) override;
+    BackgroundJob refreshJob() override;
+
+private:
+    SourceHost& m_host;
+    bool m_listable;
+    QString m_scriptHostPath;
+    TimedCatalog<QList<BrowserTabShortcut>> m_catalog;
+};
+
+class BookmarkSource final : public Source {
+public:
+    BookmarkSource(SourceHost& host, double timeToLive, QList<BrowserBookmarkSource> bookmarkFiles);
+    QList<SearchResult> search(const SearchContext& context) override;
+    BackgroundJob refreshJob() override;
+
+    const TimedCatalog<QList<BrowserBookmarkShortcut>>& catalog() const { return m_catalog; }
+
+private:
+    SourceHost& m_host;
+    QList<BrowserBookmarkSource> m_bookmarkFiles;
+    TimedCatalog<QList<BrowserBookmarkShortcut>> m_catalog;
+};
+
+} // namespace trovi
