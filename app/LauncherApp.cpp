@@ -8,7 +8,7 @@
 #include "launcher/platform/linux/LinuxWorkspace.h"
 #include "launcher/platform/linux/SingleInstance.h"
 #include "launcher/platform/linux/X11HotKeyBackend.h"
-#include "launcher/session/ActivationCaching.h"
+#include "launcher/session/ActivationSequence.h"
 #include "launcher/session/ResultActivator.h"
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/LauncherSettingsStores.h"
@@ -77,16 +77,10 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
     auto activate = [&](const SearchResult& result, ResultActivationMode requested,
                         const QString& query, const QList<SearchResult>& shown,
                         bool shownIsPreview) {
-        const ResultActivationMode mode = effectiveActivationMode(result, requested);
-        if (mode == ResultActivationMode::open) {
-            engine.run([result, query, shown, shownIsPreview](DatabaseManager& m) {
-                cachePromotedSearchResultsAfterActivation(m, result, query, shown, shownIsPreview);
-                m.recordActivation(result);
-            });
-        }
-        const ActivationOutcome outcome = activator.activate(result, mode);
-        if (!outcome.succeeded() && !outcome.message.isEmpty())
-            std::fprintf(stderr, "trovi: %s\n", outcome.message.toUtf8().constData());
+        const ActivationRun run =
+            activateResult(engine, activator, {result, requested, query, shown, shownIsPreview});
+        if (!run.outcome.succeeded() && !run.outcome.message.isEmpty())
+            std::fprintf(stderr, "trovi: %s\n", run.outcome.message.toUtf8().constData());
     };
 
     LauncherWindow window(search, activate, SearchDebounceSettingsStore::standard().load());
