@@ -128,6 +128,8 @@ void LauncherWindow::showEvent(QShowEvent* event) {
     }
     activateWindow();
     m_field->setFocus(Qt::ActiveWindowFocusReason);
+    // A restored query is ready to be typed over.
+    m_field->selectAll();
 }
 
 bool LauncherWindow::eventFilter(QObject* watched, QEvent* event) {
