@@ -143,6 +143,31 @@ std::int64_t Connection::changes() const {
     return m_handle ? sqlite3_changes64(m_handle) : 0;
 }
 
+bool SqliteError::isInterruption() const {
+    return (code & 0xff) == SQLITE_INTERRUPT;
+}
+
+Connection::InterruptGuard::InterruptGuard(sqlite3* handle, std::function<bool()> shouldStop,
+                                           int instructions)
+    : m_handle(handle), m_shouldStop(std::move(shouldStop)) {
+    if (!m_handle)
+        return;
+    sqlite3_progress_handler(
+        m_handle, instructions,
+        [](void* self) { return static_cast<InterruptGuard*>(self)->m_shouldStop() ? 1 : 0; },
+        this);
+}
+
+Connection::InterruptGuard::~InterruptGuard() {
+    if (m_handle)
+        sqlite3_progress_handler(m_handle, 0, nullptr, nullptr);
+}
+
+Connection::InterruptGuard Connection::interruptWhen(std::function<bool()> shouldStop,
+                                                     int instructions) {
+    return InterruptGuard(m_handle, std::move(shouldStop), instructions);
+}
+
 void Connection::setBusyTimeout(int milliseconds) {
     if (m_handle)
         sqlite3_busy_timeout(m_handle, milliseconds);

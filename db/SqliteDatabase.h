@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -26,6 +27,8 @@ struct SqliteError {
 
     // "message (code N)"; suitable after a prefix such as "Search query failed: ".
     QString description() const;
+    // The statement was stopped on purpose (see Connection::interruptWhen).
+    bool isInterruption() const;
 };
 
 template <typename T> using SqlResult = Result<T, SqliteError>;
@@ -84,6 +87,24 @@ public:
     std::int64_t changes() const;
 
     void setBusyTimeout(int milliseconds);
+
+    // While the returned guard lives, statements on this connection are asked
+    // every `instructions` virtual-machine steps whether to go on; once
+    // `shouldStop` answers true they fail with an error whose
+    // isInterruption() is true. One guard per connection at a time.
+    class InterruptGuard {
+    public:
+        InterruptGuard(InterruptGuard&&) = delete;
+        ~InterruptGuard();
+
+    private:
+        friend class Connection;
+        InterruptGuard(sqlite3* handle, std::function<bool()> shouldStop, int instructions);
+        sqlite3* m_handle;
+        std::function<bool()> m_shouldStop;
+    };
+    [[nodiscard]] InterruptGuard interruptWhen(std::function<bool()> shouldStop,
+                                               int instructions = 1000);
 
     sqlite3* handle() const { return m_handle; }
 

@@ -12,7 +12,7 @@ QFuture<QList<SearchResult>> DatabaseManagerSearchEngine::search(const QString& 
         // never runs at all.
         if (ticket.isSuperseded())
             return QList<SearchResult>();
-        return m.search(query, allowPersistentQueryCache);
+        return m.search(query, allowPersistentQueryCache, ticket);
     });
 }
 

@@ -136,6 +136,30 @@ private Q_SLOTS:
         QCOMPARE(rows->size(), std::size_t(2));
     }
 
+    void aRunningStatementStopsWhenAskedAndOnlyThen() {
+        auto connection =
+            Connection::open(m_dir.filePath(QStringLiteral("interrupt.db")), ReadWrite | Create);
+        QVERIFY(connection);
+        const QString count =
+            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                           "WHERE i < 200000) SELECT count(*) FROM n");
+        {
+            int asked = 0;
+            const auto guard = connection->interruptWhen([&asked] { return ++asked > 3; });
+            auto statement = connection->prepare(count);
+            QVERIFY(statement);
+            auto rows = statement->all();
+            QVERIFY(!rows);
+            QVERIFY(rows.error().isInterruption());
+            QCOMPARE(asked, 4);
+        }
+        auto statement = connection->prepare(count); // the guard is gone: runs to the end
+        QVERIFY(statement);
+        auto rows = statement->all();
+        QVERIFY(rows);
+        QCOMPARE(rows->front().integer(0), std::optional<std::int64_t>(200000));
+    }
+
     void statementsCanBeRebound() {
         Connection db = openFile(QStringLiteral("reuse.sqlite3"));
         QVERIFY(!db.execute(QStringLiteral("CREATE TABLE t(k, v)")));

@@ -112,8 +112,10 @@ bool DatabaseManager::hasPendingLookups() const {
 
 // ---- the search pipeline -----------------------------------------------------
 
-QList<SearchResult> DatabaseManager::search(const QString& query, bool allowPersistentQueryCache) {
+QList<SearchResult> DatabaseManager::search(const QString& query, bool allowPersistentQueryCache,
+                                            const SearchTicket& ticket) {
     SearchContext context;
+    context.ticket = ticket;
     context.trimmedQuery = trimmedBlanksAndTabs(query);
     if (context.trimmedQuery.isEmpty())
         return {};
@@ -131,8 +133,13 @@ QList<SearchResult> DatabaseManager::search(const QString& query, bool allowPers
 
     // Every source in the fixed order; the first copy of a duplicate wins.
     QList<SearchResult> merged;
-    for (Source* source : m_sourceList.searchOrder())
+    for (Source* source : m_sourceList.searchOrder()) {
+        if (ticket.isSuperseded())
+            return {}; // partial: never shown, never cached
         merged += source->search(context);
+    }
+    if (ticket.isSuperseded())
+        return {};
 
     QList<SearchResult> results = deduplicatedSearchResults(merged);
     for (SearchResult& result : results)

@@ -64,7 +64,10 @@ public:
     template <typename F> auto run(F fn) -> QFuture<std::invoke_result_t<F, DatabaseManager&>>;
 
     // ---- search ------------------------------------------------------------
-    QList<SearchResult> search(const QString& query, bool allowPersistentQueryCache);
+    // A superseded ticket ends the search early with an empty list that is
+    // never cached.
+    QList<SearchResult> search(const QString& query, bool allowPersistentQueryCache,
+                               const SearchTicket& ticket = {});
     // A background lookup that a search started (translation, Notion) is in
     // flight; searchDataRefreshed follows when it lands.
     bool hasPendingLookups() const;

@@ -5,6 +5,7 @@
 // background work, the clock and the preference store.
 
 #include "launcher/engine/model/SearchResult.h"
+#include "launcher/engine/model/SearchTicket.h"
 #include "launcher/engine/ranking/SearchRankingPreferences.h"
 
 #include <QDateTime>
@@ -26,6 +27,8 @@ struct SearchContext {
     QString queryLowercased;
     SearchRankingPreferences ranking{{}};
     QDateTime now;
+    // Superseded once the caller has asked for a newer search.
+    SearchTicket ticket;
 
     // Action sources that match keywords stay quiet for one-character queries.
     bool isSingleCharacter() const { return characterCount(queryLowercased) < 2; }

@@ -79,6 +79,22 @@ private Q_SLOTS:
         QVERIFY(m.search(QStringLiteral("mail"), true).isEmpty());
     }
 
+    void aSupersededSearchIsDroppedAndNeverCached() {
+        EngineHarness h;
+        h.config.persistentQueryResultCacheEnabled = false;
+        auto& m = h.make();
+        m.setCatalogs({pathResult(SearchResultKind::app, "/Apps", "Mail.app")}, {}, {});
+        auto generation = std::make_shared<SearchGeneration>();
+        const SearchTicket ticket(generation);
+        QCOMPARE(m.search(QStringLiteral("mail"), true, ticket),
+                 m.search(QStringLiteral("mail"), false));
+        generation->bump();
+        h.advance(10.0);
+        QVERIFY(m.search(QStringLiteral("mail"), true, ticket).isEmpty());
+        m.setCatalogs({}, {}, {});
+        QVERIFY(m.search(QStringLiteral("mail"), true).isEmpty()); // nothing was left behind
+    }
+
     void disallowingThePersistentCacheAlwaysSearchesAfresh() {
         EngineHarness h;
         h.config.persistentQueryResultCacheEnabled = false;

@@ -14,7 +14,8 @@ QList<SearchResult> DocumentSource::search(const SearchContext& context) {
         },
         [this](const QString& lowerCasedKey) {
             return m_host.learnedCounts().value(lowerCasedKey.toLower(), 0);
-        });
+        },
+        context.ticket);
 }
 
 } // namespace trovi

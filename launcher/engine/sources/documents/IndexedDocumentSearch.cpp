@@ -149,9 +149,14 @@ void IndexedDocumentSearch::report(const QString& line) const {
 
 QList<SearchResult> IndexedDocumentSearch::search(const QString& query,
                                                   const UsageKeyProvider& usageKeyFor,
-                                                  const LearnedCountProvider& learnedCount) {
-    if (!isOpen())
+                                                  const LearnedCountProvider& learnedCount,
+                                                  const SearchTicket& ticket) {
+    if (!isOpen() || ticket.isSuperseded())
         return {};
+    // A newer search is waiting behind this one: stop within a few thousand
+    // steps instead of finishing a full-text scan nobody will see.
+    const auto interruptGuard =
+        m_connection.interruptWhen([&ticket] { return ticket.isSuperseded(); });
 
     // Deliberately untrimmed: a blank query still lists files by name.
     const QString pattern = QStringLiteral("%") + query.toLower() + QStringLiteral("%");
@@ -160,7 +165,8 @@ QList<SearchResult> IndexedDocumentSearch::search(const QString& query,
     int nextOrder = 0;
 
     auto fail = [this](const db::SqliteError& error) {
-        report(QStringLiteral("Search query failed: ") + error.description());
+        if (!error.isInterruption())
+            report(QStringLiteral("Search query failed: ") + error.description());
         return QList<SearchResult>();
     };
 

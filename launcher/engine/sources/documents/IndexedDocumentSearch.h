@@ -5,6 +5,7 @@
 
 #include "db/SqliteDatabase.h"
 #include "launcher/engine/model/SearchResult.h"
+#include "launcher/engine/model/SearchTicket.h"
 #include "launcher/engine/usage/UsageKeyProvider.h"
 
 #include <QList>
@@ -38,9 +39,12 @@ public:
 
     // Files whose name or tag contains the query (by open count), then files
     // matched only by content (in full-text rank order); at most 250 of each.
-    // Any database failure yields an empty list and one diagnostic line.
+    // Any database failure yields an empty list and one diagnostic line. A
+    // superseded ticket stops the statements early and yields an empty list
+    // without a diagnostic.
     QList<SearchResult> search(const QString& query, const UsageKeyProvider& usageKeyFor,
-                               const LearnedCountProvider& learnedCount);
+                               const LearnedCountProvider& learnedCount,
+                               const SearchTicket& ticket = {});
 
     // True when the update ran (also when no row has that id); callers
     // invalidate cached results only then.

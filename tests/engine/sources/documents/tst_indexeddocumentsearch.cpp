@@ -193,6 +193,19 @@ private Q_SLOTS:
                              {"Report.TXT", 12}, {"report-old.txt", 30}, {"report.key", 5}}));
     }
 
+    void aSupersededSearchFindsNothingAndSaysNothing() {
+        IndexFixture fixture(indexPath());
+        fixture.add(1, "budget.txt", 1, 100, "the budget for next year");
+        fixture.add(2, "plan.txt", 1, 100, "budget lines");
+        IndexedDocumentSearch index(indexPath(), sink());
+        auto generation = std::make_shared<SearchGeneration>();
+        const SearchTicket live(generation);
+        QCOMPARE(names(index.search("budget", {}, {}, live)), find(index, "budget"));
+        generation->bump();
+        QVERIFY(index.search("budget", {}, {}, live).isEmpty());
+        QVERIFY(m_lines.isEmpty());
+    }
+
     void incrementsOpenCount() {
         IndexFixture fixture(indexPath());
         fixture.add(1, "a.txt", 4, 100);
