@@ -1,11 +1,13 @@
 #include "launcher/engine/manager/DatabaseManager.h"
 
-#include "launcher/engine/sources/paths/CatalogDiscovery.h"
 #include "launcher/engine/model/Deduplication.h"
+#include "launcher/engine/ranking/Relevance.h"
+#include "launcher/engine/sources/actions/LauncherActions.h"
 #include "launcher/engine/sources/directpath/DirectPath.h"
 #include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
-#include "launcher/engine/sources/actions/LauncherActions.h"
-#include "launcher/engine/ranking/Relevance.h"
+#include "launcher/engine/sources/notion/NotionPageSearch.h"
+#include "launcher/engine/sources/notion/NotionRows.h"
+#include "launcher/engine/sources/paths/CatalogDiscovery.h"
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/tools/MathEvaluator.h"
@@ -55,7 +57,26 @@ DatabaseManager::DatabaseManager(DatabaseManagerConfiguration configuration,
         m_config.indexDatabasePath, [this](const QString& line) { diagnostic(line); });
     m_persistentStore = PersistentQueryResultCacheStoreRegistry::store(
         *m_services.preferences, m_config.persistentQueryResultCacheKey());
+    m_persistentStore->setResultNormalizer(normalizedNotionSearchResult);
     m_persistentQueryResultCacheInvalidatedAt = m_persistentStore->actorInvalidatedAt();
+    NotionPageSearch::Host notionHost;
+    notionHost.now = [this] { return now(); };
+    notionHost.learnedOpenCount = [this](const SearchResult& row, std::int64_t count) {
+        return learnedOpenCount(row, count);
+    };
+    notionHost.searchDataChanged = [this] {
+        invalidateQueryResultCache();
+        announceSearchDataRefreshed();
+    };
+    notionHost.fetch = [this](const QString& query, const QString& token,
+                              NotionPageSearch::PagesCompletion done) {
+        if (!m_notionClient)
+            m_notionClient = std::make_unique<NotionClient>(m_config.notionClient);
+        m_notionClient->searchPages(query, token, this, std::move(done));
+    };
+    m_notion =
+        std::make_unique<NotionPageSearch>(*m_services.preferences, std::move(notionHost),
+                                           m_config.notionCacheTTL, m_config.notionCacheMaxEntries);
     // Two threads: the warm-up walks applications and folders side by side;
     // a refresh runs its builders one after another on one of them.
     m_builderPool.setMaxThreadCount(2);
@@ -63,6 +84,8 @@ DatabaseManager::DatabaseManager(DatabaseManagerConfiguration configuration,
 }
 
 DatabaseManager::~DatabaseManager() {
+    // Joins the network thread, so no Notion answer arrives mid-destruction.
+    m_notionClient.reset();
     // The watcher's callback queues work on this object: stop it first.
     m_shortcutRootWatcher.reset();
     m_builderPool.waitForDone();
@@ -255,9 +278,12 @@ QList<SearchResult> DatabaseManager::pinnedFolderResults() {
     return results;
 }
 
-// Notion pages arrive with the Notion client.
-QList<SearchResult> DatabaseManager::searchNotionPages(const QString&) {
-    return {};
+QList<SearchResult> DatabaseManager::searchNotionPages(const QString& query) {
+    return m_notion->search(query);
+}
+
+bool DatabaseManager::hasPendingLookups() const {
+    return m_notion->hasPendingLookups();
 }
 
 } // namespace trovi

@@ -6,16 +6,16 @@
 // call and returns a QFuture. Catalogue builders run on a low-priority pool
 // and hand their results back to the manager's thread.
 
-#include "launcher/engine/sources/browser/BrowserShortcuts.h"
-#include "launcher/engine/sources/settingspanes/SystemSettingsShortcut.h"
 #include "launcher/core/Clock.h"
-#include "launcher/engine/manager/DatabaseManagerConfiguration.h"
-#include "launcher/engine/sources/paths/PathCatalog.h"
 #include "launcher/engine/cache/PersistentQueryResultCacheStore.h"
+#include "launcher/engine/manager/DatabaseManagerConfiguration.h"
+#include "launcher/engine/model/SearchResult.h"
 #include "launcher/engine/ranking/SearchRankingPreferences.h"
 #include "launcher/engine/ranking/SearchRankingSettingsStore.h"
-#include "launcher/engine/model/SearchResult.h"
+#include "launcher/engine/sources/browser/BrowserShortcuts.h"
+#include "launcher/engine/sources/paths/PathCatalog.h"
 #include "launcher/engine/sources/paths/ShortcutRootWatcher.h"
+#include "launcher/engine/sources/settingspanes/SystemSettingsShortcut.h"
 #include "launcher/engine/usage/UsageStore.h"
 #include "launcher/tools/TranslationCommand.h"
 
@@ -32,6 +32,8 @@
 namespace trovi {
 
 class IndexedDocumentSearch;
+class NotionClient;
+class NotionPageSearch;
 class NotificationCenter;
 class PreferenceStore;
 
@@ -89,6 +91,9 @@ public:
     QList<SearchResult> searchIndexedFiles(const QString& query);
     QList<SearchResult> pinnedFolderResults();
     QList<SearchResult> searchNotionPages(const QString& query);
+    // A background lookup that a search started (Notion) is still running;
+    // its answer arrives with searchDataRefreshed().
+    bool hasPendingLookups() const;
     std::optional<TranslationCommand> translationCommand(const QString& trimmedQuery) const;
     SearchRankingPreferences rankingPreferences() const;
 
@@ -172,6 +177,8 @@ private:
     SearchRankingSettingsStore m_rankingStore;
     UsageStore m_usage;
     std::unique_ptr<IndexedDocumentSearch> m_index;
+    std::unique_ptr<NotionPageSearch> m_notion;
+    std::unique_ptr<NotionClient> m_notionClient; // created on the first request
     std::shared_ptr<PersistentQueryResultCacheStore> m_persistentStore;
     std::optional<QDateTime> m_persistentQueryResultCacheInvalidatedAt;
 

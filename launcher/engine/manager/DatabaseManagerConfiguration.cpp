@@ -1,8 +1,8 @@
 #include "launcher/engine/manager/DatabaseManagerConfiguration.h"
 
+#include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
 #include "launcher/engine/sources/paths/CatalogDiscovery.h"
 #include "launcher/engine/sources/paths/DesktopApplicationDiscovery.h"
-#include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
 
 namespace trovi {
 
@@ -16,6 +16,7 @@ DatabaseManagerConfiguration DatabaseManagerConfiguration::standard(const QStrin
     c.folderSearchRoots = {home};
     c.shortcutSearchRoots = defaultShortcutSearchRoots(home);
     c.isRunningUnitTests = isRunningUnitTests;
+    c.notionClient = NotionClientConfiguration::fromEnvironment();
     c.recentActivationsEnabled = !isRunningUnitTests;
     c.persistentQueryResultCacheEnabled = !isRunningUnitTests;
     if (!isRunningUnitTests) {

@@ -3,9 +3,10 @@
 // values and feature switches. `standard(home)` gives the launcher's values;
 // tests build their own with temporary roots.
 
-#include "launcher/engine/sources/paths/CatalogDiscovery.h"
 #include "launcher/engine/sources/browser/BrowserShortcuts.h"
+#include "launcher/engine/sources/paths/CatalogDiscovery.h"
 #include "launcher/engine/sources/settingspanes/SystemSettingsShortcut.h"
+#include "launcher/tools/notion/NotionClient.h"
 
 #include <QSet>
 #include <QString>
@@ -53,6 +54,8 @@ struct DatabaseManagerConfiguration {
     int translationActionCacheMaxEntries = 300;
     double notionCacheTTL = 30.0;
     int notionCacheMaxEntries = 60;
+    // The API address and request timeout; standard() applies TROVI_NOTION_API_URL.
+    NotionClientConfiguration notionClient;
     int recentActivationsMaxEntries = 80;
 
     int folderSearchMaxDepth = 5;

@@ -3,10 +3,11 @@
 
 #include "launcher/engine/manager/DatabaseManager.h"
 
-#include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
-#include "launcher/engine/usage/RecentActivationRecord.h"
 #include "launcher/engine/ranking/Relevance.h"
+#include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
+#include "launcher/engine/sources/notion/NotionRows.h"
 #include "launcher/engine/sources/paths/ShortcutUsageKey.h"
+#include "launcher/engine/usage/RecentActivationRecord.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -116,6 +117,7 @@ DatabaseManager::searchRecentActivationResults(const QString& query,
         std::optional<SearchResult> result = record.toSearchResult();
         if (!result)
             continue;
+        *result = normalizedNotionSearchResult(*result);
         result->isRecentActivation = true;
         if (!shouldIncludeRecentActivationResult(*result))
             continue;
