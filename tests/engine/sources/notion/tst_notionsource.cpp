@@ -3,6 +3,7 @@
 // onto one identity.
 
 #include "launcher/engine/sources/notion/NotionRows.h"
+#include "launcher/engine/usage/UsageStore.h"
 #include "launcher/tools/notion/NotionSettingsStore.h"
 #include "tests/support/EngineHarness.h"
 #include "tests/support/LocalHttpServer.h"
@@ -31,19 +32,25 @@ QList<SearchResult> notionRows(const QList<SearchResult>& results) {
 
 } // namespace
 
-class NotionPageSearchTest : public QObject {
+class NotionSourceTest : public QObject {
     Q_OBJECT
 
     LocalHttpServer* m_server = nullptr;
     std::unique_ptr<EngineHarness> m_harness;
 
-    DatabaseManager& makeEngine(const std::optional<QString>& token = kNotionTestToken) {
+    DatabaseManager& makeEngine(const std::optional<QString>& token = kNotionTestToken,
+                                std::function<void(PreferenceStore&)> prepare = {}) {
         m_harness = std::make_unique<EngineHarness>();
         m_harness->config.notionClient.apiBaseURL = QUrl(m_server->baseURL());
         m_harness->config.notionClient.timeoutSeconds = 0.3;
         if (token)
             NotionSettingsStore(m_harness->preferences).saveToken(*token);
+        if (prepare)
+            prepare(m_harness->preferences);
         return m_harness->make();
+    }
+    DatabaseManager& makeEngine(std::function<void(PreferenceStore&)> prepare) {
+        return makeEngine(kNotionTestToken, std::move(prepare));
     }
 
 private Q_SLOTS:
@@ -55,24 +62,26 @@ private Q_SLOTS:
 
     void rowsArriveAfterOneBackgroundRequest() {
         m_server->reply(200, notionTestResponse());
-        DatabaseManager& engine = makeEngine();
-        engine.incrementPathOpenCount(kRoadmapKey);
+        DatabaseManager& engine = makeEngine(
+            [](PreferenceStore& preferences) { UsageStore(preferences).increment(kRoadmapKey); });
         QSignalSpy refreshed(&engine, &DatabaseManager::searchDataRefreshed);
 
         QVERIFY(notionRows(engine.search(QStringLiteral("Roadmap"), true)).isEmpty());
         QVERIFY(engine.hasPendingLookups());
         // Letter case does not make a second request.
-        QVERIFY(engine.searchNotionPages(QStringLiteral("ROADMAP")).isEmpty());
+        QVERIFY(notionRows(engine.search(QStringLiteral("ROADMAP"), false)).isEmpty());
         QVERIFY(refreshed.wait(10000));
         QVERIFY(!engine.hasPendingLookups());
         QCOMPARE(m_server->requests().size(), 1);
         QCOMPARE(QJsonDocument::fromJson(m_server->requests().first().body)["query"].toString(),
                  QStringLiteral("Roadmap"));
 
-        const QList<SearchResult> rows = engine.searchNotionPages(QStringLiteral("roadmap"));
+        // The query cache was dropped, so the same search shows the pages now.
+        QHash<QString, SearchResult> rows;
+        for (const SearchResult& row : notionRows(engine.search(QStringLiteral("Roadmap"), true)))
+            rows.insert(row.filename, row);
         QCOMPARE(rows.size(), 3);
-        const SearchResult& roadmap = rows.at(0);
-        QCOMPARE(roadmap.filename, QStringLiteral("🗺 Roadmap 2027"));
+        const SearchResult roadmap = rows.value(QStringLiteral("🗺 Roadmap 2027"));
         QCOMPARE(roadmap.directory, QStringLiteral("Notion · 1m ago"));
         QCOMPARE(roadmap.actionURLString, kRoadmapAddress);
         QCOMPARE(roadmap.fallbackActionURLString,
@@ -80,19 +89,17 @@ private Q_SLOTS:
         QCOMPARE(roadmap.usageKey, kRoadmapKey);
         QCOMPARE(roadmap.id, stableNegativeID(*roadmap.usageKey));
         QCOMPARE(roadmap.openCount, qint64(1));
-        QCOMPARE(rows.at(1).filename, QStringLiteral("Plan"));
-        QCOMPARE(rows.at(1).directory, QStringLiteral("Notion · yesterday"));
-        QVERIFY(!rows.at(1).fallbackActionURLString);
-        QCOMPARE(rows.at(2).filename, QStringLiteral("Zürich – 東京 Notizen"));
-        QCOMPARE(rows.at(2).directory, QStringLiteral("Notion"));
-        // The query cache was dropped, so the full search shows the page now.
-        QVERIFY(notionRows(engine.search(QStringLiteral("Roadmap"), true)).size() == 3);
+        QCOMPARE(rows.value(QStringLiteral("Plan")).directory,
+                 QStringLiteral("Notion · yesterday"));
+        QVERIFY(!rows.value(QStringLiteral("Plan")).fallbackActionURLString);
+        QCOMPARE(rows.value(QStringLiteral("Zürich – 東京 Notizen")).directory,
+                 QStringLiteral("Notion"));
 
         m_harness->advance(30);
-        QCOMPARE(engine.searchNotionPages(QStringLiteral("roadmap")).size(), 3);
+        QCOMPARE(notionRows(engine.search(QStringLiteral("roadmap"), false)).size(), 3);
         QVERIFY(!engine.hasPendingLookups());
         m_harness->advance(1);
-        QVERIFY(engine.searchNotionPages(QStringLiteral("roadmap")).isEmpty());
+        QVERIFY(notionRows(engine.search(QStringLiteral("roadmap"), false)).isEmpty());
         QVERIFY(engine.hasPendingLookups());
     }
 
@@ -120,7 +127,7 @@ private Q_SLOTS:
         DatabaseManager& engine = makeEngine(token);
         if (enabled)
             NotionSettingsStore(m_harness->preferences).saveEnabled(*enabled);
-        engine.searchNotionPages(query);
+        engine.search(query, false);
         QCOMPARE(engine.hasPendingLookups(), requests);
     }
 
@@ -134,7 +141,7 @@ private Q_SLOTS:
         QVERIFY(refreshed.wait(10000));
         QVERIFY(!engine.hasPendingLookups());
         // The empty answer is cached too.
-        QVERIFY(engine.searchNotionPages(QStringLiteral("roadmap")).isEmpty());
+        QVERIFY(notionRows(engine.search(QStringLiteral("roadmap"), false)).isEmpty());
         QVERIFY(!engine.hasPendingLookups());
     }
 
@@ -197,5 +204,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(NotionPageSearchTest)
-#include "tst_notionpagesearch.moc"
+QTEST_GUILESS_MAIN(NotionSourceTest)
+#include "tst_notionsource.moc"
