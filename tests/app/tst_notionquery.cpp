@@ -1,8 +1,6 @@
 // `trovi query` finds Notion pages on a local server standing in for the API,
 // waits only as long as its lookup runs, and never prints the token.
 
-#include "launcher/settings/SqlitePreferenceStore.h"
-#include "launcher/tools/notion/NotionSettingsStore.h"
 #include "tests/support/LocalHttpServer.h"
 #include "tests/support/NotionFixtures.h"
 
@@ -49,11 +47,12 @@ class NotionQueryTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        QDir().mkpath(m_home.path() + QStringLiteral("/.config/trovi-launcher"));
-        auto store = SqlitePreferenceStore::open(
-            m_home.path() + QStringLiteral("/.config/trovi-launcher/preferences.sqlite3"));
-        QVERIFY(store);
-        NotionSettingsStore(*store).saveToken(kNotionTestToken);
+        const Run set = trovi({QStringLiteral("config"), QStringLiteral("set"),
+                               QStringLiteral("notionIntegrationToken"), kNotionTestToken});
+        QCOMPARE(set.exitCode, 0);
+        const Run list = trovi({QStringLiteral("config"), QStringLiteral("list")});
+        QVERIFY(!QByteArray(set.out + set.err + list.out + list.err)
+                     .contains(kNotionTestToken.toUtf8()));
     }
 
     void pagesFromTheServerOpenTheirAddress() {
