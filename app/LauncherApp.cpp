@@ -5,6 +5,7 @@
 
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/platform/linux/InotifyShortcutRootWatcher.h"
+#include "launcher/platform/linux/LinuxSettingsPanels.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
 #include "launcher/platform/linux/SingleInstance.h"
 #include "launcher/platform/linux/X11HotKeyBackend.h"
@@ -56,13 +57,18 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
                      "trovi: a second launch cannot reach this launcher (%s); it keeps running\n",
                      listenError.toUtf8().constData());
 
-    DatabaseManager::configureShared([] {
-        DatabaseManagerServices services;
-        services.preferences = &PreferenceStore::standard();
-        services.notifications = &NotificationCenter::defaultCenter();
-        services.shortcutRootWatcherFactory = &InotifyShortcutRootWatcher::create;
-        return services;
-    });
+    DatabaseManager::configureShared(
+        [] {
+            DatabaseManagerServices services;
+            services.preferences = &PreferenceStore::standard();
+            services.notifications = &NotificationCenter::defaultCenter();
+            services.shortcutRootWatcherFactory = &InotifyShortcutRootWatcher::create;
+            return services;
+        },
+        [](DatabaseManagerConfiguration& configuration) {
+            configuration.systemSettingsPanes = platform::linuxSystemSettingsPaneSource(
+                configuration.desktopApplicationDirectories);
+        });
     DatabaseManager& engine = DatabaseManager::shared();
 
     LinuxWorkspace workspace;

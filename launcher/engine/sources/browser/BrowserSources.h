@@ -1,7 +1,5 @@
 #pragma once
-// Open browser tabs and browser bookmarks as action rows. Both catalogues keep
-// their place in the refresh; listing and matching arrive with the browser
-// integration.
+// Open browser tabs and browser bookmarks as action rows.
 
 #include "launcher/engine/sources/Source.h"
 #include "launcher/engine/sources/TimedCatalog.h"
@@ -13,13 +11,15 @@ class OpenTabSource final : public Source {
 public:
     // `listable`: this platform can list open tabs at all; when it cannot, the
     // catalogue is never refreshed (and never drops the query caches).
-    OpenTabSource(SourceHost& host, double timeToLive, bool listable);
+    // `scriptHostPath`: the program that runs the tab-listing script.
+    OpenTabSource(SourceHost& host, double timeToLive, bool listable, QString scriptHostPath);
     QList<SearchResult> search(const SearchContext& context) override;
     BackgroundJob refreshJob() override;
 
 private:
     SourceHost& m_host;
     bool m_listable;
+    QString m_scriptHostPath;
     TimedCatalog<QList<BrowserTabShortcut>> m_catalog;
 };
 
@@ -28,6 +28,8 @@ public:
     BookmarkSource(SourceHost& host, double timeToLive, QList<BrowserBookmarkSource> bookmarkFiles);
     QList<SearchResult> search(const SearchContext& context) override;
     BackgroundJob refreshJob() override;
+
+    const TimedCatalog<QList<BrowserBookmarkShortcut>>& catalog() const { return m_catalog; }
 
 private:
     SourceHost& m_host;
