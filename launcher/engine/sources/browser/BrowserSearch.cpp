@@ -3,6 +3,8 @@
 #include "launcher/engine/ranking/NameCollation.h"
 #include "launcher/engine/sources/browser/BrowserTabs.h"
 
+#include <QHash>
+
 #include <algorithm>
 
 namespace trovi {
@@ -104,16 +106,30 @@ QList<SearchResult> searchBrowserTabActionResults(const QString& queryLowercased
     return ranked(std::move(matches), learnedOpenCount);
 }
 
-QList<SearchResult>
-searchBrowserBookmarkActionResults(const QString& queryLowercased,
-                                   const QList<BrowserBookmarkShortcut>& bookmarks,
-                                   const LearnedCountLookup& learnedOpenCount) {
+BrowserBookmarkCatalog BrowserBookmarkCatalog::build(QList<BrowserBookmarkShortcut> bookmarks) {
+    BrowserBookmarkCatalog catalog;
+    catalog.folded.reserve(bookmarks.size());
+    QHash<QString, QString> foldedFolders; // many bookmarks share a folder
+    for (const BrowserBookmarkShortcut& b : bookmarks) {
+        auto folder = foldedFolders.constFind(b.folderPath);
+        if (folder == foldedFolders.constEnd())
+            folder = foldedFolders.insert(b.folderPath, b.folderPath.toLower());
+        catalog.folded.append(
+            {b.title.toLower(), b.host.toLower(), b.urlString.toLower(), *folder});
+    }
+    catalog.bookmarks = std::move(bookmarks);
+    return catalog;
+}
+
+QList<SearchResult> searchBrowserBookmarkActionResults(const QString& queryLowercased,
+                                                       const BrowserBookmarkCatalog& catalog,
+                                                       const LearnedCountLookup& learnedOpenCount) {
     QList<Scored> matches;
-    for (const BrowserBookmarkShortcut& bookmark : bookmarks) {
-        const int s = score(queryLowercased, bookmark.title.toLower(), bookmark.host.toLower(),
-                            bookmark.urlString.toLower(), bookmark.folderPath.toLower());
+    for (qsizetype i = 0; i < catalog.bookmarks.size(); ++i) {
+        const BrowserBookmarkCatalog::Folded& f = catalog.folded[i];
+        const int s = score(queryLowercased, f.title, f.host, f.url, f.folderPath);
         if (s > 0)
-            matches.append({s, browserBookmarkResult(bookmark)});
+            matches.append({s, browserBookmarkResult(catalog.bookmarks[i])});
     }
     return ranked(std::move(matches), learnedOpenCount);
 }

@@ -13,15 +13,27 @@ namespace trovi {
 
 using LearnedCountLookup = std::function<std::int64_t(const SearchResult&)>;
 
+// Bookmarks with their lower-cased fields prepared once per refresh, so a
+// keystroke compares only.
+struct BrowserBookmarkCatalog {
+    QList<BrowserBookmarkShortcut> bookmarks;
+    struct Folded {
+        QString title, host, url, folderPath;
+    };
+    QList<Folded> folded;
+
+    static BrowserBookmarkCatalog build(QList<BrowserBookmarkShortcut> bookmarks);
+    qsizetype size() const { return bookmarks.size(); }
+};
+
 SearchResult browserTabResult(const BrowserTabShortcut& tab);
 SearchResult browserBookmarkResult(const BrowserBookmarkShortcut& bookmark);
 
 QList<SearchResult> searchBrowserTabActionResults(const QString& queryLowercased,
                                                   const QList<BrowserTabShortcut>& tabs,
                                                   const LearnedCountLookup& learnedOpenCount);
-QList<SearchResult>
-searchBrowserBookmarkActionResults(const QString& queryLowercased,
-                                   const QList<BrowserBookmarkShortcut>& bookmarks,
-                                   const LearnedCountLookup& learnedOpenCount);
+QList<SearchResult> searchBrowserBookmarkActionResults(const QString& queryLowercased,
+                                                       const BrowserBookmarkCatalog& catalog,
+                                                       const LearnedCountLookup& learnedOpenCount);
 
 } // namespace trovi

@@ -51,7 +51,8 @@ BackgroundJob BookmarkSource::refreshJob() {
     if (!m_catalog.isStale(m_host.now()))
         return {};
     return [this, sources = m_bookmarkFiles] {
-        QList<BrowserBookmarkShortcut> bookmarks = discoverBrowserBookmarks(sources);
+        BrowserBookmarkCatalog bookmarks =
+            BrowserBookmarkCatalog::build(discoverBrowserBookmarks(sources));
         return [this, bookmarks = std::move(bookmarks)]() mutable {
             m_catalog.adopt(std::move(bookmarks), m_host.now());
         };

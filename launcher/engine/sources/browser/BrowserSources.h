@@ -3,6 +3,7 @@
 
 #include "launcher/engine/sources/Source.h"
 #include "launcher/engine/sources/TimedCatalog.h"
+#include "launcher/engine/sources/browser/BrowserSearch.h"
 #include "launcher/engine/sources/browser/BrowserShortcuts.h"
 
 namespace trovi {
@@ -29,12 +30,12 @@ public:
     QList<SearchResult> search(const SearchContext& context) override;
     BackgroundJob refreshJob() override;
 
-    const TimedCatalog<QList<BrowserBookmarkShortcut>>& catalog() const { return m_catalog; }
+    const TimedCatalog<BrowserBookmarkCatalog>& catalog() const { return m_catalog; }
 
 private:
     SourceHost& m_host;
     QList<BrowserBookmarkSource> m_bookmarkFiles;
-    TimedCatalog<QList<BrowserBookmarkShortcut>> m_catalog;
+    TimedCatalog<BrowserBookmarkCatalog> m_catalog;
 };
 
 } // namespace trovi

@@ -127,12 +127,15 @@ private Q_SLOTS:
             {"Chrome", "Other", "https://o.example/", "o.example", ""},
         };
         QStringList got;
-        for (const SearchResult& r : searchBrowserBookmarkActionResults(query, bookmarks, {}))
+        for (const SearchResult& r : searchBrowserBookmarkActionResults(
+                 query, BrowserBookmarkCatalog::build(bookmarks), {}))
             got << r.filename.section(QStringLiteral(" • "), 0, 0);
         QCOMPARE(got, titles);
 
         QList<BrowserBookmarkShortcut> many(80, bookmarks.first());
-        QCOMPARE(searchBrowserBookmarkActionResults("wiki", many, {}).size(), 50);
+        QCOMPARE(searchBrowserBookmarkActionResults("wiki", BrowserBookmarkCatalog::build(many), {})
+                     .size(),
+                 50);
     }
 };
 
