@@ -1,11 +1,12 @@
 #include "launcher/engine/manager/DatabaseManager.h"
 
-#include "launcher/engine/sources/paths/CatalogDiscovery.h"
 #include "launcher/engine/model/Deduplication.h"
+#include "launcher/engine/ranking/Relevance.h"
+#include "launcher/engine/sources/actions/LauncherActions.h"
 #include "launcher/engine/sources/directpath/DirectPath.h"
 #include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
-#include "launcher/engine/sources/actions/LauncherActions.h"
-#include "launcher/engine/ranking/Relevance.h"
+#include "launcher/engine/sources/paths/CatalogDiscovery.h"
+#include "launcher/engine/sources/translation/TranslationActionSource.h"
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/tools/MathEvaluator.h"
@@ -60,9 +61,22 @@ DatabaseManager::DatabaseManager(DatabaseManagerConfiguration configuration,
     // a refresh runs its builders one after another on one of them.
     m_builderPool.setMaxThreadCount(2);
     m_cachedSystemSettingsShortcuts = systemSettingsSeedShortcuts();
+
+    if (!m_services.translationEngines)
+        m_services.translationEngines = LocalTranslationEngines::shared();
+    TranslationActionSource::Host host;
+    host.clock = m_services.clock;
+    host.postToEngine = [this](std::function<void()> step) {
+        QMetaObject::invokeMethod(this, std::move(step), Qt::QueuedConnection);
+    };
+    host.searchDataChanged = [this] { announceSearchDataRefreshed(); };
+    m_translationSource = std::make_unique<TranslationActionSource>(
+        m_services.translationEngines, std::move(host), m_config.translationActionCacheTTL,
+        m_config.translationActionCacheMaxEntries);
 }
 
 DatabaseManager::~DatabaseManager() {
+    m_translationSource.reset();
     // The watcher's callback queues work on this object: stop it first.
     m_shortcutRootWatcher.reset();
     m_builderPool.waitForDone();
@@ -185,9 +199,16 @@ QList<SearchResult> DatabaseManager::searchCalculatorResults(const QString& quer
     return {row};
 }
 
-// Translation rows arrive with the translation engines.
-QList<SearchResult> DatabaseManager::searchTranslationActionResults(const QString&) {
-    return {};
+QList<SearchResult> DatabaseManager::searchTranslationActionResults(const QString& query) {
+    const std::optional<TranslationCommand> command = translationCommand(query);
+    if (!command)
+        return {};
+    const TranslationEngineSettingsStore engineStore(*m_services.preferences);
+    return m_translationSource->search(command, engineStore.load().prioritizedEnabledEngineIDs());
+}
+
+bool DatabaseManager::hasPendingLookups() const {
+    return m_translationSource->hasPendingLookups();
 }
 
 QList<SearchResult> DatabaseManager::searchLauncherActionResults(const QString& queryLowercased) {

@@ -6,18 +6,19 @@
 // call and returns a QFuture. Catalogue builders run on a low-priority pool
 // and hand their results back to the manager's thread.
 
-#include "launcher/engine/sources/browser/BrowserShortcuts.h"
-#include "launcher/engine/sources/settingspanes/SystemSettingsShortcut.h"
 #include "launcher/core/Clock.h"
-#include "launcher/engine/manager/DatabaseManagerConfiguration.h"
-#include "launcher/engine/sources/paths/PathCatalog.h"
 #include "launcher/engine/cache/PersistentQueryResultCacheStore.h"
+#include "launcher/engine/manager/DatabaseManagerConfiguration.h"
+#include "launcher/engine/model/SearchResult.h"
 #include "launcher/engine/ranking/SearchRankingPreferences.h"
 #include "launcher/engine/ranking/SearchRankingSettingsStore.h"
-#include "launcher/engine/model/SearchResult.h"
+#include "launcher/engine/sources/browser/BrowserShortcuts.h"
+#include "launcher/engine/sources/paths/PathCatalog.h"
 #include "launcher/engine/sources/paths/ShortcutRootWatcher.h"
+#include "launcher/engine/sources/settingspanes/SystemSettingsShortcut.h"
 #include "launcher/engine/usage/UsageStore.h"
 #include "launcher/tools/TranslationCommand.h"
+#include "launcher/tools/translation/TranslationLookup.h"
 
 #include <QFuture>
 #include <QHash>
@@ -32,6 +33,7 @@
 namespace trovi {
 
 class IndexedDocumentSearch;
+class TranslationActionSource;
 class NotificationCenter;
 class PreferenceStore;
 
@@ -42,6 +44,7 @@ struct DatabaseManagerServices {
     NotificationCenter* notifications = nullptr;           // null: no broadcast
     std::function<void(const QString&)> diagnostics;       // empty: standard output
     LanguageRecognizer languageRecognizer;
+    std::shared_ptr<TranslationEngines> translationEngines; // null: the local engines
 };
 
 struct CatalogRefreshCounts {
@@ -91,6 +94,9 @@ public:
     QList<SearchResult> searchNotionPages(const QString& query);
     std::optional<TranslationCommand> translationCommand(const QString& trimmedQuery) const;
     SearchRankingPreferences rankingPreferences() const;
+    // A background lookup started by a search (a translation) is still running;
+    // its rows arrive with searchDataRefreshed().
+    bool hasPendingLookups() const;
 
     // ---- usage learning ----------------------------------------------------
     static QStringList usageLookupIdentifiers(const SearchResult& result);
@@ -195,6 +201,8 @@ private:
     bool m_shouldScheduleBackgroundRefreshAfterCurrentTask = false;
     std::unique_ptr<ShortcutRootWatcher> m_shortcutRootWatcher;
     QThreadPool m_builderPool;
+    // Last: its lookups post back to this object, so it goes first.
+    std::unique_ptr<TranslationActionSource> m_translationSource;
 };
 
 template <typename F>
