@@ -3,6 +3,7 @@
 #include "ClipboardServer.h"
 
 #include "launcher/engine/manager/DatabaseManager.h"
+#include "launcher/platform/linux/Cld2LanguageRecognizer.h"
 #include "launcher/platform/linux/InotifyShortcutRootWatcher.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
 #include "launcher/session/ActivationCaching.h"
@@ -12,6 +13,8 @@
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/shell/LauncherWindow.h"
+#include "launcher/tools/TranslationSettingsStores.h"
+#include "launcher/tools/translation/TranslationLookup.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -29,8 +32,12 @@ int runLauncher(int argc, char** argv) {
         services.preferences = &PreferenceStore::standard();
         services.notifications = &NotificationCenter::defaultCenter();
         services.shortcutRootWatcherFactory = &InotifyShortcutRootWatcher::create;
+        services.languageRecognizer = platform::cld2LanguageRecognizer();
         return services;
     });
+    // The translation helper starts now, so the first "cc" query finds it ready.
+    LocalTranslationEngines::shared()->prewarm(
+        TranslationEngineSettingsStore::standard().load().prioritizedEnabledEngineIDs());
     DatabaseManager& engine = DatabaseManager::shared();
 
     LinuxWorkspace workspace;
