@@ -1,9 +1,10 @@
-// Translation rows through the engine: a placeholder and the web dictionary
+// Translation rows through the engine (in an empty home, so they are the only
+// rows): a placeholder and the web dictionary
 // at once, lookups in the background (started once per pair), then the
 // finished rows with their exact texts, order, notes and retries; the cache's
 // expiry and eviction.
 
-#include "launcher/engine/sources/translation/TranslationActionSource.h"
+#include "launcher/engine/sources/translation/TranslationSource.h"
 #include "launcher/tools/TranslationSettingsStores.h"
 #include "tests/support/EngineHarness.h"
 
@@ -93,12 +94,11 @@ private Q_SLOTS:
             << QStringList{"Berlín! | EN -> DE via Argos (local)" + appleNote + dot +
                                "Enter copies",
                            web + "EN -> DE" + dot + "Enter opens dict.cc"};
-        QTest::addRow("nothing answers: unavailable rows per direction")
+        // Both directions open the same page, so the engine keeps one of them.
+        QTest::addRow("nothing answers: unavailable row")
             << "cc hello"
             << "argos" << QStringList{} << "EN <-> DE"
             << QStringList{"hello | EN -> DE" + dot + "Local engine unavailable" + dot +
-                               "Enter opens dict.cc",
-                           "hello | DE -> EN" + dot + "Local engine unavailable" + dot +
                                "Enter opens dict.cc",
                            web + "EN <-> DE" + dot + "Enter opens dict.cc"};
         QTest::addRow("Argos first but missing, Apple answered: Argos note")
@@ -128,17 +128,17 @@ private Q_SLOTS:
         DatabaseManager& manager = harness.make();
         QSignalSpy refreshed(&manager, &DatabaseManager::searchDataRefreshed);
 
-        const QStringList first = rowTexts(manager.searchTranslationActionResults(query));
+        const QStringList first = rowTexts(manager.search(query, false));
         const QString text = query.section(' ', -1);
         QCOMPARE(first, (QStringList{text + " | " + label + dot + "Translating locally..." + dot +
                                          "Enter opens dict.cc",
                                      "Search dict.cc | " + label + dot + "Enter opens dict.cc"}));
         // Asked again while the lookups run: the same rows, no second lookup.
-        QCOMPARE(rowTexts(manager.searchTranslationActionResults(query)), first);
+        QCOMPARE(rowTexts(manager.search(query, false)), first);
         QVERIFY(manager.hasPendingLookups());
         QTRY_VERIFY(!manager.hasPendingLookups());
         const int calls = engines->calls;
-        QCOMPARE(rowTexts(manager.searchTranslationActionResults(query)), finished);
+        QCOMPARE(rowTexts(manager.search(query, false)), finished);
         QCOMPARE(engines->calls.load(), calls);
         QCOMPARE(refreshed.size(), label.contains("<->") ? 2 : 1);
     }

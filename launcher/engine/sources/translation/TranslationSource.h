@@ -1,15 +1,14 @@
 #pragma once
-// Translation rows for the engine: answers at once from a per-pair cache and,
-// for a pair with no fresh answer, starts a lookup on its own low-priority
-// thread, shows a placeholder meanwhile, stores the finished rows and tells
-// the engine that search data changed. Lives on the engine's thread.
+// Translation rows for queries that are translation commands ("cc hello").
+// Answers at once from a per-pair cache; for a pair with no fresh answer it
+// starts a lookup in the background, shows a placeholder meanwhile, caches the
+// finished rows and reports new search data, so the next search shows them.
 
-#include "launcher/core/Clock.h"
+#include "launcher/engine/sources/Source.h"
 #include "launcher/engine/sources/translation/TranslationRows.h"
 
 #include <QHash>
 #include <QSet>
-#include <QThreadPool>
 
 #include <memory>
 
@@ -36,24 +35,19 @@ private:
     QHash<QString, Entry> m_entries;
 };
 
-class TranslationActionSource {
+class TranslationSource final : public Source {
 public:
-    struct Host {
-        Clock clock;
-        // Runs `step` on the engine's thread, or drops it when the engine is gone.
-        std::function<void(std::function<void()> step)> postToEngine;
-        // New rows are cached: the search should be run again.
-        std::function<void()> searchDataChanged;
+    struct Options {
+        LanguageRecognizer languageRecognizer;
+        std::shared_ptr<TranslationEngines> engines; // required
+        double cacheTimeToLive = 1800;
+        int cacheMaxEntries = 300;
     };
 
-    TranslationActionSource(std::shared_ptr<TranslationEngines> engines, Host host,
-                            double cacheTimeToLive, int cacheMaxEntries);
-    ~TranslationActionSource();
+    TranslationSource(SourceHost& host, Options options);
 
-    QList<SearchResult> search(const std::optional<TranslationCommand>& command,
-                               const QList<TranslationEngineID>& engines);
-    // A lookup started by a search is still running.
-    bool hasPendingLookups() const { return !m_inFlightKeys.isEmpty(); }
+    QList<SearchResult> search(const SearchContext& context) override;
+    bool hasPendingLookups() const override { return !m_inFlightKeys.isEmpty(); }
 
 private:
     void startBackgroundLookup(const QString& key, const TranslationCommand& command,
@@ -61,11 +55,10 @@ private:
                                const QList<TranslationEngineID>& engines);
     void finishBackgroundLookup(const QString& key, const QList<SearchResult>& rows);
 
-    std::shared_ptr<TranslationEngines> m_engines;
-    Host m_host;
+    SourceHost& m_host;
+    Options m_options;
     TranslationActionCache m_cache;
     QSet<QString> m_inFlightKeys;
-    QThreadPool m_pool;
 };
 
 } // namespace trovi
