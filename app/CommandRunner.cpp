@@ -7,6 +7,7 @@
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/engine/model/SearchResultRecord.h"
 #include "launcher/platform/linux/Cld2LanguageRecognizer.h"
+#include "launcher/platform/linux/LinuxSettingsPanels.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
 #include "launcher/session/ActivationSequence.h"
 #include "launcher/session/ResultActivator.h"
@@ -37,6 +38,8 @@ std::unique_ptr<DatabaseManager> makeManager() {
     services.diagnostics = [](const QString& line) { printLine(stderr, line); };
     services.languageRecognizer = platform::cld2LanguageRecognizer();
     auto configuration = DatabaseManagerConfiguration::standard(QDir::homePath());
+    configuration.systemSettingsPanes =
+        platform::linuxSystemSettingsPaneSource(configuration.desktopApplicationDirectories);
     // One query and out: no watching and no background work.
     configuration.backgroundRefreshEnabled = false;
     auto manager = std::make_unique<DatabaseManager>(std::move(configuration), std::move(services));

@@ -68,6 +68,7 @@ void LauncherWindow::startSearch(bool allowPersistentQueryCache) {
 
 void LauncherWindow::applyResults(const QList<SearchResult>& results, const QString& query) {
     m_resultsQuery = query;
+    const bool hadResults = !m_results.isEmpty();
     QString selectedIdentity;
     if (const int row = m_list->currentRow(); row >= 0 && row < m_results.size())
         selectedIdentity = m_results.at(row).identity();
@@ -80,6 +81,8 @@ void LauncherWindow::applyResults(const QList<SearchResult>& results, const QStr
             selectRow = i;
     }
     m_list->setCurrentRow(selectRow);
+    if (hadResults != !results.isEmpty())
+        Q_EMIT resultsVisibilityChanged(!results.isEmpty());
 }
 
 void LauncherWindow::activateSelection(ResultActivationMode mode) {

@@ -40,6 +40,8 @@ public:
 Q_SIGNALS:
     // Escape on an empty field: the user is done without choosing anything.
     void dismissed();
+    // The list went from empty to filled or back; the shell resizes the window.
+    void resultsVisibilityChanged(bool hasResults);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
