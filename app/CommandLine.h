@@ -18,7 +18,7 @@ struct StartLauncher {
 struct ShowHelp {};
 struct ShowVersion {};
 // How long a command waits for the background lookups its search started
-// (translations) before it answers; 0 answers at once.
+// (translations, Notion) before it answers; 0 answers at once.
 inline constexpr double defaultLookupWaitSeconds = 4.0;
 
 struct QueryCommand {

@@ -21,8 +21,10 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 namespace trovi::app {
 
