@@ -9,7 +9,7 @@
 #include "launcher/platform/linux/LinuxWorkspace.h"
 #include "launcher/platform/linux/SingleInstance.h"
 #include "launcher/platform/linux/X11HotKeyBackend.h"
-#include "launcher/session/ActivationSequence.h"
+#include "launcher/session/LauncherSearchEngine.h"
 #include "launcher/session/ResultActivator.h"
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/LauncherSettingsStores.h"
@@ -75,33 +75,28 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
     ClipboardServer clipboard;
     ResultActivator activator(workspace, clipboard);
 
-    auto search = [&engine](const QString& query, bool allowPersistentQueryCache) {
-        return engine.run([query, allowPersistentQueryCache](DatabaseManager& m) {
-            return m.search(query, allowPersistentQueryCache);
-        });
-    };
-    auto activate = [&](const SearchResult& result, ResultActivationMode requested,
-                        const QString& query, const QList<SearchResult>& shown,
-                        bool shownIsPreview) {
-        const ActivationRun run =
-            activateResult(engine, activator, {result, requested, query, shown, shownIsPreview});
-        if (!run.outcome.succeeded() && !run.outcome.message.isEmpty())
-            std::fprintf(stderr, "trovi: %s\n", run.outcome.message.toUtf8().constData());
-    };
-
-    LauncherWindow window(search, activate, SearchDebounceSettingsStore::standard().load());
-    const NotificationToken refreshed =
-        notifications.observe(notifications::LauncherSearchDataRefreshed,
-                              [&window](const QVariantMap&) { window.rerunCurrentQuery(); });
-    QObject::connect(&window, &LauncherWindow::resultsVisibilityChanged, [&](bool hasResults) {
-        notifications.post(notifications::LauncherResultsVisibilityChanged,
-                           {{notifications::hasResultsKey, hasResults}});
-    });
+    DatabaseManagerSearchEngine searchEngine(engine, activator);
+    EventLoopScheduler scheduler;
+    ContentViewServices services;
+    services.preferences = &PreferenceStore::standard();
+    services.engine = &searchEngine;
+    services.scheduler = &scheduler;
+    services.notifications = &notifications;
+    services.persistentQueryCacheStore = PersistentQueryResultCacheStoreRegistry::store(
+        PreferenceStore::standard(), PersistentQueryResultCacheStore::defaultStoreKey());
+    // The window's view answers "LauncherSearchDataRefreshed" and announces
+    // "LauncherResultsVisibilityChanged" itself.
+    LauncherWindow window(std::move(services));
+    window.setVersionLabel(QStringLiteral("Trovi Launcher " TROVI_VERSION));
 
     X11HotKeyBackend hotKeys;
     LauncherShell shell(&window, PreferenceStore::standard(), notifications, &hotKeys,
                         QStringLiteral(TROVI_VERSION));
-    QObject::connect(&window, &LauncherWindow::dismissed, &shell, &LauncherShell::hideWindow);
+    QObject::connect(&window, &LauncherWindow::hideRequested, &shell, &LauncherShell::hideWindow);
+    QObject::connect(&window, &LauncherWindow::settingsRequested, &shell,
+                     &LauncherShell::showSettingsWindow);
+    QObject::connect(&window, &LauncherWindow::quitRequested, &application,
+                     &QCoreApplication::quit);
 
     auto follow = [&shell](StartLauncher::Intent wanted) {
         switch (wanted) {

@@ -150,13 +150,8 @@ void LauncherShell::showWindow() {
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
-    // The query is selected, ready to be typed over.
-    QTimer::singleShot(50, this, [this] {
-        if (!m_window)
-            return;
-        if (auto* field = qobject_cast<QLineEdit*>(m_window->focusWidget()))
-            field->selectAll();
-    });
+    // The window selects its query as it is shown: selecting later would
+    // swallow the keys typed right after the hotkey.
 }
 
 void LauncherShell::hideWindow() {
