@@ -17,6 +17,7 @@
 #include "launcher/engine/sources/paths/ShortcutRootWatcher.h"
 #include "launcher/engine/usage/UsageStore.h"
 #include "launcher/tools/TranslationCommand.h"
+#include "launcher/tools/translation/TranslationLookup.h"
 
 #include <QFuture>
 #include <QHash>
@@ -39,6 +40,7 @@ struct DatabaseManagerServices {
     NotificationCenter* notifications = nullptr;           // null: no broadcast
     std::function<void(const QString&)> diagnostics;       // empty: standard output
     LanguageRecognizer languageRecognizer;
+    std::shared_ptr<TranslationEngines> translationEngines; // null: the local engines
 };
 
 struct CatalogRefreshCounts {
