@@ -18,6 +18,7 @@
 #include "launcher/engine/usage/UsageStore.h"
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/tools/TranslationCommand.h"
+#include "launcher/tools/translation/TranslationLookup.h"
 
 #include <QFuture>
 #include <QHash>
@@ -40,6 +41,7 @@ struct DatabaseManagerServices {
     NotificationCenter* notifications = nullptr;           // null: no broadcast
     std::function<void(const QString&)> diagnostics;       // empty: standard output
     LanguageRecognizer languageRecognizer;
+    std::shared_ptr<TranslationEngines> translationEngines; // null: the local engines
 };
 
 struct CatalogRefreshCounts {
