@@ -66,7 +66,9 @@ private Q_SLOTS:
             << "Sheet.GSHEET" << QByteArray("url=https://docs.example/s/2")
             << "https://docs.example/s/2";
         QTest::addRow("other suffixes have no key")
-            << "notes.txt" << QByteArray("URL=https://example.com") << "";
+            << "notes.url.txt" << QByteArray("URL=https://example.com") << "";
+        QTest::addRow("document link, mixed case")
+            << "Plan.GDoc" << QByteArray("URL=https://d/1") << "https://d/1";
         QTest::addRow("XML property list")
             << "x.webloc"
             << xmlPropertyList("<dict><key>URL</key><string>https://example.com/"
@@ -102,19 +104,6 @@ private Q_SLOTS:
         const QString fifo = m_dir.filePath(u"pipe.url"_s);
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         QVERIFY(!shortcutUsageKey(fifo));
-    }
-
-    void suffixRecognition_data() {
-        QTest::addColumn<QString>("filename");
-        QTest::addColumn<bool>("expected");
-        QTest::addRow("gdoc mixed case") << "Plan.GDoc" << true;
-        QTest::addRow("suffix inside the name") << "a.url.txt" << false;
-    }
-
-    void suffixRecognition() {
-        QFETCH(QString, filename);
-        QFETCH(bool, expected);
-        QCOMPARE(hasShortcutUsageKeySuffix(filename), expected);
     }
 };
 
