@@ -27,6 +27,8 @@
 #include <string>
 #include <thread>
 
+#include <sys/stat.h>
+
 using namespace trovi;
 using trovi::test::StderrCapture;
 
@@ -173,16 +175,25 @@ private Q_SLOTS:
         QCOMPARE(SearchDebounceSettingsStore(*store).load(), 70);
     }
 
-    void newFileIsPrivateInANewFolder() {
+    void storeIsPrivateWhateverTheUmask() {
+        const mode_t saved = ::umask(0);
+        const auto restore = qScopeGuard([saved] { ::umask(saved); });
         const QString path = m_dir.filePath("new/deeper/preferences.sqlite3");
-        auto store = SqlitePreferenceStore::open(path);
+        QVERIFY(SqlitePreferenceStore::open(path));
+        const QString loose = freshPath();
+        writeFile(loose, {});
+        QFile::setPermissions(loose, QFileDevice::Permissions(0x6666)); // rw for everyone
+        auto store = SqlitePreferenceStore::open(loose);
         QVERIFY(store);
         store->setBool("launcherSnapToGrid", false);
         const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
-                            QFileDevice::ReadOther | QFileDevice::WriteOther;
-        for (const char* suffix : {"", "-wal", "-shm"})
-            if (QFileInfo::exists(path + suffix))
-                QCOMPARE(QFile::permissions(path + suffix) & others, QFileDevice::Permissions());
+                            QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                            QFileDevice::WriteOther | QFileDevice::ExeOther;
+        for (const QString& file :
+             QStringList{m_dir.filePath("new"), m_dir.filePath("new/deeper"), path, path + "-wal",
+                         loose, loose + "-wal", loose + "-shm"})
+            if (QFileInfo::exists(file))
+                QVERIFY2(!(QFile::permissions(file) & others), qPrintable(file));
     }
 
     void invalidFileIsMovedAside_data() {

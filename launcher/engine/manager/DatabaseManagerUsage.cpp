@@ -3,10 +3,10 @@
 
 #include "launcher/engine/manager/DatabaseManager.h"
 
-#include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
-#include "launcher/engine/usage/RecentActivationRecord.h"
 #include "launcher/engine/ranking/Relevance.h"
+#include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
 #include "launcher/engine/sources/paths/ShortcutUsageKey.h"
+#include "launcher/engine/usage/RecentActivationRecord.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -61,7 +61,7 @@ void DatabaseManager::migrateLegacyUsageCountIfNeeded(const SearchResult& result
 }
 
 void DatabaseManager::recordActivation(const SearchResult& result) {
-    storeRecentActivation(result.withOpenCount(result.openCount + 1));
+    storeRecentActivation(result.withOpenCount(saturatingIncrement(result.openCount)));
     const QString usageKey = result.usageKeyOrFullPath();
     if (result.kind == SearchResultKind::action) {
         migrateLegacyUsageCountIfNeeded(result);

@@ -2,15 +2,20 @@
 // survive a restart, bad stored data reads as empty and is replaced by the
 // next write, and the history keeps one record per usage key.
 
+#include "launcher/engine/cache/PersistentQueryResultCacheStore.h"
 #include "launcher/engine/usage/RecentActivationRecord.h"
+#include "launcher/engine/usage/SearchResultPromotion.h"
 #include "launcher/engine/usage/UsageStore.h"
 #include "launcher/settings/PreferenceStore.h"
+#include "launcher/settings/SqlitePreferenceStore.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/Results.h"
 
 #include <QCborMap>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace trovi;
@@ -38,6 +43,28 @@ QJsonArray storedHistory(const PreferenceStore& prefs) {
     return QJsonDocument::fromJson(prefs.bytesValue(kHistoryKey).value_or(QByteArray())).array();
 }
 
+// The child program, "--child <store> <prefix>": what one launcher process
+// does on 200 activations: counts each, and remembers the first 40 results and
+// the first 50 result lists under its own names.
+int runChild(char** argv) {
+    auto store = SqlitePreferenceStore::open(QString::fromLocal8Bit(argv[2]));
+    if (!store)
+        return 3;
+    const QString prefix = QString::fromLocal8Bit(argv[3]);
+    UsageStore usage(*store);
+    PersistentQueryResultCacheStore cache(*store, "launcherPathOpenCounts.queryResults");
+    for (int i = 0; i < 200; ++i) {
+        usage.increment("/apps/mail.desktop");
+        const QString name = prefix + QString::number(i);
+        if (i < 40)
+            usage.storeRecentActivation(appRecord(name, 1, i));
+        if (i < 50)
+            cache.storeResults({pathResult(SearchResultKind::app, "/apps", name)}, name + "|r",
+                               kClock.at(i));
+    }
+    return 0;
+}
+
 QStringList historyNames(UsageStore& usage) {
     QStringList names;
     for (const auto& record : usage.recentActivations())
@@ -49,6 +76,43 @@ QStringList historyNames(UsageStore& usage) {
 class TestUsageStore : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void concurrentProcessesLoseNothing() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("preferences.sqlite3");
+        QVERIFY(SqlitePreferenceStore::open(path));
+        QProcess first;
+        QProcess second;
+        first.start(QCoreApplication::applicationFilePath(), {"--child", path, "first-"});
+        second.start(QCoreApplication::applicationFilePath(), {"--child", path, "second-"});
+        for (QProcess* child : {&first, &second}) {
+            QVERIFY(child->waitForFinished(120000));
+            QCOMPARE(child->exitCode(), 0);
+            QCOMPARE(child->readAllStandardError(), QByteArray());
+        }
+        auto store = SqlitePreferenceStore::open(path);
+        UsageStore usage(*store);
+        QCOMPARE(usage.count("/apps/mail.desktop"), 400);
+        QCOMPARE(usage.recentActivations().size(), 80);
+        PersistentQueryResultCacheStore cache(*store, "launcherPathOpenCounts.queryResults");
+        for (const char* prefix : {"first-", "second-"})
+            for (int i = 0; i < 50; ++i)
+                QVERIFY(cache.cachedSearchResults(prefix + QString::number(i) + "|r", kClock.at(60),
+                                                  false));
+    }
+
+    void countsSaturate() {
+        InMemoryPreferenceStore prefs;
+        UsageStore usage(prefs);
+        const std::int64_t most = std::numeric_limits<std::int64_t>::max();
+        usage.setCount("/a", most);
+        usage.increment("/a");
+        QCOMPARE(usage.count("/a"), most);
+        const SearchResult app = pathResult(SearchResultKind::app, "/apps", "Mail", most);
+        const auto promoted = searchResultsPromotingActivatedResult(
+            {app}, app, "mail", [](const SearchResult&) { return 0; });
+        QCOMPARE(promoted.value(0).openCount, most);
+    }
+
     void whatIsRemembered_data() {
         QTest::addColumn<SearchResult>("result");
         QTest::addColumn<bool>("persist");
@@ -188,5 +252,12 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestUsageStore)
+int main(int argc, char** argv) {
+    if (argc == 4 && qstrcmp(argv[1], "--child") == 0)
+        return runChild(argv);
+    QCoreApplication app(argc, argv);
+    TestUsageStore test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_usagestore.moc"
