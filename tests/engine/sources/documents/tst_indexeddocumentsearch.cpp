@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <thread>
+
 using namespace trovi;
 using trovi::test::names;
 
@@ -76,6 +78,9 @@ private Q_SLOTS:
                  QStringList({"report-b.txt", "report-c.txt", "report-a.txt"}));
         QCOMPARE(find(index, "REPORT"), QStringList({"report-b.txt", "report-c.txt", "report-a.txt",
                                                      "notes.txt", "minutes.txt"}));
+        // "%" and "_" are text, not wildcards.
+        QCOMPARE(find(index, "%%"), QStringList());
+        QCOMPARE(find(index, "report_"), QStringList());
         QVERIFY(m_lines.isEmpty());
     }
 
@@ -172,6 +177,22 @@ private Q_SLOTS:
         // The larger of the database's count and the learned one.
         QCOMPARE(counts, (QHash<QString, std::int64_t>{
                              {"Report.TXT", 12}, {"report-old.txt", 30}, {"report.key", 5}}));
+    }
+
+    void countUpdateWaitsForABriefLock() {
+        IndexFixture fixture(indexPath());
+        fixture.add(1, "a.txt", 4, 100);
+        IndexedDocumentSearch index(indexPath(), sink());
+        // The indexer holds a write transaction for a moment.
+        QVERIFY(!fixture.db.execute("BEGIN EXCLUSIVE; UPDATE files SET indexed_at = 200;"));
+        std::thread indexer([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            fixture.db.execute("COMMIT");
+        });
+        const bool counted = index.incrementOpenCount(1);
+        indexer.join();
+        QVERIFY2(counted, qPrintable(m_lines.join(u'\n')));
+        QCOMPARE(index.search("a.txt", {}, {}).value(0).openCount, 5);
     }
 
     // An index that cannot answer leaves search empty with one line per failed
