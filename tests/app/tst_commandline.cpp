@@ -135,6 +135,19 @@ private Q_SLOTS:
         QCOMPARE(typed.out.trimmed(), ("reveal " + folder).toUtf8());
     }
 
+    void controlCharactersInNamesNeverReachTheTerminal() {
+        TempHome home;
+        const QString folder = home.mkdir("evil\x1b]2;owned\x07\u009b2J");
+        for (const QStringList& arguments :
+             {QStringList{"query", "evil"}, QStringList{"open", "--dry-run", "evil"}}) {
+            const Run run = home.trovi(arguments);
+            QVERIFY(run.out.contains("evil\\x1b]2;owned\\x07\\x9b2J"));
+            for (const QByteArray& forbidden :
+                 {QByteArray("\x1b"), QByteArray("\x07"), QString(QChar(0x9b)).toUtf8()})
+                QVERIFY(!run.out.contains(forbidden) && !run.err.contains(forbidden));
+        }
+    }
+
     void desktopApplicationsAreFoundAndOpened() {
         TempHome home;
         const QString apps = home.mkdir(QStringLiteral(".local/share/applications"));
