@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include <sys/stat.h>
 
@@ -27,6 +28,26 @@ QByteArray binaryFixture() {
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+// A binary property list of `depth` one-element arrays, each holding the next.
+QByteArray nestedArrays(quint32 depth) {
+    const auto be32 = [](quint32 v) {
+        QByteArray b(4, 0);
+        qToBigEndian(v, b.data());
+        return b;
+    };
+    QByteArray data("bplist00");
+    QByteArray offsets;
+    for (quint32 i = 0; i < depth; ++i) {
+        offsets += be32(quint32(data.size()));
+        data += i + 1 < depth ? QByteArray("\xA1") + be32(i + 1) : QByteArray("\xA0");
+    }
+    QByteArray trailer(32, 0);
+    trailer[6] = trailer[7] = 4; // offset and reference sizes
+    qToBigEndian<quint64>(depth, trailer.data() + 8);
+    qToBigEndian<quint64>(quint64(data.size()), trailer.data() + 24);
+    return data + offsets + trailer;
 }
 
 } // namespace
@@ -76,6 +97,8 @@ private Q_SLOTS:
             << "https://example.com/x?a=1&b=2";
         QTest::addRow("binary property list")
             << "bin.webloc" << binaryFixture() << "https://example.com/binary";
+        QTest::addRow("binary property list nested 90000 deep")
+            << "deep.webloc" << nestedArrays(90000) << "";
         QTest::addRow("truncated binary property list")
             << "cut.webloc" << binaryFixture().left(30) << "";
         QTest::addRow("URL that is not a string")
