@@ -86,6 +86,21 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(counter->calls.load(), 4, kTimeoutMs);
     }
 
+    void aRootDeletedAndCreatedAgainIsWatchedAgain() {
+        QTemporaryDir dir;
+        const QString root = dir.path() + u"/Sync"_s;
+        QVERIFY(QDir().mkpath(root + u"/Sub"_s));
+        auto counter = std::make_shared<Counter>();
+        const auto watcher = watch({root}, 0.2, counter);
+        QVERIFY(watcher);
+        QVERIFY(QDir(root).removeRecursively());
+        QTRY_COMPARE_WITH_TIMEOUT(counter->calls.load(), 1, kTimeoutMs);
+        QVERIFY(QDir().mkpath(root));
+        QTRY_COMPARE_WITH_TIMEOUT(counter->calls.load(), 2, kTimeoutMs);
+        QVERIFY(writeFile(root + u"/back.url"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(counter->calls.load(), 3, kTimeoutMs);
+    }
+
     void noCallbackAfterDestruction() {
         QTemporaryDir dir;
         auto counter = std::make_shared<Counter>();

@@ -29,6 +29,9 @@ using SteadyClock = std::chrono::steady_clock;
 // itself goes away.
 constexpr uint32_t kWatchMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
                                 IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+// A root's parent is watched only for the root coming back (a sync folder
+// deleted and created again). Added to whatever mask the folder already has.
+constexpr uint32_t kParentMask = IN_CREATE | IN_MOVED_TO | IN_ONLYDIR | IN_MASK_ADD;
 
 // Folders the shortcut walk never enters: changes inside them cannot change
 // the catalogue, and node_modules-like trees would use up the watch limit.
@@ -56,6 +59,7 @@ struct InotifyShortcutRootWatcher::State {
     // Touched only by the constructing thread before the watcher thread
     // starts, then only by the watcher thread.
     std::unordered_map<int, std::string> watches;
+    std::unordered_map<int, std::string> parentWatches;
     bool reportedLimit = false;
 
     ~State() {
@@ -97,10 +101,22 @@ struct InotifyShortcutRootWatcher::State {
         return true;
     }
 
+    void addParentWatch(const std::string& root) {
+        const std::string::size_type slash = root.rfind('/');
+        if (slash == std::string::npos)
+            return;
+        const std::string parent = slash == 0 ? std::string("/") : root.substr(0, slash);
+        const int wd = ::inotify_add_watch(inotifyFd, parent.c_str(), kParentMask);
+        if (wd >= 0)
+            parentWatches[wd] = parent;
+    }
+
     void removeTree(const std::string& path) {
         for (auto it = watches.begin(); it != watches.end();) {
             if (it->second == path || startsWithFolder(it->second, path)) {
-                ::inotify_rm_watch(inotifyFd, it->first);
+                // A shared watch keeps serving the parent.
+                if (!parentWatches.contains(it->first))
+                    ::inotify_rm_watch(inotifyFd, it->first);
                 it = watches.erase(it);
             } else {
                 ++it;
@@ -143,11 +159,21 @@ struct InotifyShortcutRootWatcher::State {
         }
         if (event.mask & IN_IGNORED) {
             watches.erase(event.wd);
+            parentWatches.erase(event.wd);
             return false;
+        }
+        bool rootReappeared = false;
+        if (const auto parent = parentWatches.find(event.wd);
+            parent != parentWatches.end() && (event.mask & IN_ISDIR) &&
+            (event.mask & (IN_CREATE | IN_MOVED_TO)) && event.len > 0) {
+            const std::string child =
+                (parent->second == "/" ? std::string() : parent->second) + '/' + event.name;
+            if (isRoot(child))
+                rootReappeared = addTree(child, true);
         }
         const auto it = watches.find(event.wd);
         if (it == watches.end())
-            return true;
+            return rootReappeared || !parentWatches.contains(event.wd);
         const std::string folder = it->second;
         if ((event.mask & IN_MOVE_SELF) && isRoot(folder))
             removeTree(folder); // the root now lives elsewhere
@@ -217,8 +243,10 @@ InotifyShortcutRootWatcher::create(const QStringList& roots, double coalescingDe
     for (const QString& root : watchable)
         state->roots.push_back(QFile::encodeName(root).toStdString());
     bool watchingAny = false;
-    for (const std::string& root : state->roots)
+    for (const std::string& root : state->roots) {
         watchingAny = state->addTree(root, true) || watchingAny;
+        state->addParentWatch(root);
+    }
     if (!watchingAny)
         return nullptr;
     return std::unique_ptr<ShortcutRootWatcher>(new InotifyShortcutRootWatcher(std::move(state)));

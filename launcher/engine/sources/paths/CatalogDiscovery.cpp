@@ -3,6 +3,7 @@
 #include "launcher/engine/sources/paths/DirectoryWalker.h"
 #include "launcher/engine/sources/paths/ShortcutUsageKey.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -148,13 +149,67 @@ QStringList defaultAppSearchRoots(const QString& home) {
             DirectoryWalker::standardisedPath(home + u"/Applications")};
 }
 
-QStringList defaultShortcutSearchRoots(const QString& home) {
-    QStringList roots;
-    for (const QString& name : {u"Documents"_s, u"Desktop"_s, u"Downloads"_s, u"My Drive"_s}) {
-        const QString path = DirectoryWalker::standardisedPath(home + u'/' + name);
-        if (QFileInfo::exists(path))
-            roots << path;
+namespace {
+
+// The value of `key` in a user-dirs.dirs file: a double-quoted "$HOME/..." or
+// absolute path, with backslash escapes, as xdg-user-dirs writes it. Lines in
+// any other form are ignored, as that tool does; the last valid line wins.
+std::optional<QString> userDirectory(const QString& content, QStringView key, const QString& home) {
+    std::optional<QString> found;
+    for (QStringView line : QStringView(content).split(u'\n')) {
+        line = line.trimmed();
+        if (!line.startsWith(key))
+            continue;
+        line = line.sliced(key.size()).trimmed();
+        if (!line.startsWith(u'=') || !(line = line.sliced(1).trimmed()).startsWith(u'"'))
+            continue;
+        line = line.sliced(1);
+        QString path;
+        if (line.startsWith(u"$HOME")) {
+            line = line.sliced(5);
+            if (!line.startsWith(u'/') && !line.startsWith(u'"'))
+                continue;
+            path = home;
+        } else if (!line.startsWith(u'/')) {
+            continue;
+        }
+        bool closed = false;
+        for (qsizetype i = 0; i < line.size() && !closed; ++i) {
+            if (line[i] == u'"')
+                closed = true;
+            else
+                path += line[i] == u'\\' && i + 1 < line.size() ? line[++i] : line[i];
+        }
+        if (closed)
+            found = DirectoryWalker::standardisedPath(path);
     }
+    return found;
+}
+
+} // namespace
+
+QStringList defaultShortcutSearchRoots(const QString& home) {
+    QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!QDir::isAbsolutePath(configHome))
+        configHome = home + u"/.config"_s;
+    QString userDirs;
+    if (QFile file(configHome + u"/user-dirs.dirs"_s);
+        file.size() < 64 * 1024 && file.open(QIODevice::ReadOnly))
+        userDirs = QString::fromUtf8(file.readAll());
+    const QString standardHome = DirectoryWalker::standardisedPath(home);
+    QStringList roots;
+    auto add = [&](const QString& path) {
+        // A folder set to the home folder itself is switched off.
+        if (path != standardHome && !roots.contains(path) && QFileInfo::exists(path))
+            roots << path;
+    };
+    const std::pair<QStringView, QString> userFolders[] = {{u"XDG_DOCUMENTS_DIR", u"Documents"_s},
+                                                           {u"XDG_DESKTOP_DIR", u"Desktop"_s},
+                                                           {u"XDG_DOWNLOAD_DIR", u"Downloads"_s}};
+    for (const auto& [key, englishName] : userFolders)
+        add(userDirectory(userDirs, key, home)
+                .value_or(DirectoryWalker::standardisedPath(home + u'/' + englishName)));
+    add(DirectoryWalker::standardisedPath(home + u"/My Drive"_s));
     return roots;
 }
 

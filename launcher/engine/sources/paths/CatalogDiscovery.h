@@ -30,7 +30,9 @@ bool isPackageDirectoryName(const QString& name);
 // "/Applications", "/System/Applications", the Cryptexes applications folder
 // and home/Applications, whether or not they exist.
 QStringList defaultAppSearchRoots(const QString& home);
-// Documents, Desktop, Downloads and My Drive under home, those that exist.
+// The user's documents, desktop and download folders as named in
+// $XDG_CONFIG_HOME/user-dirs.dirs (English names under home where a key is
+// missing), then home/My Drive; those that exist.
 QStringList defaultShortcutSearchRoots(const QString& home);
 
 // Every *.app under the roots (hidden ones too), without entering packages.

@@ -25,6 +25,7 @@ struct BasenameLengths {
 struct LearnedCounts {
     QHash<QString, std::int64_t> counts; // shares its data with the caller's map
     std::vector<std::pair<std::int32_t, std::int64_t>> countOfEntry; // sorted by entry
+    std::int64_t maxCount = 0;
 };
 
 std::pair<HashIndex::const_iterator, HashIndex::const_iterator> hashRange(const HashIndex& index,
@@ -75,6 +76,7 @@ struct PathCatalog::Data {
     // Open count before learned counts apply: those only ever raise a count,
     // and a missing learned count counts as 0.
     std::vector<std::int64_t> baseCount;
+    std::int64_t maxBaseCount = 0;
     HashIndex pathHashes;     // lower-cased full path
     HashIndex usageKeyHashes; // lower-cased usage key, learning entries only
 
@@ -135,6 +137,8 @@ PathCatalog::Data::learnedCountsFor(const QHash<QString, std::int64_t>& counts) 
         }
     }
     std::sort(fresh->countOfEntry.begin(), fresh->countOfEntry.end());
+    for (const auto& [e, count] : fresh->countOfEntry)
+        fresh->maxCount = std::max(fresh->maxCount, count);
     learned = std::move(fresh);
     return learned;
 }
@@ -194,6 +198,7 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
         const bool learns = learnsOpenCounts(item);
         data->baseCount.push_back(learns ? std::max<std::int64_t>(item.openCount, 0)
                                          : item.openCount);
+        data->maxBaseCount = std::max(data->maxBaseCount, data->baseCount.back());
         data->pathHashes.emplace_back(qHash(path, 0), e);
         if (learns) {
             const std::size_t keyHash =
@@ -296,25 +301,32 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
         candidates.push_back({count, data.collationRank[e], e, tierOf(e, atStart)});
     };
 
-    const auto [prefixFirst, prefixLast] = data.entriesStartingWith(queryLowercased);
-    if (prefixLast - prefixFirst >= kPathResultLimit) {
-        // Names starting with the query outrank names that merely contain
-        // it, and there are enough of them: short queries, the most common
-        // and the costliest, never scan the rest.
-        for (auto it = prefixFirst; it != prefixLast; ++it) {
-            const std::int32_t e = *it;
-            const auto learnedCount = std::lower_bound(
-                learned.cbegin(), learned.cend(), std::pair<std::int32_t, std::int64_t>{e, 0},
-                [](const auto& a, const auto& b) { return a.first < b.first; });
-            const std::int64_t count = learnedCount != learned.cend() && learnedCount->first == e
-                                           ? learnedCount->second
-                                           : data.baseCount[e];
-            candidates.push_back({count, data.collationRank[e], e, tierOf(e, true)});
+    QList<SearchResult> extraResults;
+    auto filenameOf = [&](std::int32_t order) -> const QString& {
+        return order < entries ? data.entry(order).filename
+                               : extraResults[order - entries].filename;
+    };
+    auto before = [&](const Candidate& a, const Candidate& b) {
+        if (a.tier != b.tier)
+            return a.tier > b.tier;
+        if (a.count != b.count)
+            return a.count > b.count;
+        if (a.rank != b.rank)
+            return a.rank < b.rank;
+        // Odd ranks belong to extras that fell between the same two entries.
+        if ((a.rank & 1) != 0) {
+            const int byName = compareNames(filenameOf(a.order), filenameOf(b.order));
+            if (byName != 0)
+                return byName < 0;
         }
-    } else if (queryLength == 0) {
-        for (qsizetype e = 0; e < entries; ++e)
-            consider(std::int32_t(e), true);
-    } else {
+        return a.order < b.order;
+    };
+    auto scanAll = [&] {
+        if (queryLength == 0) {
+            for (qsizetype e = 0; e < entries; ++e)
+                consider(std::int32_t(e), true);
+            return;
+        }
         // Every name in one scan. A hit that runs past the end of its name
         // means no later start in that name can match either, so each name
         // is decided by its first hit and the scan moves on to the next name.
@@ -329,11 +341,48 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
                 consider(std::int32_t(e), position == data.nameStart[e]);
             position = end;
         }
+    };
+
+    const auto [prefixFirst, prefixLast] = data.entriesStartingWith(queryLowercased);
+    const qsizetype prefixCount = prefixLast - prefixFirst;
+    bool decided = false;
+    if (prefixCount >= kPathResultLimit) {
+        // Short queries, the most common and the costliest, have a full list
+        // of names starting with them; try to decide from those alone.
+        for (auto it = prefixFirst; it != prefixLast; ++it) {
+            const std::int32_t e = *it;
+            const auto learnedCount = std::lower_bound(
+                learned.cbegin(), learned.cend(), std::pair<std::int32_t, std::int64_t>{e, 0},
+                [](const auto& a, const auto& b) { return a.first < b.first; });
+            const std::int64_t count = learnedCount != learned.cend() && learnedCount->first == e
+                                           ? learnedCount->second
+                                           : data.baseCount[e];
+            candidates.push_back({count, data.collationRank[e], e, tierOf(e, true)});
+        }
+        decided = true;
+        if (prefixCount < entries) {
+            // A name that merely contains the query has a base name that does
+            // not start with it, so it only ranks by count and name. The
+            // prefix matches are the answer when the last one kept would beat
+            // any such name: it has a base-name tier, or a count above every
+            // count in the catalogue.
+            const auto last = candidates.begin() + (kPathResultLimit - 1);
+            std::nth_element(candidates.begin(), last, candidates.end(), before);
+            const std::int64_t highestCount =
+                std::max(data.maxBaseCount, learnedForSearch->maxCount);
+            if (last->tier == 0 && last->count <= highestCount) {
+                candidates.clear();
+                decided = false;
+            }
+        }
+    }
+    if (!decided) {
+        nextLearned = learned.cbegin();
+        scanAll();
     }
 
     // Extras (pinned folders and the like) join after the catalogue, unless
     // the catalogue or an earlier extra already has their path.
-    QList<SearchResult> extraResults;
     if (!extras.isEmpty()) {
         QSet<QString> seenExtraPaths;
         for (const SearchResult& extra : extras) {
@@ -363,25 +412,6 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
         }
     }
 
-    auto filenameOf = [&](std::int32_t order) -> const QString& {
-        return order < entries ? data.entry(order).filename
-                               : extraResults[order - entries].filename;
-    };
-    auto before = [&](const Candidate& a, const Candidate& b) {
-        if (a.tier != b.tier)
-            return a.tier > b.tier;
-        if (a.count != b.count)
-            return a.count > b.count;
-        if (a.rank != b.rank)
-            return a.rank < b.rank;
-        // Odd ranks belong to extras that fell between the same two entries.
-        if ((a.rank & 1) != 0) {
-            const int byName = compareNames(filenameOf(a.order), filenameOf(b.order));
-            if (byName != 0)
-                return byName < 0;
-        }
-        return a.order < b.order;
-    };
     const qsizetype kept = std::min<qsizetype>(qsizetype(candidates.size()), kPathResultLimit);
     std::partial_sort(candidates.begin(), candidates.begin() + kept, candidates.end(), before);
 

@@ -183,6 +183,38 @@ private Q_SLOTS:
         QCOMPARE(byName.value(u"Manual.PDF"_s).usageKey, std::optional<QString>());
     }
 
+    void shortcutRootsFollowUserDirectories_data() {
+        QTest::addColumn<QByteArray>("userDirs");
+        QTest::addColumn<QStringList>("roots");
+        const QStringList english{u"Documents"_s, u"Desktop"_s, u"Downloads"_s, u"My Drive"_s};
+        QTest::addRow("no file: English names") << QByteArray() << english;
+        QTest::addRow("localised, absolute, escaped; missing key falls back")
+            << QByteArray("# written by xdg-user-dirs-update\n"
+                          "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n"
+                          "XDG_DOWNLOAD_DIR=\"@/Say \\\"hi\\\"\"\n")
+            << QStringList{u"Dokumente"_s, u"Desktop"_s, u"Say \"hi\""_s, u"My Drive"_s};
+        QTest::addRow("unquoted or relative values are ignored; home switches a folder off")
+            << QByteArray("XDG_DOCUMENTS_DIR=$HOME/Dokumente\nXDG_DESKTOP_DIR=\"Bureau\"\n"
+                          "XDG_DOWNLOAD_DIR=\"$HOME/\"\n")
+            << QStringList{u"Documents"_s, u"Desktop"_s, u"My Drive"_s};
+    }
+
+    void shortcutRootsFollowUserDirectories() {
+        QFETCH(QByteArray, userDirs);
+        QFETCH(QStringList, roots);
+        QTemporaryDir home;
+        QVERIFY(makeDirs(home.path(), {u"Documents"_s, u"Desktop"_s, u"Downloads"_s, u"My Drive"_s,
+                                       u"Dokumente"_s, u"Bureau"_s, u"Say \"hi\""_s}));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + u"/config"_s));
+        if (!userDirs.isNull())
+            QVERIFY(writeFile(home.path() + u"/config/user-dirs.dirs"_s,
+                              userDirs.replace('@', QFile::encodeName(home.path()))));
+        QStringList expected;
+        for (const QString& root : roots)
+            expected << home.path() + u'/' + root;
+        QCOMPARE(defaultShortcutSearchRoots(home.path()), expected);
+    }
+
     void pinnedFolders() {
         const QString root = m_folderTree.path();
         const std::optional<SearchResult> projects = pinnedFolderResult(root + u"/Projects"_s);

@@ -1,8 +1,8 @@
 // The indexed path catalogue must answer exactly like the straightforward
 // filter-and-sort over the merged list, for any catalogue, query and rules.
 #include "launcher/engine/model/Deduplication.h"
-#include "launcher/engine/sources/paths/PathCatalog.h"
 #include "launcher/engine/ranking/Relevance.h"
+#include "launcher/engine/sources/paths/PathCatalog.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -45,6 +45,15 @@ struct Generator {
         return text + pick(kSuffixes);
     }
 
+    SearchResult folderNamed(const QString& name) {
+        SearchResult r;
+        r.kind = SearchResultKind::folder;
+        r.directory = pick(kDirectories);
+        r.filename = name;
+        r.id = stableNegativeID(name);
+        return r;
+    }
+
     SearchResult result() {
         SearchResult r;
         r.kind = SearchResultKind(below(4));
@@ -64,6 +73,13 @@ struct Generator {
 
     QList<SearchResult> catalogue(int size) {
         QList<SearchResult> items;
+        if (size > 100 && below(2)) {
+            // A numbered series: its names start with "word." but its base
+            // names stop before the dot.
+            const QString word = pick(kWords);
+            for (int i = 1; i <= 90; ++i)
+                items.append(folderNamed(word + u'.' + QString::number(i)));
+        }
         for (int i = 0; i < size; ++i) {
             if (!items.isEmpty() && below(8) == 0) {
                 // Same file under a path differing only in case, or a repeat.
@@ -153,6 +169,16 @@ private Q_SLOTS:
         const quint32 chosen = qEnvironmentVariable("TROVI_TEST_SEED").toUInt(&fixedSeed);
         const quint32 seed = fixedSeed ? chosen : QRandomGenerator::global()->generate();
         Generator g{QRandomGenerator(seed)};
+        // Ninety names start with "backup." yet "old backup.7", opened most,
+        // belongs first: no base name starts with the query.
+        QList<SearchResult> backups;
+        for (int i = 1; i <= 90; ++i)
+            backups.append(folder("/srv", QStringLiteral("backup.%1").arg(i)));
+        backups.append(folder("/srv", "old backup.7", 8));
+        const SearchRankingPreferences noRules({});
+        const auto found = PathCatalog::build(backups).filterAndSort("backup.", noRules, {});
+        QCOMPARE(found, reference(backups, {}, "backup.", noRules, {}));
+        QCOMPARE(found.first().filename, "old backup.7");
         for (int round = 0; round < 60; ++round) {
             // Some catalogues are big enough for a short query to have more than a
             // full list of names starting with it.
