@@ -1,5 +1,7 @@
 #include "launcher/engine/sources/paths/ShortcutUsageKey.h"
 
+#include "launcher/core/NativePath.h"
+
 #include <QFile>
 #include <QScopeGuard>
 #include <QStringView>
@@ -25,7 +27,7 @@ constexpr qint64 kMaxShortcutFileSize = 1024 * 1024;
 // on the open descriptor keeps a pipe or device with a link suffix from
 // hanging the catalogue walk.
 std::optional<QByteArray> readSmallRegularFile(const QString& path) {
-    const QByteArray encoded = QFile::encodeName(path);
+    const QByteArray encoded = encodedPath(path);
     const int fd = ::open(encoded.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
