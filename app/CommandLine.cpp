@@ -5,12 +5,19 @@ namespace trovi::app {
 QString usageText() {
     return QStringLiteral(
         "Usage:\n"
-        "  trovi                      start the launcher\n"
-        "  trovi query [--json] TEXT  print the ranked results for TEXT\n"
+        "  trovi                      start the launcher, or show/hide the running one\n"
+        "  trovi --show | --hide | --settings\n"
+        "                             start it, or show, hide or open settings in the running one\n"
+        "  trovi query [--json] [--wait SECONDS | --no-wait] TEXT\n"
+        "                             print the ranked results for TEXT, once the background\n"
+        "                             lookups it started (Notion) have answered (default 4 s)\n"
         "  trovi open [--reveal] [--index N] [--dry-run] TEXT\n"
         "                             activate result N (default 0) for TEXT as Enter would;\n"
         "                             --reveal shows it in the file browser instead;\n"
         "                             --dry-run prints what would happen and still records usage\n"
+        "  trovi config list          print every preference (the Notion token as set/unset)\n"
+        "  trovi config get KEY       print one preference\n"
+        "  trovi config set KEY VALUE store one preference and tell the running launcher\n"
         "  trovi --help | --version\n");
 }
 
@@ -52,17 +59,64 @@ Command parseCommandLine(const QStringList& arguments) {
         return ShowHelp{};
     if (first == QStringLiteral("--version"))
         return ShowVersion{};
+    const std::pair<const char*, StartLauncher::Intent> intents[] = {
+        {"--show", StartLauncher::Intent::show},
+        {"--hide", StartLauncher::Intent::hide},
+        {"--settings", StartLauncher::Intent::settings},
+    };
+    for (const auto& [option, intent] : intents) {
+        if (first == QLatin1StringView(option)) {
+            if (!rest.isEmpty())
+                return UsageError{QStringLiteral("'%1' takes no arguments").arg(first)};
+            return StartLauncher{intent};
+        }
+    }
+
+    if (first == QStringLiteral("config")) {
+        const QString action = rest.value(0);
+        ConfigCommand command;
+        if (action == QStringLiteral("list") && rest.size() == 1) {
+            command.action = ConfigCommand::Action::list;
+        } else if (action == QStringLiteral("get") && rest.size() == 2) {
+            command.action = ConfigCommand::Action::get;
+            command.key = rest.at(1);
+        } else if (action == QStringLiteral("set") && rest.size() == 3) {
+            command.action = ConfigCommand::Action::set;
+            command.key = rest.at(1);
+            command.value = rest.at(2);
+        } else {
+            return UsageError{
+                QStringLiteral("use 'config list', 'config get KEY' or 'config set KEY VALUE'")};
+        }
+        return command;
+    }
 
     if (first == QStringLiteral("query")) {
         QueryCommand command;
         Command parsed = parseSubcommand(
             first, rest,
-            [&](const QString& arg, const QStringList&, int&) -> std::optional<UsageError> {
+            [&](const QString& arg, const QStringList& args, int& i) -> std::optional<UsageError> {
                 if (arg == QStringLiteral("--json")) {
                     command.json = true;
-                    return std::nullopt;
+                } else if (arg == QStringLiteral("--no-wait")) {
+                    command.waitSeconds = 0;
+                } else if (arg == QStringLiteral("--wait") ||
+                           arg.startsWith(QStringLiteral("--wait="))) {
+                    QString value;
+                    if (arg.startsWith(QStringLiteral("--wait=")))
+                        value = arg.mid(7);
+                    else if (i + 1 < args.size())
+                        value = args.at(++i);
+                    bool ok = false;
+                    const double seconds = value.toDouble(&ok);
+                    if (!ok || seconds < 0 || seconds > 3600)
+                        return UsageError{
+                            QStringLiteral("'--wait' needs a number of seconds (0 to 3600)")};
+                    command.waitSeconds = seconds;
+                } else {
+                    return UsageError{QStringLiteral("unknown option '%1' for 'query'").arg(arg)};
                 }
-                return UsageError{QStringLiteral("unknown option '%1' for 'query'").arg(arg)};
+                return std::nullopt;
             });
         if (auto* query = std::get_if<QueryCommand>(&parsed)) {
             command.text = query->text;

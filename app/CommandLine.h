@@ -1,6 +1,8 @@
 #pragma once
 // Parsing of the `trovi` command line into one of its commands.
 
+#include "ConfigCommand.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -8,12 +10,18 @@
 
 namespace trovi::app {
 
-struct StartLauncher {};
+// Plain `trovi` starts the launcher, or toggles the one already running.
+struct StartLauncher {
+    enum class Intent { toggle, show, hide, settings };
+    Intent intent = Intent::toggle;
+};
 struct ShowHelp {};
 struct ShowVersion {};
 struct QueryCommand {
     bool json = false;
     QString text;
+    // How long to wait for the background lookups the search started; 0: not at all.
+    double waitSeconds = 4.0;
 };
 struct OpenCommand {
     bool reveal = false;
@@ -25,8 +33,8 @@ struct UsageError {
     QString message; // one line, without the program name
 };
 
-using Command =
-    std::variant<StartLauncher, ShowHelp, ShowVersion, QueryCommand, OpenCommand, UsageError>;
+using Command = std::variant<StartLauncher, ShowHelp, ShowVersion, QueryCommand, OpenCommand,
+                             ConfigCommand, UsageError>;
 
 // `arguments` excludes the program name.
 Command parseCommandLine(const QStringList& arguments);

@@ -6,6 +6,7 @@
 
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/engine/model/SearchResultRecord.h"
+#include "launcher/platform/linux/LinuxSettingsPanels.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
 #include "launcher/session/ActivationSequence.h"
 #include "launcher/session/ResultActivator.h"
@@ -17,8 +18,10 @@
 #include <QJsonDocument>
 #include <QUrl>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 namespace trovi::app {
 
@@ -48,6 +51,8 @@ std::unique_ptr<DatabaseManager> makeManager() {
     services.preferences = &PreferenceStore::standard();
     services.diagnostics = [](const QString& line) { printLine(stderr, line); };
     auto configuration = DatabaseManagerConfiguration::standard(QDir::homePath());
+    configuration.systemSettingsPanes =
+        platform::linuxSystemSettingsPaneSource(configuration.desktopApplicationDirectories);
     // One query and out: no watching and no background work.
     configuration.backgroundRefreshEnabled = false;
     auto manager = std::make_unique<DatabaseManager>(std::move(configuration), std::move(services));
@@ -104,7 +109,19 @@ void printJson(const QList<SearchResult>& results) {
 
 int runQueryCommand(const QueryCommand& command) {
     auto manager = makeManager();
-    const QList<SearchResult> results = manager->search(command.text, true);
+    QList<SearchResult> results = manager->search(command.text, true);
+    // Lookups the search started in the background (Notion) answer with a
+    // refresh; search again then, until none is left or the wait is over.
+    bool refreshed = false;
+    QObject::connect(manager.get(), &DatabaseManager::searchDataRefreshed,
+                     [&refreshed] { refreshed = true; });
+    const QDeadlineTimer deadline(qint64(command.waitSeconds * 1000));
+    while (manager->hasPendingLookups() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents,
+                                        int(std::clamp<qint64>(deadline.remainingTime(), 1, 100)));
+        if (std::exchange(refreshed, false))
+            results = manager->search(command.text, true);
+    }
     if (command.json)
         printJson(results);
     else

@@ -3,6 +3,7 @@
 #include "launcher/engine/cache/QueryCacheKey.h"
 #include "launcher/engine/model/Deduplication.h"
 #include "launcher/engine/ranking/Relevance.h"
+#include "launcher/engine/sources/notion/NotionRows.h"
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/tools/TranslationSettingsStores.h"
@@ -22,6 +23,11 @@ std::function<DatabaseManagerServices()>& sharedServicesFactory() {
     return factory;
 }
 
+std::function<void(DatabaseManagerConfiguration&)>& sharedConfigurationAdjustment() {
+    static std::function<void(DatabaseManagerConfiguration&)> adjust;
+    return adjust;
+}
+
 } // namespace
 
 DatabaseManager::DatabaseManager(DatabaseManagerConfiguration configuration,
@@ -39,6 +45,8 @@ DatabaseManager::DatabaseManager(DatabaseManagerConfiguration configuration,
     m_sources = addStandardSources(m_sourceList, *this, m_usage, m_config);
     m_persistentStore = PersistentQueryResultCacheStoreRegistry::store(
         *m_services.preferences, m_config.persistentQueryResultCacheKey());
+    // Notion rows stored under an older address form come back with one identity.
+    m_persistentStore->setResultNormalizer(normalizedNotionSearchResult);
     m_persistentQueryResultCacheInvalidatedAt = m_persistentStore->actorInvalidatedAt();
 }
 
@@ -47,8 +55,11 @@ DatabaseManager::~DatabaseManager() {
     m_shortcutRootWatcher.reset();
 }
 
-void DatabaseManager::configureShared(std::function<DatabaseManagerServices()> servicesFactory) {
+void DatabaseManager::configureShared(
+    std::function<DatabaseManagerServices()> servicesFactory,
+    std::function<void(DatabaseManagerConfiguration&)> configure) {
     sharedServicesFactory() = std::move(servicesFactory);
+    sharedConfigurationAdjustment() = std::move(configure);
 }
 
 DatabaseManager& DatabaseManager::shared() {
@@ -60,8 +71,10 @@ DatabaseManager& DatabaseManager::shared() {
             services.preferences = &PreferenceStore::standard();
         if (!services.notifications)
             services.notifications = &NotificationCenter::defaultCenter();
-        auto* manager = new DatabaseManager(
-            DatabaseManagerConfiguration::standard(QDir::homePath()), std::move(services));
+        auto configuration = DatabaseManagerConfiguration::standard(QDir::homePath());
+        if (sharedConfigurationAdjustment())
+            sharedConfigurationAdjustment()(configuration);
+        auto* manager = new DatabaseManager(std::move(configuration), std::move(services));
         auto* thread = new QThread;
         thread->setObjectName(QStringLiteral("trovi-engine"));
         manager->moveToThread(thread);

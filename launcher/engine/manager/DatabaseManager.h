@@ -56,7 +56,9 @@ public:
     // real home directory, preference store and notification centre.
     // `configure` (optional, before first use) supplies the platform pieces.
     static DatabaseManager& shared();
-    static void configureShared(std::function<DatabaseManagerServices()> servicesFactory);
+    // `configure` adjusts the standard configuration with the platform's parts.
+    static void configureShared(std::function<DatabaseManagerServices()> servicesFactory,
+                                std::function<void(DatabaseManagerConfiguration&)> configure = {});
 
     // Queues `fn(*this)` on the manager's thread.
     template <typename F> auto run(F fn) -> QFuture<std::invoke_result_t<F, DatabaseManager&>>;
@@ -117,6 +119,7 @@ private:
     QDateTime now() const override { return m_services.clock(); }
     void diagnostic(const QString& line) const override;
     PreferenceStore& preferences() override { return *m_services.preferences; }
+    QObject& engineContext() override { return *this; }
 
     // Query caches.
     std::optional<QList<SearchResult>> cachedQueryResults(const QString& cacheKey,

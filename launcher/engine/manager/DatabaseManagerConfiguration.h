@@ -3,9 +3,10 @@
 // values and feature switches. `standard(home)` gives the launcher's values;
 // tests build their own with temporary roots.
 
-#include "launcher/engine/sources/paths/CatalogDiscovery.h"
 #include "launcher/engine/sources/browser/BrowserShortcuts.h"
-#include "launcher/engine/sources/settingspanes/SystemSettingsShortcut.h"
+#include "launcher/engine/sources/paths/CatalogDiscovery.h"
+#include "launcher/engine/sources/settingspanes/SettingsPanels.h"
+#include "launcher/tools/notion/NotionClient.h"
 
 #include <QSet>
 #include <QString>
@@ -40,6 +41,11 @@ struct DatabaseManagerConfiguration {
     // Whether this platform can list open browser tabs at all; when it cannot,
     // the tab catalogue is never refreshed (and never drops the query caches).
     bool browserTabsAvailable = false;
+    // The program that runs the browsers' tab scripts.
+    QString scriptHostPath = QStringLiteral("/usr/bin/osascript");
+    // Where settings panes come from: the seed list and no scan unless the
+    // platform offers one.
+    SystemSettingsPaneSource systemSettingsPanes;
 
     double appCacheTTL = 120.0;
     double folderCacheTTL = 180.0;
@@ -53,6 +59,8 @@ struct DatabaseManagerConfiguration {
     int translationActionCacheMaxEntries = 300;
     double notionCacheTTL = 30.0;
     int notionCacheMaxEntries = 60;
+    // The API address and request timeout; standard() applies TROVI_NOTION_API_URL.
+    NotionClientConfiguration notionClient;
     int recentActivationsMaxEntries = 80;
 
     int folderSearchMaxDepth = 5;

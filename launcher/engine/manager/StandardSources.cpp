@@ -52,8 +52,12 @@ StandardSources addStandardSources(SourceList& list, SourceHost& host, UsageStor
     list.add(std::make_unique<CalculatorSource>());
     list.add(std::make_unique<TranslationSource>(host));
     list.add(std::make_unique<LauncherActionSource>(host));
-    list.add(std::make_unique<SystemSettingsSource>(host, config.systemSettingsCacheTTL), 4);
-    list.add(std::make_unique<OpenTabSource>(host, config.browserTabsCacheTTL, tabsListable), 5);
+    list.add(std::make_unique<SystemSettingsSource>(host, config.systemSettingsCacheTTL,
+                                                    config.systemSettingsPanes),
+             4);
+    list.add(std::make_unique<OpenTabSource>(host, config.browserTabsCacheTTL, tabsListable,
+                                             config.scriptHostPath),
+             5);
     list.add(std::make_unique<BookmarkSource>(host, config.browserBookmarksCacheTTL,
                                               config.browserBookmarkSources),
              6);
@@ -66,7 +70,8 @@ StandardSources addStandardSources(SourceList& list, SourceHost& host, UsageStor
     list.add(std::move(shortcuts), 3);
     list.add(std::move(apps), 1);
     list.add(std::move(folders), 2);
-    list.add(std::make_unique<NotionSource>(host));
+    list.add(std::make_unique<NotionSource>(host, config.notionClient, config.notionCacheTTL,
+                                            config.notionCacheMaxEntries));
     return s;
 }
 

@@ -73,6 +73,28 @@ QStringList localeCandidates(const QString& localeName) {
     return out;
 }
 
+// A list value ("a;b;c;") split at its semicolons; "\\;" is a literal one.
+QStringList splitList(const QString& raw) {
+    QStringList items;
+    QString current;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const QChar c = raw[i];
+        if (c == u'\\' && i + 1 < raw.size() && raw[i + 1] == u';') {
+            current.append(u';');
+            ++i;
+        } else if (c == u';') {
+            if (!current.trimmed().isEmpty())
+                items.append(current.trimmed());
+            current.clear();
+        } else {
+            current.append(c);
+        }
+    }
+    if (!current.trimmed().isEmpty())
+        items.append(current.trimmed());
+    return items;
+}
+
 } // namespace
 
 std::optional<DesktopEntry> parseDesktopEntry(const QByteArray& content, const QString& filePath,
@@ -109,20 +131,36 @@ std::optional<DesktopEntry> parseDesktopEntry(const QByteArray& content, const Q
     DesktopEntry entry;
     entry.filePath = filePath;
     entry.type = keys.value(QStringLiteral("Type"));
-    entry.name = keys.value(QStringLiteral("Name"));
-    for (const QString& candidate : localeCandidates(localeName)) {
-        const auto it = keys.constFind(QStringLiteral("Name[") + candidate + u']');
-        if (it != keys.constEnd()) {
-            entry.name = *it;
-            break;
+    const QStringList candidates = localeCandidates(localeName);
+    auto localised = [&](const QString& key) {
+        for (const QString& candidate : candidates) {
+            const auto it = keys.constFind(key + u'[' + candidate + u']');
+            if (it != keys.constEnd())
+                return *it;
         }
-    }
+        return keys.value(key);
+    };
+    entry.untranslatedName = keys.value(QStringLiteral("Name"));
+    entry.name = localised(QStringLiteral("Name"));
+    entry.values = keys;
+    // Keywords in the user's language first, then the untranslated ones, so
+    // that an English word still finds the entry on a German desktop.
+    entry.keywords = splitList(localised(QStringLiteral("Keywords")));
+    for (const QString& keyword : splitList(keys.value(QStringLiteral("Keywords"))))
+        if (!entry.keywords.contains(keyword))
+            entry.keywords.append(keyword);
+    entry.noDisplay = keys.value(QStringLiteral("NoDisplay")) == u"true";
+    entry.hidden = keys.value(QStringLiteral("Hidden")) == u"true";
     entry.icon = keys.value(QStringLiteral("Icon"));
     entry.exec = keys.value(QStringLiteral("Exec"));
     entry.url = keys.value(QStringLiteral("URL"));
     entry.workingDir = keys.value(QStringLiteral("Path"));
     entry.terminal = keys.value(QStringLiteral("Terminal")) == u"true";
     return entry;
+}
+
+QStringList DesktopEntry::list(const QString& key) const {
+    return splitList(values.value(key));
 }
 
 std::optional<DesktopEntry> readDesktopEntry(const QString& filePath) {
