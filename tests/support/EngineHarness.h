@@ -21,6 +21,7 @@ struct EngineHarness : ManualClock {
     QStringList diagnostics;
     DatabaseManagerConfiguration config;
     ShortcutRootWatcherFactory watcherFactory;
+    std::shared_ptr<TranslationEngines> translationEngines; // null: the local engines
     std::unique_ptr<DatabaseManager> manager;
 
     EngineHarness() {
@@ -38,6 +39,7 @@ struct EngineHarness : ManualClock {
         services.clock = clock();
         services.diagnostics = [this](const QString& line) { diagnostics.append(line); };
         services.shortcutRootWatcherFactory = watcherFactory;
+        services.translationEngines = translationEngines;
         manager = std::make_unique<DatabaseManager>(config, std::move(services));
         return *manager;
     }
