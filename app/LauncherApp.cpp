@@ -1,6 +1,7 @@
 #include "LauncherApp.h"
 
 #include "ClipboardServer.h"
+#include "LauncherStartup.h"
 #include "Version.h"
 
 #include "launcher/engine/manager/DatabaseManager.h"
@@ -90,15 +91,20 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
     window.setVersionLabel(QStringLiteral("Trovi Launcher " TROVI_VERSION));
 
     X11HotKeyBackend hotKeys;
+    LauncherStartup startup(engine, PreferenceStore::standard(), notifications);
     LauncherShell shell(&window, PreferenceStore::standard(), notifications, &hotKeys,
                         QStringLiteral(TROVI_VERSION));
+    shell.setHooks(startup.hooks(shell));
     QObject::connect(&window, &LauncherWindow::hideRequested, &shell, &LauncherShell::hideWindow);
     QObject::connect(&window, &LauncherWindow::settingsRequested, &shell,
                      &LauncherShell::showSettingsWindow);
     QObject::connect(&window, &LauncherWindow::quitRequested, &application,
                      &QCoreApplication::quit);
 
-    auto follow = [&shell](StartLauncher::Intent wanted) {
+    auto follow = [&shell, &startup](StartLauncher::Intent wanted) {
+        if (wanted != StartLauncher::Intent::hide && wanted != StartLauncher::Intent::settings &&
+            startup.raiseOnboardingIfVisible())
+            return;
         switch (wanted) {
         case StartLauncher::Intent::toggle:
             shell.toggleWindow();

@@ -35,9 +35,8 @@ SettingsWindow::SettingsWindow(SettingsEnvironment environment, SettingsExtraSec
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll);
 
-    if (extras.hotKey)
-        m_sections << extras.hotKey;
-    m_sections << makeSearchResultsSection(m_environment, content)
+    m_sections << makeHotKeySection(m_environment, content)
+               << makeSearchResultsSection(m_environment, content)
                << makeRankingSection(m_environment, content)
                << makeWindowSection(m_environment, content)
                << makeSystemIntegrationSection(m_environment, content)

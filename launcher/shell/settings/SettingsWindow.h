@@ -13,10 +13,9 @@ class QGroupBox;
 
 namespace trovi {
 
-// Sections that come in from the shell, which owns the pieces they bind to:
-// the hotkey section first, the Notion section last.
+// Sections that come in from the shell, which owns the pieces they bind to;
+// they follow the standard ones.
 struct SettingsExtraSections {
-    QGroupBox* hotKey = nullptr;
     QGroupBox* notion = nullptr;
 };
 
