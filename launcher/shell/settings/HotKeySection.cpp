@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -116,10 +117,21 @@ public:
         m_status = new QLabel(box);
         m_status->setObjectName(QStringLiteral("hotKeyStatus"));
         m_status->setWordWrap(true);
-        for (QWidget* w :
-             std::initializer_list<QWidget*>{m_enabled, m_disabledNote, m_button, m_hint, m_message,
-                                             m_current, m_symbols, reset, m_status})
+        m_button->setMinimumWidth(160);
+        auto* recorderRow = new QHBoxLayout;
+        recorderRow->addWidget(new QLabel(QStringLiteral("Shortcut:"), box));
+        recorderRow->addWidget(m_button);
+        recorderRow->addStretch();
+        auto* resetRow = new QHBoxLayout;
+        resetRow->addWidget(reset);
+        resetRow->addStretch();
+        layout->addWidget(m_enabled);
+        layout->addWidget(m_disabledNote);
+        layout->addLayout(recorderRow);
+        for (QWidget* w : {m_hint, m_message, m_current, m_symbols})
             layout->addWidget(w);
+        layout->addLayout(resetRow);
+        layout->addWidget(m_status);
 
         connect(m_enabled, &QCheckBox::toggled, this, [this](bool on) {
             m_recorder.stopRecording();

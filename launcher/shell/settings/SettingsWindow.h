@@ -6,9 +6,11 @@
 #include "launcher/shell/settings/SettingsEnvironment.h"
 
 #include <QList>
-#include <QWidget>
 
-class QGridLayout;
+#include <QWidget>
+#include <array>
+
+class QVBoxLayout;
 class QGroupBox;
 
 namespace trovi {
@@ -41,7 +43,7 @@ private:
 
     SettingsEnvironment m_environment;
     QList<QGroupBox*> m_sections;
-    QGridLayout* m_grid;
+    std::array<QVBoxLayout*, 2> m_columnLayouts{};
     int m_columns = 0;
     bool m_sizeRestored = false;
 };
