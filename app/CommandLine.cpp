@@ -8,7 +8,9 @@ QString usageText() {
         "  trovi                      start the launcher, or show/hide the running one\n"
         "  trovi --show | --hide | --settings\n"
         "                             start it, or show, hide or open settings in the running one\n"
-        "  trovi query [--json] TEXT  print the ranked results for TEXT\n"
+        "  trovi query [--json] [--wait SECONDS | --no-wait] TEXT\n"
+        "                             print the ranked results for TEXT, once the background\n"
+        "                             lookups it started (Notion) have answered (default 4 s)\n"
         "  trovi open [--reveal] [--index N] [--dry-run] TEXT\n"
         "                             activate result N (default 0) for TEXT as Enter would;\n"
         "                             --reveal shows it in the file browser instead;\n"
@@ -93,12 +95,28 @@ Command parseCommandLine(const QStringList& arguments) {
         QueryCommand command;
         Command parsed = parseSubcommand(
             first, rest,
-            [&](const QString& arg, const QStringList&, int&) -> std::optional<UsageError> {
+            [&](const QString& arg, const QStringList& args, int& i) -> std::optional<UsageError> {
                 if (arg == QStringLiteral("--json")) {
                     command.json = true;
-                    return std::nullopt;
+                } else if (arg == QStringLiteral("--no-wait")) {
+                    command.waitSeconds = 0;
+                } else if (arg == QStringLiteral("--wait") ||
+                           arg.startsWith(QStringLiteral("--wait="))) {
+                    QString value;
+                    if (arg.startsWith(QStringLiteral("--wait=")))
+                        value = arg.mid(7);
+                    else if (i + 1 < args.size())
+                        value = args.at(++i);
+                    bool ok = false;
+                    const double seconds = value.toDouble(&ok);
+                    if (!ok || seconds < 0 || seconds > 3600)
+                        return UsageError{
+                            QStringLiteral("'--wait' needs a number of seconds (0 to 3600)")};
+                    command.waitSeconds = seconds;
+                } else {
+                    return UsageError{QStringLiteral("unknown option '%1' for 'query'").arg(arg)};
                 }
-                return UsageError{QStringLiteral("unknown option '%1' for 'query'").arg(arg)};
+                return std::nullopt;
             });
         if (auto* query = std::get_if<QueryCommand>(&parsed)) {
             command.text = query->text;

@@ -20,6 +20,8 @@ struct ShowVersion {};
 struct QueryCommand {
     bool json = false;
     QString text;
+    // How long to wait for the background lookups the search started; 0: not at all.
+    double waitSeconds = 4.0;
 };
 struct OpenCommand {
     bool reveal = false;

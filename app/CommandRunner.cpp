@@ -18,8 +18,10 @@
 #include <QJsonDocument>
 #include <QUrl>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 namespace trovi::app {
 
@@ -92,7 +94,19 @@ void printJson(const QList<SearchResult>& results) {
 
 int runQueryCommand(const QueryCommand& command) {
     auto manager = makeManager();
-    const QList<SearchResult> results = manager->search(command.text, true);
+    QList<SearchResult> results = manager->search(command.text, true);
+    // Lookups the search started in the background (Notion) answer with a
+    // refresh; search again then, until none is left or the wait is over.
+    bool refreshed = false;
+    QObject::connect(manager.get(), &DatabaseManager::searchDataRefreshed,
+                     [&refreshed] { refreshed = true; });
+    const QDeadlineTimer deadline(qint64(command.waitSeconds * 1000));
+    while (manager->hasPendingLookups() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents,
+                                        int(std::clamp<qint64>(deadline.remainingTime(), 1, 100)));
+        if (std::exchange(refreshed, false))
+            results = manager->search(command.text, true);
+    }
     if (command.json)
         printJson(results);
     else

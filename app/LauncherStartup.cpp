@@ -2,7 +2,9 @@
 
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/session/startup/LaunchAtLogin.h"
+#include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/LauncherSettingsStores.h"
+#include "launcher/settings/NotificationCenter.h"
 #include "launcher/shell/settings/SettingsWindow.h"
 #include "launcher/shell/startup/PermissionsOnboardingWindow.h"
 
@@ -11,6 +13,14 @@
 #include <cstdio>
 
 namespace trovi::app {
+
+namespace {
+#ifdef Q_OS_MACOS
+constexpr bool fileAccessNeedsConsent = true;
+#else
+constexpr bool fileAccessNeedsConsent = false;
+#endif
+} // namespace
 
 LauncherStartup::LauncherStartup(DatabaseManager& engine, PreferenceStore& preferences,
                                  NotificationCenter& notifications)
@@ -39,11 +49,22 @@ LauncherShellHooks LauncherStartup::hooks(LauncherShell& shell) {
         const bool completed = PermissionOnboardingStore(m_preferences).load(false);
         if (launchDecision(completed) == LaunchDecision::showOnboarding)
             return true;
-        revalidateInBackground(shell);
+        // Folders are readable without consent here, so an empty home is just
+        // empty: the re-check only matters where access can be withheld.
+        if (fileAccessNeedsConsent)
+            revalidateInBackground(shell);
         return false;
     };
     hooks.showOnboarding = [this, &shell] { showOnboarding(shell); };
-    hooks.showSettings = [this] { showSettings(); };
+    hooks.showSettings = [this, &shell] {
+        showSettings();
+        // The hotkey section shows how the last registration fared, also one
+        // made before the window existed.
+        const HotKeyRegistration& last = shell.lastHotKeyRegistration();
+        m_notifications.post(
+            notifications::LauncherHotKeyRegistrationStatusChanged,
+            {{notifications::successKey, last.success}, {QStringLiteral("message"), last.message}});
+    };
     return hooks;
 }
 

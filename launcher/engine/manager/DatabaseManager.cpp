@@ -3,6 +3,7 @@
 #include "launcher/engine/cache/QueryCacheKey.h"
 #include "launcher/engine/model/Deduplication.h"
 #include "launcher/engine/ranking/Relevance.h"
+#include "launcher/engine/sources/notion/NotionRows.h"
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/tools/TranslationSettingsStores.h"
@@ -44,6 +45,8 @@ DatabaseManager::DatabaseManager(DatabaseManagerConfiguration configuration,
     m_sources = addStandardSources(m_sourceList, *this, m_usage, m_config);
     m_persistentStore = PersistentQueryResultCacheStoreRegistry::store(
         *m_services.preferences, m_config.persistentQueryResultCacheKey());
+    // Notion rows stored under an older address form come back with one identity.
+    m_persistentStore->setResultNormalizer(normalizedNotionSearchResult);
     m_persistentQueryResultCacheInvalidatedAt = m_persistentStore->actorInvalidatedAt();
 }
 

@@ -119,6 +119,7 @@ private:
     QDateTime now() const override { return m_services.clock(); }
     void diagnostic(const QString& line) const override;
     PreferenceStore& preferences() override { return *m_services.preferences; }
+    QObject& engineContext() override { return *this; }
 
     // Query caches.
     std::optional<QList<SearchResult>> cachedQueryResults(const QString& cacheKey,

@@ -70,7 +70,8 @@ StandardSources addStandardSources(SourceList& list, SourceHost& host, UsageStor
     list.add(std::move(shortcuts), 3);
     list.add(std::move(apps), 1);
     list.add(std::move(folders), 2);
-    list.add(std::make_unique<NotionSource>(host));
+    list.add(std::make_unique<NotionSource>(host, config.notionClient, config.notionCacheTTL,
+                                            config.notionCacheMaxEntries));
     return s;
 }
 
