@@ -1,5 +1,8 @@
 #include "CommandLine.h"
 
+#include <cmath>
+#include <optional>
+
 namespace trovi::app {
 
 QString usageText() {
@@ -10,8 +13,9 @@ QString usageText() {
         "                             start it, or show, hide or open settings in the running one\n"
         "  trovi query [--json] [--wait SECONDS | --no-wait] TEXT\n"
         "                             print the ranked results for TEXT, once the background\n"
-        "                             lookups it started (Notion) have answered (default 4 s)\n"
-        "  trovi open [--reveal] [--index N] [--dry-run] TEXT\n"
+        "                             lookups it started (translations, Notion) have answered\n"
+        "                             (default: wait up to 4 s)\n"
+        "  trovi open [--reveal] [--index N] [--dry-run] [--wait SECONDS | --no-wait] TEXT\n"
         "                             activate result N (default 0) for TEXT as Enter would;\n"
         "                             --reveal shows it in the file browser instead;\n"
         "                             --dry-run prints what would happen and still records usage\n"
@@ -22,6 +26,32 @@ QString usageText() {
 }
 
 namespace {
+
+// "--wait SECONDS", "--wait=SECONDS" or "--no-wait"; nothing when `arg` is
+// neither, an error when the value is unusable.
+std::optional<std::optional<UsageError>>
+parseWaitOption(const QString& arg, const QStringList& args, int& i, double& waitSeconds) {
+    if (arg == QStringLiteral("--no-wait")) {
+        waitSeconds = 0;
+        return std::optional<UsageError>();
+    }
+    if (arg != QStringLiteral("--wait") && !arg.startsWith(QStringLiteral("--wait=")))
+        return std::nullopt;
+    QString value;
+    if (arg.startsWith(QStringLiteral("--wait=")))
+        value = arg.mid(7);
+    else if (i + 1 < args.size())
+        value = args.at(++i);
+    else
+        return UsageError{QStringLiteral("'--wait' needs a number of seconds")};
+    bool ok = false;
+    const double seconds = value.toDouble(&ok);
+    if (!ok || seconds < 0 || !std::isfinite(seconds))
+        return UsageError{
+            QStringLiteral("'--wait' needs a number of seconds of 0 or more, not '%1'").arg(value)};
+    waitSeconds = seconds;
+    return std::optional<UsageError>();
+}
 
 // Everything after the subcommand: options first or mixed in, "--" ends them,
 // the remaining words form the query text.
@@ -45,7 +75,9 @@ Command parseSubcommand(const QString& name, const QStringList& args, Options ap
     }
     if (words.isEmpty())
         return UsageError{QStringLiteral("'%1' needs a query text").arg(name)};
-    return QueryCommand{false, words.join(u' ')};
+    QueryCommand command;
+    command.text = words.join(u' ');
+    return command;
 }
 
 } // namespace
@@ -130,6 +162,8 @@ Command parseCommandLine(const QStringList& arguments) {
         Command parsed = parseSubcommand(
             first, rest,
             [&](const QString& arg, const QStringList& args, int& i) -> std::optional<UsageError> {
+                if (auto wait = parseWaitOption(arg, args, i, command.waitSeconds))
+                    return *wait;
                 if (arg == QStringLiteral("--reveal")) {
                     command.reveal = true;
                 } else if (arg == QStringLiteral("--dry-run")) {

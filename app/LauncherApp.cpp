@@ -5,6 +5,7 @@
 #include "Version.h"
 
 #include "launcher/engine/manager/DatabaseManager.h"
+#include "launcher/platform/linux/Cld2LanguageRecognizer.h"
 #include "launcher/platform/linux/InotifyShortcutRootWatcher.h"
 #include "launcher/platform/linux/LinuxSettingsPanels.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
@@ -18,6 +19,8 @@
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/shell/LauncherShell.h"
 #include "launcher/shell/LauncherWindow.h"
+#include "launcher/tools/TranslationSettingsStores.h"
+#include "launcher/tools/translation/TranslationLookup.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -64,12 +67,16 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
             services.preferences = &PreferenceStore::standard();
             services.notifications = &NotificationCenter::defaultCenter();
             services.shortcutRootWatcherFactory = &InotifyShortcutRootWatcher::create;
+            services.languageRecognizer = platform::cld2LanguageRecognizer();
             return services;
         },
         [](DatabaseManagerConfiguration& configuration) {
             configuration.systemSettingsPanes = platform::linuxSystemSettingsPaneSource(
                 configuration.desktopApplicationDirectories);
         });
+    // The translation helper starts now, so the first "cc" query finds it ready.
+    LocalTranslationEngines::shared()->prewarm(
+        TranslationEngineSettingsStore::standard().load().prioritizedEnabledEngineIDs());
     DatabaseManager& engine = DatabaseManager::shared();
 
     LinuxWorkspace workspace;

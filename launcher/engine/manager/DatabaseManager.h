@@ -16,7 +16,9 @@
 #include "launcher/engine/ranking/SearchRankingSettingsStore.h"
 #include "launcher/engine/sources/paths/ShortcutRootWatcher.h"
 #include "launcher/engine/usage/UsageStore.h"
+#include "launcher/settings/NotificationCenter.h"
 #include "launcher/tools/TranslationCommand.h"
+#include "launcher/tools/translation/TranslationLookup.h"
 
 #include <QFuture>
 #include <QHash>
@@ -39,6 +41,7 @@ struct DatabaseManagerServices {
     NotificationCenter* notifications = nullptr;           // null: no broadcast
     std::function<void(const QString&)> diagnostics;       // empty: standard output
     LanguageRecognizer languageRecognizer;
+    std::shared_ptr<TranslationEngines> translationEngines; // null: the local engines
 };
 
 struct CatalogRefreshCounts {
@@ -150,6 +153,7 @@ private:
     QHash<QString, std::optional<QString>> m_shortcutUsageKeyCache;
 
     std::unique_ptr<ShortcutRootWatcher> m_shortcutRootWatcher;
+    NotificationToken m_notionSettingsObserver;
     // Last, so that it is destroyed first: running jobs finish before the
     // sources their steps would touch go away.
     BackgroundWork m_work{this, 2};

@@ -2,6 +2,7 @@
 // The engine's sources in search order, and the order their catalogues refresh.
 
 #include "launcher/engine/sources/Source.h"
+#include "launcher/tools/TranslationCommand.h"
 
 #include <climits>
 #include <memory>
@@ -46,7 +47,16 @@ struct StandardSources {
     DocumentSource* documents = nullptr;
 };
 
+class TranslationEngines;
+
+// Services the standard sources need beyond the host and the configuration.
+struct StandardSourceServices {
+    LanguageRecognizer languageRecognizer;
+    std::shared_ptr<TranslationEngines> translationEngines;
+};
+
 StandardSources addStandardSources(SourceList& list, SourceHost& host, UsageStore& usage,
-                                   const DatabaseManagerConfiguration& config);
+                                   const DatabaseManagerConfiguration& config,
+                                   const StandardSourceServices& services);
 
 } // namespace trovi

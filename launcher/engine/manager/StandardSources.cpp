@@ -38,7 +38,8 @@ std::vector<Source*> SourceList::refreshOrder() const {
 }
 
 StandardSources addStandardSources(SourceList& list, SourceHost& host, UsageStore& usage,
-                                   const DatabaseManagerConfiguration& config) {
+                                   const DatabaseManagerConfiguration& config,
+                                   const StandardSourceServices& services) {
     StandardSources s;
     auto apps = makeApplicationSource(host, config);
     auto folders = makeFolderSource(host, config);
@@ -50,7 +51,10 @@ StandardSources addStandardSources(SourceList& list, SourceHost& host, UsageStor
 
     // Search order; the numbers give the catalogues' refresh order.
     list.add(std::make_unique<CalculatorSource>());
-    list.add(std::make_unique<TranslationSource>(host));
+    list.add(std::make_unique<TranslationSource>(
+        host, TranslationSource::Options{services.languageRecognizer, services.translationEngines,
+                                         config.translationActionCacheTTL,
+                                         config.translationActionCacheMaxEntries}));
     list.add(std::make_unique<LauncherActionSource>(host));
     list.add(std::make_unique<SystemSettingsSource>(host, config.systemSettingsCacheTTL,
                                                     config.systemSettingsPanes),
