@@ -74,9 +74,6 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
             configuration.systemSettingsPanes = platform::linuxSystemSettingsPaneSource(
                 configuration.desktopApplicationDirectories);
         });
-    // The translation helper starts now, so the first "cc" query finds it ready.
-    LocalTranslationEngines::shared()->prewarm(
-        TranslationEngineSettingsStore::standard().load().prioritizedEnabledEngineIDs());
     DatabaseManager& engine = DatabaseManager::shared();
 
     LinuxWorkspace workspace;
@@ -101,7 +98,14 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
     LauncherStartup startup(engine, PreferenceStore::standard(), notifications);
     LauncherShell shell(&window, PreferenceStore::standard(), notifications, &hotKeys,
                         QStringLiteral(TROVI_VERSION));
-    shell.setHooks(startup.hooks(shell));
+    LauncherShellHooks hooks = startup.hooks(shell);
+    // The translation helper starts once the window is up, so the first "cc"
+    // query finds it ready without delaying the window.
+    hooks.prewarmTranslation = [] {
+        LocalTranslationEngines::shared()->prewarm(
+            TranslationEngineSettingsStore::standard().load().prioritizedEnabledEngineIDs());
+    };
+    shell.setHooks(std::move(hooks));
     QObject::connect(&window, &LauncherWindow::hideRequested, &shell, &LauncherShell::hideWindow);
     QObject::connect(&window, &LauncherWindow::settingsRequested, &shell,
                      &LauncherShell::showSettingsWindow);
