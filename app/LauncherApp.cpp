@@ -137,7 +137,7 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
         [&notifications](const QString& name) { notifications.post(name); });
 
     // The window comes first; the catalogues fill in behind it.
-    shell.start(intent == StartLauncher::Intent::hide);
+    shell.start(intent == StartLauncher::Intent::hide || intent == StartLauncher::Intent::settings);
     if (intent == StartLauncher::Intent::settings)
         shell.showSettingsWindow();
     QTimer::singleShot(0, &application, [&engine] {

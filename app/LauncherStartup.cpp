@@ -5,6 +5,7 @@
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/LauncherSettingsStores.h"
 #include "launcher/settings/NotificationCenter.h"
+#include "launcher/shell/ThemePalette.h"
 #include "launcher/shell/settings/SettingsWindow.h"
 #include "launcher/shell/startup/PermissionsOnboardingWindow.h"
 
@@ -111,6 +112,7 @@ void LauncherStartup::showSettings() {
         environment.preferences = &m_preferences;
         environment.notifications = &m_notifications;
         environment.launchAtLogin = &m_loginItem;
+        environment.themePreviews = &themePreviews;
         m_settingsWindow = std::make_unique<SettingsWindow>(std::move(environment));
     }
     m_settingsWindow->present();
