@@ -3,6 +3,7 @@
 #include "ClipboardServer.h"
 
 #include "launcher/engine/manager/DatabaseManager.h"
+#include "launcher/platform/linux/DesktopApplicationDiscovery.h"
 #include "launcher/platform/linux/InotifyShortcutRootWatcher.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
 #include "launcher/session/ActivationCaching.h"
@@ -29,6 +30,7 @@ int runLauncher(int argc, char** argv) {
         services.preferences = &PreferenceStore::standard();
         services.notifications = &NotificationCenter::defaultCenter();
         services.shortcutRootWatcherFactory = &InotifyShortcutRootWatcher::create;
+        services.installedApplications = &platform::installedDesktopApplications;
         return services;
     });
     DatabaseManager& engine = DatabaseManager::shared();

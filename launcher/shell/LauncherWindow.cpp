@@ -11,7 +11,7 @@ namespace trovi {
 namespace {
 
 QString rowText(const SearchResult& r) {
-    QString text = r.filename;
+    QString text = r.displayName();
     if (!r.directory.isEmpty())
         text += QStringLiteral("\n") + r.directory;
     return text;

@@ -6,16 +6,16 @@
 // call and returns a QFuture. Catalogue builders run on a low-priority pool
 // and hand their results back to the manager's thread.
 
-#include "launcher/engine/sources/browser/BrowserShortcuts.h"
-#include "launcher/engine/sources/settingspanes/SystemSettingsShortcut.h"
 #include "launcher/core/Clock.h"
-#include "launcher/engine/manager/DatabaseManagerConfiguration.h"
-#include "launcher/engine/sources/paths/PathCatalog.h"
 #include "launcher/engine/cache/PersistentQueryResultCacheStore.h"
+#include "launcher/engine/manager/DatabaseManagerConfiguration.h"
+#include "launcher/engine/model/SearchResult.h"
 #include "launcher/engine/ranking/SearchRankingPreferences.h"
 #include "launcher/engine/ranking/SearchRankingSettingsStore.h"
-#include "launcher/engine/model/SearchResult.h"
+#include "launcher/engine/sources/browser/BrowserShortcuts.h"
+#include "launcher/engine/sources/paths/PathCatalog.h"
 #include "launcher/engine/sources/paths/ShortcutRootWatcher.h"
+#include "launcher/engine/sources/settingspanes/SystemSettingsShortcut.h"
 #include "launcher/engine/usage/UsageStore.h"
 #include "launcher/tools/TranslationCommand.h"
 
@@ -42,6 +42,9 @@ struct DatabaseManagerServices {
     NotificationCenter* notifications = nullptr;           // null: no broadcast
     std::function<void(const QString&)> diagnostics;       // empty: standard output
     LanguageRecognizer languageRecognizer;
+    // The platform's installed applications (freedesktop entries on Linux),
+    // listed beside the bundles; runs on the builder pool. Empty: none.
+    std::function<QList<SearchResult>()> installedApplications;
 };
 
 struct CatalogRefreshCounts {

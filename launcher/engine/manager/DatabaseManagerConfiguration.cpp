@@ -1,8 +1,7 @@
 #include "launcher/engine/manager/DatabaseManagerConfiguration.h"
 
-#include "launcher/engine/sources/paths/CatalogDiscovery.h"
-#include "launcher/engine/sources/paths/DesktopApplicationDiscovery.h"
 #include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
+#include "launcher/engine/sources/paths/CatalogDiscovery.h"
 
 namespace trovi {
 
@@ -12,7 +11,6 @@ DatabaseManagerConfiguration DatabaseManagerConfiguration::standard(const QStrin
     c.homeDirectory = home;
     c.indexDatabasePath = IndexedDocumentSearch::defaultDatabasePath(home);
     c.appSearchRoots = defaultAppSearchRoots(home);
-    c.desktopApplicationDirectories = defaultDesktopApplicationDirectories(home);
     c.folderSearchRoots = {home};
     c.shortcutSearchRoots = defaultShortcutSearchRoots(home);
     c.isRunningUnitTests = isRunningUnitTests;

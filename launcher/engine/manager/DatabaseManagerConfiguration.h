@@ -3,8 +3,8 @@
 // values and feature switches. `standard(home)` gives the launcher's values;
 // tests build their own with temporary roots.
 
-#include "launcher/engine/sources/paths/CatalogDiscovery.h"
 #include "launcher/engine/sources/browser/BrowserShortcuts.h"
+#include "launcher/engine/sources/paths/CatalogDiscovery.h"
 #include "launcher/engine/sources/settingspanes/SystemSettingsShortcut.h"
 
 #include <QSet>
@@ -17,8 +17,6 @@ struct DatabaseManagerConfiguration {
     QString homeDirectory;
     QString indexDatabasePath;
     QStringList appSearchRoots;
-    // Folders of freedesktop application entries, searched next to the bundles.
-    QStringList desktopApplicationDirectories;
     QStringList folderSearchRoots;
     QStringList shortcutSearchRoots;
     QList<BrowserBookmarkSource> browserBookmarkSources;

@@ -3,9 +3,8 @@
 
 #include "launcher/engine/manager/DatabaseManager.h"
 
-#include "launcher/engine/sources/paths/CatalogDiscovery.h"
 #include "launcher/engine/model/Deduplication.h"
-#include "launcher/engine/sources/paths/DesktopApplicationDiscovery.h"
+#include "launcher/engine/sources/paths/CatalogDiscovery.h"
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/NotificationCenter.h"
 
@@ -21,7 +20,7 @@ namespace trovi {
 struct DatabaseManager::RefreshInputs {
     StaleCatalogs stale;
     QStringList appSearchRoots;
-    QStringList desktopApplicationDirectories;
+    std::function<QList<SearchResult>()> installedApplications;
     QStringList folderSearchRoots;
     QStringList shortcutSearchRoots;
     QSet<QString> excludedFolderNames;
@@ -48,11 +47,12 @@ struct DatabaseManager::RefreshOutput {
 namespace {
 
 // Builders walk whole home folders: keep them from competing with typing.
-// Application bundles and freedesktop entries make one catalogue.
+// Application bundles and the platform's installed applications make one
+// catalogue.
 QList<SearchResult> discoverApplications(const QStringList& appRoots,
-                                         const QStringList& desktopDirectories) {
-    return mergedUniqueByPath(discoverAppBundles(appRoots) +
-                              discoverDesktopApplications(desktopDirectories));
+                                         const std::function<QList<SearchResult>()>& installed) {
+    QList<SearchResult> apps = discoverAppBundles(appRoots);
+    return installed ? mergedUniqueByPath(apps + installed()) : apps;
 }
 
 void lowerCurrentThreadPriority() {
@@ -99,7 +99,7 @@ DatabaseManager::captureRefreshInputs(const StaleCatalogs& stale) const {
     RefreshInputs inputs;
     inputs.stale = stale;
     inputs.appSearchRoots = m_config.appSearchRoots;
-    inputs.desktopApplicationDirectories = m_config.desktopApplicationDirectories;
+    inputs.installedApplications = m_services.installedApplications;
     inputs.folderSearchRoots = m_config.folderSearchRoots;
     inputs.shortcutSearchRoots = m_config.shortcutSearchRoots;
     inputs.excludedFolderNames = m_config.excludedFolderNames;
@@ -115,7 +115,7 @@ DatabaseManager::RefreshOutput DatabaseManager::buildCatalogs(const RefreshInput
     const SearchRankingPreferences& prefs = *in.rankingPreferences;
     if (in.stale.apps)
         out.apps = PathCatalog::build(
-            discoverApplications(in.appSearchRoots, in.desktopApplicationDirectories), prefs);
+            discoverApplications(in.appSearchRoots, in.installedApplications), prefs);
     if (in.stale.folders)
         out.folders = PathCatalog::build(
             discoverFolders(in.folderSearchRoots, in.folderSearchMaxDepth, in.excludedFolderNames),
@@ -236,7 +236,7 @@ void DatabaseManager::refreshCatalogsNow() {
 
 QFuture<CatalogRefreshCounts> DatabaseManager::warmupFileSystemPermissions() {
     const QStringList appRoots = m_config.appSearchRoots;
-    const QStringList desktopDirectories = m_config.desktopApplicationDirectories;
+    const auto installed = m_services.installedApplications;
     const QStringList folderRoots = m_config.folderSearchRoots;
     const QSet<QString> excluded = m_config.excludedFolderNames;
     const int depth = m_config.folderSearchMaxDepth;
@@ -251,10 +251,9 @@ QFuture<CatalogRefreshCounts> DatabaseManager::warmupFileSystemPermissions() {
     promise->start();
     QFuture<CatalogRefreshCounts> counts = promise->future();
     QPointer<DatabaseManager> self(this);
-    m_builderPool.start([self, promise, folders, appRoots, desktopDirectories, prefs]() mutable {
+    m_builderPool.start([self, promise, folders, appRoots, installed, prefs]() mutable {
         lowerCurrentThreadPriority();
-        PathCatalog apps =
-            PathCatalog::build(discoverApplications(appRoots, desktopDirectories), prefs);
+        PathCatalog apps = PathCatalog::build(discoverApplications(appRoots, installed), prefs);
         folders.waitForFinished();
         if (!self)
             return;

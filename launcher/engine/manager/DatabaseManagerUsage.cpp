@@ -3,10 +3,10 @@
 
 #include "launcher/engine/manager/DatabaseManager.h"
 
-#include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
-#include "launcher/engine/usage/RecentActivationRecord.h"
 #include "launcher/engine/ranking/Relevance.h"
+#include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
 #include "launcher/engine/sources/paths/ShortcutUsageKey.h"
+#include "launcher/engine/usage/RecentActivationRecord.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -120,9 +120,8 @@ DatabaseManager::searchRecentActivationResults(const QString& query,
         if (!shouldIncludeRecentActivationResult(*result))
             continue;
         const bool accepted =
-            result->filename.toLower().contains(q) ||
-            searchableBasename(result->filename,
-                               rankingPreferences.sortedSuffixesForBasenameStripping())
+            result->namesContain(q) ||
+            searchableBasename(*result, rankingPreferences.sortedSuffixesForBasenameStripping())
                 .contains(q) ||
             result->directory.toLower().contains(q) || contains(result->snippet) ||
             result->fullPath().toLower().contains(q) || contains(result->actionURLString);

@@ -73,6 +73,27 @@ QStringList localeCandidates(const QString& localeName) {
     return out;
 }
 
+// A list value: ";"-separated, "\;" for a literal semicolon, a trailing ";".
+QStringList splitList(const QString& value) {
+    QStringList items;
+    QString item;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] == u'\\' && i + 1 < value.size() && value[i + 1] == u';') {
+            item += u';';
+            ++i;
+        } else if (value[i] == u';') {
+            if (!item.trimmed().isEmpty())
+                items << item.trimmed();
+            item.clear();
+        } else {
+            item += value[i];
+        }
+    }
+    if (!item.trimmed().isEmpty())
+        items << item.trimmed();
+    return items;
+}
+
 } // namespace
 
 std::optional<DesktopEntry> parseDesktopEntry(const QByteArray& content, const QString& filePath,
@@ -109,14 +130,23 @@ std::optional<DesktopEntry> parseDesktopEntry(const QByteArray& content, const Q
     DesktopEntry entry;
     entry.filePath = filePath;
     entry.type = keys.value(QStringLiteral("Type"));
-    entry.name = keys.value(QStringLiteral("Name"));
-    for (const QString& candidate : localeCandidates(localeName)) {
-        const auto it = keys.constFind(QStringLiteral("Name[") + candidate + u']');
-        if (it != keys.constEnd()) {
-            entry.name = *it;
-            break;
+    const QStringList locales = localeCandidates(localeName);
+    auto localised = [&](const QString& key) {
+        for (const QString& candidate : locales) {
+            const auto it = keys.constFind(key + u'[' + candidate + u']');
+            if (it != keys.constEnd())
+                return *it;
         }
-    }
+        return keys.value(key);
+    };
+    entry.name = localised(QStringLiteral("Name"));
+    entry.genericName = localised(QStringLiteral("GenericName"));
+    entry.keywords = splitList(localised(QStringLiteral("Keywords")));
+    entry.hidden = keys.value(QStringLiteral("Hidden")) == u"true";
+    entry.noDisplay = keys.value(QStringLiteral("NoDisplay")) == u"true";
+    entry.tryExec = keys.value(QStringLiteral("TryExec"));
+    entry.onlyShowIn = splitList(keys.value(QStringLiteral("OnlyShowIn")));
+    entry.notShowIn = splitList(keys.value(QStringLiteral("NotShowIn")));
     entry.icon = keys.value(QStringLiteral("Icon"));
     entry.exec = keys.value(QStringLiteral("Exec"));
     entry.url = keys.value(QStringLiteral("URL"));

@@ -4,20 +4,28 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
 namespace trovi::platform {
 
 struct DesktopEntry {
-    QString filePath; // where the entry was read from, for %k
-    QString type;     // "Application", "Link", "Directory", or empty when absent
-    QString name;     // localised for the current language when a translation exists
+    QString filePath;     // where the entry was read from, for %k
+    QString type;         // "Application", "Link", "Directory", or empty when absent
+    QString name;         // localised for the current language when a translation exists
+    QString genericName;  // localised too: "Web Browser"
+    QStringList keywords; // localised too
     QString icon;
     QString exec;       // still quoted, field codes not yet expanded
     QString url;        // for Type=Link
     QString workingDir; // the Path key
     bool terminal = false;
+    bool hidden = false;    // Hidden: deleted by the user
+    bool noDisplay = false; // NoDisplay: not for menus or launchers
+    QString tryExec;
+    QStringList onlyShowIn;
+    QStringList notShowIn;
 };
 
 // Parses the [Desktop Entry] group. localeName has the POSIX form

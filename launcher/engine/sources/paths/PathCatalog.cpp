@@ -35,6 +35,9 @@ std::pair<HashIndex::const_iterator, HashIndex::const_iterator> hashRange(const 
                             [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
+// Between the fields of a named entry's text. No typed query holds it.
+constexpr QChar kFieldSeparator = u'\0';
+
 bool learnsOpenCounts(const SearchResult& result) {
     return result.kind != SearchResultKind::action && !result.databaseID();
 }
@@ -64,7 +67,9 @@ struct PathCatalog::Data {
     // One entry per item whose lower-cased full path was not seen before it.
     std::vector<std::int32_t> itemOfEntry;
     // Lower-cased names of all entries back to back; entry e spans
-    // [nameStart[e], nameStart[e + 1]).
+    // [nameStart[e], nameStart[e + 1]). A named entry (an application with a
+    // title or keywords) has its title first, then its file name and its
+    // keywords, between field separators: the title is its base name.
     QString names;
     std::vector<qsizetype> nameStart;
     std::vector<std::int32_t> collationRank;
@@ -77,8 +82,9 @@ struct PathCatalog::Data {
     // and a missing learned count counts as 0.
     std::vector<std::int64_t> baseCount;
     std::int64_t maxBaseCount = 0;
-    HashIndex pathHashes;     // lower-cased full path
-    HashIndex usageKeyHashes; // lower-cased usage key, learning entries only
+    HashIndex pathHashes;                   // lower-cased full path
+    HashIndex usageKeyHashes;               // lower-cased usage key, learning entries only
+    std::vector<std::int32_t> namedEntries; // in order
 
     // Derived per rule set and per learned-count map; both change far less
     // often than the query. Guarded because copies of a catalogue may be
@@ -96,7 +102,7 @@ struct PathCatalog::Data {
     std::shared_ptr<const BasenameLengths> basenameLengths(const QStringList& suffixes) const;
     std::shared_ptr<const LearnedCounts>
     learnedCountsFor(const QHash<QString, std::int64_t>& counts) const;
-    std::int32_t collationRankOf(const QString& filename) const;
+    std::int32_t collationRankOf(const QString& name) const;
     std::pair<std::vector<std::int32_t>::const_iterator, std::vector<std::int32_t>::const_iterator>
     entriesStartingWith(QStringView query) const;
 };
@@ -109,9 +115,17 @@ PathCatalog::Data::basenameLengths(const QStringList& suffixes) const {
     auto fresh = std::make_shared<BasenameLengths>();
     fresh->suffixes = suffixes;
     fresh->lengths.resize(itemOfEntry.size());
-    const QStringView all(names);
+    auto named = namedEntries.cbegin();
     for (qsizetype e = 0; e < entryCount(); ++e) {
-        const QStringView name = all.mid(nameStart[e], nameStart[e + 1] - nameStart[e]);
+        QStringView name = loweredName(e);
+        if (named != namedEntries.cend() && *named == e) {
+            ++named;
+            name = name.first(std::max<qsizetype>(0, name.indexOf(kFieldSeparator)));
+            if (entry(e).title) {
+                fresh->lengths[e] = std::int32_t(name.size());
+                continue;
+            }
+        }
         fresh->lengths[e] = std::int32_t(searchableBasenameLength(name, suffixes));
     }
     lengths = std::move(fresh);
@@ -155,12 +169,12 @@ PathCatalog::Data::entriesStartingWith(QStringView query) const {
     return {first, last};
 }
 
-std::int32_t PathCatalog::Data::collationRankOf(const QString& filename) const {
-    const auto after = std::lower_bound(entriesByName.cbegin(), entriesByName.cend(), filename,
-                                        [this](std::int32_t e, const QString& name) {
-                                            return compareNames(entry(e).filename, name) < 0;
+std::int32_t PathCatalog::Data::collationRankOf(const QString& name) const {
+    const auto after = std::lower_bound(entriesByName.cbegin(), entriesByName.cend(), name,
+                                        [this](std::int32_t e, const QString& other) {
+                                            return compareNames(entry(e).displayName(), other) < 0;
                                         });
-    if (after != entriesByName.cend() && compareNames(entry(*after).filename, filename) == 0)
+    if (after != entriesByName.cend() && compareNames(entry(*after).displayName(), name) == 0)
         return collationRank[*after];
     if (after == entriesByName.cbegin())
         return -1;
@@ -194,7 +208,16 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
         const auto e = std::int32_t(data->itemOfEntry.size());
         data->itemOfEntry.push_back(std::int32_t(i));
         data->nameStart.push_back(data->names.size());
-        data->names += item.filename.toLower();
+        if (item.title || item.keywords) {
+            data->namedEntries.push_back(e);
+            if (item.title)
+                data->names += item.title->toLower() + kFieldSeparator;
+            data->names += item.filename.toLower();
+            if (item.keywords)
+                data->names += kFieldSeparator + item.keywords->toLower();
+        } else {
+            data->names += item.filename.toLower();
+        }
         const bool learns = learnsOpenCounts(item);
         data->baseCount.push_back(learns ? std::max<std::int64_t>(item.openCount, 0)
                                          : item.openCount);
@@ -220,7 +243,7 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
     std::vector<std::int32_t> nameOfEntry(entries);
     std::vector<std::int32_t> representatives;
     for (qsizetype e = 0; e < entries; ++e) {
-        const QString& name = data->entry(e).filename;
+        const QString& name = data->entry(e).displayName();
         auto it = distinct.constFind(name);
         if (it == distinct.cend()) {
             it = distinct.insert(name, std::int32_t(representatives.size()));
@@ -232,13 +255,14 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
     data->entriesByName = representatives;
     std::sort(data->entriesByName.begin(), data->entriesByName.end(),
               [&](std::int32_t a, std::int32_t b) {
-                  return compareNames(data->entry(a).filename, data->entry(b).filename) < 0;
+                  return compareNames(data->entry(a).displayName(), data->entry(b).displayName()) <
+                         0;
               });
     std::int32_t rank = 0;
     for (std::size_t k = 0; k < data->entriesByName.size(); ++k) {
         const std::int32_t e = data->entriesByName[k];
-        if (k > 0 && compareNames(data->entry(data->entriesByName[k - 1]).filename,
-                                  data->entry(e).filename) != 0)
+        if (k > 0 && compareNames(data->entry(data->entriesByName[k - 1]).displayName(),
+                                  data->entry(e).displayName()) != 0)
             rank += 2;
         rankOfName[nameOfEntry[e]] = rank;
     }
@@ -292,6 +316,12 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
     auto tierOf = [&](std::int32_t e, bool atStart) {
         return tierFor(atStart, lengths->lengths[e], queryLength);
     };
+    auto countOfEntry = [&](std::int32_t e) {
+        const auto found = std::lower_bound(
+            learned.cbegin(), learned.cend(), std::pair<std::int32_t, std::int64_t>{e, 0},
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+        return found != learned.cend() && found->first == e ? found->second : data.baseCount[e];
+    };
     auto consider = [&](std::int32_t e, bool atStart) {
         while (nextLearned != learned.cend() && nextLearned->first < e)
             ++nextLearned;
@@ -303,8 +333,8 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
 
     QList<SearchResult> extraResults;
     auto filenameOf = [&](std::int32_t order) -> const QString& {
-        return order < entries ? data.entry(order).filename
-                               : extraResults[order - entries].filename;
+        return order < entries ? data.entry(order).displayName()
+                               : extraResults[order - entries].displayName();
     };
     auto before = [&](const Candidate& a, const Candidate& b) {
         if (a.tier != b.tier)
@@ -343,21 +373,18 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
         }
     };
 
+    // A query holding the field separator could match across the fields of a
+    // named entry: those are then matched one by one.
+    const bool acrossFields = queryLowercased.contains(kFieldSeparator);
     const auto [prefixFirst, prefixLast] = data.entriesStartingWith(queryLowercased);
     const qsizetype prefixCount = prefixLast - prefixFirst;
     bool decided = false;
-    if (prefixCount >= kPathResultLimit) {
+    if (prefixCount >= kPathResultLimit && !acrossFields) {
         // Short queries, the most common and the costliest, have a full list
         // of names starting with them; try to decide from those alone.
         for (auto it = prefixFirst; it != prefixLast; ++it) {
             const std::int32_t e = *it;
-            const auto learnedCount = std::lower_bound(
-                learned.cbegin(), learned.cend(), std::pair<std::int32_t, std::int64_t>{e, 0},
-                [](const auto& a, const auto& b) { return a.first < b.first; });
-            const std::int64_t count = learnedCount != learned.cend() && learnedCount->first == e
-                                           ? learnedCount->second
-                                           : data.baseCount[e];
-            candidates.push_back({count, data.collationRank[e], e, tierOf(e, true)});
+            candidates.push_back({countOfEntry(e), data.collationRank[e], e, tierOf(e, true)});
         }
         decided = true;
         if (prefixCount < entries) {
@@ -380,6 +407,16 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
         nextLearned = learned.cbegin();
         scanAll();
     }
+    if (acrossFields) {
+        std::erase_if(candidates, [&](const Candidate& c) {
+            return std::binary_search(data.namedEntries.cbegin(), data.namedEntries.cend(),
+                                      c.order);
+        });
+        for (const std::int32_t e : data.namedEntries)
+            if (const auto tier = pathMatchTier(data.entry(e), queryLowercased, suffixes))
+                candidates.push_back(
+                    {countOfEntry(e), data.collationRank[e], e, std::uint8_t(*tier)});
+    }
 
     // Extras (pinned folders and the like) join after the catalogue, unless
     // the catalogue or an earlier extra already has their path.
@@ -396,19 +433,15 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
             seenExtraPaths.insert(std::move(path));
             const qsizetype index = extraResults.size();
             extraResults.append(extra);
-            const QString name = extra.filename.toLower();
-            if (!name.contains(queryLowercased))
+            const std::optional<int> tier = pathMatchTier(extra, queryLowercased, suffixes);
+            if (!tier)
                 continue;
             std::int64_t count = extra.openCount;
             if (learnsOpenCounts(extra))
                 count =
                     std::max(count, learnedCounts.value(extra.usageKeyOrFullPath().toLower(), 0));
-            const qsizetype baseLength = searchableBasenameLength(name, suffixes);
-            const bool atStart = QStringView(name).first(std::min(name.size(), queryLength)) ==
-                                 QStringView(queryLowercased);
-            const std::uint8_t tier = tierFor(atStart, baseLength, queryLength);
-            candidates.push_back(
-                {count, data.collationRankOf(extra.filename), std::int32_t(entries + index), tier});
+            candidates.push_back({count, data.collationRankOf(extra.displayName()),
+                                  std::int32_t(entries + index), std::uint8_t(*tier)});
         }
     }
 

@@ -68,6 +68,10 @@ struct Generator {
         }
         if (below(4) == 0)
             r.usageKey = QStringLiteral("https://Shared.example/") + QString::number(below(5));
+        if (below(6) == 0) // an application as the desktop names it
+            r.title = name();
+        if (below(8) == 0)
+            r.keywords = pick(kWords) + u';' + pick(kWords);
         return r;
     }
 

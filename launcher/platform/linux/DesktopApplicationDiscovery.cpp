@@ -1,12 +1,16 @@
-#include "launcher/engine/sources/paths/DesktopApplicationDiscovery.h"
+#include "launcher/platform/linux/DesktopApplicationDiscovery.h"
+
+#include "launcher/platform/linux/DesktopEntry.h"
 
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QStandardPaths>
 
-namespace trovi {
+#include <algorithm>
+
+namespace trovi::platform {
 
 namespace {
 
@@ -19,29 +23,24 @@ QStringList pathList(const char* variable, const QStringList& fallback) {
     return paths.isEmpty() ? fallback : paths;
 }
 
-// Whether the [Desktop Entry] group describes an application to list.
-bool isListedApplication(const QString& path) {
-    QFile file(path);
-    if (file.size() > 1024 * 1024 || !file.open(QIODevice::ReadOnly))
+// Whether a launcher should list the entry on this desktop.
+bool isListedApplication(const DesktopEntry& entry, const QStringList& currentDesktops) {
+    if (entry.type != u"Application" || entry.hidden || entry.noDisplay)
         return false;
-    bool inEntry = false;
-    bool isApplication = false;
-    while (!file.atEnd()) {
-        const QByteArray line = file.readLine().trimmed();
-        if (line.startsWith('[')) {
-            if (inEntry)
-                break;
-            inEntry = line == "[Desktop Entry]";
-            continue;
-        }
-        if (!inEntry)
-            continue;
-        if (line == "Type=Application")
-            isApplication = true;
-        else if (line == "NoDisplay=true" || line == "Hidden=true")
+    if (!entry.tryExec.isEmpty()) {
+        const QString program = QDir::isAbsolutePath(entry.tryExec)
+                                    ? entry.tryExec
+                                    : QStandardPaths::findExecutable(entry.tryExec);
+        if (program.isEmpty() || !QFileInfo(program).isExecutable())
             return false;
     }
-    return isApplication;
+    auto shownIn = [&](const QStringList& desktops) {
+        return std::any_of(desktops.cbegin(), desktops.cend(),
+                           [&](const QString& d) { return currentDesktops.contains(d); });
+    };
+    if (!entry.onlyShowIn.isEmpty() && !shownIn(entry.onlyShowIn))
+        return false;
+    return !shownIn(entry.notShowIn);
 }
 
 } // namespace
@@ -64,6 +63,9 @@ QStringList defaultDesktopApplicationDirectories(const QString& home) {
 }
 
 QList<SearchResult> discoverDesktopApplications(const QStringList& applicationDirectories) {
+    const QStringList currentDesktops =
+        qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':', Qt::SkipEmptyParts);
+    const QString locale = currentMessageLocale();
     QList<SearchResult> results;
     QSet<QString> seenIDs;
     for (const QString& root : applicationDirectories) {
@@ -77,7 +79,12 @@ QList<SearchResult> discoverDesktopApplications(const QStringList& applicationDi
             if (seenIDs.contains(desktopID))
                 continue;
             seenIDs.insert(desktopID);
-            if (!isListedApplication(path))
+            QFile file(path);
+            // Desktop files are small; a huge one is not a desktop file.
+            if (file.size() > 1024 * 1024 || !file.open(QIODevice::ReadOnly))
+                continue;
+            const auto entry = parseDesktopEntry(file.readAll(), path, locale);
+            if (!entry || !isListedApplication(*entry, currentDesktops))
                 continue;
             const QFileInfo info(path);
             SearchResult result;
@@ -85,10 +92,23 @@ QList<SearchResult> discoverDesktopApplications(const QStringList& applicationDi
             result.kind = SearchResultKind::app;
             result.filename = info.fileName();
             result.directory = info.path();
-            results.append(result);
+            if (!entry->name.isEmpty())
+                result.title = entry->name;
+            QStringList words = entry->keywords;
+            if (!entry->genericName.isEmpty())
+                words.prepend(entry->genericName);
+            if (!words.isEmpty())
+                result.keywords = words.join(u';');
+            if (!entry->icon.isEmpty())
+                result.iconName = entry->icon;
+            results.append(std::move(result));
         }
     }
     return results;
 }
 
-} // namespace trovi
+QList<SearchResult> installedDesktopApplications() {
+    return discoverDesktopApplications(defaultDesktopApplicationDirectories(QDir::homePath()));
+}
+
+} // namespace trovi::platform
