@@ -2,17 +2,17 @@
 
 #include "ClipboardServer.h"
 #include "DryRun.h"
+#include "QuitWhenSettled.h"
 
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/engine/model/SearchResultRecord.h"
 #include "launcher/platform/linux/DesktopApplicationDiscovery.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
-#include "launcher/session/ActivationCaching.h"
+#include "launcher/session/ActivationSequence.h"
 #include "launcher/session/ResultActivator.h"
 #include "launcher/settings/PreferenceStore.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -116,7 +116,6 @@ int runOpenCommand(const OpenCommand& command) {
     const SearchResult result = results.at(command.index);
     const ResultActivationMode requested =
         command.reveal ? ResultActivationMode::revealInFileBrowser : ResultActivationMode::open;
-    const ResultActivationMode mode = effectiveActivationMode(result, requested);
 
     LinuxWorkspace workspace;
     ClipboardServer clipboard;
@@ -126,17 +125,18 @@ int runOpenCommand(const OpenCommand& command) {
                               command.dryRun ? static_cast<Clipboard&>(dryRunClipboard)
                                              : clipboard);
 
-    const ActivationOutcome outcome = activator.activate(result, mode);
+    const ActivationRun run =
+        activateResult(*manager, activator, {result, requested, command.text, results, false});
+    const ActivationOutcome& outcome = run.outcome;
     if (outcome.status == ActivationStatus::needsWindow ||
         outcome.status == ActivationStatus::noAction) {
         printLine(stderr, QStringLiteral("trovi: ") + outcome.message);
         return 1;
     }
-    // A reveal neither counts as an opening nor touches the caches.
-    if (mode == ResultActivationMode::open) {
-        cachePromotedSearchResultsAfterActivation(*manager, result, command.text, results, false);
-        manager->recordActivation(result);
-    }
+    // The engine lives on this thread: its queue, and the file manager's
+    // answers to reveals, are served by the application's loop.
+    quitWhenSettled(run.stored, workspace);
+    QCoreApplication::exec();
 
     if (command.dryRun) {
         for (const QString& line : dryRunWorkspace.actions())
@@ -145,11 +145,6 @@ int runOpenCommand(const OpenCommand& command) {
             printLine(stdout, QStringLiteral("copy ") + *dryRunClipboard.text());
         return 0;
     }
-    // Reveals are answered by the file manager asynchronously.
-    QDeadlineTimer deadline(10000);
-    while (workspace.pendingReveals() > 0 && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-
     switch (outcome.status) {
     case ActivationStatus::clipboardUnavailable:
         printLine(stdout, outcome.value);

@@ -1,12 +1,13 @@
 #include "LauncherApp.h"
 
 #include "ClipboardServer.h"
+#include "QuitWhenSettled.h"
 
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/platform/linux/DesktopApplicationDiscovery.h"
 #include "launcher/platform/linux/InotifyShortcutRootWatcher.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
-#include "launcher/session/ActivationCaching.h"
+#include "launcher/session/ActivationSequence.h"
 #include "launcher/session/ResultActivator.h"
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/LauncherSettingsStores.h"
@@ -15,7 +16,6 @@
 #include "launcher/shell/LauncherWindow.h"
 
 #include <QApplication>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -47,28 +47,13 @@ int runLauncher(int argc, char** argv) {
     auto activate = [&](const SearchResult& result, ResultActivationMode requested,
                         const QString& query, const QList<SearchResult>& shown,
                         bool shownIsPreview) {
-        const ResultActivationMode mode = effectiveActivationMode(result, requested);
-        if (mode == ResultActivationMode::open) {
-            engine.run([result, query, shown, shownIsPreview](DatabaseManager& m) {
-                cachePromotedSearchResultsAfterActivation(m, result, query, shown, shownIsPreview);
-                m.recordActivation(result);
-            });
-        }
-        const ActivationOutcome outcome = activator.activate(result, mode);
-        if (!outcome.succeeded() && !outcome.message.isEmpty())
-            std::fprintf(stderr, "trovi: %s\n", outcome.message.toUtf8().constData());
+        const ActivationRun run =
+            activateResult(engine, activator, {result, requested, query, shown, shownIsPreview});
+        if (!run.outcome.succeeded() && !run.outcome.message.isEmpty())
+            std::fprintf(stderr, "trovi: %s\n", run.outcome.message.toUtf8().constData());
         // Until the hotkey arrives the window is the whole application: leave
         // once what the activation recorded is stored and reveals are answered.
-        engine.run([](DatabaseManager&) {}).then(&application, [&workspace] {
-            auto* poll = new QTimer(&workspace);
-            QObject::connect(poll, &QTimer::timeout, [poll, &workspace] {
-                if (workspace.pendingReveals() == 0) {
-                    poll->stop();
-                    QCoreApplication::quit();
-                }
-            });
-            poll->start(20);
-        });
+        quitWhenSettled(run.stored, workspace, QDeadlineTimer::Forever);
     };
 
     LauncherWindow window(search, activate, SearchDebounceSettingsStore::standard().load());

@@ -1,5 +1,6 @@
 #include "launcher/session/ActivationCaching.h"
 
+#include "launcher/engine/cache/QueryCacheKey.h"
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/engine/ranking/Relevance.h"
 #include "launcher/engine/usage/SearchResultPromotion.h"
@@ -10,7 +11,9 @@ void cachePromotedSearchResultsAfterActivation(DatabaseManager& manager, const S
                                                const QString& query,
                                                const QList<SearchResult>& results,
                                                bool resultsArePreview) {
-    const QString normalizedQuery = query.trimmed().toLower();
+    // The engine's own form of the query, so the list lands under the key
+    // the engine and the window look it up with.
+    const QString normalizedQuery = trimmedBlanksAndTabs(query).toLower();
     if (resultsArePreview || normalizedQuery.isEmpty() || results.isEmpty())
         return;
     if (manager.translationCommand(normalizedQuery))
@@ -20,8 +23,7 @@ void cachePromotedSearchResultsAfterActivation(DatabaseManager& manager, const S
         results, result, normalizedQuery,
         [&](const SearchResult& r) { return relevanceScore(r, normalizedQuery, preferences); });
     manager.persistentQueryResultCacheStore()->storeResults(
-        promoted, normalizedQuery + u'|' + preferences.cacheKey(),
-        manager.currentTime().addMSecs(-1));
+        promoted, queryCacheKey(query, preferences), manager.currentTime().addMSecs(-1));
 }
 
 } // namespace trovi

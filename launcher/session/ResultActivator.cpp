@@ -71,13 +71,23 @@ ActivationOutcome ResultActivator::activateItem(const SearchResult& result,
     return outcome(ActivationStatus::openFailed, QStringLiteral("Could not open ") + path, path);
 }
 
-ActivationOutcome ResultActivator::activateAction(const SearchResult& result) {
+std::optional<ActivationOutcome> ResultActivator::refusal(const SearchResult& result) {
+    if (result.kind != SearchResultKind::action)
+        return std::nullopt;
     if (!result.action)
         return outcome(ActivationStatus::noAction, QStringLiteral("This result has no action"));
-    switch (*result.action) {
-    case SearchResultAction::openSettings:
+    if (*result.action == SearchResultAction::openSettings)
         return outcome(ActivationStatus::needsWindow,
                        QStringLiteral("The settings window opens only from the running launcher"));
+    return std::nullopt;
+}
+
+ActivationOutcome ResultActivator::activateAction(const SearchResult& result) {
+    if (auto refused = refusal(result))
+        return *refused;
+    switch (*result.action) {
+    case SearchResultAction::openSettings: // refused above
+        break;
     case SearchResultAction::openSystemSettings:
     case SearchResultAction::openNotionPage:
         return openFirst({result.actionURLString, result.fallbackActionURLString});

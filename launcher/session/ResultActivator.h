@@ -36,6 +36,9 @@ public:
                     BrowserTabFocuser focusBrowserTab = {});
 
     ActivationOutcome activate(const SearchResult& result, ResultActivationMode mode);
+    // The outcome when the result cannot be carried out here at all (an action
+    // that only exists inside the launcher window, or no action), else nothing.
+    static std::optional<ActivationOutcome> refusal(const SearchResult& result);
 
 private:
     ActivationOutcome activateItem(const SearchResult& result, ResultActivationMode mode);

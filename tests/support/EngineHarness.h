@@ -39,8 +39,6 @@ struct EngineHarness {
         config.backgroundRefreshEnabled = false;
         config.pinnedFolderPaths.clear();
         config.appSearchRoots = {home.path() + QStringLiteral("/Applications")};
-        config.desktopApplicationDirectories = {home.path() +
-                                                QStringLiteral("/.local/share/applications")};
     }
 
     DatabaseManager& make() {

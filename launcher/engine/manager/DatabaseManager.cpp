@@ -1,36 +1,21 @@
 #include "launcher/engine/manager/DatabaseManager.h"
 
-#include "launcher/engine/sources/paths/CatalogDiscovery.h"
+#include "launcher/engine/cache/QueryCacheKey.h"
 #include "launcher/engine/model/Deduplication.h"
-#include "launcher/engine/sources/directpath/DirectPath.h"
-#include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
-#include "launcher/engine/sources/actions/LauncherActions.h"
 #include "launcher/engine/ranking/Relevance.h"
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
-#include "launcher/tools/MathEvaluator.h"
 #include "launcher/tools/TranslationSettingsStores.h"
 
 #include <QDir>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
-#include <mutex>
 
 namespace trovi {
 
 namespace {
-
-// The engine trims blanks and tabs only; line breaks stay part of the query.
-QString trimmedBlanksAndTabs(const QString& text) {
-    auto isBlank = [](QChar c) { return c == u'\t' || c.category() == QChar::Separator_Space; };
-    qsizetype begin = 0, end = text.size();
-    while (begin < end && isBlank(text.at(begin)))
-        ++begin;
-    while (end > begin && isBlank(text.at(end - 1)))
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 std::function<DatabaseManagerServices()>& sharedServicesFactory() {
     static std::function<DatabaseManagerServices()> factory;
@@ -51,21 +36,16 @@ DatabaseManager::DatabaseManager(DatabaseManagerConfiguration configuration,
         m_config.persistentQueryResultCacheEnabled = false;
         m_config.browserBookmarkSources.clear();
     }
-    m_index = std::make_unique<IndexedDocumentSearch>(
-        m_config.indexDatabasePath, [this](const QString& line) { diagnostic(line); });
+    m_sources = addStandardSources(m_sourceList, *this, m_usage, m_config,
+                                   m_services.installedApplications);
     m_persistentStore = PersistentQueryResultCacheStoreRegistry::store(
         *m_services.preferences, m_config.persistentQueryResultCacheKey());
     m_persistentQueryResultCacheInvalidatedAt = m_persistentStore->actorInvalidatedAt();
-    // Two threads: the warm-up walks applications and folders side by side;
-    // a refresh runs its builders one after another on one of them.
-    m_builderPool.setMaxThreadCount(2);
-    m_cachedSystemSettingsShortcuts = systemSettingsSeedShortcuts();
 }
 
 DatabaseManager::~DatabaseManager() {
     // The watcher's callback queues work on this object: stop it first.
     m_shortcutRootWatcher.reset();
-    m_builderPool.waitForDone();
 }
 
 void DatabaseManager::configureShared(std::function<DatabaseManagerServices()> servicesFactory) {
@@ -115,16 +95,24 @@ DatabaseManager::translationCommand(const QString& trimmedQuery) const {
                                            m_services.languageRecognizer);
 }
 
+bool DatabaseManager::hasPendingLookups() const {
+    const std::vector<Source*> sources = m_sourceList.searchOrder();
+    return std::any_of(sources.begin(), sources.end(),
+                       [](const Source* source) { return source->hasPendingLookups(); });
+}
+
 // ---- the search pipeline -----------------------------------------------------
 
 QList<SearchResult> DatabaseManager::search(const QString& query, bool allowPersistentQueryCache) {
-    const QString trimmed = trimmedBlanksAndTabs(query);
-    if (trimmed.isEmpty())
+    SearchContext context;
+    context.trimmedQuery = trimmedBlanksAndTabs(query);
+    if (context.trimmedQuery.isEmpty())
         return {};
-    const QString queryLowercased = trimmed.toLower();
-    const SearchRankingPreferences preferences = rankingPreferences();
-    const QString cacheKey = queryLowercased + u'|' + preferences.cacheKey();
-    const bool isTranslationCommand = translationCommand(trimmed).has_value();
+    context.queryLowercased = context.trimmedQuery.toLower();
+    context.ranking = rankingPreferences();
+    context.now = now();
+    const QString cacheKey = queryCacheKey(query, context.ranking);
+    const bool isTranslationCommand = translationCommand(context.trimmedQuery).has_value();
 
     scheduleBackgroundCacheRefreshIfNeeded();
     if (!isTranslationCommand) {
@@ -132,23 +120,14 @@ QList<SearchResult> DatabaseManager::search(const QString& query, bool allowPers
             return *cached;
     }
 
+    // Every source in the fixed order; the first copy of a duplicate wins.
     QList<SearchResult> merged;
-    merged += searchCalculatorResults(trimmed);
-    merged += searchActionResults(trimmed);
-    merged += searchDirectPathResults(trimmed);
-    merged += searchRecentActivationResults(trimmed, preferences);
-    merged += searchIndexedFiles(trimmed);
-
-    const auto& counts = m_usage.openCounts();
-    merged += m_cachedShortcuts.filterAndSort(queryLowercased, preferences, counts);
-    merged += m_cachedApps.filterAndSort(queryLowercased, preferences, counts);
-    merged +=
-        m_cachedFolders.filterAndSort(queryLowercased, preferences, counts, pinnedFolderResults());
-    merged += searchNotionPages(trimmed);
+    for (Source* source : m_sourceList.searchOrder())
+        merged += source->search(context);
 
     QList<SearchResult> results = deduplicatedSearchResults(merged);
     for (SearchResult& result : results)
-        result.relevanceScore = relevanceScore(result, queryLowercased, preferences);
+        result.relevanceScore = relevanceScore(result, context.queryLowercased, context.ranking);
     sortForDisplay(results);
     if (results.size() > 20)
         results.resize(20);
@@ -156,108 +135,6 @@ QList<SearchResult> DatabaseManager::search(const QString& query, bool allowPers
     if (!isTranslationCommand)
         storeQueryResultsInCache(results, cacheKey);
     return results;
-}
-
-QList<SearchResult> DatabaseManager::searchActionResults(const QString& query) {
-    QList<SearchResult> results = searchTranslationActionResults(query);
-    const QString queryLowercased = query.toLower();
-    if (characterCount(queryLowercased) < 2)
-        return results;
-    results += searchLauncherActionResults(queryLowercased);
-    results += searchSystemSettingsActionResults(queryLowercased, m_cachedSystemSettingsShortcuts);
-    if (!m_config.isRunningUnitTests)
-        results += searchBrowserTabActionResults(queryLowercased, m_cachedBrowserTabs);
-    results += searchBrowserBookmarkActionResults(queryLowercased, m_cachedBrowserBookmarks);
-    return results;
-}
-
-QList<SearchResult> DatabaseManager::searchCalculatorResults(const QString& query) const {
-    const std::optional<QString> value = evaluateMathExpression(query);
-    if (!value)
-        return {};
-    SearchResult row;
-    row.id = stableNegativeID(QStringLiteral("action://calculator/") + query);
-    row.filename = *value;
-    row.directory = query;
-    row.kind = SearchResultKind::action;
-    row.action = SearchResultAction::copyToClipboard;
-    row.actionURLString = *value;
-    return {row};
-}
-
-// Translation rows arrive with the translation engines.
-QList<SearchResult> DatabaseManager::searchTranslationActionResults(const QString&) {
-    return {};
-}
-
-QList<SearchResult> DatabaseManager::searchLauncherActionResults(const QString& queryLowercased) {
-    if (!launcherSettingsActionMatches(queryLowercased))
-        return {};
-    SearchResult result = launcherSettingsActionResult();
-    const std::int64_t learned = learnedOpenCount(result, 0);
-    if (learned != 0)
-        result = result.withOpenCount(learned);
-    return {result};
-}
-
-// Settings panes are matched once their catalogue lands; the seed list is kept
-// so that it is there from the start.
-QList<SearchResult>
-DatabaseManager::searchSystemSettingsActionResults(const QString&,
-                                                   const QList<SystemSettingsShortcut>&) {
-    return {};
-}
-
-QList<SearchResult>
-DatabaseManager::searchBrowserTabActionResults(const QString&, const QList<BrowserTabShortcut>&) {
-    return {};
-}
-
-QList<SearchResult>
-DatabaseManager::searchBrowserBookmarkActionResults(const QString&,
-                                                    const QList<BrowserBookmarkShortcut>&) {
-    return {};
-}
-
-QList<SearchResult> DatabaseManager::searchDirectPathResults(const QString& query) {
-    auto result = directPathResult(query, m_config.homeDirectory,
-                                   [this](const QString& fullPath, const QString& filename) {
-                                       return cachedShortcutUsageKey(fullPath, filename);
-                                   });
-    if (!result)
-        return {};
-    const std::int64_t learned = learnedOpenCount(*result, 0);
-    if (learned != 0)
-        *result = result->withOpenCount(learned);
-    return {*result};
-}
-
-QList<SearchResult> DatabaseManager::searchIndexedFiles(const QString& query) {
-    if (!m_index)
-        return {};
-    return m_index->search(
-        query,
-        [this](const QString& fullPath, const QString& filename) {
-            return cachedShortcutUsageKey(fullPath, filename);
-        },
-        [this](const QString& lowerCasedKey) { return m_usage.count(lowerCasedKey); });
-}
-
-QList<SearchResult> DatabaseManager::pinnedFolderResults() {
-    QList<SearchResult> results;
-    for (const QString& path : m_config.pinnedFolderPaths) {
-        auto result = pinnedFolderResult(path);
-        if (!result)
-            continue;
-        const std::int64_t learned = learnedOpenCount(*result, 0);
-        results.append(learned != 0 ? result->withOpenCount(learned) : *result);
-    }
-    return results;
-}
-
-// Notion pages arrive with the Notion client.
-QList<SearchResult> DatabaseManager::searchNotionPages(const QString&) {
-    return {};
 }
 
 } // namespace trovi

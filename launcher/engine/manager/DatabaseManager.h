@@ -1,21 +1,20 @@
 #pragma once
 // DatabaseManager: the search engine. One serialised object that owns every
-// catalogue, cache and usage record and answers a query with at most 20
-// ranked results. All operations below run on the manager's own thread (the
-// thread it lives on); other threads reach it through run(), which queues a
-// call and returns a QFuture. Catalogue builders run on a low-priority pool
-// and hand their results back to the manager's thread.
+// source, cache and usage record and answers a query with at most 20 ranked
+// results. All operations below run on the manager's own thread (the thread
+// it lives on); other threads reach it through run(), which queues a call and
+// returns a QFuture. The sources live in sources/<name>/ and are listed, in
+// search order, in StandardSources.cpp; their slow work runs on a low-priority
+// pool through BackgroundWork.
 
 #include "launcher/core/Clock.h"
 #include "launcher/engine/cache/PersistentQueryResultCacheStore.h"
+#include "launcher/engine/manager/BackgroundWork.h"
 #include "launcher/engine/manager/DatabaseManagerConfiguration.h"
+#include "launcher/engine/manager/SourceList.h"
 #include "launcher/engine/model/SearchResult.h"
-#include "launcher/engine/ranking/SearchRankingPreferences.h"
 #include "launcher/engine/ranking/SearchRankingSettingsStore.h"
-#include "launcher/engine/sources/browser/BrowserShortcuts.h"
-#include "launcher/engine/sources/paths/PathCatalog.h"
 #include "launcher/engine/sources/paths/ShortcutRootWatcher.h"
-#include "launcher/engine/sources/settingspanes/SystemSettingsShortcut.h"
 #include "launcher/engine/usage/UsageStore.h"
 #include "launcher/tools/TranslationCommand.h"
 
@@ -23,7 +22,6 @@
 #include <QHash>
 #include <QObject>
 #include <QPromise>
-#include <QThreadPool>
 
 #include <functional>
 #include <memory>
@@ -31,7 +29,6 @@
 
 namespace trovi {
 
-class IndexedDocumentSearch;
 class NotificationCenter;
 class PreferenceStore;
 
@@ -42,9 +39,7 @@ struct DatabaseManagerServices {
     NotificationCenter* notifications = nullptr;           // null: no broadcast
     std::function<void(const QString&)> diagnostics;       // empty: standard output
     LanguageRecognizer languageRecognizer;
-    // The platform's installed applications (freedesktop entries on Linux),
-    // listed beside the bundles; runs on the builder pool. Empty: none.
-    std::function<QList<SearchResult>()> installedApplications;
+    InstalledApplications installedApplications; // empty: bundles only
 };
 
 struct CatalogRefreshCounts {
@@ -52,7 +47,7 @@ struct CatalogRefreshCounts {
     int folderCount = 0;
 };
 
-class DatabaseManager : public QObject {
+class DatabaseManager : public QObject, private SourceHost {
     Q_OBJECT
 public:
     DatabaseManager(DatabaseManagerConfiguration configuration, DatabaseManagerServices services);
@@ -67,49 +62,20 @@ public:
     // Queues `fn(*this)` on the manager's thread.
     template <typename F> auto run(F fn) -> QFuture<std::invoke_result_t<F, DatabaseManager&>>;
 
-    const DatabaseManagerConfiguration& configuration() const { return m_config; }
-    // The manager's clock.
-    QDateTime currentTime() const { return m_services.clock(); }
-
-    // ---- search pipeline ---------------------------------------------------
+    // ---- search ------------------------------------------------------------
     QList<SearchResult> search(const QString& query, bool allowPersistentQueryCache);
-    QList<SearchResult> searchActionResults(const QString& query);
-    QList<SearchResult> searchCalculatorResults(const QString& query) const;
-    QList<SearchResult> searchTranslationActionResults(const QString& query);
-    QList<SearchResult> searchLauncherActionResults(const QString& queryLowercased);
-    QList<SearchResult>
-    searchSystemSettingsActionResults(const QString& queryLowercased,
-                                      const QList<SystemSettingsShortcut>& shortcuts);
-    QList<SearchResult> searchBrowserTabActionResults(const QString& queryLowercased,
-                                                      const QList<BrowserTabShortcut>& tabs);
-    QList<SearchResult>
-    searchBrowserBookmarkActionResults(const QString& queryLowercased,
-                                       const QList<BrowserBookmarkShortcut>& bookmarks);
-    QList<SearchResult> searchDirectPathResults(const QString& query);
-    QList<SearchResult>
-    searchRecentActivationResults(const QString& query,
-                                  const SearchRankingPreferences& rankingPreferences);
-    QList<SearchResult> searchIndexedFiles(const QString& query);
-    QList<SearchResult> pinnedFolderResults();
-    QList<SearchResult> searchNotionPages(const QString& query);
+    // A background lookup that a search started (translation, Notion) is in
+    // flight; searchDataRefreshed follows when it lands.
+    bool hasPendingLookups() const;
+    SearchRankingPreferences rankingPreferences() const override;
     std::optional<TranslationCommand> translationCommand(const QString& trimmedQuery) const;
-    SearchRankingPreferences rankingPreferences() const;
+    // The manager's clock.
+    QDateTime currentTime() const { return now(); }
 
-    // ---- usage learning ----------------------------------------------------
-    static QStringList usageLookupIdentifiers(const SearchResult& result);
-    std::int64_t learnedOpenCount(const SearchResult& result, std::int64_t databaseOpenCount);
-    void incrementPathOpenCount(const QString& path);
-    void migrateLegacyUsageCountIfNeeded(const SearchResult& result);
+    // ---- usage and caches --------------------------------------------------
     void recordActivation(const SearchResult& result);
-    void storeRecentActivation(const SearchResult& result);
-    bool shouldIncludeRecentActivationResult(const SearchResult& result) const;
-    std::optional<QString> cachedShortcutUsageKey(const QString& fullPath, const QString& filename);
-    void incrementOpenCount(std::int64_t databaseID);
-
-    // ---- query caches ------------------------------------------------------
-    std::optional<QList<SearchResult>> cachedQueryResults(const QString& cacheKey,
-                                                          bool allowPersistentQueryCache);
-    void storeQueryResultsInCache(const QList<SearchResult>& results, const QString& cacheKey);
+    std::int64_t learnedOpenCount(const SearchResult& result,
+                                  std::int64_t databaseOpenCount) override;
     void invalidateQueryResultCache();
     std::shared_ptr<PersistentQueryResultCacheStore> persistentQueryResultCacheStore() const {
         return m_persistentStore;
@@ -124,24 +90,17 @@ public:
     // Rebuilds every stale catalogue now, on the calling (manager) thread; for
     // the command line, which answers one query and exits.
     void refreshCatalogsNow();
-    bool isBackgroundRefreshInFlight() const { return m_refreshInFlight; }
-    bool hasShortcutRootWatcher() const { return m_shortcutRootWatcher != nullptr; }
-
-    // Catalogue contents and stamps, for the refresh logic and tests.
+    bool isBackgroundRefreshInFlight() const;
+    // When the catalogue of applications (app), folders (folder) or shortcut
+    // files (file) was last refreshed; nothing when it never was.
+    std::optional<QDateTime> catalogRefreshedAt(SearchResultKind kind) const;
+    // Replaces the three path catalogues without stamping them (tests, benchmarks).
     void setCatalogs(QList<SearchResult> apps, QList<SearchResult> folders,
                      QList<SearchResult> shortcuts);
-    const PathCatalog& cachedApps() const { return m_cachedApps; }
-    const PathCatalog& cachedFolders() const { return m_cachedFolders; }
-    const PathCatalog& cachedShortcuts() const { return m_cachedShortcuts; }
-    std::optional<QDateTime> appCacheLastRefresh() const { return m_appCacheLastRefresh; }
-    std::optional<QDateTime> folderCacheLastRefresh() const { return m_folderCacheLastRefresh; }
-    std::optional<QDateTime> shortcutCacheLastRefresh() const { return m_shortcutCacheLastRefresh; }
-
-    QSet<QString> shortcutFileExtensions() const;
 
 Q_SIGNALS:
-    // Emitted on the manager's thread after a refresh or warm-up is applied,
-    // next to the "LauncherSearchDataRefreshed" broadcast.
+    // Emitted on the manager's thread after new data is applied, next to the
+    // "LauncherSearchDataRefreshed" broadcast.
     void searchDataRefreshed();
 
 private:
@@ -149,55 +108,49 @@ private:
         QList<SearchResult> results;
         QDateTime cachedAt;
     };
-    struct StaleCatalogs {
-        bool apps = false, folders = false, shortcuts = false;
-        bool systemSettings = false, browserTabs = false, browserBookmarks = false;
-        bool any() const {
-            return apps || folders || shortcuts || systemSettings || browserTabs ||
-                   browserBookmarks;
-        }
-    };
-    struct RefreshInputs;
-    struct RefreshOutput;
 
-    QDateTime now() const { return m_services.clock(); }
-    void diagnostic(const QString& line) const;
-    bool isStale(const std::optional<QDateTime>& stamp, double ttl, const QDateTime& now) const;
-    StaleCatalogs staleCatalogs() const;
-    RefreshInputs captureRefreshInputs(const StaleCatalogs& stale) const;
-    static RefreshOutput buildCatalogs(const RefreshInputs& inputs);
-    void applyBackgroundCacheRefresh(RefreshOutput output);
+    // SourceHost
+    const QHash<QString, std::int64_t>& learnedCounts() override { return m_usage.openCounts(); }
+    std::optional<QString> shortcutUsageKey(const QString& fullPath,
+                                            const QString& filename) override;
+    void runInBackground(const QString& key, BackgroundJob job) override;
+    void searchDataChanged() override;
+    QDateTime now() const override { return m_services.clock(); }
+    void diagnostic(const QString& line) const override;
+    PreferenceStore& preferences() override { return *m_services.preferences; }
+
+    // Query caches.
+    std::optional<QList<SearchResult>> cachedQueryResults(const QString& cacheKey,
+                                                          bool allowPersistentQueryCache);
+    void storeQueryResultsInCache(const QList<SearchResult>& results, const QString& cacheKey);
+
+    // Usage learning.
+    static QStringList usageLookupIdentifiers(const SearchResult& result);
+    void incrementPathOpenCount(const QString& path);
+    void migrateLegacyUsageCountIfNeeded(const SearchResult& result);
+    void storeRecentActivation(const SearchResult& result);
+
+    // Refresh.
+    BackgroundJob catalogRefreshJob();
     void startShortcutRootWatcherIfNeeded();
-    void announceSearchDataRefreshed();
 
     DatabaseManagerConfiguration m_config;
     DatabaseManagerServices m_services;
     SearchRankingSettingsStore m_rankingStore;
     UsageStore m_usage;
-    std::unique_ptr<IndexedDocumentSearch> m_index;
     std::shared_ptr<PersistentQueryResultCacheStore> m_persistentStore;
     std::optional<QDateTime> m_persistentQueryResultCacheInvalidatedAt;
 
-    PathCatalog m_cachedApps;
-    PathCatalog m_cachedFolders;
-    PathCatalog m_cachedShortcuts;
-    QList<SystemSettingsShortcut> m_cachedSystemSettingsShortcuts;
-    QList<BrowserTabShortcut> m_cachedBrowserTabs;
-    QList<BrowserBookmarkShortcut> m_cachedBrowserBookmarks;
-    std::optional<QDateTime> m_appCacheLastRefresh;
-    std::optional<QDateTime> m_folderCacheLastRefresh;
-    std::optional<QDateTime> m_shortcutCacheLastRefresh;
-    std::optional<QDateTime> m_systemSettingsCacheLastRefresh;
-    std::optional<QDateTime> m_browserTabsCacheLastRefresh;
-    std::optional<QDateTime> m_browserBookmarksCacheLastRefresh;
+    SourceList m_sourceList;
+    StandardSources m_sources;
 
     QHash<QString, QueryResultCacheEntry> m_cachedQueryResults;
     QHash<QString, std::optional<QString>> m_shortcutUsageKeyCache;
 
-    bool m_refreshInFlight = false;
-    bool m_shouldScheduleBackgroundRefreshAfterCurrentTask = false;
     std::unique_ptr<ShortcutRootWatcher> m_shortcutRootWatcher;
-    QThreadPool m_builderPool;
+    // Last, so that it is destroyed first: running jobs finish before the
+    // sources their steps would touch go away.
+    BackgroundWork m_work{this, 2};
 };
 
 template <typename F>

@@ -3,12 +3,10 @@
 
 #include "launcher/engine/manager/DatabaseManager.h"
 
-#include "launcher/engine/ranking/Relevance.h"
-#include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
+#include "launcher/engine/sources/documents/DocumentSource.h"
 #include "launcher/engine/sources/paths/ShortcutUsageKey.h"
 #include "launcher/engine/usage/RecentActivationRecord.h"
 
-#include <QFileInfo>
 #include <QSet>
 
 namespace trovi {
@@ -71,7 +69,8 @@ void DatabaseManager::recordActivation(const SearchResult& result) {
     } else {
         if (usageKey != result.fullPath())
             incrementPathOpenCount(usageKey);
-        incrementOpenCount(*result.databaseID());
+        if (m_sources.documents->incrementOpenCount(*result.databaseID()))
+            invalidateQueryResultCache();
     }
 }
 
@@ -85,71 +84,16 @@ void DatabaseManager::storeRecentActivation(const SearchResult& result) {
     invalidateQueryResultCache();
 }
 
-bool DatabaseManager::shouldIncludeRecentActivationResult(const SearchResult& result) const {
-    auto existsUnlessNeverRefreshed = [&](const std::optional<QDateTime>& stamp) {
-        return !stamp || QFileInfo::exists(result.fullPath());
-    };
-    switch (result.kind) {
-    case SearchResultKind::action:
-        return true;
-    case SearchResultKind::folder:
-        return existsUnlessNeverRefreshed(m_folderCacheLastRefresh);
-    case SearchResultKind::app:
-        return existsUnlessNeverRefreshed(m_appCacheLastRefresh);
-    case SearchResultKind::file:
-        return result.usageKey && existsUnlessNeverRefreshed(m_shortcutCacheLastRefresh);
-    }
-    return false;
-}
-
-QList<SearchResult>
-DatabaseManager::searchRecentActivationResults(const QString& query,
-                                               const SearchRankingPreferences& rankingPreferences) {
-    if (!m_config.recentActivationsEnabled)
-        return {};
-    const QString q = query.toLower();
-    auto contains = [&](const std::optional<QString>& text) {
-        return text && text->toLower().contains(q);
-    };
-    QList<SearchResult> results;
-    for (const RecentActivationRecord& record : m_usage.recentActivations()) {
-        std::optional<SearchResult> result = record.toSearchResult();
-        if (!result)
-            continue;
-        result->isRecentActivation = true;
-        if (!shouldIncludeRecentActivationResult(*result))
-            continue;
-        const bool accepted =
-            result->namesContain(q) ||
-            searchableBasename(*result, rankingPreferences.sortedSuffixesForBasenameStripping())
-                .contains(q) ||
-            result->directory.toLower().contains(q) || contains(result->snippet) ||
-            result->fullPath().toLower().contains(q) || contains(result->actionURLString);
-        if (!accepted)
-            continue;
-        const std::int64_t learned = learnedOpenCount(*result, result->openCount);
-        if (learned != result->openCount)
-            result->openCount = learned;
-        results.append(*result);
-    }
-    return results;
-}
-
-std::optional<QString> DatabaseManager::cachedShortcutUsageKey(const QString& fullPath,
-                                                               const QString& filename) {
+std::optional<QString> DatabaseManager::shortcutUsageKey(const QString& fullPath,
+                                                         const QString& filename) {
     auto it = m_shortcutUsageKeyCache.constFind(fullPath);
     if (it != m_shortcutUsageKeyCache.constEnd())
         return *it;
     std::optional<QString> key;
     if (hasShortcutUsageKeySuffix(filename))
-        key = shortcutUsageKey(fullPath);
+        key = trovi::shortcutUsageKey(fullPath);
     m_shortcutUsageKeyCache.insert(fullPath, key);
     return key;
-}
-
-void DatabaseManager::incrementOpenCount(std::int64_t databaseID) {
-    if (m_index && m_index->incrementOpenCount(databaseID))
-        invalidateQueryResultCache();
 }
 
 } // namespace trovi

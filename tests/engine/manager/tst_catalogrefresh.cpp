@@ -64,7 +64,7 @@ private Q_SLOTS:
         m.search(QStringLiteral("mail"), true); // starts nothing new
         QVERIFY(waitForRefresh(m));
         QCOMPARE(refreshed.count(), 1);
-        QVERIFY(m.shortcutCacheLastRefresh());
+        QVERIFY(m.catalogRefreshedAt(SearchResultKind::file));
 
         // Fresh data is answered on the next search (the caches were dropped).
         const auto results = m.search(QStringLiteral("notes"), true);
@@ -89,13 +89,13 @@ private Q_SLOTS:
         auto& m = h.make();
         m.scheduleBackgroundCacheRefreshIfNeeded();
         QVERIFY(waitForRefresh(m));
-        const QDateTime first = *m.appCacheLastRefresh();
+        const QDateTime first = *m.catalogRefreshedAt(SearchResultKind::app);
 
         h.advance(after);
         m.scheduleBackgroundCacheRefreshIfNeeded();
         QVERIFY(waitForRefresh(m));
-        QCOMPARE(*m.appCacheLastRefresh() != first, apps);
-        QCOMPARE(*m.folderCacheLastRefresh() != first, folders);
+        QCOMPARE(*m.catalogRefreshedAt(SearchResultKind::app) != first, apps);
+        QCOMPARE(*m.catalogRefreshedAt(SearchResultKind::folder) != first, folders);
     }
 
     void rootChangeDuringRefreshCausesOneFollowUpPass() {
@@ -107,7 +107,6 @@ private Q_SLOTS:
         QSignalSpy refreshed(&m, &DatabaseManager::searchDataRefreshed);
 
         m.scheduleBackgroundCacheRefreshIfNeeded();
-        QVERIFY(!m.hasShortcutRootWatcher());
         probe.fail = false;
         m.scheduleBackgroundCacheRefreshIfNeeded(); // a failed watcher is retried
         QCOMPARE(probe.created, 1);
@@ -123,11 +122,12 @@ private Q_SLOTS:
         // even when the watcher reports it from its own thread.
         h.advance(10);
         std::thread([&] { probe.onChange(); }).join();
-        QTRY_VERIFY(m.isBackgroundRefreshInFlight() || *m.shortcutCacheLastRefresh() == h.now);
+        QTRY_VERIFY(m.isBackgroundRefreshInFlight() ||
+                    *m.catalogRefreshedAt(SearchResultKind::file) == h.now);
         QVERIFY(waitForRefresh(m));
         QCOMPARE(refreshed.count(), 2);
-        QCOMPARE(*m.shortcutCacheLastRefresh(), h.now);
-        QVERIFY(*m.appCacheLastRefresh() != h.now);
+        QCOMPARE(*m.catalogRefreshedAt(SearchResultKind::file), h.now);
+        QVERIFY(*m.catalogRefreshedAt(SearchResultKind::app) != h.now);
         QCOMPARE(probe.created, 1); // the watcher is never rebuilt
     }
 
@@ -138,7 +138,8 @@ private Q_SLOTS:
         auto& m = h.make();
         QSignalSpy refreshed(&m, &DatabaseManager::searchDataRefreshed);
         QFuture<CatalogRefreshCounts> warmup = m.warmupFileSystemPermissions();
-        QVERIFY(!m.appCacheLastRefresh()); // not waited for: searches go on meanwhile
+        QVERIFY(!m.catalogRefreshedAt(
+            SearchResultKind::app)); // not waited for: searches go on meanwhile
         QTRY_VERIFY_WITH_TIMEOUT(warmup.isFinished(), 20000);
         QCOMPARE(warmup.result().appCount, 1);
         QVERIFY(warmup.result().folderCount >= 2); // Applications, Work, Work/Reports

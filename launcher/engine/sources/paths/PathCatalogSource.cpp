@@ -1,0 +1,89 @@
+#include "launcher/engine/sources/paths/PathCatalogSource.h"
+
+#include "launcher/engine/manager/DatabaseManagerConfiguration.h"
+#include "launcher/engine/model/Deduplication.h"
+#include "launcher/engine/sources/paths/CatalogDiscovery.h"
+
+namespace trovi {
+
+PathCatalogSource::PathCatalogSource(SourceHost& host, double timeToLive, WalkFactory walk,
+                                     Extras extras)
+    : m_host(host), m_walk(std::move(walk)), m_extras(std::move(extras)) {
+    m_catalog.timeToLive = timeToLive;
+}
+
+QList<SearchResult> PathCatalogSource::search(const SearchContext& context) {
+    return m_catalog.value.filterAndSort(context.queryLowercased, context.ranking,
+                                         m_host.learnedCounts(),
+                                         m_extras ? m_extras() : QList<SearchResult>{});
+}
+
+std::function<PathCatalog()> PathCatalogSource::builder() const {
+    // The index is prepared for the current ranking rules, so the first search
+    // after the swap does not pay for it.
+    const SearchRankingPreferences preferences = m_host.rankingPreferences();
+    return [walk = m_walk(preferences), preferences] {
+        return PathCatalog::build(walk(), preferences);
+    };
+}
+
+BackgroundJob PathCatalogSource::refreshJob() {
+    if (!m_catalog.isStale(m_host.now()))
+        return {};
+    return [this, build = builder()]() -> BackgroundStep {
+        return [this, catalog = build()]() mutable { adopt(std::move(catalog)); };
+    };
+}
+
+std::unique_ptr<PathCatalogSource> makeApplicationSource(SourceHost& host,
+                                                         const DatabaseManagerConfiguration& config,
+                                                         InstalledApplications installed) {
+    return std::make_unique<PathCatalogSource>(
+        host, config.appCacheTTL,
+        [roots = config.appSearchRoots,
+         installed = std::move(installed)](const auto&) -> PathCatalogSource::Walk {
+            // Application bundles and the platform's applications make one catalogue.
+            return [roots, installed] {
+                const QList<SearchResult> bundles = discoverAppBundles(roots);
+                return installed ? mergedUniqueByPath(bundles + installed()) : bundles;
+            };
+        });
+}
+
+std::unique_ptr<PathCatalogSource> makeFolderSource(SourceHost& host,
+                                                    const DatabaseManagerConfiguration& config) {
+    return std::make_unique<PathCatalogSource>(
+        host, config.folderCacheTTL,
+        [roots = config.folderSearchRoots, depth = config.folderSearchMaxDepth,
+         excluded = config.excludedFolderNames](const auto&) -> PathCatalogSource::Walk {
+            return [roots, depth, excluded] { return discoverFolders(roots, depth, excluded); };
+        },
+        [&host, pinned = config.pinnedFolderPaths] {
+            QList<SearchResult> results;
+            for (const QString& path : pinned) {
+                if (auto result = pinnedFolderResult(path))
+                    results.append(host.withLearnedOpenCount(*result));
+            }
+            return results;
+        });
+}
+
+std::unique_ptr<PathCatalogSource> makeShortcutSource(SourceHost& host,
+                                                      const DatabaseManagerConfiguration& config) {
+    return std::make_unique<PathCatalogSource>(
+        host, config.shortcutCacheTTL,
+        [roots = config.shortcutSearchRoots, depth = config.shortcutSearchMaxDepth,
+         excluded = config.excludedFolderNames, baseline = config.baselineShortcutFileExtensions](
+            const SearchRankingPreferences& preferences) -> PathCatalogSource::Walk {
+            // Files with a priority rule count as shortcuts too.
+            QStringList suffixes;
+            for (const ExtensionBoostRule& rule : preferences.extensionBoostRules())
+                suffixes.append(rule.suffix);
+            return
+                [roots, depth, excluded, extensions = shortcutFileExtensions(baseline, suffixes)] {
+                    return discoverShortcuts(roots, depth, excluded, extensions);
+                };
+        });
+}
+
+} // namespace trovi

@@ -1,0 +1,83 @@
+#include "launcher/settings/LauncherNotifications.h"
+#include "launcher/settings/LauncherSettingsStores.h"
+#include "launcher/settings/NotificationCenter.h"
+#include "launcher/settings/PreferenceStore.h"
+#include "launcher/shell/settings/SettingsEnvironment.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace trovi {
+
+namespace {
+
+// Hiding the tray item while the hotkey is off would leave no way back in.
+bool globalHotKeyEnabled(const PreferenceStore& preferences) {
+    return BooleanSettingStore(const_cast<PreferenceStore&>(preferences),
+                               preferenceKeys::launcherHotKeyEnabled)
+        .load(true);
+}
+
+QCheckBox* storedToggle(const QString& text, const QString& objectName, bool checked,
+                        QWidget* parent) {
+    auto* toggle = new QCheckBox(text, parent);
+    toggle->setObjectName(objectName);
+    toggle->setChecked(checked);
+    return toggle;
+}
+
+} // namespace
+
+QGroupBox* makeWindowSection(const SettingsEnvironment& env, QWidget* parent) {
+    QGroupBox* box = makeSection(QStringLiteral("Window"), QStringLiteral("windowSection"), parent);
+    auto* layout = static_cast<QVBoxLayout*>(box->layout());
+    PreferenceStore& preferences = *env.preferences;
+    NotificationCenter* center = env.notifications;
+
+    auto* snap = storedToggle(QStringLiteral("S&nap Window to Grid"), QStringLiteral("snapToGrid"),
+                              WindowSnapSettingsStore(preferences).load(true), box);
+    QObject::connect(snap, &QCheckBox::toggled, box, [&preferences, center](bool on) {
+        WindowSnapSettingsStore(preferences).save(on);
+        center->post(notifications::LauncherWindowSnapChanged);
+    });
+    layout->addWidget(snap);
+
+    auto* refusal = new QLabel(box);
+    refusal->setObjectName(QStringLiteral("menuBarIconRefusal"));
+    refusal->setWordWrap(true);
+    refusal->hide();
+    auto* icon = storedToggle(QStringLiteral("Show &Tray Icon"), QStringLiteral("showMenuBarIcon"),
+                              MenuBarIconVisibilityStore(preferences).load(true), box);
+    QObject::connect(
+        icon, &QCheckBox::toggled, box, [&preferences, center, icon, refusal](bool on) {
+            if (!on && !globalHotKeyEnabled(preferences)) {
+                const QSignalBlocker block(icon);
+                icon->setChecked(true);
+                refusal->setText(
+                    QStringLiteral("Enable Global Hotkey before hiding the menu bar icon."));
+                refusal->show();
+                return;
+            }
+            refusal->hide();
+            MenuBarIconVisibilityStore(preferences).save(on);
+            center->post(notifications::LauncherMenuBarIconVisibilityChanged);
+        });
+    layout->addWidget(icon);
+    layout->addWidget(refusal);
+
+    auto* version =
+        storedToggle(QStringLiteral("Show &Version Number"), QStringLiteral("showVersionNumber"),
+                     VersionVisibilityStore(preferences).load(true), box);
+    QObject::connect(version, &QCheckBox::toggled, box, [&preferences, center](bool on) {
+        VersionVisibilityStore(preferences).save(on);
+        center->post(notifications::LauncherVersionVisibilityChanged);
+    });
+    layout->addWidget(version);
+    layout->addWidget(makeCaption(
+        QStringLiteral("Use the global hotkey and type \"settings\" to reopen this window."), box));
+    return box;
+}
+
+} // namespace trovi

@@ -1,0 +1,90 @@
+// Run at login through the desktop's autostart folder: the entry the desktop
+// reads, and the stored choice kept in step at start-up and from the toggle.
+
+#include "launcher/platform/linux/XdgAutostartLoginItem.h"
+#include "launcher/settings/PreferenceStore.h"
+
+#include <QtTest>
+
+using namespace trovi;
+using trovi::platform::XdgAutostartLoginItem;
+
+class TestXdgAutostart : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void entryFollowsTheToggle() {
+        QTemporaryDir dir;
+        InMemoryPreferenceStore preferences;
+        const LaunchAtLoginSettingsStore store(preferences);
+        XdgAutostartLoginItem item(QStringLiteral("/opt/my apps/trovi"), dir.path() + "/autostart");
+
+        auto on = applyLaunchAtLoginToggle(item, store, true);
+        QVERIFY(on.enabled);
+        QCOMPARE(on.statusMessage, "Launcher will start automatically when you log in.");
+        QFile entry(item.entryPath());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        QVERIFY(entry.readAll().contains("\nExec=\"/opt/my apps/trovi\"\n"));
+        QCOMPARE(store.storedValue(), true);
+
+        auto off = applyLaunchAtLoginToggle(item, store, false);
+        QVERIFY(!off.enabled);
+        QCOMPARE(off.statusMessage, "Launcher will not start automatically.");
+        QVERIFY(!QFile::exists(item.entryPath()));
+        QCOMPARE(store.storedValue(), false);
+    }
+
+    void hiddenEntryCountsAsOff() {
+        QTemporaryDir dir;
+        XdgAutostartLoginItem item("/usr/bin/trovi", dir.path());
+        QFile file(item.entryPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Desktop Entry]\nType=Application\nExec=/usr/bin/trovi\nHidden=true\n");
+        file.close();
+        QCOMPARE(item.currentState(), LaunchAtLoginState::disabled);
+        QCOMPARE(std::get<LaunchAtLoginState>(item.update(true)), LaunchAtLoginState::enabled);
+    }
+
+    void startupReconcilesTheStoredChoice() {
+        QTemporaryDir dir;
+        InMemoryPreferenceStore preferences;
+        const LaunchAtLoginSettingsStore store(preferences);
+        XdgAutostartLoginItem item("/usr/bin/trovi", dir.path());
+        QStringList reports;
+        auto report = [&](const QString& line) { reports << line; };
+
+        // Nothing stored: the desktop's state is recorded.
+        synchronizeLaunchAtLoginAtStartup(item, store, report);
+        QCOMPARE(store.storedValue(), false);
+        // Stored on (set from another machine or `trovi config`): the entry is written.
+        store.save(true);
+        synchronizeLaunchAtLoginAtStartup(item, store, report);
+        QCOMPARE(item.currentState(), LaunchAtLoginState::enabled);
+        QVERIFY(reports.isEmpty());
+    }
+
+    void unwritableFolderKeepsTheChoiceAndSaysWhy() {
+        QTemporaryDir dir;
+        // A file where the folder should be: fails for root too.
+        QFile blocker(dir.path() + "/config");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        InMemoryPreferenceStore preferences;
+        const LaunchAtLoginSettingsStore store(preferences);
+        XdgAutostartLoginItem item("/usr/bin/trovi", dir.path() + "/config/autostart");
+
+        store.save(true);
+        QStringList reports;
+        synchronizeLaunchAtLoginAtStartup(item, store, [&](const QString& l) { reports << l; });
+        QCOMPARE(store.storedValue(), true);
+        QCOMPARE(reports.size(), 1);
+        QVERIFY(reports[0].startsWith(
+            "Failed to update run-at-login state: Could not register run-at-login: "));
+
+        auto outcome = applyLaunchAtLoginToggle(item, store, true);
+        QVERIFY(!outcome.enabled);
+        QVERIFY(outcome.statusMessage.startsWith("Could not register run-at-login: "));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestXdgAutostart)
+#include "tst_xdgautostart.moc"
