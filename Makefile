@@ -4,8 +4,9 @@ SANITIZE_DIR ?= build-sanitize
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 ARGS ?=
+PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps configure build run test test-sanitize bench format clean
+.PHONY: all deps configure build run test test-sanitize bench format install uninstall clean
 
 all: build
 
@@ -37,6 +38,22 @@ bench: build
 
 format: deps
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# A per-user install by default; PREFIX=/usr/local (with sudo) for everyone.
+# The desktop entry runs the installed binary by its absolute path.
+install: build
+	@install -Dm755 $(BUILD_DIR)/app/trovi $(DESTDIR)$(PREFIX)/bin/trovi
+	@install -d $(DESTDIR)$(PREFIX)/share/applications
+	@sed 's|^Exec=trovi$$|Exec=$(PREFIX)/bin/trovi|' data/trovi-launcher.desktop \
+	  > $(DESTDIR)$(PREFIX)/share/applications/trovi-launcher.desktop
+	@install -Dm644 data/trovi-launcher.svg \
+	  $(DESTDIR)$(PREFIX)/share/icons/hicolor/scalable/apps/trovi-launcher.svg
+	@echo "installed trovi in $(DESTDIR)$(PREFIX)/bin"
+
+uninstall:
+	@rm -f $(DESTDIR)$(PREFIX)/bin/trovi \
+	  $(DESTDIR)$(PREFIX)/share/applications/trovi-launcher.desktop \
+	  $(DESTDIR)$(PREFIX)/share/icons/hicolor/scalable/apps/trovi-launcher.svg
 
 clean:
 	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

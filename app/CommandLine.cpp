@@ -5,12 +5,17 @@ namespace trovi::app {
 QString usageText() {
     return QStringLiteral(
         "Usage:\n"
-        "  trovi                      start the launcher\n"
+        "  trovi                      start the launcher, or show/hide the running one\n"
+        "  trovi --show | --hide | --settings\n"
+        "                             start it, or show, hide or open settings in the running one\n"
         "  trovi query [--json] TEXT  print the ranked results for TEXT\n"
         "  trovi open [--reveal] [--index N] [--dry-run] TEXT\n"
         "                             activate result N (default 0) for TEXT as Enter would;\n"
         "                             --reveal shows it in the file browser instead;\n"
         "                             --dry-run prints what would happen and still records usage\n"
+        "  trovi config list          print every preference (the Notion token as set/unset)\n"
+        "  trovi config get KEY       print one preference\n"
+        "  trovi config set KEY VALUE store one preference and tell the running launcher\n"
         "  trovi --help | --version\n");
 }
 
@@ -52,6 +57,37 @@ Command parseCommandLine(const QStringList& arguments) {
         return ShowHelp{};
     if (first == QStringLiteral("--version"))
         return ShowVersion{};
+    const std::pair<const char*, StartLauncher::Intent> intents[] = {
+        {"--show", StartLauncher::Intent::show},
+        {"--hide", StartLauncher::Intent::hide},
+        {"--settings", StartLauncher::Intent::settings},
+    };
+    for (const auto& [option, intent] : intents) {
+        if (first == QLatin1StringView(option)) {
+            if (!rest.isEmpty())
+                return UsageError{QStringLiteral("'%1' takes no arguments").arg(first)};
+            return StartLauncher{intent};
+        }
+    }
+
+    if (first == QStringLiteral("config")) {
+        const QString action = rest.value(0);
+        ConfigCommand command;
+        if (action == QStringLiteral("list") && rest.size() == 1) {
+            command.action = ConfigCommand::Action::list;
+        } else if (action == QStringLiteral("get") && rest.size() == 2) {
+            command.action = ConfigCommand::Action::get;
+            command.key = rest.at(1);
+        } else if (action == QStringLiteral("set") && rest.size() == 3) {
+            command.action = ConfigCommand::Action::set;
+            command.key = rest.at(1);
+            command.value = rest.at(2);
+        } else {
+            return UsageError{
+                QStringLiteral("use 'config list', 'config get KEY' or 'config set KEY VALUE'")};
+        }
+        return command;
+    }
 
     if (first == QStringLiteral("query")) {
         QueryCommand command;

@@ -1,6 +1,8 @@
 #pragma once
 // Parsing of the `trovi` command line into one of its commands.
 
+#include "ConfigCommand.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -8,7 +10,11 @@
 
 namespace trovi::app {
 
-struct StartLauncher {};
+// Plain `trovi` starts the launcher, or toggles the one already running.
+struct StartLauncher {
+    enum class Intent { toggle, show, hide, settings };
+    Intent intent = Intent::toggle;
+};
 struct ShowHelp {};
 struct ShowVersion {};
 struct QueryCommand {
@@ -25,8 +31,8 @@ struct UsageError {
     QString message; // one line, without the program name
 };
 
-using Command =
-    std::variant<StartLauncher, ShowHelp, ShowVersion, QueryCommand, OpenCommand, UsageError>;
+using Command = std::variant<StartLauncher, ShowHelp, ShowVersion, QueryCommand, OpenCommand,
+                             ConfigCommand, UsageError>;
 
 // `arguments` excludes the program name.
 Command parseCommandLine(const QStringList& arguments);

@@ -7,6 +7,7 @@
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/engine/model/SearchResultRecord.h"
 #include "launcher/platform/linux/DesktopApplicationDiscovery.h"
+#include "launcher/platform/linux/LinuxSettingsPanels.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
 #include "launcher/session/ActivationSequence.h"
 #include "launcher/session/ResultActivator.h"
@@ -33,8 +34,10 @@ std::unique_ptr<DatabaseManager> makeManager() {
     DatabaseManagerServices services;
     services.preferences = &PreferenceStore::standard();
     services.diagnostics = [](const QString& line) { printLine(stderr, line); };
-    services.installedApplications = &platform::installedDesktopApplications;
+    services.installedApplications = &platform::discoverDesktopApplications;
     auto configuration = DatabaseManagerConfiguration::standard(QDir::homePath());
+    configuration.systemSettingsPanes =
+        platform::linuxSystemSettingsPaneSource(configuration.desktopApplicationDirectories);
     // One query and out: no watching and no background work.
     configuration.backgroundRefreshEnabled = false;
     auto manager = std::make_unique<DatabaseManager>(std::move(configuration), std::move(services));

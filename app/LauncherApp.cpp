@@ -1,70 +1,136 @@
 #include "LauncherApp.h"
 
 #include "ClipboardServer.h"
-#include "QuitWhenSettled.h"
+#include "Version.h"
 
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/platform/linux/DesktopApplicationDiscovery.h"
 #include "launcher/platform/linux/InotifyShortcutRootWatcher.h"
+#include "launcher/platform/linux/LinuxSettingsPanels.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
-#include "launcher/session/ActivationSequence.h"
+#include "launcher/platform/linux/SingleInstance.h"
+#include "launcher/platform/linux/X11HotKeyBackend.h"
+#include "launcher/session/LauncherSearchEngine.h"
 #include "launcher/session/ResultActivator.h"
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/LauncherSettingsStores.h"
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
+#include "launcher/shell/LauncherShell.h"
 #include "launcher/shell/LauncherWindow.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 
 namespace trovi::app {
 
-int runLauncher(int argc, char** argv) {
+namespace {
+
+// What a second launch asks for: the last request that names something wins;
+// a launch without arguments toggles.
+StartLauncher::Intent intentOf(const QList<DuplicateLaunchRequest>& requests) {
+    StartLauncher::Intent intent = StartLauncher::Intent::toggle;
+    for (const DuplicateLaunchRequest& request : requests) {
+        const Command command = parseCommandLine(request.arguments);
+        if (const auto* start = std::get_if<StartLauncher>(&command))
+            intent = start->intent;
+    }
+    return intent;
+}
+
+} // namespace
+
+int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController> instance,
+                StartLauncher::Intent intent) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trovi"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Trovi Launcher"));
+    QApplication::setDesktopFileName(QStringLiteral("trovi-launcher"));
+    // Resident: hiding the last window is not quitting.
+    QApplication::setQuitOnLastWindowClosed(false);
 
-    DatabaseManager::configureShared([] {
-        DatabaseManagerServices services;
-        services.preferences = &PreferenceStore::standard();
-        services.notifications = &NotificationCenter::defaultCenter();
-        services.shortcutRootWatcherFactory = &InotifyShortcutRootWatcher::create;
-        services.installedApplications = &platform::installedDesktopApplications;
-        return services;
-    });
+    NotificationCenter& notifications = NotificationCenter::defaultCenter();
+    QString listenError;
+    if (!instance->listen(&listenError))
+        std::fprintf(stderr,
+                     "trovi: a second launch cannot reach this launcher (%s); it keeps running\n",
+                     listenError.toUtf8().constData());
+
+    DatabaseManager::configureShared(
+        [] {
+            DatabaseManagerServices services;
+            services.preferences = &PreferenceStore::standard();
+            services.notifications = &NotificationCenter::defaultCenter();
+            services.shortcutRootWatcherFactory = &InotifyShortcutRootWatcher::create;
+            services.installedApplications = &platform::discoverDesktopApplications;
+            return services;
+        },
+        [](DatabaseManagerConfiguration& configuration) {
+            configuration.systemSettingsPanes = platform::linuxSystemSettingsPaneSource(
+                configuration.desktopApplicationDirectories);
+        });
     DatabaseManager& engine = DatabaseManager::shared();
 
     LinuxWorkspace workspace;
     ClipboardServer clipboard;
     ResultActivator activator(workspace, clipboard);
 
-    auto search = [&engine](const QString& query, bool allowPersistentQueryCache) {
-        return engine.run([query, allowPersistentQueryCache](DatabaseManager& m) {
-            return m.search(query, allowPersistentQueryCache);
-        });
-    };
-    auto activate = [&](const SearchResult& result, ResultActivationMode requested,
-                        const QString& query, const QList<SearchResult>& shown,
-                        bool shownIsPreview) {
-        const ActivationRun run =
-            activateResult(engine, activator, {result, requested, query, shown, shownIsPreview});
-        if (!run.outcome.succeeded() && !run.outcome.message.isEmpty())
-            std::fprintf(stderr, "trovi: %s\n", run.outcome.message.toUtf8().constData());
-        // Until the hotkey arrives the window is the whole application: leave
-        // once what the activation recorded is stored and reveals are answered.
-        quitWhenSettled(run.stored, workspace, QDeadlineTimer::Forever);
-    };
+    DatabaseManagerSearchEngine searchEngine(engine, activator);
+    EventLoopScheduler scheduler;
+    ContentViewServices services;
+    services.preferences = &PreferenceStore::standard();
+    services.engine = &searchEngine;
+    services.scheduler = &scheduler;
+    services.notifications = &notifications;
+    services.persistentQueryCacheStore = PersistentQueryResultCacheStoreRegistry::store(
+        PreferenceStore::standard(), PersistentQueryResultCacheStore::defaultStoreKey());
+    // The window's view answers "LauncherSearchDataRefreshed" and announces
+    // "LauncherResultsVisibilityChanged" itself.
+    LauncherWindow window(std::move(services));
+    window.setVersionLabel(QStringLiteral("Trovi Launcher " TROVI_VERSION));
 
-    LauncherWindow window(search, activate, SearchDebounceSettingsStore::standard().load());
-    const NotificationToken refreshed = NotificationCenter::defaultCenter().observe(
-        notifications::LauncherSearchDataRefreshed,
-        [&window](const QVariantMap&) { window.rerunCurrentQuery(); });
-    QObject::connect(&window, &LauncherWindow::dismissed, &application, &QCoreApplication::quit);
-    window.show();
-    // Fill the catalogues before the first keystroke.
-    engine.run([](DatabaseManager& m) { m.scheduleBackgroundCacheRefreshIfNeeded(); });
-    return application.exec();
+    X11HotKeyBackend hotKeys;
+    LauncherShell shell(&window, PreferenceStore::standard(), notifications, &hotKeys,
+                        QStringLiteral(TROVI_VERSION));
+    QObject::connect(&window, &LauncherWindow::hideRequested, &shell, &LauncherShell::hideWindow);
+    QObject::connect(&window, &LauncherWindow::settingsRequested, &shell,
+                     &LauncherShell::showSettingsWindow);
+    QObject::connect(&window, &LauncherWindow::quitRequested, &application,
+                     &QCoreApplication::quit);
+
+    auto follow = [&shell](StartLauncher::Intent wanted) {
+        switch (wanted) {
+        case StartLauncher::Intent::toggle:
+            shell.toggleWindow();
+            break;
+        case StartLauncher::Intent::show:
+            shell.showWindow();
+            break;
+        case StartLauncher::Intent::hide:
+            shell.hideWindow();
+            break;
+        case StartLauncher::Intent::settings:
+            shell.showSettingsWindow();
+            break;
+        }
+    };
+    instance->setDuplicateLaunchHandler(
+        [&follow](const QList<DuplicateLaunchRequest>& requests) { follow(intentOf(requests)); });
+    instance->setNotificationHandler(
+        [&notifications](const QString& name) { notifications.post(name); });
+
+    // The window comes first; the catalogues fill in behind it.
+    shell.start(intent == StartLauncher::Intent::hide);
+    if (intent == StartLauncher::Intent::settings)
+        shell.showSettingsWindow();
+    QTimer::singleShot(0, &application, [&engine] {
+        engine.run([](DatabaseManager& m) { m.scheduleBackgroundCacheRefreshIfNeeded(); });
+    });
+    const int status = application.exec();
+    instance->setDuplicateLaunchHandler({});
+    return status;
 }
 
 } // namespace trovi::app

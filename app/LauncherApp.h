@@ -1,8 +1,18 @@
 #pragma once
-// Starts the launcher window on the shared engine.
+// Starts the resident launcher on the shared engine.
+
+#include "CommandLine.h"
+
+#include <memory>
+
+namespace trovi {
+class SingleInstanceController;
+}
 
 namespace trovi::app {
 
-int runLauncher(int argc, char** argv);
+// `instance` holds the per-user lock (or none when several may run).
+int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController> instance,
+                StartLauncher::Intent intent);
 
 } // namespace trovi::app

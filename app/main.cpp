@@ -1,8 +1,12 @@
 #include "ClipboardServer.h"
 #include "CommandLine.h"
 #include "CommandRunner.h"
+#include "ConfigCommand.h"
 #include "LauncherApp.h"
 #include "Version.h"
+
+#include "launcher/platform/linux/SingleInstance.h"
+#include "launcher/settings/PreferenceStore.h"
 
 #include <QCoreApplication>
 
@@ -55,11 +59,37 @@ int main(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         return runOpenCommand(*open);
     }
+    if (const auto* config = std::get_if<ConfigCommand>(&command)) {
+        QCoreApplication app(argc, argv);
+        return runConfigCommand(
+            *config, trovi::PreferenceStore::standard(), [](const QString& notification) {
+                trovi::sendToRunningInstance(trovi::SingleInstanceConfiguration::standard(),
+                                             trovi::kNotifyPrefix + notification.toUtf8());
+            });
+    }
 
     if (!hasDisplay()) {
         printError(QStringLiteral("cannot show the launcher window: no display (DISPLAY and "
                                   "WAYLAND_DISPLAY are unset)"));
         return 1;
     }
-    return runLauncher(argc, argv);
+    // One launcher per user: a second launch hands its request over and leaves
+    // before any window or engine exists.
+    const auto intent = std::get<StartLauncher>(command).intent;
+    trovi::DuplicateLaunchRequest request;
+    if (intent != StartLauncher::Intent::toggle)
+        request.arguments = arguments;
+    request.createdAt = QDateTime::currentDateTimeUtc();
+    auto started = trovi::SingleInstanceController::start(
+        trovi::SingleInstanceConfiguration::standard(), request);
+    if (std::holds_alternative<trovi::SingleInstanceController::AlreadyRunning>(started))
+        return 0;
+    if (const auto* failed = std::get_if<trovi::SingleInstanceController::Failed>(&started)) {
+        std::fprintf(stderr, "Trovi Launcher failed to acquire the single-instance lock: %s\n",
+                     failed->message.toUtf8().constData());
+        return 0;
+    }
+    return runLauncher(
+        argc, argv, std::move(std::get<trovi::SingleInstanceController::Run>(started).controller),
+        intent);
 }

@@ -6,7 +6,6 @@
 
 #include <QFuture>
 
-
 namespace trovi {
 
 ActivationRun activateResult(DatabaseManager& engine, ResultActivator& activator,

@@ -1,128 +1,219 @@
 #include "launcher/shell/LauncherWindow.h"
 
+#include "launcher/session/SearchResultListModel.h"
+#include "launcher/settings/LauncherNotifications.h"
+#include "launcher/shell/ResultRowDelegate.h"
+
+#include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QTimer>
+#include <QListView>
+#include <QMetaMethod>
 #include <QVBoxLayout>
 
 namespace trovi {
 
 namespace {
 
-QString rowText(const SearchResult& r) {
-    QString text = r.displayName();
-    if (!r.directory.isEmpty())
-        text += QStringLiteral("\n") + r.directory;
-    return text;
+ContentViewServices withHost(ContentViewServices services, LauncherHost* host) {
+    services.host = host;
+    return services;
+}
+
+bool isCommandKey(int key) {
+    return key == Qt::Key_Control || key == Qt::Key_Meta;
 }
 
 } // namespace
 
-LauncherWindow::LauncherWindow(SearchFunction search, ActivateFunction activate,
-                               int debounceMilliseconds, QWidget* parent)
-    : QWidget(parent), m_search(std::move(search)), m_activate(std::move(activate)),
-      m_field(new QLineEdit(this)), m_list(new QListWidget(this)), m_debounce(new QTimer(this)) {
+LauncherWindow::LauncherWindow(ContentViewServices services, QWidget* parent)
+    : QWidget(parent), m_field(new QLineEdit(this)), m_list(new QListView(this)),
+      m_footer(new QLabel(this)), m_notifications(services.notifications) {
+    m_view = std::make_unique<ContentView>(withHost(std::move(services), this));
+    m_model = new SearchResultListModel(*m_view, this);
+
     setWindowTitle(QStringLiteral("Trovi"));
     setObjectName(QStringLiteral("launcherWindow"));
     m_field->setObjectName(QStringLiteral("searchField"));
-    m_field->setPlaceholderText(QStringLiteral("Search apps, folders, documents, or type 2+2"));
+    m_field->setPlaceholderText(QStringLiteral("Search..."));
+    m_field->setFrame(false);
+    QFont fieldFont = m_field->font();
+    fieldFont.setPixelSize(22);
+    m_field->setFont(fieldFont);
+    m_field->setMinimumHeight(44);
+    m_field->setTextMargins(6, 0, 6, 0);
+
     m_list->setObjectName(QStringLiteral("resultList"));
+    m_list->setModel(m_model);
+    m_list->setItemDelegate(new ResultRowDelegate(m_list));
     m_list->setFocusPolicy(Qt::NoFocus);
+    m_list->setFrameShape(QFrame::NoFrame);
+    m_list->setMouseTracking(true);
+    m_list->setUniformItemSizes(false);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setSelectionMode(QAbstractItemView::NoSelection); // the controller owns it
+    m_list->viewport()->setAttribute(Qt::WA_Hover);
+
+    m_footer->setObjectName(QStringLiteral("versionFooter"));
+    m_footer->setAlignment(Qt::AlignCenter);
+    QPalette footerPalette = m_footer->palette();
+    footerPalette.setColor(QPalette::WindowText, palette().color(QPalette::PlaceholderText));
+    m_footer->setPalette(footerPalette);
+
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->setSpacing(6);
     layout->addWidget(m_field);
-    layout->addWidget(m_list);
-    resize(680, 420);
+    layout->addWidget(m_list, 1);
+    layout->addWidget(m_footer);
+    resize(720, 460);
 
-    m_debounce->setSingleShot(true);
-    m_debounce->setInterval(debounceMilliseconds);
-    connect(m_debounce, &QTimer::timeout, this, [this] { startSearch(true); });
-    connect(m_field, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (text.trimmed().isEmpty()) {
-            ++m_generation; // drop answers still on their way
-            m_debounce->stop();
-            applyResults({}, {});
-            return;
-        }
-        m_debounce->start();
+    m_field->installEventFilter(this);
+    m_list->installEventFilter(this);
+    m_list->viewport()->installEventFilter(this);
+
+    ContentView& view = *m_view;
+    connect(m_field, &QLineEdit::textEdited, &view, &ContentView::setQuery);
+    connect(&view, &ContentView::queryChanged, this, [this](const QString& query) {
+        if (m_field->text() != query)
+            m_field->setText(query);
+        updateChrome();
     });
-    connect(m_list, &QListWidget::itemActivated, this,
-            [this] { activateSelection(ResultActivationMode::open); });
+    connect(&view, &ContentView::resultsChanged, this, [this] {
+        updateChrome();
+        syncSelection(m_view->search().selectedIndex.value_or(-1));
+    });
+    connect(&view, &ContentView::selectionChanged, this, &LauncherWindow::syncSelection);
+    connect(&view, &ContentView::resultsVisibilityChanged, this,
+            &LauncherWindow::resultsVisibilityChanged);
+    connect(&view, &ContentView::presentationChanged, this, &LauncherWindow::updateChrome);
+    connect(m_list, &QListView::clicked, this,
+            [this](const QModelIndex& index) { m_view->activateRow(index.row()); });
+    connect(m_list, &QListView::entered, this,
+            [this](const QModelIndex& index) { m_view->hoverEntered(index.row()); });
+    updateChrome();
 }
 
-void LauncherWindow::rerunCurrentQuery() {
-    if (!m_field->text().trimmed().isEmpty())
-        startSearch(false);
+LauncherWindow::~LauncherWindow() {
+    m_list->setModel(nullptr);
 }
 
-void LauncherWindow::startSearch(bool allowPersistentQueryCache) {
-    const quint64 generation = ++m_generation;
-    const QString query = m_field->text();
-    m_search(query, allowPersistentQueryCache)
-        .then(this, [this, generation, query](const QList<SearchResult>& results) {
-            // Only the answer to the latest text counts.
-            if (generation == m_generation)
-                applyResults(results, query);
-        });
+void LauncherWindow::setVersionLabel(const QString& label) {
+    m_footer->setText(label);
+    updateChrome();
 }
 
-void LauncherWindow::applyResults(const QList<SearchResult>& results, const QString& query) {
-    m_resultsQuery = query;
-    QString selectedIdentity;
-    if (const int row = m_list->currentRow(); row >= 0 && row < m_results.size())
-        selectedIdentity = m_results.at(row).identity();
-    m_results = results;
-    m_list->clear();
-    int selectRow = results.isEmpty() ? -1 : 0;
-    for (int i = 0; i < results.size(); ++i) {
-        m_list->addItem(rowText(results.at(i)));
-        if (!selectedIdentity.isEmpty() && results.at(i).identity() == selectedIdentity)
-            selectRow = i;
-    }
-    m_list->setCurrentRow(selectRow);
+void LauncherWindow::updateChrome() {
+    const bool hasResults = !m_view->search().results.isEmpty();
+    m_list->setVisible(hasResults);
+    m_footer->setVisible(!hasResults && m_view->showVersionNumber() &&
+                         !m_footer->text().isEmpty() && m_view->search().query.trimmed().isEmpty());
+    m_list->viewport()->update();
 }
 
-void LauncherWindow::activateSelection(ResultActivationMode mode) {
-    const int row = m_list->currentRow();
-    if (row < 0 || row >= m_results.size())
+void LauncherWindow::syncSelection(int row) {
+    if (row < 0 || row >= m_model->rowCount())
         return;
-    const SearchResult chosen = m_results.at(row);
-    const QString query = m_field->text();
-    const QList<SearchResult> shown = m_results;
-    const bool shownIsPreview = m_resultsQuery != query;
-    m_field->clear();
-    hide();
-    m_activate(chosen, mode, query, shown, shownIsPreview);
+    m_list->scrollTo(m_model->index(row), QAbstractItemView::PositionAtCenter);
+}
+
+void LauncherWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_appeared) {
+        m_appeared = true;
+        m_view->viewAppeared();
+    }
+    activateWindow();
+    m_field->setFocus(Qt::ActiveWindowFocusReason);
+    // A restored query is ready to be typed over.
+    m_field->selectAll();
+}
+
+bool LauncherWindow::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (isCommandKey(key->key()))
+            m_commandHeld = event->type() == QEvent::KeyPress;
+        else
+            m_commandHeld = key->modifiers().testFlag(Qt::ControlModifier);
+        m_view->setCommandKeyHeld(m_commandHeld);
+        if (event->type() == QEvent::KeyPress && m_view->handleKey(key->key(), key->modifiers()))
+            return true;
+        if (watched != m_field && event->type() == QEvent::KeyPress && !key->text().isEmpty() &&
+            key->text().at(0).isPrint()) {
+            // A key that reached the list before the field took focus.
+            m_field->setFocus();
+            QCoreApplication::sendEvent(m_field, event);
+            return true;
+        }
+        break;
+    }
+    case QEvent::HoverLeave:
+    case QEvent::Leave:
+        if (watched == m_list->viewport() && m_view->hoveredResultIdentity()) {
+            for (int row = 0; row < m_model->rowCount(); ++row)
+                m_view->hoverLeft(row);
+        }
+        break;
+    case QEvent::WindowDeactivate:
+        m_commandHeld = false;
+        m_view->setCommandKeyHeld(false);
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void LauncherWindow::keyPressEvent(QKeyEvent* event) {
-    const int count = m_list->count();
-    switch (event->key()) {
-    case Qt::Key_Down:
-        if (count > 0)
-            m_list->setCurrentRow((m_list->currentRow() + 1) % count);
+    // Keys that arrive before the field has focus (right after the hotkey)
+    // are the start of the query.
+    if (m_view->handleKey(event->key(), event->modifiers()))
         return;
-    case Qt::Key_Up:
-        if (count > 0)
-            m_list->setCurrentRow((m_list->currentRow() + count - 1) % count);
+    if (!event->text().isEmpty() && event->text().at(0).isPrint()) {
+        m_field->setFocus();
+        QCoreApplication::sendEvent(m_field, event);
         return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        activateSelection(event->modifiers() & Qt::ControlModifier
-                              ? ResultActivationMode::revealInFileBrowser
-                              : ResultActivationMode::open);
-        return;
-    case Qt::Key_Escape:
-        if (!m_field->text().isEmpty()) {
-            m_field->clear();
-        } else {
-            hide();
-            Q_EMIT dismissed();
-        }
-        return;
-    default:
-        QWidget::keyPressEvent(event);
     }
+    QWidget::keyPressEvent(event);
+}
+
+void LauncherWindow::hideLauncher() {
+    if (isSignalConnected(QMetaMethod::fromSignal(&LauncherWindow::hideRequested))) {
+        Q_EMIT hideRequested();
+        return;
+    }
+    hide();
+    if (m_notifications)
+        m_notifications->post(notifications::WindowHidden);
+    else
+        m_view->saveSessionOnHide();
+}
+
+void LauncherWindow::showSettingsWindow() {
+    Q_EMIT settingsRequested();
+}
+
+void LauncherWindow::terminate() {
+    if (isSignalConnected(QMetaMethod::fromSignal(&LauncherWindow::quitRequested))) {
+        Q_EMIT quitRequested();
+        return;
+    }
+    QCoreApplication::quit();
+}
+
+bool LauncherWindow::isCommandKeyHeld() const {
+    return m_commandHeld || QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
+}
+
+QString LauncherWindow::clipboardText() const {
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    return clipboard ? clipboard->text() : QString();
 }
 
 } // namespace trovi

@@ -1,62 +1,69 @@
 #pragma once
-// LauncherWindow: a first, plain search window. A field and a result list;
-// typing runs a debounced search, Return activates the selection (Ctrl+Return
-// reveals it), Escape clears the field or hides the window. The search and the
-// activation come in as functions, so the window runs in tests without an engine.
+// LauncherWindow: the search window's contents: the field, the result rows
+// and the version footer, bound to a ContentView. Keys go to the controller's
+// bindings first, whichever child has focus; text typed before the field has
+// focus still lands in it, in order. Showing, hiding and placing the window
+// belong to the application; this window asks for them through signals.
 
-#include "launcher/engine/model/SearchResult.h"
+#include "launcher/session/ContentView.h"
+#include "launcher/session/LauncherHost.h"
 
-#include <QFuture>
 #include <QWidget>
 
-#include <functional>
+#include <memory>
 
+class QLabel;
 class QLineEdit;
-class QListWidget;
-class QTimer;
+class QListView;
 
 namespace trovi {
 
-class LauncherWindow : public QWidget {
+class SearchResultListModel;
+
+class LauncherWindow : public QWidget, public LauncherHost {
     Q_OBJECT
 public:
-    using SearchFunction = std::function<QFuture<QList<SearchResult>>(
-        const QString& query, bool allowPersistentQueryCache)>;
-    // `resultsArePreview`: the list shown answers an earlier text than `query`
-    // (the user pressed Return before the search for the latest text landed).
-    using ActivateFunction = std::function<void(
-        const SearchResult& result, ResultActivationMode mode, const QString& query,
-        const QList<SearchResult>& results, bool resultsArePreview)>;
+    // `services.host` is this window.
+    explicit LauncherWindow(ContentViewServices services, QWidget* parent = nullptr);
+    ~LauncherWindow() override;
 
-    LauncherWindow(SearchFunction search, ActivateFunction activate, int debounceMilliseconds,
-                   QWidget* parent = nullptr);
+    ContentView& contentView() { return *m_view; }
+    // Shown under an empty field when the preferences ask for it.
+    void setVersionLabel(const QString& label);
 
-    // Runs the current query again without the query caches, keeping the
-    // selected result selected (new catalogue data arrived).
-    void rerunCurrentQuery();
-
-    const QList<SearchResult>& results() const { return m_results; }
+    // LauncherHost. Without a receiver of hideRequested() the window hides
+    // itself and announces "WindowHidden"; without a receiver of
+    // quitRequested() the application quits.
+    void hideLauncher() override;
+    void showSettingsWindow() override;
+    void terminate() override;
+    bool isCommandKeyHeld() const override;
+    QString clipboardText() const override;
 
 Q_SIGNALS:
-    // Escape on an empty field: the user is done without choosing anything.
-    void dismissed();
+    void hideRequested();
+    void settingsRequested();
+    void quitRequested();
+    // The list became empty or not: the window switches between bar and list.
+    void resultsVisibilityChanged(bool hasResults);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
-    void startSearch(bool allowPersistentQueryCache);
-    void applyResults(const QList<SearchResult>& results, const QString& query);
-    void activateSelection(ResultActivationMode mode);
+    void syncSelection(int row);
+    void updateChrome();
 
-    SearchFunction m_search;
-    ActivateFunction m_activate;
+    std::unique_ptr<ContentView> m_view;
+    SearchResultListModel* m_model;
     QLineEdit* m_field;
-    QListWidget* m_list;
-    QTimer* m_debounce;
-    QList<SearchResult> m_results;
-    QString m_resultsQuery; // the text m_results answer
-    quint64 m_generation = 0;
+    QListView* m_list;
+    QLabel* m_footer;
+    NotificationCenter* m_notifications;
+    bool m_appeared = false;
+    bool m_commandHeld = false;
 };
 
 } // namespace trovi

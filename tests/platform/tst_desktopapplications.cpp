@@ -1,5 +1,6 @@
 // Freedesktop application entries as app records.
 
+#include "launcher/engine/sources/paths/DesktopApplicationDirectories.h"
 #include "launcher/platform/linux/DesktopApplicationDiscovery.h"
 
 #include <QDir>

@@ -1,66 +1,91 @@
-// The search window offscreen, with a search function the test controls.
+// The real search window offscreen: typing, rows with icons, snippets and
+// scores as the preferences say, and keys that arrive before the field.
 
+#include "launcher/session/ResultActivator.h"
+#include "launcher/session/SearchResultListModel.h"
+#include "launcher/settings/LauncherSettingsStores.h"
+#include "launcher/settings/PreferenceStore.h"
 #include "launcher/shell/LauncherWindow.h"
+#include "launcher/shell/ResultIconProvider.h"
+#include "tests/support/ManualScheduler.h"
+#include "tests/support/RecordingPlatform.h"
+#include "tests/support/SessionFakes.h"
 
 #include <QLineEdit>
-#include <QListWidget>
-#include <QPromise>
+#include <QListView>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace trovi;
+using namespace trovi::test;
 
 namespace {
 
-SearchResult named(const QString& name) {
-    SearchResult r;
-    r.kind = SearchResultKind::file;
-    r.directory = QStringLiteral("/d");
-    r.filename = name;
-    r.id = stableNegativeID(name);
-    return r;
-}
-
-struct Activation {
-    SearchResult result;
-    ResultActivationMode mode;
-    QString query;
-    bool preview;
-};
-
-// Searches answer only when the test says so, in any order.
-struct PendingSearches {
-    QList<std::pair<QString, std::shared_ptr<QPromise<QList<SearchResult>>>>> pending;
-    LauncherWindow::SearchFunction function() {
-        return [this](const QString& query, bool) {
-            auto promise = std::make_shared<QPromise<QList<SearchResult>>>();
-            promise->start();
-            pending.append({query, promise});
-            return promise->future();
-        };
-    }
-    void answer(int index, const QList<SearchResult>& results) {
-        pending[index].second->addResult(results);
-        pending[index].second->finish();
-    }
-};
-
-// A shown window whose activations are recorded.
 struct WindowUnderTest {
-    PendingSearches searches;
-    QList<Activation> activations;
-    LauncherWindow window;
-    QLineEdit* field;
-    explicit WindowUnderTest(int debounceMilliseconds)
-        : window(
-              searches.function(),
-              [this](const SearchResult& r, ResultActivationMode mode, const QString& query,
-                     const QList<SearchResult>&, bool preview) {
-                  activations.append({r, mode, query, preview});
-              },
-              debounceMilliseconds),
-          field(nullptr) {
-        window.show();
-        field = window.findChild<QLineEdit*>(QStringLiteral("searchField"));
+    QTemporaryDir home;
+    InMemoryPreferenceStore preferences;
+    NotificationCenter notifications;
+    ManualScheduler scheduler;
+    PendingSearchEngine engine;
+    RecordingWorkspace workspace;
+    RecordingClipboard clipboard;
+    ResultActivator activator{workspace, clipboard};
+    std::unique_ptr<LauncherWindow> window;
+    QLineEdit* field = nullptr;
+    QListView* list = nullptr;
+
+    explicit WindowUnderTest(bool snippets, bool scores) {
+        setShowSnippets(preferences, snippets);
+        SearchScoreVisibilityStore(preferences).save(scores);
+        engine.activator = &activator;
+        ContentViewServices s;
+        s.preferences = &preferences;
+        s.engine = &engine;
+        s.scheduler = &scheduler;
+        s.notifications = &notifications;
+        s.clock = scheduler.clock();
+        window = std::make_unique<LauncherWindow>(std::move(s));
+        window->show();
+        field = window->findChild<QLineEdit*>(QStringLiteral("searchField"));
+        list = window->findChild<QListView*>(QStringLiteral("resultList"));
+    }
+
+    // An application, a folder, a document with a snippet and a calculator row.
+    QList<SearchResult> mixedResults() const {
+        QFile entry(home.filePath(QStringLiteral("calc.desktop")));
+        if (entry.open(QIODevice::WriteOnly))
+            entry.write("[Desktop Entry]\nName=Budget Calculator\nIcon=accessories-calculator\n");
+        SearchResult app;
+        app.kind = SearchResultKind::app;
+        app.directory = home.path();
+        app.filename = QStringLiteral("calc.desktop");
+        app.relevanceScore = 900;
+        SearchResult folder;
+        folder.kind = SearchResultKind::folder;
+        folder.directory = home.path();
+        folder.filename = QStringLiteral("Budgets");
+        folder.relevanceScore = 800;
+        SearchResult document;
+        document.kind = SearchResultKind::file;
+        document.directory = home.path();
+        document.filename = QStringLiteral("plan.txt");
+        document.snippet = QStringLiteral("the <mark>budget</mark> for next year");
+        document.relevanceScore = 700;
+        SearchResult sum;
+        sum.kind = SearchResultKind::action;
+        sum.action = SearchResultAction::copyToClipboard;
+        sum.filename = QStringLiteral("4");
+        sum.actionURLString = QStringLiteral("4");
+        sum.directory = QStringLiteral("2+2");
+        sum.relevanceScore = 1000;
+        return {app, folder, document, sum};
+    }
+
+    ResultRowPresentation row(int r) const {
+        return list->model()
+            ->index(r, 0)
+            .data(SearchResultListModel::PresentationRole)
+            .value<ResultRowPresentation>();
     }
 };
 
@@ -70,99 +95,77 @@ class LauncherWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void typingSearchesAndLatestAnswerWins() {
-        PendingSearches searches;
-        LauncherWindow window(searches.function(), {}, 10);
-        window.show();
-        auto* field = window.findChild<QLineEdit*>(QStringLiteral("searchField"));
-        auto* list = window.findChild<QListWidget*>(QStringLiteral("resultList"));
-        QTest::keyClicks(field, QStringLiteral("no"));
-        QTRY_COMPARE(searches.pending.size(), 1);
-        QTest::keyClicks(field, QStringLiteral("t"));
-        QTRY_COMPARE(searches.pending.size(), 2);
-        QCOMPARE(searches.pending[1].first, QStringLiteral("not"));
-
-        searches.answer(1, {named(QStringLiteral("notes")), named(QStringLiteral("nothing"))});
-        QTRY_COMPARE(list->count(), 2);
-        searches.answer(0, {named(QStringLiteral("november"))}); // late answer to "no"
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-        QCOMPARE(list->count(), 2);
-        QCOMPARE(list->currentRow(), 0);
+    void rowsShowWhatThePreferencesAsk_data() {
+        QTest::addColumn<bool>("snippets");
+        QTest::addColumn<bool>("scores");
+        QTest::addRow("snippets and scores") << true << true;
+        QTest::addRow("neither") << false << false;
     }
 
-    void returnActivatesSelectionAndControlReveals() {
-        WindowUnderTest t(10);
-        auto& [searches, activations, window, field] = t;
-        QTest::keyClicks(field, QStringLiteral("re"));
-        QTRY_COMPARE(searches.pending.size(), 1);
-        searches.answer(0, {named(QStringLiteral("report")), named(QStringLiteral("resume"))});
-        QTRY_COMPARE(window.results().size(), 2);
+    void rowsShowWhatThePreferencesAsk() {
+        QFETCH(bool, snippets);
+        QFETCH(bool, scores);
+        WindowUnderTest t(snippets, scores);
+        QTest::keyClicks(t.field, QStringLiteral("bud"));
+        t.scheduler.advance(50);
+        QCOMPARE(t.engine.calls.size(), 1);
+        QCOMPARE(t.engine.calls[0].query, QStringLiteral("bud"));
+        t.engine.answer(0, t.mixedResults());
+        QTRY_COMPARE(t.list->model()->rowCount(), 4);
+        QVERIFY(t.list->isVisible());
 
-        QTest::keyClick(field, Qt::Key_Down);
-        QTest::keyClick(field, Qt::Key_Return);
-        QCOMPARE(activations.size(), 1);
-        QCOMPARE(activations[0].result.filename, QStringLiteral("resume"));
-        QVERIFY(activations[0].mode == ResultActivationMode::open);
-        QCOMPARE(activations[0].query, QStringLiteral("re"));
-        QVERIFY(field->text().isEmpty());
-        QVERIFY(window.isHidden());
+        ResultIconProvider icons;
+        bool sawHighlight = false;
+        for (int r = 0; r < 4; ++r) {
+            const ResultRowPresentation row = t.row(r);
+            QVERIFY2(!icons.icon(row.icon).isNull(), qPrintable(row.title));
+            QCOMPARE(row.score.has_value(), scores);
+            for (const SnippetSegment& s : row.snippet)
+                sawHighlight |= s.isHighlighted && s.text == QLatin1String("budget");
+        }
+        QCOMPARE(sawHighlight, snippets);
+        QCOMPARE(t.row(0).trailingSymbol, QStringLiteral("return")); // the calculator, selected
 
-        window.show();
-        QTest::keyClicks(field, QStringLiteral("re"));
-        QTRY_COMPARE(searches.pending.size(), 2);
-        searches.answer(1, {named(QStringLiteral("report"))});
-        QTRY_COMPARE(window.results().size(), 1);
-        QTest::keyClick(field, Qt::Key_Return, Qt::ControlModifier);
-        QCOMPARE(activations.size(), 2);
-        QVERIFY(activations[1].mode == ResultActivationMode::revealInFileBrowser);
-        QVERIFY(!activations[0].preview && !activations[1].preview);
+        // The highlight is painted: the marker colour appears only with snippets.
+        const QImage shot = t.list->viewport()->grab().toImage();
+        const QRect documentRow = t.list->visualRect(t.list->model()->index(3, 0));
+        bool painted = false;
+        for (int y = documentRow.top(); y <= documentRow.bottom() && !painted; ++y)
+            for (int x = 60; x < shot.width() && !painted; ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                painted = c.red() > 240 && c.green() > 200 && c.blue() < 200;
+            }
+        QCOMPARE(painted, snippets);
+
+        // Holding Ctrl on a document row turns its second line into the hint.
+        QTest::keyClick(t.field, Qt::Key_Down);
+        QTest::keyClick(t.field, Qt::Key_Down);
+        QTest::keyClick(t.field, Qt::Key_Down);
+        QTest::keyPress(t.field, Qt::Key_Control);
+        QCOMPARE(t.row(3).secondLine, ResultRowPresentation::revealHint);
+        QTest::keyRelease(t.field, Qt::Key_Control);
+        QCOMPARE(t.row(3).secondLine, t.home.path());
     }
 
-    void returnBeforeTheLatestAnswerActivatesAPreview() {
-        WindowUnderTest t(1000);
-        auto& [searches, activations, window, field] = t;
-        QTest::keyClicks(field, QStringLiteral("f"));
-        window.rerunCurrentQuery(); // answer "f" without waiting for the debounce
-        searches.answer(0, {named(QStringLiteral("firefox"))});
-        QTRY_COMPARE(window.results().size(), 1);
-        QTest::keyClicks(field, QStringLiteral("o")); // the search for "fo" has not run yet
-        QTest::keyClick(field, Qt::Key_Return);
-        QCOMPARE(activations.size(), 1);
-        QCOMPARE(activations[0].query, QStringLiteral("fo"));
-        QVERIFY(activations[0].preview);
+    void keysBeforeTheFieldHasFocusLandInTheQuery() {
+        WindowUnderTest t(false, false);
+        t.field->clearFocus();
+        QTest::keyClicks(t.window.get(), QStringLiteral("fi"));
+        QTest::keyClicks(t.list, QStringLiteral("re"));
+        QCOMPARE(t.field->text(), QStringLiteral("fire"));
+        QCOMPARE(t.window->contentView().search().query, QStringLiteral("fire"));
     }
 
-    void rerunKeepsTheSelectedResult() {
-        PendingSearches searches;
-        LauncherWindow window(searches.function(), {}, 10);
-        window.show();
-        auto* field = window.findChild<QLineEdit*>(QStringLiteral("searchField"));
-        auto* list = window.findChild<QListWidget*>(QStringLiteral("resultList"));
-        QTest::keyClicks(field, QStringLiteral("a"));
-        QTRY_COMPARE(searches.pending.size(), 1);
-        searches.answer(0, {named(QStringLiteral("alpha")), named(QStringLiteral("beta"))});
-        QTRY_COMPARE(list->count(), 2);
-        QTest::keyClick(field, Qt::Key_Down);
-        window.rerunCurrentQuery();
-        QCOMPARE(searches.pending.size(), 2);
-        searches.answer(1, {named(QStringLiteral("aardvark")), named(QStringLiteral("alpha")),
-                            named(QStringLiteral("beta"))});
-        QTRY_COMPARE(list->count(), 3);
-        QCOMPARE(list->currentRow(), 2);
-    }
-
-    void escapeClearsThenHides() {
-        PendingSearches searches;
-        LauncherWindow window(searches.function(), {}, 10);
-        window.show();
-        auto* field = window.findChild<QLineEdit*>(QStringLiteral("searchField"));
-        QTest::keyClicks(field, QStringLiteral("x"));
-        QTest::keyClick(field, Qt::Key_Escape);
-        QVERIFY(field->text().isEmpty());
-        QVERIFY(window.isVisible());
-        QTest::keyClick(field, Qt::Key_Escape);
-        QVERIFY(window.isHidden());
+    void returnActivatesAndHides() {
+        WindowUnderTest t(false, false);
+        QTest::keyClicks(t.field, QStringLiteral("bud"));
+        t.scheduler.advance(50);
+        t.engine.answer(0, t.mixedResults());
+        QTRY_COMPARE(t.list->model()->rowCount(), 4);
+        QTest::keyClick(t.field, Qt::Key_Return);
+        QCOMPARE(t.clipboard.text, QStringLiteral("4"));
+        QVERIFY(t.window->isHidden());
+        QVERIFY(t.field->text().isEmpty());
     }
 };
 

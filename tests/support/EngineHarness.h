@@ -39,6 +39,8 @@ struct EngineHarness {
         config.backgroundRefreshEnabled = false;
         config.pinnedFolderPaths.clear();
         config.appSearchRoots = {home.path() + QStringLiteral("/Applications")};
+        config.desktopApplicationDirectories = {home.path() +
+                                                QStringLiteral("/.local/share/applications")};
     }
 
     DatabaseManager& make() {

@@ -22,6 +22,11 @@ std::function<DatabaseManagerServices()>& sharedServicesFactory() {
     return factory;
 }
 
+std::function<void(DatabaseManagerConfiguration&)>& sharedConfigurationAdjustment() {
+    static std::function<void(DatabaseManagerConfiguration&)> adjust;
+    return adjust;
+}
+
 } // namespace
 
 DatabaseManager::DatabaseManager(DatabaseManagerConfiguration configuration,
@@ -48,8 +53,11 @@ DatabaseManager::~DatabaseManager() {
     m_shortcutRootWatcher.reset();
 }
 
-void DatabaseManager::configureShared(std::function<DatabaseManagerServices()> servicesFactory) {
+void DatabaseManager::configureShared(
+    std::function<DatabaseManagerServices()> servicesFactory,
+    std::function<void(DatabaseManagerConfiguration&)> configure) {
     sharedServicesFactory() = std::move(servicesFactory);
+    sharedConfigurationAdjustment() = std::move(configure);
 }
 
 DatabaseManager& DatabaseManager::shared() {
@@ -61,8 +69,10 @@ DatabaseManager& DatabaseManager::shared() {
             services.preferences = &PreferenceStore::standard();
         if (!services.notifications)
             services.notifications = &NotificationCenter::defaultCenter();
-        auto* manager = new DatabaseManager(
-            DatabaseManagerConfiguration::standard(QDir::homePath()), std::move(services));
+        auto configuration = DatabaseManagerConfiguration::standard(QDir::homePath());
+        if (sharedConfigurationAdjustment())
+            sharedConfigurationAdjustment()(configuration);
+        auto* manager = new DatabaseManager(std::move(configuration), std::move(services));
         auto* thread = new QThread;
         thread->setObjectName(QStringLiteral("trovi-engine"));
         manager->moveToThread(thread);

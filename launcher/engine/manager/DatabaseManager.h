@@ -57,7 +57,9 @@ public:
     // real home directory, preference store and notification centre.
     // `configure` (optional, before first use) supplies the platform pieces.
     static DatabaseManager& shared();
-    static void configureShared(std::function<DatabaseManagerServices()> servicesFactory);
+    // `configure` adjusts the standard configuration with the platform's parts.
+    static void configureShared(std::function<DatabaseManagerServices()> servicesFactory,
+                                std::function<void(DatabaseManagerConfiguration&)> configure = {});
 
     // Queues `fn(*this)` on the manager's thread.
     template <typename F> auto run(F fn) -> QFuture<std::invoke_result_t<F, DatabaseManager&>>;

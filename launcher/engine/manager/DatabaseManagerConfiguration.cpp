@@ -1,7 +1,9 @@
 #include "launcher/engine/manager/DatabaseManagerConfiguration.h"
 
+#include "launcher/engine/sources/browser/BrowserBookmarks.h"
 #include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
 #include "launcher/engine/sources/paths/CatalogDiscovery.h"
+#include "launcher/engine/sources/paths/DesktopApplicationDirectories.h"
 
 namespace trovi {
 
@@ -11,24 +13,15 @@ DatabaseManagerConfiguration DatabaseManagerConfiguration::standard(const QStrin
     c.homeDirectory = home;
     c.indexDatabasePath = IndexedDocumentSearch::defaultDatabasePath(home);
     c.appSearchRoots = defaultAppSearchRoots(home);
+    c.desktopApplicationDirectories = defaultDesktopApplicationDirectories(home);
     c.folderSearchRoots = {home};
     c.shortcutSearchRoots = defaultShortcutSearchRoots(home);
     c.isRunningUnitTests = isRunningUnitTests;
     c.recentActivationsEnabled = !isRunningUnitTests;
     c.persistentQueryResultCacheEnabled = !isRunningUnitTests;
-    if (!isRunningUnitTests) {
-        const QString mac = home + QStringLiteral("/Library/Application Support/");
-        const QString xdg = home + QStringLiteral("/.config/");
-        c.browserBookmarkSources = {
-            {QStringLiteral("Edge"), mac + QStringLiteral("Microsoft Edge")},
-            {QStringLiteral("Brave"), mac + QStringLiteral("BraveSoftware/Brave-Browser")},
-            {QStringLiteral("Chrome"), mac + QStringLiteral("Google/Chrome")},
-            {QStringLiteral("Edge"), xdg + QStringLiteral("microsoft-edge")},
-            {QStringLiteral("Brave"), xdg + QStringLiteral("BraveSoftware/Brave-Browser")},
-            {QStringLiteral("Chrome"), xdg + QStringLiteral("google-chrome")},
-            {QStringLiteral("Chromium"), xdg + QStringLiteral("chromium")},
-        };
-    }
+    if (!isRunningUnitTests)
+        c.browserBookmarkSources =
+            defaultBrowserBookmarkSources(home, qEnvironmentVariable("XDG_CONFIG_HOME"));
     return c;
 }
 

@@ -5,7 +5,7 @@
 
 #include "launcher/engine/sources/browser/BrowserShortcuts.h"
 #include "launcher/engine/sources/paths/CatalogDiscovery.h"
-#include "launcher/engine/sources/settingspanes/SystemSettingsShortcut.h"
+#include "launcher/engine/sources/settingspanes/SettingsPanels.h"
 
 #include <QSet>
 #include <QString>
@@ -17,6 +17,8 @@ struct DatabaseManagerConfiguration {
     QString homeDirectory;
     QString indexDatabasePath;
     QStringList appSearchRoots;
+    // Folders of freedesktop application entries, searched next to the bundles.
+    QStringList desktopApplicationDirectories;
     QStringList folderSearchRoots;
     QStringList shortcutSearchRoots;
     QList<BrowserBookmarkSource> browserBookmarkSources;
@@ -38,6 +40,11 @@ struct DatabaseManagerConfiguration {
     // Whether this platform can list open browser tabs at all; when it cannot,
     // the tab catalogue is never refreshed (and never drops the query caches).
     bool browserTabsAvailable = false;
+    // The program that runs the browsers' tab scripts.
+    QString scriptHostPath = QStringLiteral("/usr/bin/osascript");
+    // Where settings panes come from: the seed list and no scan unless the
+    // platform offers one.
+    SystemSettingsPaneSource systemSettingsPanes;
 
     double appCacheTTL = 120.0;
     double folderCacheTTL = 180.0;

@@ -53,8 +53,12 @@ StandardSources addStandardSources(SourceList& list, SourceHost& host, UsageStor
     list.add(std::make_unique<CalculatorSource>());
     list.add(std::make_unique<TranslationSource>(host));
     list.add(std::make_unique<LauncherActionSource>(host));
-    list.add(std::make_unique<SystemSettingsSource>(host, config.systemSettingsCacheTTL), 4);
-    list.add(std::make_unique<OpenTabSource>(host, config.browserTabsCacheTTL, tabsListable), 5);
+    list.add(std::make_unique<SystemSettingsSource>(host, config.systemSettingsCacheTTL,
+                                                    config.systemSettingsPanes),
+             4);
+    list.add(std::make_unique<OpenTabSource>(host, config.browserTabsCacheTTL, tabsListable,
+                                             config.scriptHostPath),
+             5);
     list.add(std::make_unique<BookmarkSource>(host, config.browserBookmarksCacheTTL,
                                               config.browserBookmarkSources),
              6);

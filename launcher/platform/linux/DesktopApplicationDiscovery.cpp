@@ -14,23 +14,13 @@ namespace trovi::platform {
 
 namespace {
 
-QStringList pathList(const char* variable, const QStringList& fallback) {
-    QStringList paths;
-    const QString value = qEnvironmentVariable(variable);
-    for (const QString& path : value.split(u':', Qt::SkipEmptyParts))
-        if (QDir::isAbsolutePath(path))
-            paths.append(path);
-    return paths.isEmpty() ? fallback : paths;
-}
-
 // Whether a launcher should list the entry on this desktop.
 bool isListedApplication(const DesktopEntry& entry, const QStringList& currentDesktops) {
     if (entry.type != u"Application" || entry.hidden || entry.noDisplay)
         return false;
-    if (!entry.tryExec.isEmpty()) {
-        const QString program = QDir::isAbsolutePath(entry.tryExec)
-                                    ? entry.tryExec
-                                    : QStandardPaths::findExecutable(entry.tryExec);
+    if (const QString tryExec = entry.values.value(QStringLiteral("TryExec")); !tryExec.isEmpty()) {
+        const QString program =
+            QDir::isAbsolutePath(tryExec) ? tryExec : QStandardPaths::findExecutable(tryExec);
         if (program.isEmpty() || !QFileInfo(program).isExecutable())
             return false;
     }
@@ -38,29 +28,13 @@ bool isListedApplication(const DesktopEntry& entry, const QStringList& currentDe
         return std::any_of(desktops.cbegin(), desktops.cend(),
                            [&](const QString& d) { return currentDesktops.contains(d); });
     };
-    if (!entry.onlyShowIn.isEmpty() && !shownIn(entry.onlyShowIn))
+    const QStringList onlyShowIn = entry.list(QStringLiteral("OnlyShowIn"));
+    if (!onlyShowIn.isEmpty() && !shownIn(onlyShowIn))
         return false;
-    return !shownIn(entry.notShowIn);
+    return !shownIn(entry.list(QStringLiteral("NotShowIn")));
 }
 
 } // namespace
-
-QStringList defaultDesktopApplicationDirectories(const QString& home) {
-    QStringList dataDirs;
-    dataDirs += pathList("XDG_DATA_HOME", {home + QStringLiteral("/.local/share")});
-    dataDirs += QStringList{home + QStringLiteral("/.local/share/flatpak/exports/share")};
-    dataDirs += pathList("XDG_DATA_DIRS",
-                         {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")});
-    dataDirs += QStringList{QStringLiteral("/var/lib/flatpak/exports/share"),
-                            QStringLiteral("/var/lib/snapd/desktop")};
-    QStringList directories;
-    for (const QString& dir : dataDirs) {
-        const QString applications = QDir::cleanPath(dir + QStringLiteral("/applications"));
-        if (!directories.contains(applications))
-            directories.append(applications);
-    }
-    return directories;
-}
 
 QList<SearchResult> discoverDesktopApplications(const QStringList& applicationDirectories) {
     const QStringList currentDesktops =
@@ -105,10 +79,6 @@ QList<SearchResult> discoverDesktopApplications(const QStringList& applicationDi
         }
     }
     return results;
-}
-
-QList<SearchResult> installedDesktopApplications() {
-    return discoverDesktopApplications(defaultDesktopApplicationDirectories(QDir::homePath()));
 }
 
 } // namespace trovi::platform

@@ -11,10 +11,6 @@
 
 namespace trovi::platform {
 
-// $XDG_DATA_HOME/applications, then each of $XDG_DATA_DIRS, then the flatpak
-// and snap export folders; with the specification's defaults when unset.
-QStringList defaultDesktopApplicationDirectories(const QString& home);
-
 // One app record per entry a launcher should show: Type=Application, neither
 // Hidden nor NoDisplay, TryExec found, and shown in $XDG_CURRENT_DESKTOP by
 // OnlyShowIn/NotShowIn. The record keeps the entry's path (its id and
@@ -22,9 +18,5 @@ QStringList defaultDesktopApplicationDirectories(const QString& home);
 // and Keywords for matching, and the Icon name. Unreadable folders and files
 // are skipped.
 QList<SearchResult> discoverDesktopApplications(const QStringList& applicationDirectories);
-
-// discoverDesktopApplications over the default folders of the user's home,
-// read from the environment at each call.
-QList<SearchResult> installedDesktopApplications();
 
 } // namespace trovi::platform

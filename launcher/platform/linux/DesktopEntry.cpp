@@ -73,24 +73,25 @@ QStringList localeCandidates(const QString& localeName) {
     return out;
 }
 
-// A list value: ";"-separated, "\;" for a literal semicolon, a trailing ";".
-QStringList splitList(const QString& value) {
+// A list value ("a;b;c;") split at its semicolons; "\\;" is a literal one.
+QStringList splitList(const QString& raw) {
     QStringList items;
-    QString item;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] == u'\\' && i + 1 < value.size() && value[i + 1] == u';') {
-            item += u';';
+    QString current;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const QChar c = raw[i];
+        if (c == u'\\' && i + 1 < raw.size() && raw[i + 1] == u';') {
+            current.append(u';');
             ++i;
-        } else if (value[i] == u';') {
-            if (!item.trimmed().isEmpty())
-                items << item.trimmed();
-            item.clear();
+        } else if (c == u';') {
+            if (!current.trimmed().isEmpty())
+                items.append(current.trimmed());
+            current.clear();
         } else {
-            item += value[i];
+            current.append(c);
         }
     }
-    if (!item.trimmed().isEmpty())
-        items << item.trimmed();
+    if (!current.trimmed().isEmpty())
+        items.append(current.trimmed());
     return items;
 }
 
@@ -130,29 +131,37 @@ std::optional<DesktopEntry> parseDesktopEntry(const QByteArray& content, const Q
     DesktopEntry entry;
     entry.filePath = filePath;
     entry.type = keys.value(QStringLiteral("Type"));
-    const QStringList locales = localeCandidates(localeName);
+    const QStringList candidates = localeCandidates(localeName);
     auto localised = [&](const QString& key) {
-        for (const QString& candidate : locales) {
+        for (const QString& candidate : candidates) {
             const auto it = keys.constFind(key + u'[' + candidate + u']');
             if (it != keys.constEnd())
                 return *it;
         }
         return keys.value(key);
     };
+    entry.untranslatedName = keys.value(QStringLiteral("Name"));
     entry.name = localised(QStringLiteral("Name"));
     entry.genericName = localised(QStringLiteral("GenericName"));
+    entry.values = keys;
+    // Keywords in the user's language first, then the untranslated ones, so
+    // that an English word still finds the entry on a German desktop.
     entry.keywords = splitList(localised(QStringLiteral("Keywords")));
-    entry.hidden = keys.value(QStringLiteral("Hidden")) == u"true";
+    for (const QString& keyword : splitList(keys.value(QStringLiteral("Keywords"))))
+        if (!entry.keywords.contains(keyword))
+            entry.keywords.append(keyword);
     entry.noDisplay = keys.value(QStringLiteral("NoDisplay")) == u"true";
-    entry.tryExec = keys.value(QStringLiteral("TryExec"));
-    entry.onlyShowIn = splitList(keys.value(QStringLiteral("OnlyShowIn")));
-    entry.notShowIn = splitList(keys.value(QStringLiteral("NotShowIn")));
+    entry.hidden = keys.value(QStringLiteral("Hidden")) == u"true";
     entry.icon = keys.value(QStringLiteral("Icon"));
     entry.exec = keys.value(QStringLiteral("Exec"));
     entry.url = keys.value(QStringLiteral("URL"));
     entry.workingDir = keys.value(QStringLiteral("Path"));
     entry.terminal = keys.value(QStringLiteral("Terminal")) == u"true";
     return entry;
+}
+
+QStringList DesktopEntry::list(const QString& key) const {
+    return splitList(values.value(key));
 }
 
 std::optional<DesktopEntry> readDesktopEntry(const QString& filePath) {

@@ -3,6 +3,7 @@
 // read with the format's value escapes and localised names applied.
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -11,21 +12,25 @@
 namespace trovi::platform {
 
 struct DesktopEntry {
-    QString filePath;     // where the entry was read from, for %k
-    QString type;         // "Application", "Link", "Directory", or empty when absent
-    QString name;         // localised for the current language when a translation exists
-    QString genericName;  // localised too: "Web Browser"
-    QStringList keywords; // localised too
+    QString filePath;         // where the entry was read from, for %k
+    QString type;             // "Application", "Link", "Directory", or empty when absent
+    QString name;             // localised for the current language when a translation exists
+    QString untranslatedName; // the plain Name key
+    QString genericName;      // localised like the name: "Web Browser"
+    QStringList keywords;     // Keywords, localised like the name
     QString icon;
     QString exec;       // still quoted, field codes not yet expanded
     QString url;        // for Type=Link
     QString workingDir; // the Path key
     bool terminal = false;
-    bool hidden = false;    // Hidden: deleted by the user
-    bool noDisplay = false; // NoDisplay: not for menus or launchers
-    QString tryExec;
-    QStringList onlyShowIn;
-    QStringList notShowIn;
+    bool noDisplay = false;
+    bool hidden = false;
+    // Every key of the group with its unescaped value, for the keys above
+    // that only some callers need (Categories, OnlyShowIn, X-…).
+    QHash<QString, QString> values;
+
+    // A list-valued key ("a;b;c;") split at unescaped semicolons.
+    QStringList list(const QString& key) const;
 };
 
 // Parses the [Desktop Entry] group. localeName has the POSIX form

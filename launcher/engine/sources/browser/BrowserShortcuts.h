@@ -27,9 +27,16 @@ struct BrowserBookmarkShortcut {
     bool operator==(const BrowserBookmarkShortcut&) const = default;
 };
 
+// How a browser keeps its bookmarks under its user-data root.
+enum class BrowserBookmarkFormat {
+    chromium, // a "Bookmarks" JSON file in each profile folder
+    firefox,  // profiles.ini naming profiles, each with a places.sqlite
+};
+
 struct BrowserBookmarkSource {
     QString browserName;
     QString userDataRoot;
+    BrowserBookmarkFormat format = BrowserBookmarkFormat::chromium;
 };
 
 } // namespace trovi

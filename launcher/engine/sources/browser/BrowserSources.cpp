@@ -1,22 +1,36 @@
 #include "launcher/engine/sources/browser/BrowserSources.h"
 
+#include "launcher/engine/sources/browser/BrowserBookmarks.h"
+#include "launcher/engine/sources/browser/BrowserSearch.h"
+#include "launcher/engine/sources/browser/BrowserTabs.h"
+
 namespace trovi {
 
-OpenTabSource::OpenTabSource(SourceHost& host, double timeToLive, bool listable)
-    : m_host(host), m_listable(listable) {
+OpenTabSource::OpenTabSource(SourceHost& host, double timeToLive, bool listable,
+                             QString scriptHostPath)
+    : m_host(host), m_listable(listable), m_scriptHostPath(std::move(scriptHostPath)) {
     m_catalog.timeToLive = timeToLive;
 }
 
 QList<SearchResult> OpenTabSource::search(const SearchContext& context) {
     if (!m_listable || context.isSingleCharacter())
         return {};
-    return {};
+    return searchBrowserTabActionResults(
+        context.queryLowercased, m_catalog.value,
+        [this](const SearchResult& result) { return m_host.learnedOpenCount(result, 0); });
 }
 
 BackgroundJob OpenTabSource::refreshJob() {
     if (!m_listable || !m_catalog.isStale(m_host.now()))
         return {};
-    return [this] { return [this] { m_catalog.adopt({}, m_host.now()); }; };
+    return [this, path = m_scriptHostPath] {
+        const AppleScriptRunner runner(path,
+                                       [this](const QString& line) { m_host.diagnostic(line); });
+        QList<BrowserTabShortcut> tabs = discoverBrowserTabs(runner);
+        return [this, tabs = std::move(tabs)]() mutable {
+            m_catalog.adopt(std::move(tabs), m_host.now());
+        };
+    };
 }
 
 BookmarkSource::BookmarkSource(SourceHost& host, double timeToLive,
@@ -28,13 +42,21 @@ BookmarkSource::BookmarkSource(SourceHost& host, double timeToLive,
 QList<SearchResult> BookmarkSource::search(const SearchContext& context) {
     if (context.isSingleCharacter())
         return {};
-    return {};
+    return searchBrowserBookmarkActionResults(
+        context.queryLowercased, m_catalog.value,
+        [this](const SearchResult& result) { return m_host.learnedOpenCount(result, 0); });
 }
 
 BackgroundJob BookmarkSource::refreshJob() {
     if (!m_catalog.isStale(m_host.now()))
         return {};
-    return [this] { return [this] { m_catalog.adopt({}, m_host.now()); }; };
+    return [this, sources = m_bookmarkFiles] {
+        BrowserBookmarkCatalog bookmarks =
+            BrowserBookmarkCatalog::build(discoverBrowserBookmarks(sources));
+        return [this, bookmarks = std::move(bookmarks)]() mutable {
+            m_catalog.adopt(std::move(bookmarks), m_host.now());
+        };
+    };
 }
 
 } // namespace trovi

@@ -1,10 +1,9 @@
 #pragma once
-// Open browser tabs and browser bookmarks as action rows. Both catalogues keep
-// their place in the refresh; listing and matching arrive with the browser
-// integration.
+// Open browser tabs and browser bookmarks as action rows.
 
 #include "launcher/engine/sources/Source.h"
 #include "launcher/engine/sources/TimedCatalog.h"
+#include "launcher/engine/sources/browser/BrowserSearch.h"
 #include "launcher/engine/sources/browser/BrowserShortcuts.h"
 
 namespace trovi {
@@ -13,13 +12,15 @@ class OpenTabSource final : public Source {
 public:
     // `listable`: this platform can list open tabs at all; when it cannot, the
     // catalogue is never refreshed (and never drops the query caches).
-    OpenTabSource(SourceHost& host, double timeToLive, bool listable);
+    // `scriptHostPath`: the program that runs the tab-listing script.
+    OpenTabSource(SourceHost& host, double timeToLive, bool listable, QString scriptHostPath);
     QList<SearchResult> search(const SearchContext& context) override;
     BackgroundJob refreshJob() override;
 
 private:
     SourceHost& m_host;
     bool m_listable;
+    QString m_scriptHostPath;
     TimedCatalog<QList<BrowserTabShortcut>> m_catalog;
 };
 
@@ -29,10 +30,12 @@ public:
     QList<SearchResult> search(const SearchContext& context) override;
     BackgroundJob refreshJob() override;
 
+    const TimedCatalog<BrowserBookmarkCatalog>& catalog() const { return m_catalog; }
+
 private:
     SourceHost& m_host;
     QList<BrowserBookmarkSource> m_bookmarkFiles;
-    TimedCatalog<QList<BrowserBookmarkShortcut>> m_catalog;
+    TimedCatalog<BrowserBookmarkCatalog> m_catalog;
 };
 
 } // namespace trovi

@@ -40,12 +40,12 @@ std::unique_ptr<PathCatalogSource> makeApplicationSource(SourceHost& host,
                                                          InstalledApplications installed) {
     return std::make_unique<PathCatalogSource>(
         host, config.appCacheTTL,
-        [roots = config.appSearchRoots,
+        [roots = config.appSearchRoots, directories = config.desktopApplicationDirectories,
          installed = std::move(installed)](const auto&) -> PathCatalogSource::Walk {
             // Application bundles and the platform's applications make one catalogue.
-            return [roots, installed] {
+            return [roots, directories, installed] {
                 const QList<SearchResult> bundles = discoverAppBundles(roots);
-                return installed ? mergedUniqueByPath(bundles + installed()) : bundles;
+                return installed ? mergedUniqueByPath(bundles + installed(directories)) : bundles;
             };
         });
 }

@@ -39,9 +39,9 @@ private:
     TimedCatalog<PathCatalog> m_catalog;
 };
 
-// The platform's installed applications (freedesktop entries on Linux), listed
-// beside the bundles. Runs on the builder pool.
-using InstalledApplications = std::function<QList<SearchResult>()>;
+// The platform's installed applications (on Linux the freedesktop entries in
+// the given folders), listed beside the bundles. Runs on the builder pool.
+using InstalledApplications = std::function<QList<SearchResult>(const QStringList& directories)>;
 
 // The standard catalogues for a configuration.
 std::unique_ptr<PathCatalogSource> makeApplicationSource(SourceHost& host,

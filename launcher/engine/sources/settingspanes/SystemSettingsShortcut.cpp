@@ -4,7 +4,7 @@ namespace trovi {
 
 QList<SystemSettingsShortcut> systemSettingsSeedShortcuts() {
     const QString prefix = QStringLiteral("x-apple.systempreferences:");
-    const QString subtitle = QStringLiteral("System Settings");
+    const QString subtitle = systemSettingsSubtitle();
     auto pane = [&](const char* title, const char* primary, const char* fallback,
                     QStringList keywords) {
         return SystemSettingsShortcut{QString::fromUtf8(title), subtitle,

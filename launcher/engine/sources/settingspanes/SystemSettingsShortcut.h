@@ -21,4 +21,9 @@ struct SystemSettingsShortcut {
 // The panes offered before the first scan of the settings extensions.
 QList<SystemSettingsShortcut> systemSettingsSeedShortcuts();
 
+// The subtitle of every pane.
+inline QString systemSettingsSubtitle() {
+    return QStringLiteral("System Settings");
+}
+
 } // namespace trovi

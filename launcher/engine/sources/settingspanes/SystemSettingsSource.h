@@ -1,17 +1,17 @@
 #pragma once
-// Settings panes as action rows. The catalogue starts as the seed list so that
-// panes are there before the first refresh; matching arrives with the pane
-// discovery.
+// Settings panes as action rows. The catalogue starts as the platform's
+// preferred panes (the seed list on macOS) so that panes are there before the
+// first refresh; every refresh merges them with what the scan finds.
 
 #include "launcher/engine/sources/Source.h"
 #include "launcher/engine/sources/TimedCatalog.h"
-#include "launcher/engine/sources/settingspanes/SystemSettingsShortcut.h"
+#include "launcher/engine/sources/settingspanes/SettingsPanels.h"
 
 namespace trovi {
 
 class SystemSettingsSource final : public Source {
 public:
-    SystemSettingsSource(SourceHost& host, double timeToLive);
+    SystemSettingsSource(SourceHost& host, double timeToLive, SystemSettingsPaneSource panes);
     QList<SearchResult> search(const SearchContext& context) override;
     BackgroundJob refreshJob() override;
 
@@ -19,6 +19,7 @@ public:
 
 private:
     SourceHost& m_host;
+    SystemSettingsPaneSource m_panes;
     TimedCatalog<QList<SystemSettingsShortcut>> m_catalog;
 };
 

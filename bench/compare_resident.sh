@@ -1,0 +1,153 @@
+#!/usr/bin/env bash
+# The resident launcher under a private X server (Xvfb, no window manager):
+#  (a) hotkey press (XTEST Ctrl+Space) to the window mapped and focused, median of 20;
+#  (b) cold start to a mapped window, trovi against `rofi -show drun` on the
+#      same home, alternating, median of 7 each and the ratio trovi/rofi;
+#  (c) wake-ups (context switches of every thread) of the idle, hidden
+#      launcher over 30 seconds.
+# rofi is installed on first use; it is only a yardstick and the launcher does
+# not need it.
+set -euo pipefail
+build="${1:-build}"
+trovi="$(cd "$(dirname "$build/app/trovi")" && pwd)/trovi"
+[ -x "$trovi" ] || { echo "compare_resident: $trovi not built" >&2; exit 1; }
+command -v Xvfb >/dev/null || { echo "compare_resident: Xvfb missing, skipped"; exit 0; }
+if ! command -v rofi >/dev/null; then
+  sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends rofi \
+    >/dev/null 2>&1 || echo "compare_resident: rofi could not be installed; (b) runs trovi alone"
+fi
+
+tmp="$(mktemp -d)"
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x800x24 3>"$tmp/display" 2>/dev/null &
+xvfb=$!
+cleanup() { kill $(jobs -p) 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$tmp"; }
+trap cleanup EXIT
+for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(cat "$tmp/display")"
+export HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config" XDG_DATA_HOME="$tmp/home/.local/share"
+export XDG_SESSION_TYPE=x11 QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
+mkdir -p "$XDG_CONFIG_HOME"
+
+python3 - "$trovi" <<'PY'
+import ctypes, os, signal, shutil, statistics, subprocess, sys, time
+
+trovi = sys.argv[1]
+x11 = ctypes.CDLL("libX11.so.6")
+xtst = ctypes.CDLL("libXtst.so.6")
+x11.XOpenDisplay.restype = ctypes.c_void_p
+x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x11.XDefaultRootWindow.restype = ctypes.c_ulong
+x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+x11.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
+x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+x11.XPending.argtypes = [ctypes.c_void_p]
+x11.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
+x11.XFlush.argtypes = [ctypes.c_void_p]
+x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+x11.XConnectionNumber.argtypes = [ctypes.c_void_p]
+xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+
+MAP_NOTIFY, UNMAP_NOTIFY, FOCUS_IN = 19, 18, 9
+STRUCTURE, SUBSTRUCTURE, FOCUS = 1 << 17, 1 << 19, 1 << 21
+
+class XAnyEvent(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("event", ctypes.c_ulong), ("window", ctypes.c_ulong)]
+
+dpy = x11.XOpenDisplay(None)
+root = x11.XDefaultRootWindow(dpy)
+buf = ctypes.create_string_buffer(256)
+ev = ctypes.cast(buf, ctypes.POINTER(XAnyEvent)).contents
+
+def next_event(timeout=10.0):
+    deadline = time.monotonic() + timeout
+    while not x11.XPending(dpy):
+        if time.monotonic() > deadline:
+            raise TimeoutError
+        import select
+        select.select([x11.XConnectionNumber(dpy)], [], [], 0.05)
+    x11.XNextEvent(dpy, buf)
+    return ev.type, ev.window
+
+def wait_for(wanted, window=None):
+    seen = set()
+    while not wanted <= seen:
+        t, w = next_event()
+        if window is None or w == window:
+            seen.add(t)
+        if t == MAP_NOTIFY and window is None:
+            return w
+
+def median_ms(xs):
+    return statistics.median(xs) * 1000
+
+env = dict(os.environ)
+# (b) first: cold starts, alternating.
+x11.XSelectInput(dpy, root, SUBSTRUCTURE)
+x11.XSync(dpy, 0)
+def cold(cmd):
+    while x11.XPending(dpy):
+        x11.XNextEvent(dpy, buf)
+    t0 = time.perf_counter()
+    p = subprocess.Popen(cmd, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wait_for({MAP_NOTIFY})
+    dt = time.perf_counter() - t0
+    p.send_signal(signal.SIGKILL)
+    p.wait()
+    return dt
+rofi = shutil.which("rofi")
+ours, theirs = [], []
+for i in range(7):
+    ours.append(cold([trovi]))
+    if rofi:
+        theirs.append(cold([rofi, "-show", "drun"]))
+line = "(b) cold start to mapped window: trovi median %.1f ms" % median_ms(ours)
+if theirs:
+    line += ", rofi -show drun median %.1f ms, ratio trovi/rofi %.2f" % (
+        median_ms(theirs), statistics.median(ours) / statistics.median(theirs))
+print(line, flush=True)
+
+# (a) the resident launcher, hidden, woken by the hotkey.
+p = subprocess.Popen([trovi, "--hide"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+time.sleep(2)  # settle: catalogues built, key grabbed
+win = int(subprocess.check_output(["xdotool", "search", "--name", "Trovi"], env=env).split()[0])
+x11.XSelectInput(dpy, root, 0)
+x11.XSelectInput(dpy, win, STRUCTURE | FOCUS)
+ctrl = x11.XKeysymToKeycode(dpy, 0xffe3)
+space = x11.XKeysymToKeycode(dpy, 0x20)
+def press():
+    for code, down in ((ctrl, 1), (space, 1), (space, 0), (ctrl, 0)):
+        xtst.XTestFakeKeyEvent(dpy, code, down, 0)
+    x11.XFlush(dpy)
+shown = []
+for i in range(20):
+    t0 = time.perf_counter()
+    press()
+    wait_for({MAP_NOTIFY, FOCUS_IN}, win)
+    shown.append(time.perf_counter() - t0)
+    time.sleep(0.05)
+    press()
+    wait_for({UNMAP_NOTIFY}, win)
+    time.sleep(0.05)
+print("(a) hotkey to window mapped and focused: median %.2f ms of 20 (min %.2f, max %.2f)" % (
+    median_ms(shown), min(shown) * 1000, max(shown) * 1000), flush=True)
+
+# (c) idle wake-ups while hidden.
+def switches(pid):
+    total = 0
+    for task in os.listdir("/proc/%d/task" % pid):
+        with open("/proc/%d/task/%s/status" % (pid, task)) as f:
+            for l in f:
+                if l.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
+                    total += int(l.split()[1])
+    return total
+time.sleep(3)
+before = switches(p.pid)
+time.sleep(30)
+after = switches(p.pid)
+print("(c) idle hidden launcher: %d wake-ups in 30 s (all threads)" % (after - before))
+p.kill()
+p.wait()
+PY

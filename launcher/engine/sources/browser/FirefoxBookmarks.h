@@ -1,0 +1,26 @@
+#pragma once
+// Firefox bookmarks: every profile that profiles.ini names, read from its
+// places.sqlite. Firefox keeps that database locked and half of it in its
+// write-ahead log while it runs, so we read a private copy of both files and
+// never open the browser's own.
+
+#include "launcher/engine/sources/browser/BrowserShortcuts.h"
+
+namespace trovi {
+
+// Profile folders listed in <root>/profiles.ini, relative paths resolved
+// against the root; nothing when the file is missing.
+QStringList firefoxProfileFolders(const QString& profilesRoot);
+
+// The http(s) bookmarks of one places.sqlite, folder paths led by the root
+// folder's label ("Bookmarks Menu", "Bookmarks Toolbar", "Other Bookmarks",
+// "Mobile Bookmarks"); tags are not bookmarks of their own. Nothing for a
+// missing or unreadable database.
+QList<BrowserBookmarkShortcut> readFirefoxBookmarks(const QString& placesPath,
+                                                    const QString& browserName);
+
+// Every profile's bookmarks under the root.
+QList<BrowserBookmarkShortcut> discoverFirefoxBookmarks(const QString& profilesRoot,
+                                                        const QString& browserName);
+
+} // namespace trovi

@@ -1,0 +1,157 @@
+#pragma once
+// ContentView: the logic behind the launcher window, without any widget. It
+// owns the query, the result list, the selection, the hover and the mode
+// shown while Ctrl is held; turns every query change into a debounced search
+// while showing cached or narrowed rows at once; keeps the selection on the
+// same result when a list is replaced; answers the key bindings; activates
+// results; and keeps the search history and the reopen window. Lives on the
+// main thread; the widgets bind to its state and signals.
+
+#include "launcher/core/Clock.h"
+#include "launcher/engine/cache/PersistentQueryResultCacheStore.h"
+#include "launcher/engine/model/SearchTicket.h"
+#include "launcher/engine/ranking/SearchRankingPreferences.h"
+#include "launcher/session/KeyBindings.h"
+#include "launcher/session/SearchState.h"
+#include "launcher/session/SessionScheduler.h"
+#include "launcher/settings/NotificationCenter.h"
+
+#include <QObject>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace trovi {
+
+class LauncherHost;
+class LauncherSearchEngine;
+class PreferenceStore;
+struct ActivationRequest;
+
+struct ContentViewServices {
+    PreferenceStore* preferences = nullptr;      // required
+    LauncherSearchEngine* engine = nullptr;      // required
+    LauncherHost* host = nullptr;                // required
+    SessionScheduler* scheduler = nullptr;       // required
+    NotificationCenter* notifications = nullptr; // null: nothing observed or posted
+    Clock clock = systemClock();
+    // The persistent query cache shared with the engine; null: none.
+    std::shared_ptr<PersistentQueryResultCacheStore> persistentQueryCacheStore;
+};
+
+class ContentView : public QObject {
+    Q_OBJECT
+public:
+    explicit ContentView(ContentViewServices services, QObject* parent = nullptr);
+    ~ContentView() override;
+
+    const SearchState& search() const { return m_search; }
+    const SessionState& session() const { return m_session; }
+
+    // Display options, as the preferences say.
+    bool showSnippets() const { return m_showSnippets; }
+    bool showSearchScores() const { return m_showSearchScores; }
+    bool useNativeAppIcons() const { return m_useNativeAppIcons; }
+    bool showVersionNumber() const { return m_showVersionNumber; }
+    const QString& launcherThemeID() const { return m_launcherThemeID; }
+    int searchDebounceMilliseconds() const { return m_searchDebounceMilliseconds; }
+    ResultActivationMode activeModifierMode() const { return m_activeModifierMode; }
+    const std::optional<QString>& hoveredResultIdentity() const { return m_hoveredResultIdentity; }
+    // The mode a row's trailing symbol and second line show.
+    ResultActivationMode rowActivationMode(const SearchResult& result) const;
+
+    // ---- the field and the list ------------------------------------------------
+    // The field's binding: a changed text runs debounceSearch().
+    void setQuery(const QString& query);
+    void debounceSearch(const QString& query);
+    void applySearchResults(const QList<SearchResult>& results, bool preserveSelection,
+                            bool isPreview);
+    std::optional<QList<SearchResult>>
+    immediateResults(const QString& normalizedQuery, const QString& previousNormalizedQuery) const;
+    std::optional<QList<SearchResult>> persistentCachedResults(const QString& key,
+                                                               bool allowSameQueryFallback) const;
+    void refreshResultsAfterBackgroundCacheRefresh();
+    void moveSelection(bool up);
+    void selectRow(int row);
+    void pasteClipboardIntoQuery();
+    void notifyResultsVisibility(bool hasResults);
+    // True when the key is one of the launcher's bindings and was handled.
+    bool handleKey(int key, Qt::KeyboardModifiers modifiers);
+    void perform(LauncherKeyCommand command);
+    void setCommandKeyHeld(bool held);
+    void hoverEntered(int row);
+    void hoverLeft(int row);
+
+    // ---- activation ------------------------------------------------------------
+    void activateResult(const SearchResult& result, ResultActivationMode mode);
+    void activateSelection(ResultActivationMode mode);
+    // A click: the mode follows the live Ctrl key.
+    void activateRow(int row);
+    ResultActivationMode currentActivationModeForAction(const SearchResult& result) const;
+
+    // ---- the view's life -------------------------------------------------------
+    void viewAppeared();
+    void viewDisappeared();
+
+    // ---- history and the reopen window -----------------------------------------
+    void loadPersistedHistory();
+    void saveSession();
+    void saveSessionOnHide();
+    void clearSessionIfTimeoutExpired();
+    bool restorePreviousHistoryEntry();
+    void restoreHistoryEntry(const SearchHistoryEntry& entry);
+    void persistHistoryQueries();
+
+Q_SIGNALS:
+    // The controller changed the text (history, paste, clearing); the field follows.
+    void queryChanged(const QString& query);
+    void resultsChanged();
+    void selectionChanged(int row); // -1: none
+    // Hover, Ctrl mode or a display option changed: rows repaint.
+    void presentationChanged();
+    void searchingChanged(bool isSearching);
+    void resultsVisibilityChanged(bool hasResults);
+
+private:
+    struct PendingTask {
+        SessionScheduler::Handle timer;
+        quint64 serial = 0; // bumped on cancel; a stale continuation sees a newer value
+        bool running = false;
+    };
+
+    void cancel(PendingTask& task);
+    void runDebouncedSearch(QUuid searchId, const QString& trimmed, const QString& normalized);
+    void setSelectedIndex(std::optional<int> index);
+    void setSearching(bool searching);
+    void setHovered(std::optional<QString> identity);
+    void activateActionResult(const ActivationRequest& request);
+    void carryOut(const ActivationRequest& request);
+    void cachePromotedSearchResultsAfterActivation(const SearchResult& result, const QString& query,
+                                                   const QList<SearchResult>& results,
+                                                   bool resultsArePreview);
+    bool isTranslationCommand(const QString& normalizedQuery) const;
+    QString persistentCacheKey(const QString& normalizedQuery) const;
+    void reloadPreferences();
+    void observeNotifications();
+
+    ContentViewServices m_services;
+    SearchState m_search;
+    SessionState m_session;
+    std::shared_ptr<SearchGeneration> m_generation = std::make_shared<SearchGeneration>();
+    PendingTask m_searchTask;
+    PendingTask m_refreshSearchTask;
+    SearchRankingPreferences m_rankingPreferences;
+
+    int m_searchDebounceMilliseconds = 50;
+    bool m_showSnippets = false;
+    bool m_useNativeAppIcons = false;
+    bool m_showVersionNumber = true;
+    bool m_showSearchScores = true;
+    QString m_launcherThemeID;
+    ResultActivationMode m_activeModifierMode = ResultActivationMode::open;
+    std::optional<QString> m_hoveredResultIdentity;
+    std::vector<NotificationToken> m_observers;
+};
+
+} // namespace trovi

@@ -1,0 +1,175 @@
+#include "launcher/shell/ResultRowDelegate.h"
+
+#include "launcher/session/SearchResultListModel.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextLayout>
+
+namespace trovi {
+
+namespace {
+
+QFont sized(const QFont& base, int pixelSize, QFont::Weight weight) {
+    QFont font = base;
+    font.setPixelSize(pixelSize);
+    font.setWeight(weight);
+    return font;
+}
+
+constexpr int kLineGap = 2;
+
+int lineHeight(int pixelSize) {
+    return QFontMetrics(sized(QFont(), pixelSize, QFont::Normal)).height();
+}
+
+// One line of plain and highlighted runs, cut with an ellipsis at the end.
+void drawSnippet(QPainter* p, const QRect& rect, const QList<SnippetSegment>& segments,
+                 const QFont& font, const QColor& plain, const QColor& highlightText,
+                 const QColor& highlightBackground) {
+    const QFontMetrics fm(font);
+    const int ellipsisWidth = fm.horizontalAdvance(QChar(0x2026));
+    int x = rect.left();
+    const int baseline = rect.top() + fm.ascent();
+    p->setFont(font);
+    for (qsizetype i = 0; i < segments.size(); ++i) {
+        QString text = segments.at(i).text;
+        if (i == 0) {
+            qsizetype lead = 0;
+            while (lead < text.size() && text.at(lead).isSpace())
+                ++lead;
+            text.remove(0, lead);
+        }
+        const int room = rect.right() - x;
+        int width = fm.horizontalAdvance(text);
+        bool cut = false;
+        if (width > room) {
+            text = fm.elidedText(text, Qt::ElideRight, std::max(room, ellipsisWidth));
+            width = fm.horizontalAdvance(text);
+            cut = true;
+        }
+        if (segments.at(i).isHighlighted) {
+            QPainterPath mark;
+            mark.addRoundedRect(QRectF(x - 1, rect.top(), width + 2, fm.height()), 3, 3);
+            p->fillPath(mark, highlightBackground);
+            p->setPen(highlightText);
+        } else {
+            p->setPen(plain);
+        }
+        p->drawText(x, baseline, text);
+        x += width;
+        if (cut || x >= rect.right())
+            break;
+    }
+}
+
+} // namespace
+
+ResultRowDelegate::ResultRowDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+
+int ResultRowDelegate::rowHeight(bool withSnippet) {
+    using S = ResultRowStyle;
+    int text = lineHeight(S::titlePixelSize) + kLineGap + lineHeight(S::detailPixelSize);
+    if (withSnippet)
+        text += kLineGap + lineHeight(S::detailPixelSize);
+    return std::max(text, int(S::iconSize)) + 2 * S::verticalPadding;
+}
+
+QSize ResultRowDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                  const QModelIndex& index) const {
+    const auto row =
+        index.data(SearchResultListModel::PresentationRole).value<ResultRowPresentation>();
+    return {option.rect.width(), rowHeight(!row.snippet.isEmpty())};
+}
+
+void ResultRowDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const {
+    using S = ResultRowStyle;
+    const auto row =
+        index.data(SearchResultListModel::PresentationRole).value<ResultRowPresentation>();
+    const ResultRowStyle style = ResultRowStyle::fromPalette(option.palette);
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing);
+
+    const QRect card = option.rect.adjusted(4, 1, -4, -1);
+    if (row.isSelected || row.isHovered) {
+        QPainterPath path;
+        path.addRoundedRect(card, S::cornerRadius, S::cornerRadius);
+        p->fillPath(path, row.isSelected ? style.selectedBackground : style.hoverBackground);
+    }
+    const QColor primary = row.isSelected ? style.selectedPrimaryText : style.primaryText;
+    const QColor secondary = row.isSelected ? style.selectedSecondaryText : style.secondaryText;
+
+    QRect content = card.adjusted(S::horizontalPadding, S::verticalPadding, -S::horizontalPadding,
+                                  -S::verticalPadding);
+    const QRect iconRect(content.left(), content.center().y() - S::iconSize / 2, S::iconSize,
+                         S::iconSize);
+    m_icons.icon(row.icon).paint(p, iconRect);
+    content.setLeft(iconRect.right() + 1 + S::iconTextGap);
+
+    // Trailing column: the selected row's symbol, then the score to its left.
+    if (!row.trailingSymbol.isEmpty()) {
+        const QRect symbolRect(content.right() - S::trailingSymbolWidth + 1, content.top(),
+                               S::trailingSymbolWidth, content.height());
+        if (row.trailingSymbol == QLatin1String("folder.fill")) {
+            const int side = 16;
+            m_icons.icon({RowIcon::Kind::symbol, row.trailingSymbol, {}})
+                .paint(p, QRect(symbolRect.center().x() - side / 2,
+                                symbolRect.center().y() - side / 2, side, side));
+        } else {
+            p->setPen(primary);
+            p->setFont(sized(option.font, 14, QFont::Bold));
+            p->drawText(symbolRect, Qt::AlignCenter, QStringLiteral("\u21B5"));
+        }
+        content.setRight(symbolRect.left() - 6);
+    }
+    if (row.score) {
+        const QRect scoreRect(content.right() - S::scoreWidth + 1, content.top(), S::scoreWidth,
+                              content.height());
+        QFont font = sized(option.font, S::detailPixelSize, QFont::DemiBold);
+        font.setFamily(QStringLiteral("monospace")); // digits line up across rows
+        QColor colour = secondary;
+        colour.setAlphaF(0.78f * colour.alphaF());
+        p->setFont(font);
+        p->setPen(colour);
+        p->drawText(scoreRect, Qt::AlignRight | Qt::AlignVCenter, QString::number(*row.score));
+        content.setRight(scoreRect.left() - 8);
+    }
+
+    // Text stack, centred as a block.
+    const QFont titleFont = sized(option.font, S::titlePixelSize, QFont::Medium);
+    const QFont detailFont = sized(option.font, S::detailPixelSize,
+                                   row.secondLineIsRevealHint ? QFont::DemiBold : QFont::Normal);
+    const int titleHeight = QFontMetrics(titleFont).height();
+    const int detailHeight = QFontMetrics(detailFont).height();
+    int block = titleHeight + kLineGap + detailHeight;
+    if (!row.snippet.isEmpty())
+        block += kLineGap + detailHeight;
+    int y = content.center().y() - block / 2;
+
+    p->setFont(titleFont);
+    p->setPen(primary);
+    QRect line(content.left(), y, content.width(), titleHeight);
+    p->drawText(line, Qt::AlignLeft | Qt::AlignVCenter,
+                QFontMetrics(titleFont).elidedText(row.title, Qt::ElideRight, line.width()));
+    y += titleHeight + kLineGap;
+
+    p->setFont(detailFont);
+    p->setPen(secondary);
+    line = QRect(content.left(), y, content.width(), detailHeight);
+    p->drawText(line, Qt::AlignLeft | Qt::AlignVCenter,
+                QFontMetrics(detailFont)
+                    .elidedText(row.secondLine,
+                                row.secondLineIsRevealHint ? Qt::ElideRight : Qt::ElideMiddle,
+                                line.width()));
+    y += detailHeight + kLineGap;
+
+    if (!row.snippet.isEmpty())
+        drawSnippet(p, QRect(content.left(), y, content.width(), detailHeight), row.snippet,
+                    sized(option.font, S::detailPixelSize, QFont::Normal), secondary, primary,
+                    style.snippetHighlight);
+    p->restore();
+}
+
+} // namespace trovi

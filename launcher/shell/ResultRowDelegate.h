@@ -1,0 +1,28 @@
+#pragma once
+// ResultRowDelegate: paints one search result row: icon, title, folder or
+// reveal hint, highlighted snippet, score and the selected row's Return
+// symbol.
+
+#include "launcher/shell/ResultIconProvider.h"
+#include "launcher/shell/ResultRowStyle.h"
+
+#include <QStyledItemDelegate>
+
+namespace trovi {
+
+class ResultRowDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    explicit ResultRowDelegate(QObject* parent = nullptr);
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    static int rowHeight(bool withSnippet);
+
+private:
+    mutable ResultIconProvider m_icons;
+};
+
+} // namespace trovi

@@ -1,0 +1,199 @@
+// The resident launcher as two real processes on a private X server: a second
+// launch hands over and leaves, a dead predecessor does not block, the global
+// hotkey toggles the window and follows `trovi config`, a key taken by another
+// client is reported without stopping the launcher. Skipped without Xvfb.
+
+#include "tests/support/XvfbServer.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QString skipReason;
+trovi::test::XvfbServer* xvfb = nullptr;
+
+class Home {
+public:
+    Home() { QDir(dir.path()).mkpath(QStringLiteral(".config")); }
+    ~Home() {
+        for (QProcess* p : launchers) {
+            p->kill();
+            p->waitForFinished();
+            delete p;
+        }
+    }
+
+    QProcessEnvironment environment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), dir.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path() + QStringLiteral("/.config"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.path() + QStringLiteral("/.local/share"));
+        env.insert(QStringLiteral("XDG_DATA_DIRS"), dir.path() + QStringLiteral("/system-share"));
+        env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("x11"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        if (xvfb)
+            env.insert(QStringLiteral("DISPLAY"), xvfb->display());
+        return env;
+    }
+
+    QProcess* start(const QStringList& arguments = {}) {
+        auto* process = new QProcess;
+        process->setProcessEnvironment(environment());
+        process->start(QStringLiteral(TROVI_EXECUTABLE), arguments);
+        process->waitForStarted();
+        launchers.append(process);
+        return process;
+    }
+
+    std::pair<int, QByteArray> run(const QStringList& arguments) const {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.start(QStringLiteral(TROVI_EXECUTABLE), arguments);
+        if (!process.waitForFinished(20000))
+            process.kill();
+        return {process.exitCode(),
+                process.readAllStandardOutput() + process.readAllStandardError()};
+    }
+
+    QString lockFolder() const {
+        return dir.path() + QStringLiteral("/.local/share/com.dalvo.trovi-launcher");
+    }
+
+    QTemporaryDir dir;
+    QList<QProcess*> launchers;
+};
+
+QByteArray tool(const QStringList& arguments) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), xvfb->display());
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral("xdotool"), arguments);
+    process.waitForFinished(10000);
+    return process.readAllStandardOutput();
+}
+
+bool launcherVisible() {
+    return !tool({"search", "--onlyvisible", "--name", "Trovi"}).trimmed().isEmpty();
+}
+
+// Presses `keys` until the window reaches `visible`; a press that arrives
+// before a new grab is in place just goes to the focused window.
+bool pressUntil(const QString& keys, bool visible) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        tool({"key", keys});
+        QDeadlineTimer deadline(2000);
+        while (!deadline.hasExpired()) {
+            if (launcherVisible() == visible)
+                return true;
+            QTest::qWait(20);
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+class ResidentLauncherTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void configReadsAndWritesThroughTheStores() {
+        Home home;
+        QCOMPARE(home.run({"config", "get", "launcherNoSuchKey"}).first, 2);
+        QCOMPARE(home.run({"config", "set", "launcherSearchDebounceMilliseconds", "900"}).first, 0);
+        QCOMPARE(home.run({"config", "get", "launcherSearchDebounceMilliseconds"}).second,
+                 QByteArray("500\n"));
+        QCOMPARE(home.run({"config", "set", "launcherHotKeyCharacter", "ab"}).first, 1);
+        QCOMPARE(home.run({"config", "set", "notionIntegrationToken", "secret_abc"}).first, 0);
+        const QByteArray list = home.run({"config", "list"}).second;
+        QVERIFY(list.contains("notionIntegrationToken = (set)"));
+        QVERIFY(!list.contains("secret_abc"));
+        QVERIFY(list.contains("notionSearchEnabled = true"));
+    }
+
+    void secondLaunchHandsOverAndLeaves() {
+        if (!skipReason.isEmpty())
+            QSKIP(qPrintable(skipReason));
+        Home home;
+        home.start();
+        QTRY_VERIFY_WITH_TIMEOUT(launcherVisible(), 20000);
+
+        const auto hide = home.run({"--hide"});
+        QCOMPARE(hide.first, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!launcherVisible(), 10000);
+        // The request left by the second launch was read and removed.
+        QVERIFY(QDir(home.lockFolder() + QStringLiteral("/DuplicateLaunchRequests"))
+                    .entryList({QStringLiteral("*.json")}, QDir::Files)
+                    .isEmpty());
+        QCOMPARE(home.run({}).first, 0); // a plain second launch toggles
+        QTRY_VERIFY_WITH_TIMEOUT(launcherVisible(), 10000);
+
+        // A launcher killed outright leaves its lock file and socket behind.
+        home.launchers.first()->kill();
+        home.launchers.first()->waitForFinished();
+        QTRY_VERIFY_WITH_TIMEOUT(!launcherVisible(), 10000);
+        QProcess* next = home.start();
+        QTRY_VERIFY_WITH_TIMEOUT(launcherVisible(), 20000);
+        QFile lock(home.lockFolder() + QStringLiteral("/TroviLauncher.lock"));
+        QVERIFY(lock.open(QIODevice::ReadOnly));
+        QCOMPARE(lock.readAll(), QByteArray::number(next->processId()) + '\n');
+        QCOMPARE(home.run({"--hide"}).first, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!launcherVisible(), 10000);
+    }
+
+    void hotKeyTogglesAndFollowsTheStoredShortcut() {
+        if (!skipReason.isEmpty())
+            QSKIP(qPrintable(skipReason));
+        Home home;
+        home.start();
+        QTRY_VERIFY_WITH_TIMEOUT(launcherVisible(), 20000);
+        QVERIFY(pressUntil(QStringLiteral("ctrl+space"), false));
+        QVERIFY(pressUntil(QStringLiteral("ctrl+space"), true));
+
+        QCOMPARE(home.run({"config", "set", "launcherHotKeyCode", "0"}).first, 0); // A
+        QVERIFY(pressUntil(QStringLiteral("ctrl+a"), false));
+        tool({"key", "ctrl+space"}); // released: must not toggle any more
+        QVERIFY(pressUntil(QStringLiteral("ctrl+a"), true));
+    }
+
+    void aShortcutTakenElsewhereIsReportedNotFatal() {
+        if (!skipReason.isEmpty())
+            QSKIP(qPrintable(skipReason));
+        Home other;
+        QProcess* blocker = other.start({"--hide"});
+        // Once Ctrl+Space shows the other launcher, the key is its.
+        QVERIFY(pressUntil(QStringLiteral("ctrl+space"), true));
+        QCOMPARE(other.run({"--hide"}).first, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!launcherVisible(), 10000);
+        Home home;
+        QProcess* launcher = home.start();
+        QTRY_VERIFY_WITH_TIMEOUT(launcherVisible(), 20000);
+        QByteArray errors;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (errors += launcher->readAllStandardError()).contains("already taken"), 10000);
+        QCOMPARE(blocker->state(), QProcess::Running);
+        QCOMPARE(home.run({"--hide"}).first, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!launcherVisible(), 10000);
+        QCOMPARE(launcher->state(), QProcess::Running);
+    }
+};
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    trovi::test::XvfbServer server;
+    if (!server.skipReason().isEmpty())
+        skipReason = server.skipReason();
+    else if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        skipReason = QStringLiteral("xdotool is not installed");
+    else
+        xvfb = &server;
+    ResidentLauncherTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_residentlauncher.moc"

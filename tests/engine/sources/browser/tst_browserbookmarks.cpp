@@ -1,0 +1,143 @@
+#include "db/SqliteDatabase.h"
+#include "launcher/engine/sources/browser/BrowserBookmarks.h"
+#include "launcher/engine/sources/browser/BrowserSearch.h"
+#include "launcher/engine/sources/browser/ChromiumBookmarks.h"
+#include "launcher/engine/sources/browser/FirefoxBookmarks.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+
+using namespace trovi;
+
+namespace {
+
+void write(const QString& path, const QByteArray& content) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QStringList described(const QList<BrowserBookmarkShortcut>& bookmarks) {
+    QStringList out;
+    for (const auto& b : bookmarks)
+        out << b.title + u'|' + b.folderPath + u'|' + b.urlString;
+    out.sort();
+    return out;
+}
+
+// A Chromium bookmark file with nested, nameless, non-web and odd root entries.
+QByteArray chromiumBookmarks() {
+    QFile file(QStringLiteral(TROVI_FIXTURES_DIR "/browser/Bookmarks"));
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+} // namespace
+
+class TestBrowserBookmarks : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void bookmarkFilesByDepthAndExactName() {
+        QTemporaryDir root;
+        for (const char* path :
+             {"Default/Bookmarks", "Profile 1/Bookmarks", "a/b/c/Bookmarks", "a/b/c/d/Bookmarks",
+              "Default/Bookmarks.bak", "Other/bookmarks", ".hidden/Bookmarks", "Bookmarks"})
+            write(root.filePath(path), "{}");
+        QStringList found;
+        for (const QString& file : discoverChromiumBookmarkFiles(root.path()))
+            found << QDir(root.path()).relativeFilePath(file);
+        found.sort();
+        QCOMPARE(found, (QStringList{"Bookmarks", "Default/Bookmarks", "Profile 1/Bookmarks",
+                                     "a/b/c/Bookmarks"}));
+        QVERIFY(discoverChromiumBookmarkFiles(root.filePath("missing")).isEmpty());
+    }
+
+    void chromiumWalk() {
+        QTemporaryDir root;
+        write(root.filePath("Default/Bookmarks"), chromiumBookmarks());
+        write(root.filePath("Profile 2/Bookmarks"), "{\"roots\": ");
+        const auto bookmarks = discoverBrowserBookmarks({{"Chrome", root.path()}});
+        QCOMPARE(described(bookmarks),
+                 (QStringList{
+                     "Deep|Other bookmarks|HTTP://deep.example.com/",
+                     "Loose||https://loose.example.com/",
+                     "Wiki|Bookmarks Bar / Work|https://wiki.example.com/",
+                     "nameless.example.org|Bookmarks Bar / Work|https://nameless.example.org/x"}));
+        const auto wiki = std::find_if(bookmarks.begin(), bookmarks.end(),
+                                       [](const auto& b) { return b.title == "Wiki"; });
+        QCOMPARE(browserBookmarkResult(*wiki).directory, "Chrome bookmark · Bookmarks Bar / Work");
+        QCOMPARE(browserBookmarkResult(*wiki).filename, "Wiki • wiki.example.com");
+    }
+
+    void firefoxHeldOpenByAWriter() {
+        QTemporaryDir home;
+        const QString root = home.filePath(".mozilla/firefox");
+        write(root + "/profiles.ini", "[General]\nStartWithLastProfile=1\n\n"
+                                      "[Profile0]\nName=default\nIsRelative=1\nPath=abc.default\n\n"
+                                      "[Profile1]\nName=other\nIsRelative=0\nPath=" +
+                                          home.filePath("elsewhere").toUtf8() + "\n");
+        QDir().mkpath(root + "/abc.default");
+        // Firefox's way: write-ahead log, exclusive lock, nothing checkpointed.
+        auto firefox =
+            db::Connection::open(root + "/abc.default/places.sqlite", db::ReadWrite | db::Create);
+        QVERIFY(firefox);
+        QVERIFY(!firefox->execute(R"(
+            PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;
+            CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT, title TEXT);
+            CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER,
+                parent INTEGER, position INTEGER, title TEXT, guid TEXT);
+            PRAGMA locking_mode=EXCLUSIVE;
+            BEGIN;
+            INSERT INTO moz_bookmarks VALUES (1,2,NULL,0,0,'','root________'),
+                (2,2,NULL,1,0,'menu','menu________'), (3,2,NULL,1,1,'toolbar','toolbar_____'),
+                (4,2,NULL,1,2,'tags','tags________'), (5,2,NULL,1,3,'unfiled','unfiled_____'),
+                (6,2,NULL,3,0,'Recipes',''), (7,2,NULL,6,0,'recipes',''),
+                (8,1,1,7,0,'Pasta',''), (9,1,2,2,0,NULL,''), (10,2,NULL,4,0,'food',''),
+                (11,1,1,10,0,'Pasta tagged',''), (12,1,3,5,0,'Local','');
+            INSERT INTO moz_places VALUES (1,'https://pasta.example/',NULL),
+                (2,'https://menu.example/a',NULL), (3,'place:sort=8',NULL);
+            COMMIT;)"));
+        const auto bookmarks =
+            discoverBrowserBookmarks({{"Firefox", root, BrowserBookmarkFormat::firefox}});
+        QCOMPARE(described(bookmarks),
+                 (QStringList{"Pasta|Bookmarks Toolbar / Recipes|https://pasta.example/",
+                              "menu.example|Bookmarks Menu|https://menu.example/a"}));
+        QCOMPARE(bookmarks.first().browserName, "Firefox");
+    }
+
+    void searchScoresAndCut_data() {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QStringList>("titles");
+        QTest::addRow("equal title, host prefix, folder, then address")
+            << "wiki" << QStringList{"Wiki", "Team", "Handbook", "Search"};
+        QTest::addRow("folder name alone") << "recipes" << QStringList{"Handbook"};
+    }
+    void searchScoresAndCut() {
+        QFETCH(QString, query);
+        QFETCH(QStringList, titles);
+        const QList<BrowserBookmarkShortcut> bookmarks = {
+            {"Chrome", "Search", "https://s.example/?q=wiki", "s.example", ""},
+            {"Chrome", "Handbook", "https://h.example/", "h.example", "Bar / Wiki / Recipes"},
+            {"Chrome", "Team", "https://wikipedia.org/", "wikipedia.org", ""},
+            {"Chrome", "Wiki", "https://w.example/", "w.example", ""},
+            {"Chrome", "Other", "https://o.example/", "o.example", ""},
+        };
+        QStringList got;
+        for (const SearchResult& r : searchBrowserBookmarkActionResults(
+                 query, BrowserBookmarkCatalog::build(bookmarks), {}))
+            got << r.filename.section(QStringLiteral(" • "), 0, 0);
+        QCOMPARE(got, titles);
+
+        QList<BrowserBookmarkShortcut> many(80, bookmarks.first());
+        QCOMPARE(searchBrowserBookmarkActionResults("wiki", BrowserBookmarkCatalog::build(many), {})
+                     .size(),
+                 50);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBrowserBookmarks)
+#include "tst_browserbookmarks.moc"

@@ -1,0 +1,233 @@
+#include "launcher/engine/sources/settingspanes/SettingsPanels.h"
+#include "launcher/engine/sources/settingspanes/SystemSettingsBundleScan.h"
+#include "launcher/engine/sources/settingspanes/SystemSettingsPanes.h"
+
+#include <QTest>
+
+using namespace trovi;
+
+namespace {
+
+const QString kPrefix = QStringLiteral("x-apple.systempreferences:");
+
+SystemSettingsShortcut discovered(const QString& title, const QString& identifier) {
+    return {title, systemSettingsSubtitle(), kPrefix + identifier, std::nullopt,
+            systemSettingsKeywords(title, identifier)};
+}
+
+// The panes a Mac would offer after a scan: seeds plus a few discovered ones.
+QList<SystemSettingsShortcut> scannedPanes() {
+    return mergeSystemSettingsShortcuts(
+        systemSettingsSeedShortcuts(),
+        {discovered(QStringLiteral("Wi-Fi"), QStringLiteral("com.apple.wifi-settings-extension")),
+         discovered(QStringLiteral("Battery"),
+                    QStringLiteral("com.apple.battery-settings.extension")),
+         discovered(QStringLiteral("Sound Thing"),
+                    QStringLiteral("com.apple.Sound-Settings.extension"))});
+}
+
+QStringList titles(const QList<SearchResult>& results) {
+    QStringList out;
+    for (const SearchResult& r : results)
+        out << r.filename;
+    return out;
+}
+
+class FakeBundles : public SystemSettingsBundleReader {
+public:
+    QStringList entries;
+    QHash<QString, SystemSettingsBundle> bundles;
+    std::optional<QStringList> listEntries(const QString&) override { return entries; }
+    std::optional<SystemSettingsBundle> openBundle(const QString& path) override {
+        const QString name = path.section(u'/', -1);
+        if (!bundles.contains(name))
+            return std::nullopt;
+        return bundles.value(name);
+    }
+};
+
+} // namespace
+
+class TestSystemSettingsPanes : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void titleCleanup_data() {
+        QTest::addColumn<QString>("raw");
+        QTest::addColumn<QString>("title");
+        QTest::addRow("run-together words split") << "SoftwareUpdate"
+                                                  << "Software Update";
+        QTest::addRow("settings extension suffix") << " Displays Settings Extension\n"
+                                                   << "Displays";
+        QTest::addRow("intents suffix") << "Siri Settings Intents Extension"
+                                        << "Siri";
+        QTest::addRow("suffixes in order, each once") << "Foo Intents Extension Settings"
+                                                      << "Foo Intents Extension";
+        QTest::addRow("runs of blanks") << "Touch  ID\t&  Password"
+                                        << "Touch ID & Password";
+    }
+    void titleCleanup() {
+        QFETCH(QString, raw);
+        QFETCH(QString, title);
+        QCOMPARE(cleanupSystemSettingsTitle(raw), title);
+    }
+
+    void inclusion_data() {
+        QTest::addColumn<QString>("identifier");
+        QTest::addColumn<QString>("point");
+        QTest::addColumn<bool>("included");
+        QTest::addRow("settings extension") << "com.apple.Sound-Settings.extension"
+                                            << "" << true;
+        QTest::addRow("settings extension point, any case")
+            << "com.apple.x"
+            << "com.apple.Settings.extension.UI" << true;
+        QTest::addRow("system preferences prefix") << "com.apple.systempreferences.AppleIDSettings"
+                                                   << "" << true;
+        QTest::addRow("widget never") << "com.apple.Sound-Settings.extension.Widget"
+                                      << "" << false;
+        QTest::addRow("intents never") << "com.apple.wifi-settings.IntentsExtension"
+                                       << "" << false;
+        QTest::addRow("unrelated") << "com.apple.photos.share"
+                                   << "com.apple.share" << false;
+    }
+    void inclusion() {
+        QFETCH(QString, identifier);
+        QFETCH(QString, point);
+        QFETCH(bool, included);
+        QCOMPARE(shouldIncludeSystemSettingsBundle(identifier, point), included);
+    }
+
+    void keywordsAndMerge() {
+        const QStringList keywords =
+            systemSettingsKeywords("Wi-Fi", "com.apple.wifi-settings-extension");
+        for (const char* k : {"wi-fi", "wifi", "wireless", "wlan", "com", "apple", "extension"})
+            QVERIFY2(keywords.contains(k), k);
+        QCOMPARE(keywords.count("wifi"), 1);
+        QVERIFY(!systemSettingsKeywords("X", "a.b-c").contains("a"));
+
+        const auto panes = scannedPanes();
+        // The seed wins over the discovered pane with its address in another case.
+        QCOMPARE(panes.size(), 8);
+        QVERIFY(!titles(searchSystemSettingsActionResults("sound thing", panes, {}))
+                     .contains("Sound Thing"));
+        QStringList sorted;
+        for (const auto& pane : panes)
+            sorted << pane.title;
+        QCOMPARE(sorted.first(), "Battery");
+        QCOMPARE(sorted.last(), "Wi-Fi");
+    }
+
+    void search_data() {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addRow("wlan finds Wi-Fi by its group") << "wlan" << QStringList{"Wi-Fi"};
+        QTest::addRow("a prefix beats containment") << "so" << QStringList{"Sound"};
+        QTest::addRow("query containing terms scores them all")
+            << "sound settings" << QStringList{"Battery", "Sound", "Wi-Fi"};
+        QTest::addRow("german seed keyword") << "hintergrund" << QStringList{"Wallpaper"};
+        QTest::addRow("equal terms tie, then by title")
+            << "screen" << QStringList{"Displays", "Screen Time"};
+    }
+    void search() {
+        QFETCH(QString, query);
+        QFETCH(QStringList, expected);
+        QCOMPARE(titles(searchSystemSettingsActionResults(query, scannedPanes(), {})), expected);
+    }
+
+    void searchCutsToTenAndLearns() {
+        QList<SystemSettingsShortcut> many;
+        for (int i = 0; i < 12; ++i)
+            many << discovered(QStringLiteral("Pane %1").arg(QChar(u'L' - i)),
+                               QStringLiteral("com.apple.p%1-settings.extension").arg(i));
+        const auto results = searchSystemSettingsActionResults(
+            "apple", many, [](const SearchResult& r) { return r.filename == "Pane J" ? 7 : 0; });
+        QCOMPARE(results.size(), 10);
+        QCOMPARE(results.first().filename, "Pane A"); // by title, then cut
+        QCOMPARE(results.last().openCount, 7);
+        const SearchResult& row = results.first();
+        QCOMPARE(row.directory, "System Settings");
+        QVERIFY(row.action == SearchResultAction::openSystemSettings);
+        QCOMPARE(row.id, stableNegativeID("action://system-settings/" + *row.actionURLString));
+    }
+
+    void bundleScan() {
+        FakeBundles reader;
+        reader.entries = {"Wifi.appex", "Sound.appex", "Named.appex", "Widget.appex",
+                          "NoID.appex", "Readme.txt",  "Broken.appex"};
+        auto bundle = [](const QString& file, const QString& id, QVariantMap info = {},
+                         QVariantMap localized = {}) {
+            info.insert("NSExtension", QVariantMap{{"NSExtensionPointIdentifier",
+                                                    "com.apple.Settings.extension.ui"}});
+            return SystemSettingsBundle{file, id, info, localized};
+        };
+        reader.bundles = {
+            {"Wifi.appex", bundle("Wifi.appex", "com.apple.wifi-settings-extension",
+                                  {{"CFBundleName", "WiFiSettings"}})},
+            {"Sound.appex", bundle("Sound.appex", "com.apple.sound",
+                                   {{"CFBundleDisplayName", "  "}, {"CFBundleName", 3}})},
+            {"Named.appex",
+             bundle("Named.appex", "com.apple.named", {{"CFBundleDisplayName", "Plain"}},
+                    {{"CFBundleName", "Lokal"}, {"CFBundleDisplayName", "LockScreen Settings"}})},
+            {"Widget.appex", bundle("Widget.appex", "com.apple.sound-settings.widget")},
+            {"NoID.appex", SystemSettingsBundle{"NoID.appex", std::nullopt, {}, {}}},
+            {"Readme.txt", bundle("Readme.txt", "com.apple.readme-settings.extension")},
+        };
+        QStringList got;
+        for (const auto& pane : discoverSystemSettingsShortcuts(reader, "/x"))
+            got << pane.title + u'|' + pane.primaryURLString.mid(kPrefix.size());
+        QCOMPARE(got, (QStringList{"Wi-Fi|com.apple.wifi-settings-extension",
+                                   "Sound|com.apple.sound", "Lock Screen|com.apple.named"}));
+    }
+
+    void linuxPanelsBorrowSeedKeywords_data() {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QString>("title");
+        QTest::addRow("seed keyword for GNOME sound") << "lautsprecher"
+                                                      << "Klang";
+        QTest::addRow("seed keyword for the background panel") << "hintergrund"
+                                                               << "Background";
+        QTest::addRow("entry keywords") << "proxy"
+                                        << "Network";
+        QTest::addRow("groups from the English name") << "wlan"
+                                                      << "Drahtlos";
+    }
+    void linuxPanelsBorrowSeedKeywords() {
+        QFETCH(QString, query);
+        QFETCH(QString, title);
+        const auto panes =
+            mergeSystemSettingsShortcuts({}, settingsPanelShortcuts({
+                                                 {"/a/gnome-sound-panel.desktop",
+                                                  "gnome-sound-panel.desktop",
+                                                  "sound",
+                                                  "Klang",
+                                                  "Sound",
+                                                  {}},
+                                                 {"/a/gnome-background-panel.desktop",
+                                                  "gnome-background-panel.desktop",
+                                                  "background",
+                                                  "Background",
+                                                  "Background",
+                                                  {}},
+                                                 {"/a/gnome-network-panel.desktop",
+                                                  "gnome-network-panel.desktop",
+                                                  "network",
+                                                  "Network",
+                                                  "Network",
+                                                  {"Proxy", "IP"}},
+                                                 {"/a/gnome-wifi-panel.desktop",
+                                                  "gnome-wifi-panel.desktop",
+                                                  "wifi",
+                                                  "Drahtlos",
+                                                  "Wi-Fi",
+                                                  {}},
+                                             }));
+        const auto results = searchSystemSettingsActionResults(query, panes, {});
+        QVERIFY(!results.isEmpty());
+        QCOMPARE(results.first().filename, title);
+        QVERIFY(results.first().actionURLString->startsWith("file:///a/"));
+        QCOMPARE(titles(searchSystemSettingsActionResults("speakers", panes, {})),
+                 QStringList{"Klang"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSystemSettingsPanes)
+#include "tst_systemsettingspanes.moc"

@@ -1,0 +1,111 @@
+// The hotkey as stored, shown and recorded.
+
+#include "launcher/session/hotkey/HotKeySettings.h"
+#include "launcher/session/hotkey/ShortcutRecorder.h"
+#include "launcher/settings/PreferenceKeys.h"
+#include "launcher/settings/PreferenceStore.h"
+
+#include <QtTest>
+
+using namespace trovi;
+namespace keys = preferenceKeys;
+
+namespace {
+
+HotKeySettingsStore storeOn(PreferenceStore& preferences) {
+    return HotKeySettingsStore(preferences, keys::launcherHotKeyEnabled, keys::launcherHotKeyCode,
+                               keys::launcherHotKeyModifiers, keys::launcherHotKeyCharacter);
+}
+
+} // namespace
+
+class HotKeySettingsTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void storeLoadsWhatIsUsable_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("display");
+        QTest::addRow("nothing stored")
+            << QString() << QVariant() << QStringLiteral("Control + Space");
+        QTest::addRow("code beyond 32 bits is absent")
+            << keys::launcherHotKeyCode << QVariant(qint64(1) << 33)
+            << QStringLiteral("Control + Space");
+        QTest::addRow("negative modifiers are absent")
+            << keys::launcherHotKeyModifiers << QVariant(qint64(-1))
+            << QStringLiteral("Control + Space");
+        QTest::addRow("character wins over the code")
+            << keys::launcherHotKeyCharacter << QVariant(QStringLiteral("K"))
+            << QStringLiteral("Control + K");
+        QTest::addRow("control character is ignored")
+            << keys::launcherHotKeyCharacter << QVariant(QStringLiteral("\t"))
+            << QStringLiteral("Control + Space");
+        QTest::addRow("disabled") << keys::launcherHotKeyEnabled << QVariant(false)
+                                  << QStringLiteral("Disabled");
+        QTest::addRow("code outside the table") << keys::launcherHotKeyCode << QVariant(qint64(200))
+                                                << QStringLiteral("Control + Key 200");
+    }
+    void storeLoadsWhatIsUsable() {
+        QFETCH(QString, key);
+        QFETCH(QVariant, stored);
+        QFETCH(QString, display);
+        InMemoryPreferenceStore preferences;
+        if (!key.isEmpty())
+            preferences.setValue(key, QCborValue::fromVariant(stored));
+        const HotKeySettings settings =
+            storeOn(preferences).load(HotKeySettings::defaultSettings());
+        QCOMPARE(hotKeyDisplayString(settings), display);
+    }
+
+    void savingWithoutCharacterRemovesIt() {
+        InMemoryPreferenceStore preferences;
+        HotKeySettings settings;
+        settings.character = QStringLiteral("k");
+        storeOn(preferences).save(settings);
+        settings.character.reset();
+        settings.modifiers = carbonModifier::command | carbonModifier::shift;
+        storeOn(preferences).save(settings);
+        QVERIFY(!preferences.value(keys::launcherHotKeyCharacter));
+        const HotKeySettings loaded = storeOn(preferences).load(HotKeySettings::defaultSettings());
+        QCOMPARE(loaded, settings);
+        QCOMPARE(hotKeySymbolDisplayString(loaded), QStringLiteral("⇧⌘Space"));
+    }
+
+    void recorderRefusesWhatCannotBeAShortcut() {
+        // On this layout "?" is Shift + "/".
+        ShortcutRecorder recorder(
+            [](const QString& c) -> std::optional<std::pair<quint32, quint32>> {
+                if (c == QStringLiteral("?"))
+                    return std::pair<quint32, quint32>{44, carbonModifier::shift};
+                return std::nullopt;
+            });
+        QStringList messages;
+        std::optional<KeyShortcut> captured;
+        bool cancelled = false;
+        recorder.startRecording([&](const KeyShortcut& s) { captured = s; },
+                                [&](const QString& m) { messages.append(m); },
+                                [&] { cancelled = true; });
+
+        QVERIFY(recorder.keyDown({56, carbonModifier::shift, {}, {}})); // Shift alone
+        QVERIFY(recorder.keyDown({0, 0, QStringLiteral("a"), QStringLiteral("a")}));
+        // Shift + "/" types "?": Shift is the layout's, not the user's modifier.
+        QVERIFY(recorder.keyDown({44, carbonModifier::shift, QStringLiteral("?"), {}}));
+        QCOMPARE(messages, QStringList(2, kMissingModifierMessage));
+        QVERIFY(recorder.isRecording() && !captured);
+
+        QVERIFY(recorder.keyDown(
+            {44, carbonModifier::shift | carbonModifier::control, QStringLiteral("?"), {}}));
+        QVERIFY(!recorder.isRecording());
+        QVERIFY(captured == (KeyShortcut{44, carbonModifier::control, QStringLiteral("?")}));
+
+        recorder.startRecording([&](const KeyShortcut&) { QFAIL("Escape recorded"); },
+                                [&](const QString&) {}, [&] { cancelled = true; });
+        QVERIFY(recorder.keyDown({53, carbonModifier::control, {}, {}}));
+        QVERIFY(cancelled && !recorder.isRecording());
+        QVERIFY(!recorder.keyDown({0, carbonModifier::control, {}, {}})); // passes through
+    }
+};
+
+QTEST_GUILESS_MAIN(HotKeySettingsTest)
+#include "tst_hotkeysettings.moc"

@@ -1,0 +1,373 @@
+// The launcher's search session, driven step by step: typing, late answers,
+// selection, history, the reopen window, paste and activation.
+
+#include "launcher/session/ContentView.h"
+#include "launcher/session/ResultActivator.h"
+#include "launcher/settings/LauncherNotifications.h"
+#include "launcher/settings/PreferenceKeys.h"
+#include "launcher/settings/PreferenceStore.h"
+#include "tests/support/ManualScheduler.h"
+#include "tests/support/RecordingPlatform.h"
+#include "tests/support/SessionFakes.h"
+
+#include <QtTest>
+
+using namespace trovi;
+using namespace trovi::test;
+
+Q_DECLARE_METATYPE(trovi::SearchResult)
+
+namespace {
+
+SearchResult file(const QString& name, std::int64_t score) {
+    SearchResult r;
+    r.kind = SearchResultKind::file;
+    r.directory = QStringLiteral("/d");
+    r.filename = name;
+    r.id = stableNegativeID(name);
+    r.relevanceScore = score; // keeps the order the test gives
+    return r;
+}
+
+struct Session {
+    InMemoryPreferenceStore preferences;
+    NotificationCenter notifications;
+    ManualScheduler scheduler;
+    PendingSearchEngine engine;
+    RecordingHost host;
+    RecordingWorkspace workspace;
+    RecordingClipboard clipboard;
+    ResultActivator activator{workspace, clipboard};
+    std::unique_ptr<ContentView> view;
+
+    Session() {
+        engine.activator = &activator;
+        ContentViewServices s;
+        s.preferences = &preferences;
+        s.engine = &engine;
+        s.host = &host;
+        s.scheduler = &scheduler;
+        s.notifications = &notifications;
+        s.clock = scheduler.clock();
+        view = std::make_unique<ContentView>(std::move(s));
+        host.onHide = [this] { notifications.post(notifications::WindowHidden); };
+        view->viewAppeared();
+    }
+
+    static void settle() {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    QString arg(const QStringList& words, int i) const {
+        return words.value(i).replace(u'_', u' ');
+    }
+
+    // Steps separated by ";": "type TEXT", "wait MS", "answer N NAME...",
+    // "refresh", "up", "down", "hide", "show", "later SECONDS", "clip TEXT",
+    // "key NAME". "_" stands for a space in texts.
+    void run(const QString& script) {
+        for (const QString& step : script.split(u';', Qt::SkipEmptyParts)) {
+            const QStringList w = step.trimmed().split(u' ');
+            const QString& op = w[0];
+            if (op == QLatin1String("type")) {
+                view->setQuery(arg(w, 1));
+            } else if (op == QLatin1String("wait")) {
+                scheduler.advance(w[1].toInt());
+            } else if (op == QLatin1String("answer")) {
+                QList<SearchResult> results;
+                for (int i = 2; i < w.size(); ++i)
+                    results.append(file(w[i], 1000 - i));
+                engine.answer(w[1].toInt(), results);
+                settle();
+            } else if (op == QLatin1String("refresh")) {
+                notifications.post(notifications::LauncherSearchDataRefreshed);
+            } else if (op == QLatin1String("up") || op == QLatin1String("down")) {
+                view->handleKey(op == QLatin1String("up") ? Qt::Key_Up : Qt::Key_Down, {});
+            } else if (op == QLatin1String("hide")) {
+                notifications.post(notifications::WindowHidden);
+            } else if (op == QLatin1String("show")) {
+                notifications.post(notifications::WindowAppeared);
+            } else if (op == QLatin1String("later")) {
+                scheduler.advance(qint64(w[1].toDouble() * 1000));
+            } else if (op == QLatin1String("clip")) {
+                host.clipboard = arg(w, 1);
+            } else if (op == QLatin1String("paste")) {
+                view->handleKey(Qt::Key_V, Qt::ControlModifier);
+            } else {
+                QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
+            }
+        }
+    }
+
+    QString shown() const {
+        QStringList names;
+        for (const SearchResult& r : view->search().results)
+            names.append(r.filename);
+        return names.join(u',');
+    }
+    QString selected() const {
+        const auto& s = view->search();
+        return s.selectedIndex && *s.selectedIndex < s.results.size()
+                   ? s.results.at(*s.selectedIndex).filename
+                   : QString();
+    }
+};
+
+} // namespace
+
+class ContentViewTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void script_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<int>("searches");
+
+        QTest::addRow("a late answer for an older text is dropped")
+            << "type ab; wait 50; type abc; wait 50; answer 1 abc1 abc2; answer 0 late"
+            << "abc"
+            << "abc1,abc2"
+            << "abc1" << 2;
+        QTest::addRow("an answer after the field was cleared is not shown")
+            << "type ab; wait 50; type _; answer 0 ab1"
+            << " "
+            << ""
+            << "" << 1;
+        QTest::addRow("only the last of quick keystrokes is searched")
+            << "type a; wait 20; type ab; wait 20; type abc; wait 50; answer 0 abc1"
+            << "abc"
+            << "abc1"
+            << "abc1" << 1;
+        QTest::addRow("a background refresh never overwrites a newer query")
+            << "type ab; wait 50; answer 0 ab1; refresh; type abx; wait 50; answer 1 ab2; "
+               "answer 2 abx1"
+            << "abx"
+            << "abx1"
+            << "abx1" << 3;
+        QTest::addRow("the selected result stays selected in its new row")
+            << "type a; wait 50; answer 0 alpha beta; down; refresh; answer 1 aardvark alpha beta"
+            << "a"
+            << "aardvark,alpha,beta"
+            << "beta" << 2;
+        QTest::addRow("a vanished selection falls back to row 0")
+            << "type a; wait 50; answer 0 alpha beta; down; refresh; answer 1 gamma alpha"
+            << "a"
+            << "gamma,alpha"
+            << "gamma" << 2;
+        QTest::addRow("a longer text narrows the rows at once")
+            << "type no; wait 50; answer 0 notes nomad; type not"
+            << "not"
+            << "notes"
+            << "notes" << 1;
+        QTest::addRow("a shorter text keeps the rows until its answer")
+            << "type mail; wait 50; answer 0 mailbox; type mai"
+            << "mai"
+            << "mailbox"
+            << "mailbox" << 1;
+        QTest::addRow("a query seen before shows its rows at once")
+            << "type ab; wait 50; answer 0 ab1 ab2; type abc; type ab"
+            << "ab"
+            << "ab1,ab2"
+            << "ab1" << 1;
+        QTest::addRow("down stops on the last row")
+            << "type a; wait 50; answer 0 a1 a2; down; down; down"
+            << "a"
+            << "a1,a2"
+            << "a2" << 1;
+        QTest::addRow("up on row 0 without history stays") << "type a; wait 50; answer 0 a1 a2; up"
+                                                           << "a"
+                                                           << "a1,a2"
+                                                           << "a1" << 1;
+        QTest::addRow("up on row 0 recalls the previous search with its rows")
+            << "type alpha; wait 50; answer 0 alpha1; hide; type beta; wait 50; answer 1 beta1; up"
+            << "alpha"
+            << "alpha1"
+            << "alpha1" << 2;
+        QTest::addRow("an edit leaves the history")
+            << "type alpha; wait 50; answer 0 a1; hide; type beta; wait 50; answer 1 b1; up; "
+               "type alphax; up"
+            << "beta"
+            << "b1"
+            << "b1" << 2;
+        QTest::addRow("the oldest entry stays on repeated up")
+            << "type alpha; wait 50; answer 0 a1; hide; type beta; up; up; up"
+            << "alpha"
+            << "a1"
+            << "a1" << 1;
+        QTest::addRow("reopening within the persistence window restores the search")
+            << "type notes; wait 50; answer 0 notes1; hide; type _; later 3; show"
+            << "notes"
+            << "notes1"
+            << "notes1" << 1;
+        QTest::addRow("reopening after the persistence window clears the field")
+            << "type notes; wait 50; answer 0 notes1; hide; later 11; show"
+            << ""
+            << ""
+            << "" << 1;
+        QTest::addRow("reopening with text in the field leaves it")
+            << "type notes; wait 50; answer 0 notes1; hide; later 3; show"
+            << "notes"
+            << "notes1"
+            << "notes1" << 1;
+        QTest::addRow("paste joins with one space") << "type hello; clip world; paste"
+                                                    << "hello world"
+                                                    << ""
+                                                    << "" << -1;
+        QTest::addRow("paste after a space adds none") << "type hello_; clip world; paste"
+                                                       << "hello world"
+                                                       << ""
+                                                       << "" << -1;
+        QTest::addRow("paste into an empty field") << "clip _world_; paste"
+                                                   << "world"
+                                                   << ""
+                                                   << "" << -1;
+        QTest::addRow("a blank clipboard changes nothing") << "type hello; clip ___; paste"
+                                                           << "hello"
+                                                           << ""
+                                                           << "" << -1;
+    }
+
+    void script() {
+        QFETCH(QString, script);
+        QFETCH(QString, query);
+        QFETCH(QString, shown);
+        QFETCH(QString, selected);
+        QFETCH(int, searches);
+        Session s;
+        s.run(script);
+        QCOMPARE(s.view->search().query, query);
+        QCOMPARE(s.shown(), shown);
+        QCOMPARE(s.selected(), selected);
+        if (searches >= 0)
+            QCOMPARE(s.engine.calls.size(), searches);
+    }
+
+    void historyKeepsTwentyDistinctQueriesAcrossRestarts() {
+        Session s;
+        for (int i = 0; i < 22; ++i) {
+            s.view->setQuery(QStringLiteral("q%1").arg(i));
+            s.view->saveSession();
+        }
+        s.view->saveSession(); // the same query again: still one entry
+        QStringList expected;
+        for (int i = 2; i < 22; ++i)
+            expected.append(QStringLiteral("q%1").arg(i));
+        QCOMPARE(s.preferences.stringListValue(preferenceKeys::launcherSearchHistoryQueries),
+                 expected);
+
+        // A restart brings back the queries only; recalling one searches again.
+        Session restarted;
+        restarted.preferences.setStringList(preferenceKeys::launcherSearchHistoryQueries, expected);
+        restarted.view->viewAppeared();
+        restarted.run("up");
+        QCOMPARE(restarted.view->search().query, QStringLiteral("q21"));
+        QCOMPARE(restarted.shown(), QString());
+        restarted.run("wait 50");
+        QCOMPARE(restarted.engine.calls.size(), 1);
+    }
+
+    void activation_data() {
+        QTest::addColumn<SearchResult>("result");
+        QTest::addColumn<bool>("reveal");
+        QTest::addColumn<QString>("opened");
+        QTest::addColumn<QString>("revealed");
+        QTest::addColumn<QString>("copied");
+
+        auto item = [](SearchResultKind kind, bool typedPath = false) {
+            SearchResult r = file(QStringLiteral("x"), 1);
+            r.kind = kind;
+            r.isDirectPathMatch = typedPath;
+            return r;
+        };
+        auto action = [](SearchResultAction a, std::optional<QString> url,
+                         std::optional<QString> fallback = {}) {
+            SearchResult r = file(QStringLiteral("x"), 1);
+            r.kind = SearchResultKind::action;
+            r.action = a;
+            r.actionURLString = url;
+            r.fallbackActionURLString = fallback;
+            return r;
+        };
+        const QString fileURL = QStringLiteral("file:///d/x");
+        QTest::addRow("Return opens a file")
+            << item(SearchResultKind::file) << false << fileURL << ""
+            << "";
+        QTest::addRow("Ctrl+Return reveals a file") << item(SearchResultKind::file) << true << ""
+                                                    << "/d/x"
+                                                    << "";
+        QTest::addRow("Ctrl+Return opens a folder found by name")
+            << item(SearchResultKind::folder) << true << fileURL << ""
+            << "";
+        QTest::addRow("Ctrl+Return reveals a folder reached by a typed path")
+            << item(SearchResultKind::folder, true) << true << ""
+            << "/d/x"
+            << "";
+        QTest::addRow("Ctrl+Return on an action runs it like Return")
+            << action(SearchResultAction::copyToClipboard, QStringLiteral("4")) << true << ""
+            << ""
+            << "4";
+        QTest::addRow("a settings pane falls back to its second address")
+            << action(SearchResultAction::openSystemSettings, QStringLiteral(" "),
+                      QStringLiteral("settings://network"))
+            << false << "settings://network"
+            << ""
+            << "";
+        QTest::addRow("a browser tab that cannot be focused opens its page")
+            << action(SearchResultAction::focusBrowserTab, QStringLiteral("https://a.example/"),
+                      QStringLiteral("browser-tab-focus://x?window=1&tab=z"))
+            << false << "https://a.example/"
+            << ""
+            << "";
+        QTest::addRow("a bookmark opens its address")
+            << action(SearchResultAction::openBrowserFavorite, QStringLiteral("https://b.example/"))
+            << false << "https://b.example/"
+            << ""
+            << "";
+        QTest::addRow("a Notion page opens")
+            << action(SearchResultAction::openNotionPage, QStringLiteral("https://notion.so/p"))
+            << false << "https://notion.so/p"
+            << ""
+            << "";
+    }
+
+    void activation() {
+        QFETCH(SearchResult, result);
+        QFETCH(bool, reveal);
+        QFETCH(QString, opened);
+        QFETCH(QString, revealed);
+        QFETCH(QString, copied);
+        Session s;
+        s.run("type x; wait 50");
+        s.engine.answer(0, {result});
+        Session::settle();
+        s.view->handleKey(Qt::Key_Return, reveal ? Qt::ControlModifier : Qt::NoModifier);
+        Session::settle();
+
+        QCOMPARE(s.host.hides, 1);
+        QCOMPARE(s.view->search().query, QString());
+        QCOMPARE(s.view->session().history.back().query, QStringLiteral("x"));
+        QCOMPARE(s.workspace.opened.join(u' '), opened);
+        QCOMPARE(s.workspace.revealed.join(u' '), revealed);
+        QCOMPARE(s.clipboard.text.value_or(QString()), copied);
+        QCOMPARE(s.engine.requests.size(), 1);
+        QCOMPARE(s.engine.requests[0].query, QStringLiteral("x"));
+        QVERIFY(!s.engine.requests[0].shownIsPreview);
+    }
+
+    void settingsActionOpensTheSettingsWindow() {
+        Session s;
+        SearchResult settings = file(QStringLiteral("Settings"), 1);
+        settings.kind = SearchResultKind::action;
+        settings.action = SearchResultAction::openSettings;
+        s.view->activateResult(settings, ResultActivationMode::revealInFileBrowser);
+        QCOMPARE(s.host.settingsShown, 1);
+        QCOMPARE(s.host.hides, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(ContentViewTest)
+#include "tst_contentview.moc"

@@ -1,0 +1,75 @@
+#pragma once
+// Stand-ins for what the launcher session talks to: an engine whose searches
+// answer when the test says so, and a host that records what it was asked.
+
+#include "launcher/session/LauncherHost.h"
+#include "launcher/session/LauncherSearchEngine.h"
+#include "launcher/session/ResultActivator.h"
+
+#include <QPromise>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace trovi::test {
+
+class PendingSearchEngine : public LauncherSearchEngine {
+public:
+    struct Call {
+        QString query;
+        bool allowPersistentQueryCache;
+        SearchTicket ticket;
+        std::shared_ptr<QPromise<QList<SearchResult>>> promise;
+    };
+
+    QFuture<QList<SearchResult>> search(const QString& query, bool allowPersistentQueryCache,
+                                        const SearchTicket& ticket) override {
+        auto promise = std::make_shared<QPromise<QList<SearchResult>>>();
+        promise->start();
+        calls.append({query, allowPersistentQueryCache, ticket, promise});
+        return promise->future();
+    }
+    // Carries the result out with `activator` (when set), as the real
+    // sequence would after recording.
+    ActivationRun activate(const ActivationRequest& request) override {
+        requests.append(request);
+        if (!activator)
+            return {};
+        return {activator->activate(request.result,
+                                    effectiveActivationMode(request.result, request.mode)),
+                QtFuture::makeReadyFuture()};
+    }
+
+    // Answers call `index`; the continuation runs on the next event-loop turn.
+    void answer(qsizetype index, const QList<SearchResult>& results) {
+        calls[index].promise->addResult(results);
+        calls[index].promise->finish();
+    }
+
+    ResultActivator* activator = nullptr;
+    QList<Call> calls;
+    QList<ActivationRequest> requests;
+};
+
+class RecordingHost : public LauncherHost {
+public:
+    void hideLauncher() override {
+        ++hides;
+        if (onHide)
+            onHide();
+    }
+    void showSettingsWindow() override { ++settingsShown; }
+    void terminate() override { ++terminations; }
+    bool isCommandKeyHeld() const override { return commandHeld; }
+    QString clipboardText() const override { return clipboard; }
+
+    std::function<void()> onHide; // the real window announces "WindowHidden"
+    int hides = 0;
+    int settingsShown = 0;
+    int terminations = 0;
+    bool commandHeld = false;
+    QString clipboard;
+};
+
+} // namespace trovi::test
