@@ -1,5 +1,8 @@
 #include "CommandLine.h"
 
+#include <cmath>
+#include <optional>
+
 namespace trovi::app {
 
 QString usageText() {
@@ -8,8 +11,11 @@ QString usageText() {
         "  trovi                      start the launcher, or show/hide the running one\n"
         "  trovi --show | --hide | --settings\n"
         "                             start it, or show, hide or open settings in the running one\n"
-        "  trovi query [--json] TEXT  print the ranked results for TEXT\n"
-        "  trovi open [--reveal] [--index N] [--dry-run] TEXT\n"
+        "  trovi query [--json] [--wait SECONDS | --no-wait] TEXT\n"
+        "                             print the ranked results for TEXT, once the background\n"
+        "                             lookups it started (translations, Notion) have answered\n"
+        "                             (default: wait up to 4 s)\n"
+        "  trovi open [--reveal] [--index N] [--dry-run] [--wait SECONDS | --no-wait] TEXT\n"
         "                             activate result N (default 0) for TEXT as Enter would;\n"
         "                             --reveal shows it in the file browser instead;\n"
         "                             --dry-run prints what would happen and still records usage\n"
@@ -20,6 +26,32 @@ QString usageText() {
 }
 
 namespace {
+
+// "--wait SECONDS", "--wait=SECONDS" or "--no-wait"; nothing when `arg` is
+// neither, an error when the value is unusable.
+std::optional<std::optional<UsageError>>
+parseWaitOption(const QString& arg, const QStringList& args, int& i, double& waitSeconds) {
+    if (arg == QStringLiteral("--no-wait")) {
+        waitSeconds = 0;
+        return std::optional<UsageError>();
+    }
+    if (arg != QStringLiteral("--wait") && !arg.startsWith(QStringLiteral("--wait=")))
+        return std::nullopt;
+    QString value;
+    if (arg.startsWith(QStringLiteral("--wait=")))
+        value = arg.mid(7);
+    else if (i + 1 < args.size())
+        value = args.at(++i);
+    else
+        return UsageError{QStringLiteral("'--wait' needs a number of seconds")};
+    bool ok = false;
+    const double seconds = value.toDouble(&ok);
+    if (!ok || seconds < 0 || !std::isfinite(seconds))
+        return UsageError{
+            QStringLiteral("'--wait' needs a number of seconds of 0 or more, not '%1'").arg(value)};
+    waitSeconds = seconds;
+    return std::optional<UsageError>();
+}
 
 // Everything after the subcommand: options first or mixed in, "--" ends them,
 // the remaining words form the query text.
@@ -43,7 +75,9 @@ Command parseSubcommand(const QString& name, const QStringList& args, Options ap
     }
     if (words.isEmpty())
         return UsageError{QStringLiteral("'%1' needs a query text").arg(name)};
-    return QueryCommand{false, words.join(u' ')};
+    QueryCommand command;
+    command.text = words.join(u' ');
+    return command;
 }
 
 } // namespace
@@ -93,12 +127,28 @@ Command parseCommandLine(const QStringList& arguments) {
         QueryCommand command;
         Command parsed = parseSubcommand(
             first, rest,
-            [&](const QString& arg, const QStringList&, int&) -> std::optional<UsageError> {
+            [&](const QString& arg, const QStringList& args, int& i) -> std::optional<UsageError> {
                 if (arg == QStringLiteral("--json")) {
                     command.json = true;
-                    return std::nullopt;
+                } else if (arg == QStringLiteral("--no-wait")) {
+                    command.waitSeconds = 0;
+                } else if (arg == QStringLiteral("--wait") ||
+                           arg.startsWith(QStringLiteral("--wait="))) {
+                    QString value;
+                    if (arg.startsWith(QStringLiteral("--wait=")))
+                        value = arg.mid(7);
+                    else if (i + 1 < args.size())
+                        value = args.at(++i);
+                    bool ok = false;
+                    const double seconds = value.toDouble(&ok);
+                    if (!ok || seconds < 0 || seconds > 3600)
+                        return UsageError{
+                            QStringLiteral("'--wait' needs a number of seconds (0 to 3600)")};
+                    command.waitSeconds = seconds;
+                } else {
+                    return UsageError{QStringLiteral("unknown option '%1' for 'query'").arg(arg)};
                 }
-                return UsageError{QStringLiteral("unknown option '%1' for 'query'").arg(arg)};
+                return std::nullopt;
             });
         if (auto* query = std::get_if<QueryCommand>(&parsed)) {
             command.text = query->text;
@@ -112,6 +162,8 @@ Command parseCommandLine(const QStringList& arguments) {
         Command parsed = parseSubcommand(
             first, rest,
             [&](const QString& arg, const QStringList& args, int& i) -> std::optional<UsageError> {
+                if (auto wait = parseWaitOption(arg, args, i, command.waitSeconds))
+                    return *wait;
                 if (arg == QStringLiteral("--reveal")) {
                     command.reveal = true;
                 } else if (arg == QStringLiteral("--dry-run")) {

@@ -17,12 +17,18 @@ struct StartLauncher {
 };
 struct ShowHelp {};
 struct ShowVersion {};
+// How long a command waits for the background lookups its search started
+// (translations, Notion) before it answers; 0 answers at once.
+inline constexpr double defaultLookupWaitSeconds = 4.0;
+
 struct QueryCommand {
     bool json = false;
+    double waitSeconds = defaultLookupWaitSeconds;
     QString text;
 };
 struct OpenCommand {
     bool reveal = false;
+    double waitSeconds = defaultLookupWaitSeconds;
     bool dryRun = false;
     int index = 0;
     QString text;

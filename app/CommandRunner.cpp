@@ -6,6 +6,7 @@
 
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/engine/model/SearchResultRecord.h"
+#include "launcher/platform/linux/Cld2LanguageRecognizer.h"
 #include "launcher/platform/linux/DesktopApplicationDiscovery.h"
 #include "launcher/platform/linux/LinuxSettingsPanels.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
@@ -15,12 +16,16 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 namespace trovi::app {
 
@@ -35,6 +40,7 @@ std::unique_ptr<DatabaseManager> makeManager() {
     services.preferences = &PreferenceStore::standard();
     services.diagnostics = [](const QString& line) { printLine(stderr, line); };
     services.installedApplications = &platform::discoverDesktopApplications;
+    services.languageRecognizer = platform::cld2LanguageRecognizer();
     auto configuration = DatabaseManagerConfiguration::standard(QDir::homePath());
     configuration.systemSettingsPanes =
         platform::linuxSystemSettingsPaneSource(configuration.desktopApplicationDirectories);
@@ -43,6 +49,22 @@ std::unique_ptr<DatabaseManager> makeManager() {
     auto manager = std::make_unique<DatabaseManager>(std::move(configuration), std::move(services));
     manager->refreshCatalogsNow();
     return manager;
+}
+
+// Searches, then, while a lookup this search started is running and the wait
+// has not run out, searches again each time the engine reports new data.
+QList<SearchResult> searchWaitingForLookups(DatabaseManager& manager, const QString& text,
+                                            double waitSeconds) {
+    QList<SearchResult> results = manager.search(text, true);
+    const QDeadlineTimer deadline(qint64(waitSeconds * 1000));
+    while (manager.hasPendingLookups() && !deadline.hasExpired()) {
+        QEventLoop loop;
+        QObject::connect(&manager, &DatabaseManager::searchDataRefreshed, &loop, &QEventLoop::quit);
+        QTimer::singleShot(deadline.remainingTime(), &loop, &QEventLoop::quit);
+        loop.exec();
+        results = manager.search(text, true);
+    }
+    return results;
 }
 
 QString kindLabel(const SearchResult& result) {
@@ -73,7 +95,8 @@ void printTable(const QList<SearchResult>& results) {
         QString marks;
         if (r.isRecentActivation)
             marks += QStringLiteral(" recent");
-        if (r.openCount > 0)
+        // A translation row keeps its score where other rows keep open counts.
+        if (r.openCount > 0 && r.action != SearchResultAction::copyToClipboard)
             marks += QStringLiteral(" opened %1x").arg(r.openCount);
         printLine(stdout, QStringLiteral("%1  %2  %3  %4%5")
                               .arg(elided(r.displayName(), kTitleMax), -titleWidth)
@@ -95,7 +118,8 @@ void printJson(const QList<SearchResult>& results) {
 
 int runQueryCommand(const QueryCommand& command) {
     auto manager = makeManager();
-    const QList<SearchResult> results = manager->search(command.text, true);
+    const QList<SearchResult> results =
+        searchWaitingForLookups(*manager, command.text, command.waitSeconds);
     if (command.json)
         printJson(results);
     else
@@ -105,7 +129,8 @@ int runQueryCommand(const QueryCommand& command) {
 
 int runOpenCommand(const OpenCommand& command) {
     auto manager = makeManager();
-    const QList<SearchResult> results = manager->search(command.text, true);
+    const QList<SearchResult> results =
+        searchWaitingForLookups(*manager, command.text, command.waitSeconds);
     if (command.index >= results.size()) {
         printLine(stderr,
                   results.isEmpty()

@@ -5,6 +5,7 @@
 #include "db/SqliteDatabase.h"
 #include "launcher/engine/sources/browser/BrowserBookmarks.h"
 #include "launcher/engine/sources/browser/BrowserSearch.h"
+#include "launcher/engine/sources/browser/FirefoxBookmarks.h"
 
 #include <QDir>
 #include <QFile>
@@ -105,6 +106,21 @@ void BM_BookmarkRefresh(benchmark::State& state) {
     state.counters["bookmarks"] = double(count);
 }
 BENCHMARK(BM_BookmarkRefresh)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+
+// The refresh every minute when no Firefox database changed since the last.
+void BM_BookmarkRefreshUnchanged(benchmark::State& state) {
+    FirefoxBookmarkCache cache;
+    const auto sources =
+        defaultBrowserBookmarkSources(home().dir.path(), home().dir.filePath(".config"));
+    discoverBrowserBookmarks(sources, &cache);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            BrowserBookmarkCatalog::build(discoverBrowserBookmarks(sources, &cache)).size());
+}
+BENCHMARK(BM_BookmarkRefreshUnchanged)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly();

@@ -54,7 +54,7 @@ STRUCTURE, SUBSTRUCTURE, FOCUS = 1 << 17, 1 << 19, 1 << 21
 
 class XAnyEvent(ctypes.Structure):
     _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("event", ctypes.c_ulong), ("window", ctypes.c_ulong)]
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong)]
 
 dpy = x11.XOpenDisplay(None)
 root = x11.XDefaultRootWindow(dpy)
@@ -110,11 +110,15 @@ if theirs:
 print(line, flush=True)
 
 # (a) the resident launcher, hidden, woken by the hotkey.
-p = subprocess.Popen([trovi, "--hide"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-time.sleep(2)  # settle: catalogues built, key grabbed
-win = int(subprocess.check_output(["xdotool", "search", "--name", "Trovi"], env=env).split()[0])
+p = subprocess.Popen([trovi], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+win = int(subprocess.check_output(["xdotool", "search", "--sync", "--onlyvisible", "--name", "Trovi"],
+                                  env=env).split()[0])
 x11.XSelectInput(dpy, root, 0)
 x11.XSelectInput(dpy, win, STRUCTURE | FOCUS)
+x11.XSync(dpy, 0)
+subprocess.check_call([trovi, "--hide"], env=env)
+wait_for({UNMAP_NOTIFY}, win)
+time.sleep(2)  # settle: catalogues built
 ctrl = x11.XKeysymToKeycode(dpy, 0xffe3)
 space = x11.XKeysymToKeycode(dpy, 0x20)
 def press():
@@ -136,18 +140,24 @@ print("(a) hotkey to window mapped and focused: median %.2f ms of 20 (min %.2f, 
 
 # (c) idle wake-ups while hidden.
 def switches(pid):
-    total = 0
+    counts = {}
     for task in os.listdir("/proc/%d/task" % pid):
-        with open("/proc/%d/task/%s/status" % (pid, task)) as f:
-            for l in f:
-                if l.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
-                    total += int(l.split()[1])
-    return total
+        try:
+            with open("/proc/%d/task/%s/status" % (pid, task)) as f:
+                counts[task] = sum(int(l.split()[1]) for l in f if l.startswith(
+                    ("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")))
+        except FileNotFoundError:
+            pass
+    return counts
 time.sleep(3)
 before = switches(p.pid)
 time.sleep(30)
 after = switches(p.pid)
-print("(c) idle hidden launcher: %d wake-ups in 30 s (all threads)" % (after - before))
+woken = {t: after[t] - before.get(t, 0) for t in after}
+busy = {t: n for t, n in woken.items() if n}
+print("(c) idle hidden launcher: %d wake-ups in 30 s over %d threads (%d threads woke; %d started, %d ended)"
+      % (sum(woken.values()), len(after), len(busy), len(set(after) - set(before)),
+         len(set(before) - set(after))))
 p.kill()
 p.wait()
 PY

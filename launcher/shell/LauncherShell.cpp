@@ -114,11 +114,15 @@ void LauncherShell::start(bool startHidden) {
 
     if (m_hotKeyManager) {
         m_hotKeyManager->onHotKeyPressed = [this] {
-            QTimer::singleShot(0, this, &LauncherShell::toggleWindow);
+            toggleWindow();
+            // After Qt has sent the map request, so the window is there to focus.
+            if (m_window && m_window->isVisible())
+                QTimer::singleShot(0, this, [this] {
+                    if (m_window && m_window->isVisible())
+                        m_hotKeyManager->activateWindow(m_window->winId());
+                });
         };
     }
-    reloadGlobalHotKey();
-
     // Start as the compact bar.
     m_showingResults = false;
     window->setMinimumSize(int(g::minWindowWidth), int(g::compactWindowHeight));
@@ -131,8 +135,9 @@ void LauncherShell::start(bool startHidden) {
         else
             showWindow();
     }
-    // Slow, optional work waits until the window is on screen.
+    // Slower work waits until the window is on screen.
     QTimer::singleShot(0, this, [this] {
+        reloadGlobalHotKey();
         if (m_hooks.prewarmTranslation)
             m_hooks.prewarmTranslation();
         if (m_hooks.reconcileRunAtLogin)

@@ -197,4 +197,13 @@ void TranslationEngineSettingsStore::save(const QList<TranslationEngineID>& orde
     m_preferences->setString(enabledKey, encodeEngineIDs(normalized.prioritizedEnabledEngineIDs()));
 }
 
+std::optional<TranslationCommand>
+translationCommandFromSettings(const QString& query, PreferenceStore& preferences,
+                               const LanguageRecognizer& recognizer) {
+    const QStringList codes = TranslationLanguageSettingsStore(preferences).load();
+    return TranslationCommandParser::parse(
+        query, TranslationCommandSettingsStore(preferences).loadTrigger(),
+        QSet<QString>(codes.begin(), codes.end()), recognizer);
+}
+
 } // namespace trovi

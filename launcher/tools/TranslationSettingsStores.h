@@ -5,6 +5,7 @@
 // or corrupt value falls back to sensible defaults.
 
 #include "launcher/settings/PreferenceStore.h"
+#include "launcher/tools/TranslationCommand.h"
 
 #include <QLatin1StringView>
 #include <QList>
@@ -122,5 +123,11 @@ public:
 private:
     PreferenceStore* m_preferences;
 };
+
+// The command in `query` under the user's current trigger and languages
+// (read afresh each time), or nothing when it is an ordinary query.
+std::optional<TranslationCommand>
+translationCommandFromSettings(const QString& query, PreferenceStore& preferences,
+                               const LanguageRecognizer& recognizer);
 
 } // namespace trovi

@@ -1,6 +1,7 @@
 // The `trovi` executable driven as a child process against a temporary home.
 
 #include "db/SqliteDatabase.h"
+#include "tests/support/ArgosStandIn.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -38,6 +39,8 @@ public:
         env.insert(QStringLiteral("XDG_DATA_DIRS"), dir.path() + QStringLiteral("/system-share"));
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        for (const QString& entry : extraEnvironment)
+            env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(TROVI_EXECUTABLE), arguments);
         if (!process.waitForFinished(60000))
@@ -276,6 +279,30 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.err.contains("Search query failed: "));
         QCOMPARE(QJsonDocument::fromJson(run.out).array().size(), 1);
+    }
+
+    void translationIsWaitedForThenCopied() {
+        TempHome home;
+        trovi::test::ArgosStandIn argos;
+        const QStringList environment{"TROVI_TRANSLATION_PYTHON=/usr/bin/python3",
+                                      "PYTHONPATH=" + argos.path()};
+        auto rows = [&](const QStringList& arguments) {
+            return QJsonDocument::fromJson(home.trovi(arguments, environment).out).array();
+        };
+        const QJsonArray waited = rows({"query", "--json", "cc en:de hello"});
+        QCOMPARE(waited.size(), 2);
+        QCOMPARE(waited[0]["filename"].toString(), QString("[de] hello"));
+        QCOMPARE(waited[0]["directory"].toString(),
+                 QString("EN -> DE via Argos (local) \u00b7 Apple Translation unavailable on Linux "
+                         "\u00b7 Enter copies"));
+        QCOMPARE(waited[1]["actionURLString"].toString(),
+                 QString("https://www.dict.cc/?s=hello#lexweb"));
+
+        const QJsonArray first = rows({"query", "--json", "--no-wait", "cc en:de hello"});
+        QVERIFY(first[0]["directory"].toString().contains("Translating locally..."));
+
+        const Run open = home.trovi({"open", "--dry-run", "cc en:de hello"}, environment);
+        QCOMPARE(open.out, QByteArray("copy [de] hello\n"));
     }
 
     void calculatorWithoutDisplayPrintsTheValue() {

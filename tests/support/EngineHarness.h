@@ -32,6 +32,7 @@ struct EngineHarness {
     QStringList diagnostics;
     DatabaseManagerConfiguration config;
     ShortcutRootWatcherFactory watcherFactory;
+    std::shared_ptr<TranslationEngines> translationEngines; // null: the local engines
     std::unique_ptr<DatabaseManager> manager;
 
     EngineHarness() {
@@ -49,6 +50,7 @@ struct EngineHarness {
         services.clock = [this] { return now; };
         services.diagnostics = [this](const QString& line) { diagnostics.append(line); };
         services.shortcutRootWatcherFactory = watcherFactory;
+        services.translationEngines = translationEngines;
         manager = std::make_unique<DatabaseManager>(config, std::move(services));
         return *manager;
     }

@@ -3,6 +3,7 @@
 #include "launcher/engine/cache/QueryCacheKey.h"
 #include "launcher/engine/model/Deduplication.h"
 #include "launcher/engine/ranking/Relevance.h"
+#include "launcher/engine/sources/notion/NotionRows.h"
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/tools/TranslationSettingsStores.h"
@@ -41,14 +42,21 @@ DatabaseManager::DatabaseManager(DatabaseManagerConfiguration configuration,
         m_config.persistentQueryResultCacheEnabled = false;
         m_config.browserBookmarkSources.clear();
     }
+    if (!m_services.translationEngines)
+        m_services.translationEngines = LocalTranslationEngines::shared();
     m_sources = addStandardSources(m_sourceList, *this, m_usage, m_config,
-                                   m_services.installedApplications);
+                                   {m_services.languageRecognizer, m_services.translationEngines,
+                                    m_services.installedApplications});
     m_persistentStore = PersistentQueryResultCacheStoreRegistry::store(
         *m_services.preferences, m_config.persistentQueryResultCacheKey());
+    // Notion rows stored under an older address form come back with one identity.
+    m_persistentStore->setResultNormalizer(normalizedNotionSearchResult);
     m_persistentQueryResultCacheInvalidatedAt = m_persistentStore->actorInvalidatedAt();
 }
 
 DatabaseManager::~DatabaseManager() {
+    // A translation waiting on its helper would hold up the pool's shutdown.
+    m_services.translationEngines->interrupt();
     // The watcher's callback queues work on this object: stop it first.
     m_shortcutRootWatcher.reset();
 }
@@ -97,12 +105,8 @@ SearchRankingPreferences DatabaseManager::rankingPreferences() const {
 
 std::optional<TranslationCommand>
 DatabaseManager::translationCommand(const QString& trimmedQuery) const {
-    const TranslationCommandSettingsStore triggerStore(*m_services.preferences);
-    const TranslationLanguageSettingsStore languageStore(*m_services.preferences);
-    const QStringList codes = languageStore.load();
-    const QSet<QString> supported(codes.begin(), codes.end());
-    return TranslationCommandParser::parse(trimmedQuery, triggerStore.loadTrigger(), supported,
-                                           m_services.languageRecognizer);
+    return translationCommandFromSettings(trimmedQuery, *m_services.preferences,
+                                          m_services.languageRecognizer);
 }
 
 bool DatabaseManager::hasPendingLookups() const {

@@ -17,6 +17,7 @@
 #include "launcher/engine/sources/paths/ShortcutRootWatcher.h"
 #include "launcher/engine/usage/UsageStore.h"
 #include "launcher/tools/TranslationCommand.h"
+#include "launcher/tools/translation/TranslationLookup.h"
 
 #include <QFuture>
 #include <QHash>
@@ -39,7 +40,8 @@ struct DatabaseManagerServices {
     NotificationCenter* notifications = nullptr;           // null: no broadcast
     std::function<void(const QString&)> diagnostics;       // empty: standard output
     LanguageRecognizer languageRecognizer;
-    InstalledApplications installedApplications; // empty: bundles only
+    InstalledApplications installedApplications;            // empty: bundles only
+    std::shared_ptr<TranslationEngines> translationEngines; // null: the local engines
 };
 
 struct CatalogRefreshCounts {
@@ -120,6 +122,7 @@ private:
     QDateTime now() const override { return m_services.clock(); }
     void diagnostic(const QString& line) const override;
     PreferenceStore& preferences() override { return *m_services.preferences; }
+    QObject& engineContext() override { return *this; }
 
     // Query caches.
     std::optional<QList<SearchResult>> cachedQueryResults(const QString& cacheKey,

@@ -17,6 +17,7 @@ DatabaseManagerConfiguration DatabaseManagerConfiguration::standard(const QStrin
     c.folderSearchRoots = {home};
     c.shortcutSearchRoots = defaultShortcutSearchRoots(home);
     c.isRunningUnitTests = isRunningUnitTests;
+    c.notionClient = NotionClientConfiguration::fromEnvironment();
     c.recentActivationsEnabled = !isRunningUnitTests;
     c.persistentQueryResultCacheEnabled = !isRunningUnitTests;
     if (!isRunningUnitTests)

@@ -6,6 +6,7 @@
 #include "launcher/engine/sources/browser/BrowserShortcuts.h"
 #include "launcher/engine/sources/paths/CatalogDiscovery.h"
 #include "launcher/engine/sources/settingspanes/SettingsPanels.h"
+#include "launcher/tools/notion/NotionClient.h"
 
 #include <QSet>
 #include <QString>
@@ -58,6 +59,8 @@ struct DatabaseManagerConfiguration {
     int translationActionCacheMaxEntries = 300;
     double notionCacheTTL = 30.0;
     int notionCacheMaxEntries = 60;
+    // The API address and request timeout; standard() applies TROVI_NOTION_API_URL.
+    NotionClientConfiguration notionClient;
     int recentActivationsMaxEntries = 80;
 
     int folderSearchMaxDepth = 5;

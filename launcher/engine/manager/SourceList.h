@@ -3,6 +3,7 @@
 
 #include "launcher/engine/sources/Source.h"
 #include "launcher/engine/sources/paths/PathCatalogSource.h"
+#include "launcher/tools/TranslationCommand.h"
 
 #include <climits>
 #include <memory>
@@ -47,8 +48,17 @@ struct StandardSources {
     DocumentSource* documents = nullptr;
 };
 
+class TranslationEngines;
+
+// Services the standard sources need beyond the host and the configuration.
+struct StandardSourceServices {
+    LanguageRecognizer languageRecognizer;
+    std::shared_ptr<TranslationEngines> translationEngines;
+    InstalledApplications installedApplications;
+};
+
 StandardSources addStandardSources(SourceList& list, SourceHost& host, UsageStore& usage,
                                    const DatabaseManagerConfiguration& config,
-                                   const InstalledApplications& installedApplications);
+                                   const StandardSourceServices& services);
 
 } // namespace trovi

@@ -39,9 +39,9 @@ std::vector<Source*> SourceList::refreshOrder() const {
 
 StandardSources addStandardSources(SourceList& list, SourceHost& host, UsageStore& usage,
                                    const DatabaseManagerConfiguration& config,
-                                   const InstalledApplications& installedApplications) {
+                                   const StandardSourceServices& services) {
     StandardSources s;
-    auto apps = makeApplicationSource(host, config, installedApplications);
+    auto apps = makeApplicationSource(host, config, services.installedApplications);
     auto folders = makeFolderSource(host, config);
     auto shortcuts = makeShortcutSource(host, config);
     s.apps = apps.get();
@@ -51,7 +51,10 @@ StandardSources addStandardSources(SourceList& list, SourceHost& host, UsageStor
 
     // Search order; the numbers give the catalogues' refresh order.
     list.add(std::make_unique<CalculatorSource>());
-    list.add(std::make_unique<TranslationSource>(host));
+    list.add(std::make_unique<TranslationSource>(
+        host, TranslationSource::Options{services.languageRecognizer, services.translationEngines,
+                                         config.translationActionCacheTTL,
+                                         config.translationActionCacheMaxEntries}));
     list.add(std::make_unique<LauncherActionSource>(host));
     list.add(std::make_unique<SystemSettingsSource>(host, config.systemSettingsCacheTTL,
                                                     config.systemSettingsPanes),
@@ -71,7 +74,8 @@ StandardSources addStandardSources(SourceList& list, SourceHost& host, UsageStor
     list.add(std::move(shortcuts), 3);
     list.add(std::move(apps), 1);
     list.add(std::move(folders), 2);
-    list.add(std::make_unique<NotionSource>(host));
+    list.add(std::make_unique<NotionSource>(host, config.notionClient, config.notionCacheTTL,
+                                            config.notionCacheMaxEntries));
     return s;
 }
 

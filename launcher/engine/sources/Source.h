@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QList>
+#include <QObject>
 #include <QString>
 
 #include <cstdint>
@@ -59,6 +60,9 @@ public:
     virtual QDateTime now() const = 0;
     virtual void diagnostic(const QString& line) const = 0;
     virtual PreferenceStore& preferences() = 0;
+    // Lives on the engine thread: asynchronous completions (network replies)
+    // queued to it run there, and are dropped once the engine is gone.
+    virtual QObject& engineContext() = 0;
 
     // `result` with its learned open count applied.
     SearchResult withLearnedOpenCount(SearchResult result) {

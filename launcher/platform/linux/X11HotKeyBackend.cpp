@@ -63,6 +63,8 @@ struct X11HotKeyBackend::Connection {
     quint16 modifiers = 0;
     bool grabbed = false;
     xcb_timestamp_t lastReleaseTime = 0;
+    xcb_timestamp_t lastPressTime = XCB_CURRENT_TIME;
+    xcb_atom_t activeWindowAtom = XCB_NONE;
 
     ~Connection() {
         if (keymap)
@@ -173,7 +175,6 @@ X11HotKeyBackend::X11HotKeyBackend(QObject* parent) : QObject(parent) {
         x->xkbEventBase = eventBase;
         x->context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
         x->deviceID = xkb_x11_get_core_keyboard_device_id(x->connection);
-        x->loadKeymap();
         // Layout switches and keymap reloads re-resolve a character shortcut.
         const quint16 events = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY |
                                XCB_XKB_EVENT_TYPE_MAP_NOTIFY | XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
@@ -218,6 +219,8 @@ HotKeyRegistration X11HotKeyBackend::grab(const HotKeySettings& settings) {
             return {false, waylandMessage()};
         return {false, QStringLiteral("Global hotkeys need an X11 display.")};
     }
+    if (!m_x->keymap)
+        m_x->loadKeymap(); // on first use: compiling it is the slow part of connecting
     std::optional<xcb_keycode_t> keycode;
     quint16 modifiers = xModifiers(settings.modifiers);
     if (settings.character) {
@@ -267,6 +270,34 @@ void X11HotKeyBackend::release() {
         m_x->ungrab();
 }
 
+void X11HotKeyBackend::activateWindow(quintptr windowID) {
+    if (!m_x || !windowID)
+        return;
+    xcb_connection_t* c = m_x->connection;
+    if (m_x->activeWindowAtom == XCB_NONE) {
+        const char name[] = "_NET_ACTIVE_WINDOW";
+        if (auto* reply =
+                xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof(name) - 1, name), nullptr)) {
+            m_x->activeWindowAtom = reply->atom;
+            std::free(reply);
+        }
+    }
+    // A window manager decides through _NET_ACTIVE_WINDOW; without one the
+    // focus is set directly. Either way the key's timestamp is the authority.
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = xcb_window_t(windowID);
+    message.type = m_x->activeWindowAtom;
+    message.data.data32[0] = 1; // from an application
+    message.data.data32[1] = m_x->lastPressTime;
+    xcb_send_event(c, 0, m_x->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, xcb_window_t(windowID), m_x->lastPressTime);
+    xcb_flush(c);
+}
+
 void X11HotKeyBackend::readEvents() {
     if (!m_x)
         return;
@@ -281,8 +312,10 @@ void X11HotKeyBackend::readEvents() {
             if (ours && type == XCB_KEY_RELEASE)
                 m_x->lastReleaseTime = key->time;
             // Auto-repeat arrives as release+press with one timestamp: one toggle per press.
-            else if (ours && key->time != m_x->lastReleaseTime)
+            else if (ours && key->time != m_x->lastReleaseTime) {
                 hotKeyPressed = true;
+                m_x->lastPressTime = key->time;
+            }
         } else if (m_x->xkbEventBase && type == m_x->xkbEventBase) {
             const quint8 xkbType = reinterpret_cast<const quint8*>(event)[1];
             if (xkbType == XCB_XKB_NEW_KEYBOARD_NOTIFY || xkbType == XCB_XKB_MAP_NOTIFY) {

@@ -24,6 +24,7 @@ public:
     bool isAvailable() const;
     HotKeyRegistration grab(const HotKeySettings& settings) override;
     void release() override;
+    void activateWindow(quintptr windowID) override;
 
     static QString waylandMessage();
 

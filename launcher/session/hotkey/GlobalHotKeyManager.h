@@ -23,6 +23,9 @@ public:
     // first; replaces any earlier grab.
     virtual HotKeyRegistration grab(const HotKeySettings& settings) = 0;
     virtual void release() = 0;
+    // Gives the window shown for a press the keyboard focus, on the press's
+    // authority (the toolkit never saw the key, so its own request may be refused).
+    virtual void activateWindow(quintptr windowID) { Q_UNUSED(windowID); }
 
     // Set by the manager; the backend calls them on the main thread.
     std::function<void()> pressed;
@@ -41,6 +44,7 @@ public:
     void unregisterHotKey();
 
     const std::optional<HotKeySettings>& registeredSettings() const { return m_registered; }
+    void activateWindow(quintptr windowID) { m_backend.activateWindow(windowID); }
     std::function<void()> onHotKeyPressed;
 
 private:

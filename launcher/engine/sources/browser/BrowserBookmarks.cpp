@@ -39,12 +39,13 @@ QList<BrowserBookmarkSource> defaultBrowserBookmarkSources(const QString& home,
     };
 }
 
-QList<BrowserBookmarkShortcut>
-discoverBrowserBookmarks(const QList<BrowserBookmarkSource>& sources) {
+QList<BrowserBookmarkShortcut> discoverBrowserBookmarks(const QList<BrowserBookmarkSource>& sources,
+                                                        FirefoxBookmarkCache* firefoxCache) {
     QList<BrowserBookmarkShortcut> bookmarks;
     for (const BrowserBookmarkSource& source : sources) {
         if (source.format == BrowserBookmarkFormat::firefox) {
-            bookmarks += discoverFirefoxBookmarks(source.userDataRoot, source.browserName);
+            bookmarks +=
+                discoverFirefoxBookmarks(source.userDataRoot, source.browserName, firefoxCache);
             continue;
         }
         for (const QString& file : discoverChromiumBookmarkFiles(source.userDataRoot))

@@ -12,8 +12,12 @@ namespace trovi {
 QList<BrowserBookmarkSource> defaultBrowserBookmarkSources(const QString& home,
                                                            const QString& xdgConfigHome);
 
+class FirefoxBookmarkCache;
+
 // Every bookmark of every source, in source order; duplicates are kept.
+// Firefox databases go through the cache when one is given.
 QList<BrowserBookmarkShortcut>
-discoverBrowserBookmarks(const QList<BrowserBookmarkSource>& sources);
+discoverBrowserBookmarks(const QList<BrowserBookmarkSource>& sources,
+                         FirefoxBookmarkCache* firefoxCache = nullptr);
 
 } // namespace trovi

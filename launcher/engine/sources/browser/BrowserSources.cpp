@@ -35,7 +35,8 @@ BackgroundJob OpenTabSource::refreshJob() {
 
 BookmarkSource::BookmarkSource(SourceHost& host, double timeToLive,
                                QList<BrowserBookmarkSource> bookmarkFiles)
-    : m_host(host), m_bookmarkFiles(std::move(bookmarkFiles)) {
+    : m_host(host), m_bookmarkFiles(std::move(bookmarkFiles)),
+      m_firefoxCache(std::make_shared<FirefoxBookmarkCache>()) {
     m_catalog.timeToLive = timeToLive;
 }
 
@@ -50,9 +51,9 @@ QList<SearchResult> BookmarkSource::search(const SearchContext& context) {
 BackgroundJob BookmarkSource::refreshJob() {
     if (!m_catalog.isStale(m_host.now()))
         return {};
-    return [this, sources = m_bookmarkFiles] {
+    return [this, sources = m_bookmarkFiles, cache = m_firefoxCache] {
         BrowserBookmarkCatalog bookmarks =
-            BrowserBookmarkCatalog::build(discoverBrowserBookmarks(sources));
+            BrowserBookmarkCatalog::build(discoverBrowserBookmarks(sources, cache.get()));
         return [this, bookmarks = std::move(bookmarks)]() mutable {
             m_catalog.adopt(std::move(bookmarks), m_host.now());
         };

@@ -5,6 +5,9 @@
 #include "launcher/engine/sources/TimedCatalog.h"
 #include "launcher/engine/sources/browser/BrowserSearch.h"
 #include "launcher/engine/sources/browser/BrowserShortcuts.h"
+#include "launcher/engine/sources/browser/FirefoxBookmarks.h"
+
+#include <memory>
 
 namespace trovi {
 
@@ -35,6 +38,7 @@ public:
 private:
     SourceHost& m_host;
     QList<BrowserBookmarkSource> m_bookmarkFiles;
+    std::shared_ptr<FirefoxBookmarkCache> m_firefoxCache;
     TimedCatalog<BrowserBookmarkCatalog> m_catalog;
 };
 

@@ -3,6 +3,7 @@
 #include "db/SqliteDatabase.h"
 #include "launcher/engine/sources/browser/ChromiumBookmarks.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -158,12 +159,37 @@ QList<BrowserBookmarkShortcut> readFirefoxBookmarks(const QString& placesPath,
     return results;
 }
 
+QList<BrowserBookmarkShortcut> FirefoxBookmarkCache::read(const QString& placesPath,
+                                                          const QString& browserName) {
+    QString stamp;
+    for (const QString& path : QStringList{placesPath, placesPath + QStringLiteral("-wal")}) {
+        const QFileInfo info(path);
+        stamp += QStringLiteral("%1:%2;")
+                     .arg(info.size())
+                     .arg(info.exists() ? info.lastModified().toMSecsSinceEpoch() : 0);
+    }
+    const QString key = browserName + u'\n' + placesPath;
+    {
+        const std::lock_guard lock(m_mutex);
+        const auto it = m_entries.constFind(key);
+        if (it != m_entries.constEnd() && it->stamp == stamp)
+            return it->bookmarks;
+    }
+    QList<BrowserBookmarkShortcut> bookmarks = readFirefoxBookmarks(placesPath, browserName);
+    const std::lock_guard lock(m_mutex);
+    m_entries.insert(key, {stamp, bookmarks});
+    return bookmarks;
+}
+
 QList<BrowserBookmarkShortcut> discoverFirefoxBookmarks(const QString& profilesRoot,
-                                                        const QString& browserName) {
+                                                        const QString& browserName,
+                                                        FirefoxBookmarkCache* cache) {
     QList<BrowserBookmarkShortcut> results;
-    for (const QString& profile : firefoxProfileFolders(profilesRoot))
-        results += readFirefoxBookmarks(QDir(profile).filePath(QStringLiteral("places.sqlite")),
-                                        browserName);
+    for (const QString& profile : firefoxProfileFolders(profilesRoot)) {
+        const QString places = QDir(profile).filePath(QStringLiteral("places.sqlite"));
+        results +=
+            cache ? cache->read(places, browserName) : readFirefoxBookmarks(places, browserName);
+    }
     return results;
 }
 

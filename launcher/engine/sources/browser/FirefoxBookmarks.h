@@ -6,6 +6,10 @@
 
 #include "launcher/engine/sources/browser/BrowserShortcuts.h"
 
+#include <QHash>
+
+#include <mutex>
+
 namespace trovi {
 
 // Profile folders listed in <root>/profiles.ini, relative paths resolved
@@ -19,8 +23,24 @@ QStringList firefoxProfileFolders(const QString& profilesRoot);
 QList<BrowserBookmarkShortcut> readFirefoxBookmarks(const QString& placesPath,
                                                     const QString& browserName);
 
-// Every profile's bookmarks under the root.
+// Each database's bookmarks with the stamps of its files when read, so an
+// unchanged places.sqlite is not copied again on every refresh.
+class FirefoxBookmarkCache {
+public:
+    QList<BrowserBookmarkShortcut> read(const QString& placesPath, const QString& browserName);
+
+private:
+    struct Entry {
+        QString stamp;
+        QList<BrowserBookmarkShortcut> bookmarks;
+    };
+    std::mutex m_mutex;
+    QHash<QString, Entry> m_entries;
+};
+
+// Every profile's bookmarks under the root, through the cache when given.
 QList<BrowserBookmarkShortcut> discoverFirefoxBookmarks(const QString& profilesRoot,
-                                                        const QString& browserName);
+                                                        const QString& browserName,
+                                                        FirefoxBookmarkCache* cache = nullptr);
 
 } // namespace trovi

@@ -1,17 +1,54 @@
 #pragma once
-// Notion pages matching the query. Empty until the Notion client arrives.
+// Notion pages in the result list without ever waiting for the network. A
+// search answers from a short-lived cache; on a miss it starts one request
+// per query and answers nothing. When the request completes the rows are
+// cached (an empty answer too) and the engine is told that its data changed,
+// so the session searches again and finds them.
 
 #include "launcher/engine/sources/Source.h"
+#include "launcher/tools/notion/NotionClient.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <memory>
 
 namespace trovi {
 
 class NotionSource final : public Source {
 public:
-    explicit NotionSource(SourceHost& host) : m_host(host) {}
-    QList<SearchResult> search(const SearchContext&) override { return {}; }
+    NotionSource(SourceHost& host, NotionClientConfiguration client, double ttlSeconds,
+                 int maxEntries);
+    ~NotionSource() override;
+
+    QList<SearchResult> search(const SearchContext& context) override;
+    // A request this source started is still running.
+    bool hasPendingLookups() const override { return !m_inFlightKeys.isEmpty(); }
+
+    // `query` as the user typed it (trimmed of blanks and tabs).
+    QList<SearchResult> searchNotionPages(const QString& query);
+    std::optional<QList<SearchResult>> notionCachedResults(const QString& normalizedQuery);
+    void storeNotionResultsInCache(const QList<SearchResult>& results,
+                                   const QString& normalizedQuery);
+    void applyNotionSearchRefresh(QList<SearchResult> rows, const QString& normalizedQuery);
 
 private:
-    [[maybe_unused]] SourceHost& m_host;
+    struct CacheEntry {
+        QList<SearchResult> results;
+        QDateTime cachedAt;
+    };
+    void scheduleNotionSearchRefresh(const QString& query, const QString& normalizedQuery,
+                                     const QString& token);
+
+    SourceHost& m_host;
+    NotionClientConfiguration m_clientConfiguration;
+    double m_ttl;
+    int m_maxEntries;
+    QHash<QString, CacheEntry> m_cache;
+    QSet<QString> m_inFlightKeys;
+    // Created on the first request. Destroying it joins the network thread,
+    // so no answer arrives once this source is gone.
+    std::unique_ptr<NotionClient> m_client;
 };
 
 } // namespace trovi

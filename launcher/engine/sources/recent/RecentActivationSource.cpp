@@ -1,6 +1,7 @@
 #include "launcher/engine/sources/recent/RecentActivationSource.h"
 
 #include "launcher/engine/ranking/Relevance.h"
+#include "launcher/engine/sources/notion/NotionRows.h"
 #include "launcher/engine/usage/UsageStore.h"
 
 #include <QFileInfo>
@@ -36,6 +37,7 @@ QList<SearchResult> RecentActivationSource::search(const SearchContext& context)
         std::optional<SearchResult> result = record.toSearchResult();
         if (!result)
             continue;
+        *result = normalizedNotionSearchResult(*result);
         result->isRecentActivation = true;
         if (!shouldInclude(*result))
             continue;

@@ -1,18 +1,64 @@
 #pragma once
-// Translation rows for queries that are translation commands. Empty until the
-// translation engines arrive.
+// Translation rows for queries that are translation commands ("cc hello").
+// Answers at once from a per-pair cache; for a pair with no fresh answer it
+// starts a lookup in the background, shows a placeholder meanwhile, caches the
+// finished rows and reports new search data, so the next search shows them.
 
 #include "launcher/engine/sources/Source.h"
+#include "launcher/engine/sources/translation/TranslationRows.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <memory>
 
 namespace trovi {
 
-class TranslationSource final : public Source {
+// Rows per cache key with their store time: fresh for `timeToLive` seconds,
+// at most `maxEntries`, the oldest dropped first.
+class TranslationActionCache {
 public:
-    explicit TranslationSource(SourceHost& host) : m_host(host) {}
-    QList<SearchResult> search(const SearchContext&) override { return {}; }
+    TranslationActionCache(double timeToLive, int maxEntries)
+        : m_timeToLive(timeToLive), m_maxEntries(maxEntries) {}
+
+    std::optional<QList<SearchResult>> lookup(const QString& key, const QDateTime& now);
+    void store(const QList<SearchResult>& rows, const QString& key, const QDateTime& now);
+    qsizetype size() const { return m_entries.size(); }
 
 private:
-    [[maybe_unused]] SourceHost& m_host;
+    struct Entry {
+        QList<SearchResult> rows;
+        QDateTime storedAt;
+    };
+    double m_timeToLive;
+    int m_maxEntries;
+    QHash<QString, Entry> m_entries;
+};
+
+class TranslationSource final : public Source {
+public:
+    struct Options {
+        LanguageRecognizer languageRecognizer;
+        std::shared_ptr<TranslationEngines> engines; // required
+        double cacheTimeToLive = 1800;
+        int cacheMaxEntries = 300;
+    };
+
+    TranslationSource(SourceHost& host, Options options);
+
+    QList<SearchResult> search(const SearchContext& context) override;
+    bool hasPendingLookups() const override { return !m_inFlightKeys.isEmpty(); }
+
+private:
+    void startBackgroundLookup(const QString& key, const TranslationCommand& command,
+                               const TranslationPairCandidate& candidate,
+                               const QList<TranslationEngineID>& engines);
+    void finishBackgroundLookup(const QString& key, const QList<SearchResult>& rows);
+
+    SourceHost& m_host;
+    Options m_options;
+    TranslationActionCache m_cache;
+    QSet<QString> m_inFlightKeys;
 };
 
 } // namespace trovi

@@ -107,6 +107,15 @@ private Q_SLOTS:
                  (QStringList{"Pasta|Bookmarks Toolbar / Recipes|https://pasta.example/",
                               "menu.example|Bookmarks Menu|https://menu.example/a"}));
         QCOMPARE(bookmarks.first().browserName, "Firefox");
+
+        // A bookmark added while Firefox runs shows up on the next refresh.
+        FirefoxBookmarkCache cache;
+        const QList<BrowserBookmarkSource> sources = {
+            {"Firefox", root, BrowserBookmarkFormat::firefox}};
+        QCOMPARE(discoverBrowserBookmarks(sources, &cache).size(), 2);
+        QVERIFY(!firefox->execute("INSERT INTO moz_places VALUES (4,'https://new.example/',NULL);"
+                                  "INSERT INTO moz_bookmarks VALUES (13,1,4,2,1,'New','');"));
+        QCOMPARE(discoverBrowserBookmarks(sources, &cache).size(), 3);
     }
 
     void searchScoresAndCut_data() {

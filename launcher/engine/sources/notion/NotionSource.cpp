@@ -1,0 +1,92 @@
+#include "launcher/engine/sources/notion/NotionSource.h"
+
+#include "launcher/core/Clock.h"
+#include "launcher/engine/model/Deduplication.h"
+#include "launcher/engine/sources/notion/NotionRows.h"
+#include "launcher/tools/notion/NotionSettingsStore.h"
+
+#include <algorithm>
+
+namespace trovi {
+
+NotionSource::NotionSource(SourceHost& host, NotionClientConfiguration client, double ttlSeconds,
+                           int maxEntries)
+    : m_host(host), m_clientConfiguration(std::move(client)), m_ttl(ttlSeconds),
+      m_maxEntries(maxEntries) {}
+
+NotionSource::~NotionSource() = default;
+
+QList<SearchResult> NotionSource::search(const SearchContext& context) {
+    return searchNotionPages(context.trimmedQuery);
+}
+
+QList<SearchResult> NotionSource::searchNotionPages(const QString& query) {
+    const QString normalizedQuery = query.toLower();
+    if (characterCount(normalizedQuery) < 2)
+        return {};
+    const NotionSettingsStore settings(m_host.preferences());
+    if (!settings.loadEnabled())
+        return {};
+    const QString token = settings.trimmedToken();
+    if (token.isEmpty())
+        return {};
+    if (auto cached = notionCachedResults(normalizedQuery))
+        return *cached;
+    scheduleNotionSearchRefresh(query, normalizedQuery, token);
+    return {};
+}
+
+void NotionSource::scheduleNotionSearchRefresh(const QString& query, const QString& normalizedQuery,
+                                               const QString& token) {
+    if (m_inFlightKeys.contains(normalizedQuery))
+        return;
+    m_inFlightKeys.insert(normalizedQuery);
+    if (!m_client)
+        m_client = std::make_unique<NotionClient>(m_clientConfiguration);
+    m_client->searchPages(query, token, &m_host.engineContext(),
+                          [this, normalizedQuery](QList<NotionPage> pages) {
+                              const QDateTime now = m_host.now();
+                              QList<SearchResult> rows;
+                              rows.reserve(pages.size());
+                              for (const NotionPage& page : pages)
+                                  rows.append(notionSearchResult(page, now));
+                              applyNotionSearchRefresh(std::move(rows), normalizedQuery);
+                          });
+}
+
+void NotionSource::applyNotionSearchRefresh(QList<SearchResult> rows,
+                                            const QString& normalizedQuery) {
+    m_inFlightKeys.remove(normalizedQuery);
+    for (SearchResult& row : rows)
+        row = m_host.withLearnedOpenCount(row);
+    storeNotionResultsInCache(deduplicatedSearchResults(rows), normalizedQuery);
+    m_host.searchDataChanged();
+}
+
+std::optional<QList<SearchResult>>
+NotionSource::notionCachedResults(const QString& normalizedQuery) {
+    auto it = m_cache.find(normalizedQuery);
+    if (it == m_cache.end())
+        return std::nullopt;
+    if (secondsBetween(it->cachedAt, m_host.now()) <= m_ttl)
+        return it->results;
+    m_cache.erase(it);
+    return std::nullopt;
+}
+
+void NotionSource::storeNotionResultsInCache(const QList<SearchResult>& results,
+                                             const QString& normalizedQuery) {
+    m_cache.insert(normalizedQuery, {results, m_host.now()});
+    const qsizetype surplus = m_cache.size() - m_maxEntries;
+    if (surplus <= 0)
+        return;
+    QList<std::pair<QDateTime, QString>> byAge;
+    for (auto it = m_cache.cbegin(); it != m_cache.cend(); ++it)
+        byAge.append({it->cachedAt, it.key()});
+    std::sort(byAge.begin(), byAge.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (qsizetype i = 0; i < surplus; ++i)
+        m_cache.remove(byAge[i].second);
+}
+
+} // namespace trovi

@@ -1,0 +1,73 @@
+#pragma once
+// The long-lived Argos helper: one Python child speaking JSON lines on its
+// standard input and output, started on first need and reused, so Python
+// start-up and model loading are paid once. Exchanges are serialised; any
+// thread may call, and no call waits longer than its timeout.
+//
+// Every request carries an increasing id that the helper echoes; a reply with
+// another id (one that came after its wait had given up, or a repeat) is
+// dropped, so a late reply is never taken as the answer to a later request.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace trovi {
+
+class ChildProcess;
+
+struct ArgosResponse {
+    bool ok = false;
+    std::optional<QString> text;
+    std::optional<QString> error;
+};
+
+class ArgosDaemon {
+public:
+    static constexpr double responseTimeoutSeconds = 2.5;
+
+    // `script` is the helper's program text, run as `python -u -c script`.
+    explicit ArgosDaemon(QString script = defaultScript());
+    ~ArgosDaemon();
+
+    static QString defaultScript();
+
+    // Sends one request (starting the helper when none is running) and waits
+    // up to `timeoutSeconds` for its reply. Nothing when the helper cannot be
+    // started, the write fails (the helper is then discarded) or no matching
+    // reply arrives in time (the helper stays).
+    std::optional<ArgosResponse> exchange(const QString& pythonExecutablePath,
+                                          const QStringList& environment,
+                                          const QString& sourceLanguageCode,
+                                          const QString& targetLanguageCode, const QString& text,
+                                          double timeoutSeconds = responseTimeoutSeconds);
+    // Starts the helper unless one is running; launch errors are ignored.
+    void warmUp(const QString& pythonExecutablePath, const QStringList& environment);
+    // Ends the wait in progress, if any, at once (it gives nothing).
+    void interruptWait();
+    // How many helpers were started; lets callers see reuse.
+    int startCount() const { return m_startCount.load(); }
+
+private:
+    bool isUsable() const;
+    bool startProcess(const QString& pythonExecutablePath, const QStringList& environment);
+    void restart();
+    bool sendRequest(qint64 id, const QString& text, const QString& source, const QString& target);
+    std::optional<ArgosResponse> readResponse(qint64 id, double timeoutSeconds);
+    std::optional<QByteArray> takeLine();
+
+    const QString m_script;
+    std::mutex m_mutex;
+    std::unique_ptr<ChildProcess> m_process;
+    QByteArray m_stdoutBuffer;
+    qint64 m_lastRequestID = 0;
+    int m_interruptFd = -1;
+    std::atomic<int> m_startCount{0};
+};
+
+} // namespace trovi

@@ -1,0 +1,171 @@
+// Translation rows through the engine (in an empty home, so they are the only
+// rows): a placeholder and the web dictionary
+// at once, lookups in the background (started once per pair), then the
+// finished rows with their exact texts, order, notes and retries; the cache's
+// expiry and eviction.
+
+#include "launcher/engine/sources/translation/TranslationSource.h"
+#include "launcher/tools/TranslationSettingsStores.h"
+#include "tests/support/EngineHarness.h"
+
+#include <QtTest>
+
+#include <atomic>
+
+using namespace trovi;
+
+namespace {
+
+using Engine = TranslationEngineID;
+
+// Answers from a fixed table keyed "engine:source>target:text".
+class FakeEngines : public TranslationEngines {
+public:
+    QHash<QString, QString> answers;
+    QSet<Engine> unavailable;
+    std::atomic<int> calls{0};
+
+    std::optional<TranslationLookupResult> translate(Engine engine, const QString& text,
+                                                     const QString& source,
+                                                     const QString& target) override {
+        ++calls;
+        const QString key = rawValue(engine) + ':' + source + '>' + target + ':' + text;
+        if (!answers.contains(key))
+            return std::nullopt;
+        return TranslationLookupResult{answers.value(key), displayName(engine), engine};
+    }
+    TranslationEngineAvailability availability(Engine engine) override {
+        return {!unavailable.contains(engine), {}};
+    }
+};
+
+QStringList rowTexts(const QList<SearchResult>& rows) {
+    QStringList texts;
+    for (const SearchResult& row : rows)
+        texts << row.filename + " | " + row.directory;
+    return texts;
+}
+
+const QString dot = QStringLiteral(" \u00b7 ");
+const QString appleNote = dot + "Apple Translation unavailable on Linux";
+
+} // namespace
+
+class TestTranslationRows : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void rows_data() {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QString>("engineOrder");
+        QTest::addColumn<QStringList>("answers"); // key=answer
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QStringList>("finished");
+
+        const QString web = "Search dict.cc | ";
+        QTest::addRow("inferred pair: both directions, ordered by score")
+            << "cc hello"
+            << "apple,argos" << QStringList{"argos:en>de:hello=hallo", "argos:de>en:hello=hi"}
+            << "EN <-> DE"
+            << QStringList{"hallo | EN -> DE via Argos (local)" + appleNote + dot + "Enter copies",
+                           "hi | DE -> EN via Argos (local)" + appleNote + dot + "Enter copies",
+                           web + "EN <-> DE" + dot + "Enter opens dict.cc"};
+        QTest::addRow("named pair: one direction, no note when nothing above is unavailable")
+            << "cc en:de hello"
+            << "argos" << QStringList{"argos:en>de:hello=hallo"} << "EN -> DE"
+            << QStringList{"hallo | EN -> DE via Argos (local)" + dot + "Enter copies",
+                           web + "EN -> DE" + dot + "Enter opens dict.cc"};
+        QTest::addRow("unchanged German word retried capitalised")
+            << "cc de:en haus"
+            << "argos" << QStringList{"argos:de>en:haus=haus", "argos:de>en:Haus=house"}
+            << "DE -> EN"
+            << QStringList{"house | DE -> EN via Argos (local)" + dot + "Enter copies",
+                           web + "DE -> EN" + dot + "Enter opens dict.cc"};
+        QTest::addRow("unchanged after the retry: alternatives row")
+            << "cc de:en xyz"
+            << "argos" << QStringList{"argos:de>en:xyz=XYZ", "argos:de>en:Xyz=xyz"} << "DE -> EN"
+            << QStringList{"XYZ | DE -> EN via Argos (local)" + dot + "Enter copies",
+                           "Search dict.cc for alternatives | DE -> EN" + dot +
+                               "Local result unchanged" + dot + "Enter opens dict.cc",
+                           web + "DE -> EN" + dot + "Enter opens dict.cc"};
+        QTest::addRow("unchanged by one engine, changed by the next")
+            << "cc en:de Berlin"
+            << "apple,argos"
+            << QStringList{"apple:en>de:Berlin=berlin", "argos:en>de:Berlin=Berlín!"} << "EN -> DE"
+            << QStringList{"Berlín! | EN -> DE via Argos (local)" + appleNote + dot +
+                               "Enter copies",
+                           web + "EN -> DE" + dot + "Enter opens dict.cc"};
+        // Both directions open the same page, so the engine keeps one of them.
+        QTest::addRow("nothing answers: unavailable row")
+            << "cc hello"
+            << "argos" << QStringList{} << "EN <-> DE"
+            << QStringList{"hello | EN -> DE" + dot + "Local engine unavailable" + dot +
+                               "Enter opens dict.cc",
+                           web + "EN <-> DE" + dot + "Enter opens dict.cc"};
+        QTest::addRow("Argos first but missing, Apple answered: Argos note")
+            << "cc en:de hello"
+            << "argos,apple" << QStringList{"apple:en>de:hello=hallo"} << "EN -> DE"
+            << QStringList{"hallo | EN -> DE via Apple Translation" + dot +
+                               "Argos (local) unavailable" + dot + "Enter copies",
+                           web + "EN -> DE" + dot + "Enter opens dict.cc"};
+    }
+    void rows() {
+        QFETCH(QString, query);
+        QFETCH(QString, engineOrder);
+        QFETCH(QStringList, answers);
+        QFETCH(QString, label);
+        QFETCH(QStringList, finished);
+        auto engines = std::make_shared<FakeEngines>();
+        for (const QString& answer : answers)
+            engines->answers.insert(answer.section('=', 0, 0), answer.section('=', 1));
+        engines->unavailable = {Engine::apple};
+        if (engineOrder.startsWith("argos,"))
+            engines->unavailable = {Engine::argos};
+        test::EngineHarness harness;
+        harness.translationEngines = engines;
+        const auto order = TranslationEngineSettingsStore::parseEngineIDs(engineOrder).value();
+        TranslationEngineSettingsStore(harness.preferences)
+            .save(order, QSet<Engine>(order.begin(), order.end()));
+        DatabaseManager& manager = harness.make();
+        QSignalSpy refreshed(&manager, &DatabaseManager::searchDataRefreshed);
+
+        const QStringList first = rowTexts(manager.search(query, false));
+        const QString text = query.section(' ', -1);
+        QCOMPARE(first, (QStringList{text + " | " + label + dot + "Translating locally..." + dot +
+                                         "Enter opens dict.cc",
+                                     "Search dict.cc | " + label + dot + "Enter opens dict.cc"}));
+        // Asked again while the lookups run: the same rows, no second lookup.
+        QCOMPARE(rowTexts(manager.search(query, false)), first);
+        QVERIFY(manager.hasPendingLookups());
+        QTRY_VERIFY(!manager.hasPendingLookups());
+        const int calls = engines->calls;
+        QCOMPARE(rowTexts(manager.search(query, false)), finished);
+        QCOMPARE(engines->calls.load(), calls);
+        QCOMPARE(refreshed.size(), label.contains("<->") ? 2 : 1);
+    }
+
+    void copyRowCarriesTheTranslation() {
+        const TranslationCommand command{"cc", "hello", "en", "de", false};
+        const SearchResult row = translationCopyActionResult(
+            command, {"de", "en", 1}, {"Hallo", "Argos (local)", Engine::argos}, std::nullopt);
+        QVERIFY(row.action == SearchResultAction::copyToClipboard);
+        QCOMPARE(row.actionURLString, QString("Hallo"));
+        QCOMPARE(row.openCount, 130);
+        QCOMPARE(row.id, stableNegativeID("action://translation/copy/de:en/hello/hallo"));
+        QCOMPARE(lexWebActionResult(command).actionURLString,
+                 QString("https://www.dict.cc/?s=hello#lexweb"));
+    }
+
+    void cacheExpiresAndEvicts() {
+        QDateTime now = QDateTime::fromSecsSinceEpoch(1'000'000, QTimeZone::utc());
+        TranslationActionCache cache(1800, 300);
+        for (int i = 0; i <= 300; ++i)
+            cache.store({}, QString::number(i), now.addSecs(i));
+        QCOMPARE(cache.size(), 300);
+        QVERIFY(!cache.lookup("0", now.addSecs(300)));
+        QVERIFY(cache.lookup("1", now.addSecs(1801)));
+        QVERIFY(!cache.lookup("1", now.addSecs(1802)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTranslationRows)
+#include "tst_translationrows.moc"

@@ -1,0 +1,191 @@
+// The local translation helper: our helper script run by a real Python with a
+// stand-in Argos package, the client's framing against helpers that misbehave
+// (slow, split, doubled, dying, garbage), and finding Python for it.
+
+#include "launcher/tools/translation/ArgosDaemon.h"
+#include "launcher/tools/translation/TranslationLookup.h"
+#include "tests/support/ArgosStandIn.h"
+
+#include <QProcess>
+#include <QtTest>
+
+using namespace trovi;
+
+namespace {
+
+const QString python = QStringLiteral("/usr/bin/python3");
+
+QStringList environmentWith(const QString& pythonPath) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("PYTHONPATH", pythonPath);
+    return environment.toStringList();
+}
+
+// A helper that answers each request through BODY, with `i` (the request id)
+// and `t` (its text) in scope.
+QString standInHelper(const QString& body) {
+    return QStringLiteral(R"PY(
+import json, sys, time
+def out(data):
+    sys.stdout.buffer.write(data)
+    sys.stdout.buffer.flush()
+def ok(i, t):
+    return (json.dumps({"id": i, "ok": True, "text": t}) + "\n").encode()
+for raw in sys.stdin.buffer:
+    request = json.loads(raw)
+    i, t = request["id"], request["text"]
+%1
+)PY")
+        .arg(QString(body).replace("\n", "\n    "));
+}
+
+} // namespace
+
+class TestArgosHelper : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void helperScriptReplies_data(); // below the class: moc cannot read its raw strings
+    void helperScriptReplies() {
+        QFETCH(bool, withArgos);
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, reply);
+        test::ArgosStandIn standIn;
+        QProcess process;
+        process.setEnvironment(environmentWith(withArgos ? standIn.path() : QString()));
+        process.start(python, {"-u", "-c", ArgosDaemon::defaultScript()});
+        QVERIFY(process.waitForStarted());
+        process.write("\n  \n" + request + "\n"); // blank lines get no reply
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished());
+        QCOMPARE(process.readAllStandardOutput(), reply + "\n");
+    }
+
+    void framing_data(); // below the class: moc cannot read its raw strings
+    void framing() {
+        QFETCH(QString, body);
+        QFETCH(QStringList, texts);
+        QFETCH(QStringList, answers);
+        QFETCH(int, starts);
+        ArgosDaemon daemon(standInHelper(body));
+        const QStringList environment = QProcessEnvironment::systemEnvironment().toStringList();
+        for (qsizetype n = 0; n < texts.size(); ++n) {
+            // The slow request is given up on long before its reply comes.
+            const double timeout = texts[n] == "slow" ? 0.1 : ArgosDaemon::responseTimeoutSeconds;
+            const auto response =
+                daemon.exchange(python, environment, "en", "de", texts[n], timeout);
+            const QString answer = response && response->ok ? response->text.value_or("?") : "-";
+            QCOMPARE(answer, answers[n]);
+        }
+        QCOMPARE(daemon.startCount(), starts);
+    }
+
+    void localEngines() {
+        test::ArgosStandIn standIn;
+        qputenv("TROVI_TRANSLATION_PYTHON", python.toUtf8());
+        qputenv("PYTHONPATH", standIn.path().toUtf8());
+        LocalTranslationEngines engines;
+        const auto result = engines.translate(TranslationEngineID::argos, "hello", "en", "de");
+        QCOMPARE(result, (TranslationLookupResult{"[de] hello", "Argos (local)",
+                                                  TranslationEngineID::argos}));
+        QVERIFY(!engines.translate(TranslationEngineID::argos, "x", "xx", "de"));
+        QCOMPARE(engines.daemon().startCount(), 1);
+        QCOMPARE(engines.availability(TranslationEngineID::argos).message,
+                 QString("Ready (python3)."));
+        const auto apple = engines.availability(TranslationEngineID::apple);
+        QVERIFY(!apple.isAvailable);
+        QCOMPARE(apple.message, QString("Unavailable on Linux; requires macOS 26+."));
+        QVERIFY(!engines.translate(TranslationEngineID::apple, "hello", "en", "de"));
+    }
+
+    void pythonDiscovery() {
+        QTemporaryDir home;
+        qputenv("HOME", home.path().toUtf8());
+        const QString site = home.filePath(".local/lib/python3.9/site-packages");
+        QDir().mkpath(site);
+        QFile notExecutable(home.filePath("python3.9"));
+        QVERIFY(notExecutable.open(QIODevice::WriteOnly));
+        notExecutable.close();
+
+        qputenv("TROVI_TRANSLATION_PYTHON", notExecutable.fileName().toUtf8());
+        QCOMPARE(translation::resolvedPythonExecutablePath(), std::optional<QString>(python));
+        notExecutable.setPermissions(notExecutable.permissions() | QFile::ExeOwner);
+        QCOMPARE(translation::resolvedPythonExecutablePath(),
+                 std::optional<QString>(notExecutable.fileName()));
+
+        qputenv("PYTHONPATH", "/old");
+        const QStringList environment = translation::processEnvironment(notExecutable.fileName());
+        QVERIFY(environment.contains("PYTHONPATH=" + site + ":/old"));
+        QVERIFY(environment.contains("PYTHONNOUSERSITE=0"));
+        QCOMPARE(translation::evaluateArgosRuntimeStatus(std::nullopt),
+                 ArgosRuntimeStatus::pythonMissing);
+    }
+};
+
+void TestArgosHelper::helperScriptReplies_data() {
+    QTest::addColumn<bool>("withArgos");
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addRow("translation, UTF-8 unescaped, id echoed")
+        << true << QByteArray(R"({"id": 7, "source": "en", "target": "de", "text": "Straße"})")
+        << QByteArray(R"({"ok": true, "text": "[de] Straße", "id": 7})");
+    QTest::addRow("bad_json") << true << QByteArray("{nope")
+                              << QByteArray(R"({"ok": false, "error": "bad_json"})");
+    QTest::addRow("invalid_request")
+        << true << QByteArray(R"({"id": 2, "source": "en", "target": 1, "text": "x"})")
+        << QByteArray(R"({"ok": false, "error": "invalid_request", "id": 2})");
+    QTest::addRow("module_missing")
+        << false << QByteArray(R"({"id": 3, "source": "en", "target": "de", "text": "x"})")
+        << QByteArray(R"({"ok": false, "error": "module_missing", "id": 3})");
+    QTest::addRow("language_not_installed")
+        << true << QByteArray(R"({"id": 4, "source": "xx", "target": "de", "text": "x"})")
+        << QByteArray(R"({"ok": false, "error": "language_not_installed", "id": 4})");
+    QTest::addRow("pair_not_installed")
+        << true << QByteArray(R"({"id": 5, "source": "fr", "target": "de", "text": "x"})")
+        << QByteArray(R"({"ok": false, "error": "pair_not_installed", "id": 5})");
+    QTest::addRow("translate_failed")
+        << true << QByteArray(R"({"id": 6, "source": "en", "target": "de", "text": "boom"})")
+        << QByteArray(R"({"ok": false, "error": "translate_failed", "id": 6})");
+    QTest::addRow("empty_translation")
+        << true << QByteArray(R"({"id": 8, "source": "en", "target": "de", "text": "blank"})")
+        << QByteArray(R"({"ok": false, "error": "empty_translation", "id": 8})");
+}
+
+void TestArgosHelper::framing_data() {
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QStringList>("answers"); // "-" for no answer
+    QTest::addColumn<int>("starts");
+    QTest::addRow("reply split across reads")
+        << R"(
+b = ok(i, t)
+out(b[:5]); time.sleep(0.05); out(b[5:12]); time.sleep(0.05); out(b[12:]))"
+        << QStringList{"a", "b"} << QStringList{"a", "b"} << 1;
+    QTest::addRow("two replies in one read, one per request")
+        << R"(
+if i == 1:
+    out(ok(1, "first") + ok(2, "second")))"
+        << QStringList{"a", "b"} << QStringList{"first", "second"} << 1;
+    QTest::addRow("CRLF line ending") << R"(
+out(ok(i, t).replace(b"\n", b"\r\n")))"
+                                      << QStringList{"a"} << QStringList{"a"} << 1;
+    QTest::addRow("late reply is not taken for the next request") << R"(
+if t == "slow":
+    time.sleep(0.4)
+out(ok(i, "reply to " + t)))" << QStringList{"slow", "b"} << QStringList{"-", "reply to b"}
+                                                                  << 1;
+    QTest::addRow("repeated reply is dropped") << R"(
+out(ok(i, t)); out(ok(i, t)))" << QStringList{"a", "b"}
+                                               << QStringList{"a", "b"} << 1;
+    QTest::addRow("dead helper is replaced") << R"(
+if t == "exit":
+    sys.exit(0)
+out(ok(i, t)))" << QStringList{"exit", "b"} << QStringList{"-", "b"}
+                                             << 2;
+    QTest::addRow("garbage gives nothing, helper kept")
+        << R"(
+out(b"this is not json\n" if t == "junk" else ok(i, t)))"
+        << QStringList{"junk", "b"} << QStringList{"-", "b"} << 1;
+}
+
+QTEST_GUILESS_MAIN(TestArgosHelper)
+#include "tst_argoshelper.moc"
