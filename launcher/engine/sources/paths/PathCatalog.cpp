@@ -6,6 +6,10 @@
 
 #include <QSet>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <mutex>
 #include <numeric>
@@ -15,7 +19,8 @@ namespace trovi {
 
 namespace {
 
-using HashIndex = std::vector<std::pair<std::size_t, std::int32_t>>;
+// Hashes cut to 32 bits: a hit is always confirmed on the text itself.
+using HashIndex = std::vector<std::pair<std::uint32_t, std::int32_t>>;
 
 struct BasenameLengths {
     QStringList suffixes;
@@ -31,7 +36,7 @@ struct LearnedCounts {
 std::pair<HashIndex::const_iterator, HashIndex::const_iterator> hashRange(const HashIndex& index,
                                                                           std::size_t hash) {
     return std::equal_range(index.cbegin(), index.cend(),
-                            std::pair<std::size_t, std::int32_t>{hash, 0},
+                            std::pair<std::uint32_t, std::int32_t>{std::uint32_t(hash), 0},
                             [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
@@ -60,18 +65,41 @@ std::uint8_t tierFor(bool nameStartsWithQuery, qsizetype baseLength, qsizetype q
     return baseLength == queryLength ? 2 : 1;
 }
 
+// Whether a result is only a name, a folder, an id and a kind, and its name
+// comes back from its lower-cased form and the positions of upper-case
+// letters. Catalogue walks give almost only such results.
+bool isPlain(const SearchResult& r, QStringView lowered) {
+    if (r.openCount != 0 || r.snippet || r.givenDatabaseID || r.action || r.actionURLString ||
+        r.fallbackActionURLString || r.isDirectPathMatch || r.usageKey || r.isRecentActivation ||
+        r.relevanceScore || r.title || r.keywords || r.iconName ||
+        lowered.size() != r.filename.size())
+        return false;
+    for (qsizetype i = 0; i < lowered.size(); ++i)
+        if (r.filename[i] != lowered[i] && r.filename[i] != lowered[i].toUpper())
+            return false;
+    return true;
+}
+
 } // namespace
 
+// One entry per item whose lower-cased full path was not seen before it. Each
+// entry's text is kept once: the lower-cased name that searches scan, with a
+// bit per letter that was upper case; the folder is an index into a table of
+// distinct folders. Entries that carry more than that are kept whole.
 struct PathCatalog::Data {
-    QList<SearchResult> items;
-    // One entry per item whose lower-cased full path was not seen before it.
-    std::vector<std::int32_t> itemOfEntry;
+    int itemCount = 0;
+    std::vector<std::uint64_t> upperCase; // one bit per character of names
+    QStringList directories;
+    std::vector<std::uint32_t> directoryOf;
+    std::vector<std::int64_t> ids;
+    std::vector<std::uint8_t> kinds;
+    std::vector<std::pair<std::int32_t, SearchResult>> wholeEntries; // by entry
     // Lower-cased names of all entries back to back; entry e spans
     // [nameStart[e], nameStart[e + 1]). A named entry (an application with a
     // title or keywords) has its title first, then its file name and its
     // keywords, between field separators: the title is its base name.
     QString names;
-    std::vector<qsizetype> nameStart;
+    std::vector<std::uint32_t> nameStart;
     std::vector<std::int32_t> collationRank;
     // One entry per distinct name, in collation order.
     std::vector<std::int32_t> entriesByName;
@@ -93,11 +121,38 @@ struct PathCatalog::Data {
     mutable std::shared_ptr<const BasenameLengths> lengths;
     mutable std::shared_ptr<const LearnedCounts> learned;
 
-    qsizetype entryCount() const { return qsizetype(itemOfEntry.size()); }
+    qsizetype entryCount() const { return qsizetype(ids.size()); }
     QStringView loweredName(qsizetype e) const {
         return QStringView(names).mid(nameStart[e], nameStart[e + 1] - nameStart[e]);
     }
-    const SearchResult& entry(qsizetype e) const { return items[itemOfEntry[e]]; }
+    const SearchResult* wholeEntry(qsizetype e) const {
+        const auto it = std::lower_bound(
+            wholeEntries.cbegin(), wholeEntries.cend(), e,
+            [](const auto& whole, qsizetype entry) { return whole.first < entry; });
+        return it != wholeEntries.cend() && it->first == e ? &it->second : nullptr;
+    }
+    QString filename(qsizetype e) const {
+        QString name = loweredName(e).toString();
+        const qsizetype start = nameStart[e];
+        for (qsizetype i = 0; i < name.size(); ++i)
+            if (upperCase[std::size_t(start + i) / 64] >> ((start + i) % 64) & 1)
+                name[i] = name[i].toUpper();
+        return name;
+    }
+    SearchResult entry(qsizetype e) const {
+        if (const SearchResult* whole = wholeEntry(e))
+            return *whole;
+        SearchResult r;
+        r.id = ids[e];
+        r.kind = SearchResultKind(kinds[e]);
+        r.filename = filename(e);
+        r.directory = directories[directoryOf[e]];
+        return r;
+    }
+    QString displayName(qsizetype e) const {
+        const SearchResult* whole = wholeEntry(e);
+        return whole ? whole->displayName() : filename(e);
+    }
 
     std::shared_ptr<const BasenameLengths> basenameLengths(const QStringList& suffixes) const;
     std::shared_ptr<const LearnedCounts>
@@ -114,14 +169,14 @@ PathCatalog::Data::basenameLengths(const QStringList& suffixes) const {
         return lengths;
     auto fresh = std::make_shared<BasenameLengths>();
     fresh->suffixes = suffixes;
-    fresh->lengths.resize(itemOfEntry.size());
+    fresh->lengths.resize(ids.size());
     auto named = namedEntries.cbegin();
     for (qsizetype e = 0; e < entryCount(); ++e) {
         QStringView name = loweredName(e);
         if (named != namedEntries.cend() && *named == e) {
             ++named;
             name = name.first(std::max<qsizetype>(0, name.indexOf(kFieldSeparator)));
-            if (entry(e).title) {
+            if (wholeEntry(e)->title) {
                 fresh->lengths[e] = std::int32_t(name.size());
                 continue;
             }
@@ -145,7 +200,7 @@ PathCatalog::Data::learnedCountsFor(const QHash<QString, std::int64_t>& counts) 
     for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
         const auto [first, last] = hashRange(usageKeyHashes, qHash(it.key(), 0));
         for (auto hit = first; hit != last; ++hit) {
-            const SearchResult& item = entry(hit->second);
+            const SearchResult item = entry(hit->second);
             if (item.usageKeyOrFullPath().toLower() == it.key())
                 fresh->countOfEntry.emplace_back(hit->second, std::max(item.openCount, it.value()));
         }
@@ -172,9 +227,9 @@ PathCatalog::Data::entriesStartingWith(QStringView query) const {
 std::int32_t PathCatalog::Data::collationRankOf(const QString& name) const {
     const auto after = std::lower_bound(entriesByName.cbegin(), entriesByName.cend(), name,
                                         [this](std::int32_t e, const QString& other) {
-                                            return compareNames(entry(e).displayName(), other) < 0;
+                                            return compareNames(displayName(e), other) < 0;
                                         });
-    if (after != entriesByName.cend() && compareNames(entry(*after).displayName(), name) == 0)
+    if (after != entriesByName.cend() && compareNames(displayName(*after), name) == 0)
         return collationRank[*after];
     if (after == entriesByName.cbegin())
         return -1;
@@ -190,9 +245,13 @@ PathCatalog::PathCatalog(std::shared_ptr<const Data> data) : d(std::move(data)) 
 
 PathCatalog PathCatalog::build(QList<SearchResult> items) {
     auto data = std::make_shared<Data>();
-    data->items = std::move(items);
-    const qsizetype count = data->items.size();
-    data->itemOfEntry.reserve(count);
+    data->itemCount = int(items.size());
+    const qsizetype count = items.size();
+    std::vector<std::int32_t> itemOfEntry;
+    itemOfEntry.reserve(count);
+    data->ids.reserve(count);
+    data->kinds.reserve(count);
+    data->directoryOf.reserve(count);
     data->nameStart.reserve(count + 1);
     data->baseCount.reserve(count);
     data->pathHashes.reserve(count);
@@ -200,37 +259,66 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
 
     QSet<QString> seenPaths;
     seenPaths.reserve(count);
+    QHash<QString, std::uint32_t> directoryIndex;
     for (qsizetype i = 0; i < count; ++i) {
-        const SearchResult& item = data->items[i];
+        const SearchResult& item = items[i];
         QString path = item.fullPath().toLower();
         if (seenPaths.contains(path))
             continue;
-        const auto e = std::int32_t(data->itemOfEntry.size());
-        data->itemOfEntry.push_back(std::int32_t(i));
-        data->nameStart.push_back(data->names.size());
+        const auto e = std::int32_t(data->ids.size());
+        itemOfEntry.push_back(std::int32_t(i));
+        data->ids.push_back(item.id);
+        data->kinds.push_back(std::uint8_t(item.kind));
+        auto directory = directoryIndex.constFind(item.directory);
+        if (directory == directoryIndex.cend()) {
+            directory =
+                directoryIndex.insert(item.directory, std::uint32_t(data->directories.size()));
+            data->directories.append(item.directory);
+        }
+        data->directoryOf.push_back(*directory);
+        data->nameStart.push_back(std::uint32_t(data->names.size()));
+        const QString lowered = item.filename.toLower();
         if (item.title || item.keywords) {
             data->namedEntries.push_back(e);
             if (item.title)
                 data->names += item.title->toLower() + kFieldSeparator;
-            data->names += item.filename.toLower();
+            data->names += lowered;
             if (item.keywords)
                 data->names += kFieldSeparator + item.keywords->toLower();
         } else {
-            data->names += item.filename.toLower();
+            data->names += lowered;
+        }
+        if (!isPlain(item, lowered)) {
+            data->wholeEntries.emplace_back(e, item);
+        } else {
+            const qsizetype start = data->names.size() - lowered.size();
+            data->upperCase.resize(std::size_t(data->names.size() + 63) / 64);
+            for (qsizetype k = 0; k < lowered.size(); ++k)
+                if (item.filename[k] != lowered[k])
+                    data->upperCase[std::size_t(start + k) / 64] |= std::uint64_t(1)
+                                                                    << ((start + k) % 64);
         }
         const bool learns = learnsOpenCounts(item);
         data->baseCount.push_back(learns ? std::max<std::int64_t>(item.openCount, 0)
                                          : item.openCount);
         data->maxBaseCount = std::max(data->maxBaseCount, data->baseCount.back());
-        data->pathHashes.emplace_back(qHash(path, 0), e);
+        data->pathHashes.emplace_back(std::uint32_t(qHash(path, 0)), e);
         if (learns) {
             const std::size_t keyHash =
                 item.usageKey ? qHash(item.usageKey->toLower(), 0) : qHash(path, 0);
-            data->usageKeyHashes.emplace_back(keyHash, e);
+            data->usageKeyHashes.emplace_back(std::uint32_t(keyHash), e);
         }
         seenPaths.insert(std::move(path));
     }
-    data->nameStart.push_back(data->names.size());
+    data->nameStart.push_back(std::uint32_t(data->names.size()));
+    data->upperCase.resize(std::size_t(data->names.size() + 63) / 64);
+    // Kept until the next refresh: give back what growing left spare.
+    data->names.squeeze();
+    data->upperCase.shrink_to_fit();
+    data->wholeEntries.shrink_to_fit();
+    data->usageKeyHashes.shrink_to_fit();
+    seenPaths = {};
+    directoryIndex = {};
     std::sort(data->pathHashes.begin(), data->pathHashes.end());
     std::sort(data->usageKeyHashes.begin(), data->usageKeyHashes.end());
 
@@ -243,7 +331,7 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
     std::vector<std::int32_t> nameOfEntry(entries);
     std::vector<std::int32_t> representatives;
     for (qsizetype e = 0; e < entries; ++e) {
-        const QString& name = data->entry(e).displayName();
+        const QString& name = items[itemOfEntry[e]].displayName();
         auto it = distinct.constFind(name);
         if (it == distinct.cend()) {
             it = distinct.insert(name, std::int32_t(representatives.size()));
@@ -255,14 +343,14 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
     data->entriesByName = representatives;
     std::sort(data->entriesByName.begin(), data->entriesByName.end(),
               [&](std::int32_t a, std::int32_t b) {
-                  return compareNames(data->entry(a).displayName(), data->entry(b).displayName()) <
-                         0;
+                  return compareNames(items[itemOfEntry[a]].displayName(),
+                                      items[itemOfEntry[b]].displayName()) < 0;
               });
     std::int32_t rank = 0;
     for (std::size_t k = 0; k < data->entriesByName.size(); ++k) {
         const std::int32_t e = data->entriesByName[k];
-        if (k > 0 && compareNames(data->entry(data->entriesByName[k - 1]).displayName(),
-                                  data->entry(e).displayName()) != 0)
+        if (k > 0 && compareNames(items[itemOfEntry[data->entriesByName[k - 1]]].displayName(),
+                                  items[itemOfEntry[e]].displayName()) != 0)
             rank += 2;
         rankOfName[nameOfEntry[e]] = rank;
     }
@@ -282,16 +370,17 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
 PathCatalog PathCatalog::build(QList<SearchResult> items,
                                const SearchRankingPreferences& preferences) {
     PathCatalog catalog = build(std::move(items));
+#ifdef __GLIBC__
+    // The walk's records were many small blocks, now free: hand them back
+    // rather than keep them resident until the next refresh.
+    malloc_trim(0);
+#endif
     catalog.d->basenameLengths(preferences.sortedSuffixesForBasenameStripping());
     return catalog;
 }
 
-const QList<SearchResult>& PathCatalog::items() const {
-    return d->items;
-}
-
 int PathCatalog::size() const {
-    return int(d->items.size());
+    return d->itemCount;
 }
 
 QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
@@ -332,8 +421,8 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
     };
 
     QList<SearchResult> extraResults;
-    auto filenameOf = [&](std::int32_t order) -> const QString& {
-        return order < entries ? data.entry(order).displayName()
+    auto filenameOf = [&](std::int32_t order) -> QString {
+        return order < entries ? data.displayName(order)
                                : extraResults[order - entries].displayName();
     };
     auto before = [&](const Candidate& a, const Candidate& b) {
