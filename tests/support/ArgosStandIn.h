@@ -2,7 +2,8 @@
 // A stand-in for the `argostranslate` Python package: the few calls the helper
 // makes, with translations that are easy to recognise ("[de] hello"). Put the
 // directory on PYTHONPATH. Special texts trigger the helper's failure paths:
-// "boom" raises, "blank" translates to white space; "fr" has no pairs.
+// "boom" raises, "blank" translates to white space, text starting "slow" takes a minute;
+// "fr" has no pairs.
 
 #include <QDir>
 #include <QFile>
@@ -17,6 +18,9 @@ public:
         QDir(m_dir.path()).mkpath("argostranslate");
         write("argostranslate/__init__.py", "");
         write("argostranslate/translate.py", R"PY(
+import time
+
+
 class _Translation:
     def __init__(self, source, target):
         self.source, self.target = source, target
@@ -26,6 +30,8 @@ class _Translation:
             raise RuntimeError("model failure")
         if text == "blank":
             return "   "
+        if text.startswith("slow"):
+            time.sleep(60)
         return "[" + self.target + "] " + text
 
 

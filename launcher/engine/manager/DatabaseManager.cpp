@@ -4,6 +4,7 @@
 #include "launcher/engine/model/Deduplication.h"
 #include "launcher/engine/ranking/Relevance.h"
 #include "launcher/engine/sources/notion/NotionRows.h"
+#include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/tools/TranslationSettingsStores.h"
@@ -52,9 +53,19 @@ DatabaseManager::DatabaseManager(DatabaseManagerConfiguration configuration,
     // Notion rows stored under an older address form come back with one identity.
     m_persistentStore->setResultNormalizer(normalizedNotionSearchResult);
     m_persistentQueryResultCacheInvalidatedAt = m_persistentStore->actorInvalidatedAt();
+    // A new Notion token or switch must not wait for cached answers to expire.
+    if (m_services.notifications) {
+        m_notionSettingsObserver = m_services.notifications->observe(
+            notifications::NotionSettingsChanged, [this](const QVariantMap&) {
+                QMetaObject::invokeMethod(
+                    this, [this] { invalidateQueryResultCache(); }, Qt::QueuedConnection);
+            });
+    }
 }
 
 DatabaseManager::~DatabaseManager() {
+    // Unregistering waits for a running observer, which may queue work here.
+    m_notionSettingsObserver.reset();
     // A translation waiting on its helper would hold up the pool's shutdown.
     m_services.translationEngines->interrupt();
     // The watcher's callback queues work on this object: stop it first.

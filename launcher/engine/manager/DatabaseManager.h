@@ -16,6 +16,7 @@
 #include "launcher/engine/ranking/SearchRankingSettingsStore.h"
 #include "launcher/engine/sources/paths/ShortcutRootWatcher.h"
 #include "launcher/engine/usage/UsageStore.h"
+#include "launcher/settings/NotificationCenter.h"
 #include "launcher/tools/TranslationCommand.h"
 #include "launcher/tools/translation/TranslationLookup.h"
 
@@ -153,6 +154,7 @@ private:
     QHash<QString, std::optional<QString>> m_shortcutUsageKeyCache;
 
     std::unique_ptr<ShortcutRootWatcher> m_shortcutRootWatcher;
+    NotificationToken m_notionSettingsObserver;
     // Last, so that it is destroyed first: running jobs finish before the
     // sources their steps would touch go away.
     BackgroundWork m_work{this, 2};

@@ -1,5 +1,7 @@
 #include "launcher/engine/model/SearchResult.h"
 
+#include "launcher/core/NativePath.h"
+
 namespace trovi {
 
 namespace {
@@ -85,7 +87,7 @@ QString SearchResult::fullPath() const {
 QString SearchResult::identity() const {
     if (kind == SearchResultKind::action && usageKey)
         return usageKey->toLower();
-    return fullPath().toLower();
+    return lowerCasePath(fullPath());
 }
 
 QString SearchResult::usageKeyOrFullPath() const {
@@ -122,7 +124,7 @@ bool SearchResult::operator==(const SearchResult& o) const {
 
 std::int64_t stableNegativeID(const QString& identity) {
     std::uint64_t h = 1469598103934665603ULL;
-    const QByteArray utf8 = identity.toUtf8();
+    const QByteArray utf8 = encodedPath(identity);
     for (char c : utf8) {
         h ^= std::uint64_t(static_cast<unsigned char>(c));
         h *= 1099511628211ULL;

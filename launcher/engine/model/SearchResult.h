@@ -8,9 +8,16 @@
 #include <QTypeInfo>
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 namespace trovi {
+
+// Counts come from stores a user or another program may have edited: one more
+// than the largest count stays the largest count.
+constexpr std::int64_t saturatingIncrement(std::int64_t count) {
+    return count < std::numeric_limits<std::int64_t>::max() ? count + 1 : count;
+}
 
 enum class SearchResultKind { file, app, folder, action };
 

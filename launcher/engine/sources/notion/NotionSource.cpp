@@ -30,6 +30,10 @@ QList<SearchResult> NotionSource::searchNotionPages(const QString& query) {
     const QString token = settings.trimmedToken();
     if (token.isEmpty())
         return {};
+    if (token != m_cacheToken) {
+        m_cache.clear();
+        m_cacheToken = token;
+    }
     if (auto cached = notionCachedResults(normalizedQuery))
         return *cached;
     scheduleNotionSearchRefresh(query, normalizedQuery, token);
@@ -44,7 +48,14 @@ void NotionSource::scheduleNotionSearchRefresh(const QString& query, const QStri
     if (!m_client)
         m_client = std::make_unique<NotionClient>(m_clientConfiguration);
     m_client->searchPages(query, token, &m_host.engineContext(),
-                          [this, normalizedQuery](QList<NotionPage> pages) {
+                          [this, normalizedQuery, token](QList<NotionPage> pages) {
+                              if (token != m_cacheToken) {
+                                  // Answered for a token that has since been replaced:
+                                  // drop it and let the session ask again.
+                                  m_inFlightKeys.remove(normalizedQuery);
+                                  m_host.searchDataChanged();
+                                  return;
+                              }
                               const QDateTime now = m_host.now();
                               QList<SearchResult> rows;
                               rows.reserve(pages.size());

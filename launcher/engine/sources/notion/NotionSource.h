@@ -46,6 +46,8 @@ private:
     int m_maxEntries;
     QHash<QString, CacheEntry> m_cache;
     QSet<QString> m_inFlightKeys;
+    // The token the cached answers were fetched with; another token drops them.
+    QString m_cacheToken;
     // Created on the first request. Destroying it joins the network thread,
     // so no answer arrives once this source is gone.
     std::unique_ptr<NotionClient> m_client;

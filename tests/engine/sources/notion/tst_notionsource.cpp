@@ -103,6 +103,21 @@ private Q_SLOTS:
         QVERIFY(engine.hasPendingLookups());
     }
 
+    void anotherTokenDropsCachedPages() {
+        m_server->reply(200, notionTestResponse());
+        DatabaseManager& engine = makeEngine();
+        QSignalSpy refreshed(&engine, &DatabaseManager::searchDataRefreshed);
+        engine.search(QStringLiteral("roadmap"), false);
+        QVERIFY(refreshed.wait(10000));
+        QCOMPARE(notionRows(engine.search(QStringLiteral("roadmap"), false)).size(), 3);
+
+        NotionSettingsStore(m_harness->preferences).saveToken(QStringLiteral("ntn_other"));
+        QVERIFY(notionRows(engine.search(QStringLiteral("roadmap"), false)).isEmpty());
+        QVERIFY(refreshed.wait(10000));
+        QCOMPARE(m_server->requests().last().headers.value("authorization"),
+                 QByteArray("Bearer ntn_other"));
+    }
+
     void searchIsOffWithoutTokenSwitchOrTwoCharacters_data() {
         QTest::addColumn<std::optional<QString>>("token");
         QTest::addColumn<std::optional<bool>>("enabled");

@@ -143,18 +143,6 @@ private Q_SLOTS:
         QCOMPARE(refreshed.size(), label.contains("<->") ? 2 : 1);
     }
 
-    void copyRowCarriesTheTranslation() {
-        const TranslationCommand command{"cc", "hello", "en", "de", false};
-        const SearchResult row = translationCopyActionResult(
-            command, {"de", "en", 1}, {"Hallo", "Argos (local)", Engine::argos}, std::nullopt);
-        QVERIFY(row.action == SearchResultAction::copyToClipboard);
-        QCOMPARE(row.actionURLString, QString("Hallo"));
-        QCOMPARE(row.openCount, 130);
-        QCOMPARE(row.id, stableNegativeID("action://translation/copy/de:en/hello/hallo"));
-        QCOMPARE(lexWebActionResult(command).actionURLString,
-                 QString("https://www.dict.cc/?s=hello#lexweb"));
-    }
-
     void cacheExpiresAndEvicts() {
         QDateTime now = QDateTime::fromSecsSinceEpoch(1'000'000, QTimeZone::utc());
         TranslationActionCache cache(1800, 300);
