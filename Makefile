@@ -1,12 +1,14 @@
 # The two commands a newcomer needs: `make run` and `make test`.
 BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 ARGS ?=
 PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps configure build run test test-sanitize bench format install uninstall clean
+.PHONY: all deps configure build run test test-sanitize fuzz bench format install uninstall clean
 
 all: build
 
@@ -33,6 +35,25 @@ test-sanitize: deps
 	@cd $(SANITIZE_DIR) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# Each libFuzzer target for FUZZ_SECONDS, starting from the committed seeds;
+# new inputs go to $(FUZZ_DIR)/corpus, findings to $(FUZZ_DIR)/findings.
+fuzz: deps
+	@CXX=clang++ cmake -S fuzz -B $(FUZZ_DIR) -G Ninja >/dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS)
+	@mkdir -p $(FUZZ_DIR)/findings; passed=0; \
+	for target in calculator snippet linkfile desktopentry; do \
+	  mkdir -p $(FUZZ_DIR)/corpus/$$target; \
+	  log=$(FUZZ_DIR)/fuzz_$$target.log; \
+	  if ! $(FUZZ_DIR)/fuzz_$$target $(FUZZ_DIR)/corpus/$$target fuzz/corpus/$$target \
+	      -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+	      -artifact_prefix=$(FUZZ_DIR)/findings/$$target- >$$log 2>&1; then \
+	    tail -n 40 $$log; echo "fuzz: $$passed passed, 1 failed"; exit 1; \
+	  fi; \
+	  passed=$$((passed + 1)); \
+	  echo "fuzz_$$target: $$(grep -o 'number_of_executed_units: *[0-9]*' $$log | grep -o '[0-9]*$$') runs in $(FUZZ_SECONDS) s, no finding"; \
+	done; \
+	echo "fuzz: $$passed passed, 0 failed"
+
 bench: build
 	@bash bench/run.sh $(BUILD_DIR)
 
@@ -56,4 +77,4 @@ uninstall:
 	  $(DESTDIR)$(PREFIX)/share/icons/hicolor/scalable/apps/trovi-launcher.svg
 
 clean:
-	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

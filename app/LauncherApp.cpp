@@ -6,6 +6,7 @@
 
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/platform/linux/Cld2LanguageRecognizer.h"
+#include "launcher/platform/linux/DesktopApplicationDiscovery.h"
 #include "launcher/platform/linux/InotifyShortcutRootWatcher.h"
 #include "launcher/platform/linux/LinuxSettingsPanels.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
@@ -67,6 +68,7 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
             services.preferences = &PreferenceStore::standard();
             services.notifications = &NotificationCenter::defaultCenter();
             services.shortcutRootWatcherFactory = &InotifyShortcutRootWatcher::create;
+            services.installedApplications = &platform::discoverDesktopApplications;
             services.languageRecognizer = platform::cld2LanguageRecognizer();
             return services;
         },

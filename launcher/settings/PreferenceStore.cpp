@@ -130,6 +130,14 @@ void InMemoryPreferenceStore::remove(const QString& key) {
     m_values.erase(key);
 }
 
+void InMemoryPreferenceStore::update(const QString& key, const Change& change) {
+    std::lock_guard lock(m_mutex);
+    auto it = m_values.find(key);
+    auto changed = change(it == m_values.end() ? std::nullopt : std::optional(it->second));
+    if (changed)
+        m_values[key] = std::move(*changed);
+}
+
 QStringList InMemoryPreferenceStore::keys() const {
     std::lock_guard lock(m_mutex);
     QStringList result;

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -28,6 +29,12 @@ public:
     virtual void setValue(const QString& key, const QCborValue& value) = 0;
     virtual void remove(const QString& key) = 0;
     virtual QStringList keys() const = 0;
+
+    // Read-modify-write with no other writer in between, in this process or
+    // another: `change` gets the value stored now and returns the value to
+    // store, or nothing to leave it. It must not call back into the store.
+    using Change = std::function<std::optional<QCborValue>(const std::optional<QCborValue>&)>;
+    virtual void update(const QString& key, const Change& change) = 0;
 
     // Typed reads: nothing when the key is absent or holds another type.
     std::optional<bool> boolValue(const QString& key) const;
@@ -61,6 +68,7 @@ public:
     void setValue(const QString& key, const QCborValue& value) override;
     void remove(const QString& key) override;
     QStringList keys() const override;
+    void update(const QString& key, const Change& change) override;
 
 private:
     mutable std::mutex m_mutex;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace trovi {
@@ -68,15 +69,32 @@ std::optional<QString> createPrivateFile(const QString& path) {
     return std::nullopt;
 }
 
+// Every missing folder on the way is made owner-only whatever the umask: a
+// world-writable parent would let another user swap the store out.
 std::optional<QString> ensureFolder(const QString& path) {
     const QString folder = QFileInfo(path).absolutePath();
     if (QFileInfo(folder).isDir())
         return std::nullopt;
-    if (!QDir().mkpath(folder))
-        return QStringLiteral("Cannot create folder %1").arg(QDir::toNativeSeparators(folder));
-    QFile::setPermissions(folder,
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QStringList missing;
+    for (QString at = folder; !QFileInfo::exists(at); at = QFileInfo(at).absolutePath())
+        missing.prepend(at);
+    for (const QString& at : std::as_const(missing)) {
+        if (::mkdir(QFile::encodeName(at).constData(), 0700) != 0 && errno != EEXIST)
+            return QStringLiteral("Cannot create folder %1: %2")
+                .arg(QDir::toNativeSeparators(at), QString::fromLocal8Bit(std::strerror(errno)));
+        ::chmod(QFile::encodeName(at).constData(), 0700);
+    }
     return std::nullopt;
+}
+
+// The file may hold a token: an existing one with a looser mode is tightened.
+void tightenFileModes(const QString& path) {
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        const QByteArray native = QFile::encodeName(path + QLatin1String(suffix));
+        struct stat st {};
+        if (::stat(native.constData(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077))
+            ::chmod(native.constData(), st.st_mode & 0700);
+    }
 }
 
 std::optional<std::int64_t> singleInteger(db::Connection& connection, const QString& sql,
@@ -224,6 +242,7 @@ std::unique_ptr<SqlitePreferenceStore> SqlitePreferenceStore::open(const QString
     for (int attempt = 0; attempt < 2 && !connection; ++attempt) {
         if (auto error = createPrivateFile(path))
             return fail(*error);
+        tightenFileModes(path);
         auto opened = openConnection(path);
         if (opened) {
             connection.emplace(std::move(opened).value());
@@ -273,6 +292,10 @@ SqlitePreferenceStore::~SqlitePreferenceStore() = default;
 
 std::optional<QCborValue> SqlitePreferenceStore::value(const QString& key) const {
     std::lock_guard lock(m_mutex);
+    return valueLocked(key);
+}
+
+std::optional<QCborValue> SqlitePreferenceStore::valueLocked(const QString& key) const {
     ResetOnExit reset{m_select};
     if (auto error = m_select.bind({key})) {
         printLine(QStringLiteral("Failed to read preference: ") + error->description());
@@ -300,10 +323,30 @@ std::optional<QCborValue> SqlitePreferenceStore::value(const QString& key) const
 void SqlitePreferenceStore::setValue(const QString& key, const QCborValue& value) {
     const QByteArray encoded = value.toCbor();
     std::lock_guard lock(m_mutex);
+    if (auto error = upsertLocked(key, encoded))
+        printLine(
+            QStringLiteral("Failed to save preference: %1: %2").arg(key, error->description()));
+}
+
+std::optional<db::SqliteError> SqlitePreferenceStore::upsertLocked(const QString& key,
+                                                                   const QByteArray& encoded) {
     ResetOnExit reset{m_upsert};
     std::optional<db::SqliteError> error = m_upsert.bind({key, encoded});
-    if (!error)
-        error = m_upsert.run();
+    return error ? error : m_upsert.run();
+}
+
+void SqlitePreferenceStore::update(const QString& key, const Change& change) {
+    std::lock_guard lock(m_mutex);
+    // The write lock is taken before reading, so no other process can write
+    // between the read and the write; the busy timeout waits for it.
+    std::optional<db::SqliteError> error = m_connection.execute(QStringLiteral("BEGIN IMMEDIATE"));
+    if (!error) {
+        if (auto changed = change(valueLocked(key)))
+            error = upsertLocked(key, changed->toCbor());
+        error = error ? error : m_connection.execute(QStringLiteral("COMMIT"));
+        if (error)
+            m_connection.execute(QStringLiteral("ROLLBACK"));
+    }
     if (error)
         printLine(
             QStringLiteral("Failed to save preference: %1: %2").arg(key, error->description()));

@@ -34,11 +34,14 @@ public:
     void setValue(const QString& key, const QCborValue& value) override;
     void remove(const QString& key) override;
     QStringList keys() const override;
+    void update(const QString& key, const Change& change) override;
 
     const QString& path() const { return m_path; }
 
 private:
     SqlitePreferenceStore(QString path, db::Connection connection);
+    std::optional<QCborValue> valueLocked(const QString& key) const;
+    std::optional<db::SqliteError> upsertLocked(const QString& key, const QByteArray& encoded);
 
     QString m_path;
     mutable std::mutex m_mutex; // guards the connection and its statements

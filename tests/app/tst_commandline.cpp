@@ -30,6 +30,8 @@ public:
     Run trovi(const QStringList& arguments, const QStringList& extraEnvironment = {}) const {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString& variable : extraEnvironment)
+            env.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
         env.insert(QStringLiteral("HOME"), dir.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path() + QStringLiteral("/.config"));
         env.insert(QStringLiteral("XDG_DATA_HOME"), dir.path() + QStringLiteral("/.local/share"));
@@ -62,51 +64,39 @@ class CommandLineTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void helpAndVersion() {
-        TempHome home;
-        const Run version = home.trovi({QStringLiteral("--version")});
-        QCOMPARE(version.exitCode, 0);
-        QVERIFY(version.out.startsWith("trovi "));
-        const Run help = home.trovi({QStringLiteral("--help")});
-        QCOMPARE(help.exitCode, 0);
-        QVERIFY(help.out.contains("trovi query"));
-    }
-
-    void badArgumentsExitTwo_data() {
+    // Exit code, and a text each stream must contain ("" for no check).
+    void exitCodes_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addRow("unknown option") << QStringList{QStringLiteral("--frobnicate")};
-        QTest::addRow("unknown command") << QStringList{QStringLiteral("launch")};
-        QTest::addRow("query option")
-            << QStringList{QStringLiteral("query"), QStringLiteral("--xml"), QStringLiteral("a")};
-        QTest::addRow("query without text")
-            << QStringList{QStringLiteral("query"), QStringLiteral("--json")};
-        QTest::addRow("open bad index")
-            << QStringList{QStringLiteral("open"), QStringLiteral("--index"), QStringLiteral("x"),
-                           QStringLiteral("a")};
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        const auto row = [](const char* name, QStringList arguments, int code, const char* out,
+                            const char* err) {
+            QTest::newRow(name) << arguments << code << QString(out) << QString(err);
+        };
+        row("version", {"--version"}, 0, "trovi ", "");
+        row("help", {"--help"}, 0, "trovi query", "");
+        row("unknown option", {"--frobnicate"}, 2, "", "Usage:");
+        row("unknown command", {"launch"}, 2, "", "Usage:");
+        row("query option", {"query", "--xml", "a"}, 2, "", "Usage:");
+        row("query without text", {"query", "--json"}, 2, "", "Usage:");
+        row("open bad index", {"open", "--index", "x", "a"}, 2, "", "Usage:");
+        row("launcher without a display", {}, 1, "", "trovi: ");
+        row("blank query", {"query", "--json", "   "}, 0, "[\n]", "");
+        row("nothing to open", {"open", "--dry-run", "zzzz-nothing"}, 1, "", "no results");
+        row("copy without a display prints the value", {"open", "6*7"}, 1, "42", "could not");
     }
-    void badArgumentsExitTwo() {
+    void exitCodes() {
         QFETCH(QStringList, arguments);
-        TempHome home;
-        const Run run = home.trovi(arguments);
-        QCOMPARE(run.exitCode, 2);
-        QVERIFY(run.out.isEmpty());
-        QVERIFY(run.err.startsWith("trovi: "));
-        QVERIFY(run.err.contains("Usage:"));
-    }
-
-    void withoutDisplayTheLauncherSaysSoAndExitsOne() {
-        TempHome home;
-        const Run run = home.trovi({});
-        QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.err.count('\n'), 1);
-    }
-
-    void blankQueryPrintsEmptyArray() {
-        TempHome home;
-        const Run run =
-            home.trovi({QStringLiteral("query"), QStringLiteral("--json"), QStringLiteral("   ")});
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(QJsonDocument::fromJson(run.out).array(), QJsonArray());
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const Run run = TempHome().trovi(arguments);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.out.contains(out.toUtf8()), run.out.constData());
+        QVERIFY2(run.err.contains(err.toUtf8()), run.err.constData());
+        if (exitCode == 2)
+            QVERIFY(run.out.isEmpty() && run.err.startsWith("trovi: "));
     }
 
     void queryFindsFolderUnderHome() {
@@ -120,21 +110,11 @@ private Q_SLOTS:
                  home.path() + QStringLiteral("/projects/notes"));
         QVERIFY(first.contains(QStringLiteral("relevanceScore")));
         QVERIFY(!first.contains(QStringLiteral("snippet"))); // absent optionals are left out
-    }
 
-    void calculatorAndTypedPath() {
-        TempHome home;
-        home.mkdir(QStringLiteral("Documents"));
-        QCOMPARE(home.query(QStringLiteral("2^3^2"))
-                     .first()
-                     .toObject()
-                     .value(QStringLiteral("filename"))
-                     .toString(),
-                 QStringLiteral("512"));
-        const QJsonObject typed = home.query(QStringLiteral("~/Documents")).first().toObject();
-        QVERIFY(typed.value(QStringLiteral("isDirectPathMatch")).toBool());
-        QCOMPARE(typed.value(QStringLiteral("fullPath")).toString(),
-                 home.path() + QStringLiteral("/Documents"));
+        QCOMPARE(home.query("2^3^2").first()["filename"].toString(), "512");
+        const QJsonObject typed = home.query("~/projects").first().toObject();
+        QVERIFY(typed["isDirectPathMatch"].toBool());
+        QCOMPARE(typed["fullPath"].toString(), home.path() + "/projects");
     }
 
     void dryRunOpenIsLearned() {
@@ -151,41 +131,79 @@ private Q_SLOTS:
         QVERIFY(first.value(QStringLiteral("isRecentActivation")).toBool());
 
         const Run plain = home.trovi({QStringLiteral("query"), QStringLiteral("invoices")});
-        QVERIFY(plain.out.contains("Invoices"));
-        QVERIFY(plain.out.contains("recent"));
-    }
+        QVERIFY(plain.out.contains("Invoices") && plain.out.contains("recent"));
 
-    void revealOfAFolderFoundByNameOpensIt() {
-        TempHome home;
-        const QString folder = home.mkdir(QStringLiteral("Reports"));
-        const Run run = home.trovi({QStringLiteral("open"), QStringLiteral("--reveal"),
-                                    QStringLiteral("--dry-run"), QStringLiteral("reports")});
-        QCOMPARE(run.out.trimmed(), ("open " + folder).toUtf8());
-        const Run typed = home.trovi({QStringLiteral("open"), QStringLiteral("--reveal"),
-                                      QStringLiteral("--dry-run"), folder});
+        // Reveal of a folder found by name opens it; of a typed path, reveals it.
+        const Run reveal = home.trovi({"open", "--reveal", "--dry-run", "invoices"});
+        QCOMPARE(reveal.out.trimmed(), ("open " + folder).toUtf8());
+        const Run typed = home.trovi({"open", "--reveal", "--dry-run", folder});
         QCOMPARE(typed.out.trimmed(), ("reveal " + folder).toUtf8());
     }
 
-    void desktopApplicationsAreFoundAndOpened() {
+    void controlCharactersInNamesNeverReachTheTerminal() {
         TempHome home;
-        const QString apps = home.mkdir(QStringLiteral(".local/share/applications"));
-        QFile entry(apps + QStringLiteral("/firefox-esr.desktop"));
-        QVERIFY(entry.open(QIODevice::WriteOnly));
-        entry.write("[Desktop Entry]\nType=Application\nName=Firefox\nExec=firefox-esr %u\n");
-        entry.close();
-        const QJsonObject first = home.query(QStringLiteral("firefox")).first().toObject();
-        QCOMPARE(first.value(QStringLiteral("kind")).toString(), QStringLiteral("app"));
-        const Run open = home.trovi(
-            {QStringLiteral("open"), QStringLiteral("--dry-run"), QStringLiteral("firefox")});
-        QCOMPARE(open.out.trimmed(), ("open " + apps + "/firefox-esr.desktop").toUtf8());
+        const QString folder = home.mkdir("evil\x1b]2;owned\x07\u009b2J");
+        for (const QStringList& arguments :
+             {QStringList{"query", "evil"}, QStringList{"open", "--dry-run", "evil"}}) {
+            const Run run = home.trovi(arguments);
+            QVERIFY(run.out.contains("evil\\x1b]2;owned\\x07\\x9b2J"));
+            for (const QByteArray& forbidden :
+                 {QByteArray("\x1b"), QByteArray("\x07"), QString(QChar(0x9b)).toUtf8()})
+                QVERIFY(!run.out.contains(forbidden) && !run.err.contains(forbidden));
+        }
     }
 
-    void openWithNothingToOpenExitsOne() {
+    void desktopApplicationsGoByTheirDesktopNames() {
         TempHome home;
-        const Run run = home.trovi(
-            {QStringLiteral("open"), QStringLiteral("--dry-run"), QStringLiteral("zzzz-nothing")});
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY(run.err.contains("no results"));
+        const QString apps = home.mkdir(QStringLiteral(".local/share/applications"));
+        auto install = [&](const QString& file, const QByteArray& keys) {
+            QFile entry(apps + u'/' + file);
+            QVERIFY(entry.open(QIODevice::WriteOnly));
+            entry.write("[Desktop Entry]\nType=Application\nExec=app %u\n" + keys);
+        };
+        install("org.gnome.Nautilus.desktop",
+                "Name=Files\nName[de]=Dateien\n"
+                "Keywords=folder;manager;\nIcon=org.gnome.Nautilus\n");
+        install("firefox-esr.desktop", "Name=Firefox ESR\nGenericName=Web Browser\n");
+        install("profiles.desktop", "Name=Files Profiles\nNoDisplay=true\n");
+        install("kfiles.desktop", "Name=Files for KDE\nOnlyShowIn=KDE;\n");
+        const QStringList gnome{QStringLiteral("XDG_CURRENT_DESKTOP=GNOME")};
+        auto query = [&](const QString& text, const QStringList& env) {
+            const Run run = home.trovi({"query", "--json", text}, env);
+            return QJsonDocument::fromJson(run.out).array();
+        };
+
+        const QJsonArray files = query("files", gnome);
+        for (const QJsonValue& row : files) // hidden, and for another desktop
+            QVERIFY(!row.toObject().value("title").toString().startsWith("Files "));
+        const QJsonObject nautilus = files.first().toObject();
+        QCOMPARE(nautilus.value("title").toString(), "Files");
+        QCOMPARE(nautilus.value("iconName").toString(), "org.gnome.Nautilus");
+        QCOMPARE(nautilus.value("fullPath").toString(), apps + "/org.gnome.Nautilus.desktop");
+        QCOMPARE(nautilus.value("relevanceScore").toInt(), 1600); // exact name: 1000 + app 600
+        QCOMPARE(query("dateien", gnome + QStringList{"LC_ALL=de_DE.UTF-8"})
+                     .first()
+                     .toObject()
+                     .value("title"),
+                 "Dateien");
+        QCOMPARE(query("folder", gnome).first().toObject().value("relevanceScore").toInt(), 850);
+        const QJsonObject browser = query("web browser", gnome).first().toObject();
+        QCOMPARE(browser.value("title").toString(), "Firefox ESR");
+
+        // Opened once, it comes back from the stored results under its name,
+        // and the plain listing shows the name, not the file.
+        const Run open = home.trovi({"open", "--dry-run", "files"}, gnome);
+        QCOMPARE(open.out.trimmed(), ("open " + apps + "/org.gnome.Nautilus.desktop").toUtf8());
+        const QJsonObject again = query("files", gnome).first().toObject();
+        QCOMPARE(again.value("title").toString(), "Files");
+        QCOMPARE(again.value("keywords").toString(), "folder;manager");
+        QCOMPARE(again.value("fullPath").toString(), apps + "/org.gnome.Nautilus.desktop");
+        const Run plain = home.trovi({"query", "files"}, gnome);
+        QVERIFY(plain.out.startsWith("Files "));
+        QVERIFY(!plain.out.contains(".desktop"));
+        // A plain folder's title is its file name.
+        home.mkdir("Reports");
+        QCOMPARE(query("reports", gnome).first().toObject().value("title").toString(), "Reports");
     }
 
     void indexedDocumentIsFoundByContentAndCountedWhenOpened() {
@@ -264,12 +282,6 @@ private Q_SLOTS:
         QCOMPARE(open.out, QByteArray("copy [de] hello\n"));
     }
 
-    void calculatorWithoutDisplayPrintsTheValue() {
-        TempHome home;
-        const Run run = home.trovi({QStringLiteral("open"), QStringLiteral("6*7")});
-        QVERIFY(run.out.contains("42") || run.err.contains("42"));
-        QVERIFY(run.err.contains("could not"));
-    }
 };
 
 QTEST_GUILESS_MAIN(CommandLineTest)

@@ -76,42 +76,22 @@ private Q_SLOTS:
         QVERIFY(r.isNull(7) && !r.integer(7));
     }
 
-    void badSqlGivesCodeAndMessage() {
+    void failuresComeBackAsErrors() {
         Connection db = openFile(QStringLiteral("bad.sqlite3"));
-        for (const auto& [sql, messagePart] :
-             {std::pair{"SELEC 1", "syntax error"},
-              std::pair{"SELECT * FROM nowhere", "no such table: nowhere"}}) {
-            auto statement = db.prepare(QString(sql));
-            QVERIFY(!statement.ok());
-            QCOMPARE(statement.error().code, SQLITE_ERROR);
-            QVERIFY2(statement.error().message.contains(messagePart),
-                     qPrintable(statement.error().message));
-            QCOMPARE(statement.error().context, QString(sql));
-            QVERIFY(statement.error().description().endsWith(QStringLiteral("(code 1)")));
-            QCOMPARE(codeOf(db.execute(QString(sql))), SQLITE_ERROR);
-        }
-    }
-
-    void openingInMissingFolderFails() {
-        const QString missing = m_dir.filePath(QStringLiteral("no/such/folder/db.sqlite3"));
-        auto connection = Connection::open(missing, ReadWrite | Create);
-        QVERIFY(!connection.ok());
-        QCOMPARE(connection.error().code & 0xff, SQLITE_CANTOPEN);
-        QCOMPARE(connection.error().context, missing);
-        QVERIFY(!connection.error().message.isEmpty());
-    }
-
-    void constraintViolationsCarryExtendedCode() {
-        Connection db = openFile(QStringLiteral("constraints.sqlite3"));
-        QVERIFY(!db.execute(QStringLiteral(
-            "CREATE TABLE c(id INTEGER PRIMARY KEY, name TEXT NOT NULL, tag TEXT UNIQUE);"
-            "INSERT INTO c VALUES (1, 'first', 'same');")));
-        const auto insert = [&](const char* values) {
-            return codeOf(db.run(QStringLiteral("INSERT INTO c VALUES ") + values));
-        };
-        QCOMPARE(insert("(2, 'x', 'same')"), SQLITE_CONSTRAINT_UNIQUE);
-        QCOMPARE(insert("(1, 'y', 'other')"), SQLITE_CONSTRAINT_PRIMARYKEY);
-        QCOMPARE(insert("(3, NULL, 'third')"), SQLITE_CONSTRAINT_NOTNULL);
+        auto statement = db.prepare(QStringLiteral("SELECT * FROM nowhere"));
+        QCOMPARE(statement.error().code, SQLITE_ERROR);
+        QVERIFY(statement.error().description().contains("no such table: nowhere"));
+        QVERIFY(!db.execute("CREATE TABLE c(id INTEGER PRIMARY KEY, tag TEXT UNIQUE);"
+                            "INSERT INTO c VALUES (1, 'same');"));
+        QCOMPARE(codeOf(db.run("INSERT INTO c VALUES (2, 'same')")), SQLITE_CONSTRAINT_UNIQUE);
+        QCOMPARE(db.prepare("SELECT ?1", {std::int64_t(1), std::int64_t(2)}).error().code,
+                 SQLITE_RANGE);
+        // A closed or moved-from object reports misuse instead of crashing.
+        QCOMPARE(Connection().prepare("SELECT 1").error().code, SQLITE_MISUSE);
+        auto prepared = db.prepare("SELECT 1");
+        Statement moved = std::move(prepared.value());
+        QCOMPARE(prepared.value().next().error().code, SQLITE_MISUSE);
+        QVERIFY(moved.next().ok());
     }
 
     void lockedDatabaseIsAnErrorFromStepping() {
@@ -121,52 +101,15 @@ private Q_SLOTS:
         // Prepared while unlocked so that the schema is already known.
         auto select = reader.prepare(QStringLiteral("SELECT v FROM t"));
         QVERIFY(select.ok());
-
         QVERIFY(!writer.execute(QStringLiteral("BEGIN EXCLUSIVE; INSERT INTO t VALUES (2);")));
-        auto step = select->next();
-        QVERIFY(!step.ok());
-        QCOMPARE(step.error().code & 0xff, SQLITE_BUSY);
-        QCOMPARE(codeOf(reader.run(QStringLiteral("INSERT INTO t VALUES (3)"))) & 0xff,
-                 SQLITE_BUSY);
-
-        // Once the lock is gone the same statement works again.
+        QCOMPARE(select->next().error().code & 0xff, SQLITE_BUSY);
+        // Once the lock is gone the same statement works again, rebound.
         QVERIFY(!writer.execute(QStringLiteral("COMMIT")));
-        auto rows = select->all();
-        QVERIFY(rows.ok());
-        QCOMPARE(rows->size(), std::size_t(2));
-    }
-
-    void statementsCanBeRebound() {
-        Connection db = openFile(QStringLiteral("reuse.sqlite3"));
-        QVERIFY(!db.execute(QStringLiteral("CREATE TABLE t(k, v)")));
-        auto insert = db.prepare(QStringLiteral("INSERT INTO t VALUES (?1, ?2)"),
-                                 {QStringLiteral("a"), std::int64_t(1)});
-        QVERIFY(insert.ok() && !insert->run());
-        QVERIFY(!insert->bind({QStringLiteral("b"), std::int64_t(2)}));
-        QVERIFY(!insert->run());
-
-        // A half-read statement can be rebound too.
-        auto lookup =
-            db.prepare(QStringLiteral("SELECT v FROM t WHERE k = ?1"), {QStringLiteral("a")});
+        QCOMPARE(select->all()->size(), std::size_t(2));
+        auto lookup = reader.prepare("SELECT count(*) FROM t WHERE v = ?1", {std::int64_t(1)});
         QCOMPARE(lookup->next().value().value_or(Row{}).integer(0), std::int64_t(1));
-        QVERIFY(!lookup->bind({QStringLiteral("b")}));
-        QCOMPARE(lookup->next().value().value_or(Row{}).integer(0), std::int64_t(2));
-
-        auto tooMany = db.prepare(QStringLiteral("SELECT ?1"), {std::int64_t(1), std::int64_t(2)});
-        QCOMPARE(tooMany.error().code, SQLITE_RANGE);
-    }
-
-    void emptyAndMovedFromObjectsReportMisuse() {
-        Connection closed;
-        QCOMPARE(closed.prepare(QStringLiteral("SELECT 1")).error().code, SQLITE_MISUSE);
-        QCOMPARE(codeOf(closed.execute(QStringLiteral("SELECT 1"))), SQLITE_MISUSE);
-
-        Connection db = openFile(QStringLiteral("moved.sqlite3"));
-        auto prepared = db.prepare(QStringLiteral("SELECT 1"));
-        QVERIFY(prepared.ok());
-        Statement moved = std::move(prepared.value());
-        QCOMPARE(prepared.value().next().error().code, SQLITE_MISUSE);
-        QVERIFY(moved.next().ok());
+        QVERIFY(!lookup->bind({std::int64_t(3)}));
+        QCOMPARE(lookup->next().value().value_or(Row{}).integer(0), std::int64_t(0));
     }
 
     void statementMayOutliveItsConnection() {
@@ -176,9 +119,7 @@ private Q_SLOTS:
             statement.emplace(std::move(db.prepare(QStringLiteral("SELECT 42")).value()));
         }
         // The connection closes lazily once its last statement is finalised.
-        auto row = statement->next();
-        QVERIFY(row.ok() && row.value());
-        QCOMPARE(row.value()->integer(0), std::int64_t(42));
+        QCOMPARE(statement->next().value().value_or(Row{}).integer(0), std::int64_t(42));
     }
 };
 

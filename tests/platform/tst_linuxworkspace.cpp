@@ -3,6 +3,7 @@
 // and reveals go to a file manager on a private D-Bus or fall back to the
 // parent folder.
 
+#include "launcher/core/NativePath.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
 #include "tests/support/RecordingScript.h"
 
@@ -13,7 +14,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 using namespace trovi;
 using trovi::test::RecordingScript;
@@ -193,6 +196,26 @@ private Q_SLOTS:
 
         QTRY_VERIFY(opener_->ran());
         QCOMPARE(opener_->arguments(), QStringList{resolve(expectedArgument)});
+    }
+
+    void namesThatAreNotUtf8OpenTheRightFile() {
+        // Latin-1 names: the same text to a UTF-8 decoder, different files.
+        QStringList paths;
+        for (const char* name : {"caf\xe9.txt", "caf\xe8.txt"}) {
+            const QByteArray native = QFile::encodeName(dir_->path()) + '/' + name;
+            const int fd = ::open(native.constData(), O_CREAT | O_WRONLY, 0600);
+            QVERIFY(fd >= 0);
+            ::close(fd);
+            paths.append(decodedPath(native));
+            QCOMPARE(encodedPath(paths.last()), native);
+        }
+        QVERIFY(paths[0] != paths[1]);
+        QVERIFY(LinuxWorkspace(options()).open(QUrl::fromLocalFile(paths[1])));
+        QTRY_VERIFY(opener_->ran());
+        const QString argument = opener_->arguments().value(0);
+        QVERIFY2(argument.startsWith("file://"), qPrintable(argument));
+        QCOMPARE(QByteArray::fromPercentEncoding(argument.mid(7).toLatin1()),
+                 encodedPath(paths[1]));
     }
 
     void refusesWhatCannotBeOpened() {

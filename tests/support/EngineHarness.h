@@ -4,31 +4,20 @@
 
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/settings/PreferenceStore.h"
+#include "tests/support/ManualClock.h"
+#include "tests/support/Results.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTimeZone>
 
 #include <memory>
 
 namespace trovi::test {
 
-inline SearchResult pathResult(SearchResultKind kind, const QString& directory,
-                               const QString& filename, std::int64_t openCount = 0) {
-    SearchResult r;
-    r.kind = kind;
-    r.directory = directory;
-    r.filename = filename;
-    r.openCount = openCount;
-    r.id = stableNegativeID(directory + u'/' + filename);
-    return r;
-}
-
-struct EngineHarness {
+struct EngineHarness : ManualClock {
     QTemporaryDir home;
     InMemoryPreferenceStore preferences;
-    QDateTime now = QDateTime(QDate(2026, 3, 1), QTime(12, 0), QTimeZone::utc());
     QStringList diagnostics;
     DatabaseManagerConfiguration config;
     ShortcutRootWatcherFactory watcherFactory;
@@ -47,15 +36,13 @@ struct EngineHarness {
     DatabaseManager& make() {
         DatabaseManagerServices services;
         services.preferences = &preferences;
-        services.clock = [this] { return now; };
+        services.clock = clock();
         services.diagnostics = [this](const QString& line) { diagnostics.append(line); };
         services.shortcutRootWatcherFactory = watcherFactory;
         services.translationEngines = translationEngines;
         manager = std::make_unique<DatabaseManager>(config, std::move(services));
         return *manager;
     }
-
-    void advance(double seconds) { now = now.addMSecs(qint64(seconds * 1000)); }
 
     QString mkdir(const QString& relative) {
         const QString path = home.path() + u'/' + relative;

@@ -49,6 +49,8 @@ private Q_SLOTS:
         row("same language twice", "cc en:en hello", "");
         row("pair without text", "cc en:de    ", "");
         row("empty second code is text", "cc en: hello", "cc|en: hello|en>de");
+        row("three codes are text", "cc en:de:fr hi", "cc|en:de:fr hi|en>de");
+        row("regional code in a pair", "cc pt-BR:en olá", "cc|olá|pt-br:en", {"en", "pt-br"});
         row("trigger alone", "cc", "");
         row("trigger glued to text", "cchello", "");
         row("one configured language", "cc hello", "", {"en"});
@@ -79,23 +81,6 @@ private Q_SLOTS:
         QCOMPARE(actual, expected);
     }
 
-    void pairTokens() {
-        const Codes codes{QStringLiteral("en"), QStringLiteral("de"), QStringLiteral("pt-br")};
-        // Token, whether it looks like a pair, and the configured pair it names.
-        const QList<std::tuple<QString, bool, QString>> expectations = {
-            {"EN:DE", true, "en>de"},
-            {"pt-BR:en", true, "pt-br>en"},
-            {"en:fr", true, ""},
-            {"en:", false, ""},
-            {"en:de:fr", false, ""}};
-        for (const auto& [token, looksLikePair, parsedPair] : expectations) {
-            QCOMPARE(TranslationCommandParser::isLanguagePairToken(token), looksLikePair);
-            const auto pair = TranslationCommandParser::parseLanguagePairToken(token, codes);
-            QCOMPARE(pair ? pair->sourceLanguageCode + u'>' + pair->targetLanguageCode : QString(),
-                     parsedPair);
-        }
-    }
-
     void triggers() {
         InMemoryPreferenceStore preferences;
         const TranslationCommandSettingsStore store(preferences);
@@ -120,33 +105,29 @@ private Q_SLOTS:
                  wide.repeated(12));
     }
 
-    void languageStoreLoad() {
+    void languageStore() {
+        // Stored, then loaded: a single code gets English or German, at most eight.
         const QList<std::pair<const char*, const char*>> storedAndLoaded = {
             {nullptr, "en,de"},
-            {"fr", "fr,en"}, // a single code gets English
-            {"en", "en,de"}, // or German
+            {"fr", "fr,en"},
+            {"en", "en,de"},
             {"a,b,c,d,e,f,g,h,i,j", "a,b,c,d,e,f,g,h"},
             {" FR , ,es,fr,1", "fr,es"},
             {", 12 ,!", "en,de"}};
+        const QString key = TranslationLanguageSettingsStore::languageCodesKey;
         for (const auto& [stored, loaded] : storedAndLoaded) {
             InMemoryPreferenceStore preferences;
             if (stored)
-                preferences.setString(TranslationLanguageSettingsStore::languageCodesKey, stored);
+                preferences.setString(key, stored);
             QCOMPARE(TranslationLanguageSettingsStore(preferences).load().join(u','),
                      QString(loaded));
         }
-    }
-
-    void languageStoreSavesNormalisedCodes() {
-        InMemoryPreferenceStore preferences;
-        const TranslationLanguageSettingsStore store(preferences);
-        const QString key = TranslationLanguageSettingsStore::languageCodesKey;
-        store.save(" EN, de ,Fr ");
-        QCOMPARE(preferences.stringValue(key), QStringLiteral("en,de,fr"));
-        store.save("es");
-        QCOMPARE(preferences.stringValue(key), QStringLiteral("es,en"));
-        store.save(" , ;");
-        QCOMPARE(preferences.stringValue(key), QStringLiteral("en,de"));
+        // Saved, then written: normalised the same way.
+        for (const auto& [saved, written] : storedAndLoaded) {
+            InMemoryPreferenceStore preferences;
+            TranslationLanguageSettingsStore(preferences).save(saved ? saved : " , ;");
+            QCOMPARE(preferences.stringValue(key), QString(written));
+        }
     }
 
     void engineStoreLoadsAndSaves() {

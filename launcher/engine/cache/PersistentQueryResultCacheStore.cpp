@@ -1,9 +1,9 @@
 #include "launcher/engine/cache/PersistentQueryResultCacheStore.h"
 
 #include "launcher/core/Clock.h"
-#include "launcher/engine/model/Deduplication.h"
 #include "launcher/core/JsonFields.h"
 #include "launcher/core/ReferenceDate.h"
+#include "launcher/engine/model/Deduplication.h"
 #include "launcher/engine/model/SearchResultRecord.h"
 #include "launcher/settings/PreferenceStore.h"
 
@@ -54,31 +54,26 @@ void PersistentQueryResultCacheStore::storeResults(const QList<SearchResult>& re
                                                    const QString& key, const QDateTime& now) {
     if (results.isEmpty())
         return;
-    Entries snapshot;
-    std::uint64_t generation = 0;
+    const Entry entry{recordsFor(deduplicatedSearchResults(results)), now};
     {
         std::lock_guard lock(m_mutex);
         loadIfNeededLocked();
-        m_cachedEntries.insert(key, Entry{recordsFor(deduplicatedSearchResults(results)), now});
-        evictIfNeededLocked();
-        generation = ++m_generation;
-        snapshot = m_cachedEntries;
+        m_cachedEntries.insert(key, entry);
+        evict(m_cachedEntries, m_maxEntries);
     }
-    persistPayload(snapshot, generation);
+    persist({{key, entry}});
 }
 
 std::optional<PersistentCachedSearchResults>
 PersistentQueryResultCacheStore::cachedSearchResults(const QString& key, const QDateTime& now,
                                                      bool allowSameQueryFallback) {
     std::optional<PersistentCachedSearchResults> found;
-    bool shouldPersist = false;
-    Entries snapshot;
-    std::uint64_t generation = 0;
+    Changes changes;
     {
         std::lock_guard lock(m_mutex);
         loadIfNeededLocked();
         if (m_cachedEntries.contains(key)) {
-            if (auto results = validSearchResultsLocked(key, now, shouldPersist))
+            if (auto results = validSearchResultsLocked(key, now, changes))
                 found = PersistentCachedSearchResults{std::move(*results),
                                                       m_cachedEntries.constFind(key)->cachedAt};
         }
@@ -91,20 +86,16 @@ PersistentQueryResultCacheStore::cachedSearchResults(const QString& key, const Q
                     candidates.append(it.key());
             candidates = keysByCachedAt(m_cachedEntries, std::move(candidates), true);
             for (const QString& candidate : std::as_const(candidates)) {
-                if (auto results = validSearchResultsLocked(candidate, now, shouldPersist)) {
+                if (auto results = validSearchResultsLocked(candidate, now, changes)) {
                     found = PersistentCachedSearchResults{
                         std::move(*results), m_cachedEntries.constFind(candidate)->cachedAt};
                     break;
                 }
             }
         }
-        if (shouldPersist) {
-            generation = ++m_generation;
-            snapshot = m_cachedEntries;
-        }
     }
-    if (shouldPersist)
-        persistPayload(snapshot, generation);
+    if (!changes.isEmpty())
+        persist(changes);
     return found;
 }
 
@@ -127,13 +118,13 @@ QDateTime PersistentQueryResultCacheStore::markActorCacheInvalidated(const QDate
 
 std::optional<QList<SearchResult>>
 PersistentQueryResultCacheStore::validSearchResultsLocked(const QString& key, const QDateTime& now,
-                                                          bool& shouldPersist) {
+                                                          Changes& changes) {
     auto it = m_cachedEntries.find(key);
     if (it == m_cachedEntries.end())
         return std::nullopt;
     if (secondsBetween(it->cachedAt, now) > m_ttl) {
         m_cachedEntries.erase(it);
-        shouldPersist = true;
+        changes.insert(key, std::nullopt);
         return std::nullopt;
     }
 
@@ -150,33 +141,38 @@ PersistentQueryResultCacheStore::validSearchResultsLocked(const QString& key, co
     QList<QJsonObject> cleaned = recordsFor(results);
     if (cleaned != it->records) {
         it->records = std::move(cleaned);
-        shouldPersist = true;
+        changes.insert(key, *it);
     }
     return results;
 }
 
-void PersistentQueryResultCacheStore::evictIfNeededLocked() {
-    if (m_cachedEntries.size() <= m_maxEntries)
+void PersistentQueryResultCacheStore::evict(Entries& entries, int maxEntries) {
+    if (entries.size() <= maxEntries)
         return;
-    const QList<QString> oldestFirst =
-        keysByCachedAt(m_cachedEntries, m_cachedEntries.keys(), false);
-    const qsizetype surplus = m_cachedEntries.size() - m_maxEntries;
+    const QList<QString> oldestFirst = keysByCachedAt(entries, entries.keys(), false);
+    const qsizetype surplus = entries.size() - maxEntries;
     for (qsizetype i = 0; i < surplus; ++i)
-        m_cachedEntries.remove(oldestFirst.at(i));
+        entries.remove(oldestFirst.at(i));
 }
 
 void PersistentQueryResultCacheStore::loadIfNeededLocked() {
     if (m_hasLoaded)
         return;
     m_hasLoaded = true;
-    const auto bytes = m_store.bytesValue(m_storeKey);
-    const auto payload = bytes ? json::objectFromBytes(*bytes) : std::nullopt;
+    m_cachedEntries = decodedEntries(m_store.value(m_storeKey));
+}
+
+PersistentQueryResultCacheStore::Entries
+PersistentQueryResultCacheStore::decodedEntries(const std::optional<QCborValue>& stored) {
+    Entries decoded;
+    const auto payload = stored && stored->isByteArray()
+                             ? json::objectFromBytes(stored->toByteArray())
+                             : std::nullopt;
     if (!payload)
-        return;
+        return decoded;
     const QJsonValue entriesValue = payload->value(QStringLiteral("entries"));
     if (!entriesValue.isObject())
-        return;
-
+        return decoded;
     const QJsonObject entries = entriesValue.toObject();
     for (auto it = entries.constBegin(); it != entries.constEnd(); ++it) {
         // An unreadable entry is skipped; the others are still worth showing.
@@ -198,12 +194,37 @@ void PersistentQueryResultCacheStore::loadIfNeededLocked() {
         // validation drops it and writes the cleaned entry back.
         for (const QJsonValue& record : array)
             loaded.records.append(record.toObject());
-        m_cachedEntries.insert(it.key(), std::move(loaded));
+        decoded.insert(it.key(), std::move(loaded));
+    }
+    return decoded;
+}
+
+// Another launcher process may have stored entries meanwhile: the changes
+// apply to the payload stored now, read and written in one transaction, and
+// what was written becomes our copy.
+void PersistentQueryResultCacheStore::persist(const Changes& changes) {
+    Entries written;
+    std::uint64_t sequence = 0;
+    m_store.update(m_storeKey, [&](const std::optional<QCborValue>& stored) {
+        written = decodedEntries(stored);
+        for (auto it = changes.constBegin(); it != changes.constEnd(); ++it) {
+            if (it.value())
+                written.insert(it.key(), *it.value());
+            else
+                written.remove(it.key());
+        }
+        evict(written, m_maxEntries);
+        sequence = ++m_writeSequence;
+        return std::optional<QCborValue>(encodedPayload(written));
+    });
+    std::lock_guard lock(m_mutex);
+    if (sequence > m_appliedSequence) {
+        m_appliedSequence = sequence;
+        m_cachedEntries = std::move(written);
     }
 }
 
-void PersistentQueryResultCacheStore::persistPayload(const Entries& entries,
-                                                     std::uint64_t generation) {
+QByteArray PersistentQueryResultCacheStore::encodedPayload(const Entries& entries) {
     QJsonObject encodedEntries;
     for (auto it = entries.constBegin(); it != entries.constEnd(); ++it) {
         QJsonArray results;
@@ -216,13 +237,7 @@ void PersistentQueryResultCacheStore::persistPayload(const Entries& entries,
     }
     QJsonObject payload;
     payload.insert(QStringLiteral("entries"), encodedEntries);
-    const QByteArray bytes = QJsonDocument(payload).toJson(QJsonDocument::Compact);
-
-    std::lock_guard lock(m_writeMutex);
-    if (generation <= m_writtenGeneration)
-        return;
-    m_store.setBytes(m_storeKey, bytes);
-    m_writtenGeneration = generation;
+    return QJsonDocument(payload).toJson(QJsonDocument::Compact);
 }
 
 std::shared_ptr<PersistentQueryResultCacheStore>

@@ -7,12 +7,15 @@
 
 #include "launcher/engine/model/SearchResult.h"
 
+#include <QByteArray>
+#include <QCborValue>
 #include <QDateTime>
 #include <QHash>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -92,12 +95,15 @@ private:
         QDateTime cachedAt;
     };
     using Entries = QHash<QString, Entry>;
+    using Changes = QHash<QString, std::optional<Entry>>; // nothing: removed
 
     void loadIfNeededLocked();
     std::optional<QList<SearchResult>>
-    validSearchResultsLocked(const QString& key, const QDateTime& now, bool& shouldPersist);
-    void evictIfNeededLocked();
-    void persistPayload(const Entries& entries, std::uint64_t generation);
+    validSearchResultsLocked(const QString& key, const QDateTime& now, Changes& changes);
+    void persist(const Changes& changes);
+    static Entries decodedEntries(const std::optional<QCborValue>& stored);
+    static QByteArray encodedPayload(const Entries& entries);
+    static void evict(Entries& entries, int maxEntries);
 
     PreferenceStore& m_store;
     const QString m_storeKey;
@@ -108,12 +114,10 @@ private:
     SearchResultNormalizer m_normalizer;
     Entries m_cachedEntries;
     bool m_hasLoaded = false;
-    std::uint64_t m_generation = 0; // bumped on every change of m_cachedEntries
-
-    // Writes happen outside m_mutex; this keeps an older snapshot from
-    // overwriting a newer one when two threads persist at once.
-    std::mutex m_writeMutex;
-    std::uint64_t m_writtenGeneration = 0;
+    // Writes are numbered in the order the store commits them, so a slower
+    // thread never puts an older copy back.
+    std::atomic<std::uint64_t> m_writeSequence = 0;
+    std::uint64_t m_appliedSequence = 0;
 };
 
 // One shared store per preference store and key, so the engine and the

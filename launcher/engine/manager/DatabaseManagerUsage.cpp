@@ -59,7 +59,7 @@ void DatabaseManager::migrateLegacyUsageCountIfNeeded(const SearchResult& result
 }
 
 void DatabaseManager::recordActivation(const SearchResult& result) {
-    storeRecentActivation(result.withOpenCount(result.openCount + 1));
+    storeRecentActivation(result.withOpenCount(saturatingIncrement(result.openCount)));
     const QString usageKey = result.usageKeyOrFullPath();
     if (result.kind == SearchResultKind::action) {
         migrateLegacyUsageCountIfNeeded(result);

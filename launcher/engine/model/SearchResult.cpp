@@ -1,5 +1,7 @@
 #include "launcher/engine/model/SearchResult.h"
 
+#include "launcher/core/NativePath.h"
+
 namespace trovi {
 
 namespace {
@@ -85,11 +87,17 @@ QString SearchResult::fullPath() const {
 QString SearchResult::identity() const {
     if (kind == SearchResultKind::action && usageKey)
         return usageKey->toLower();
-    return fullPath().toLower();
+    return lowerCasePath(fullPath());
 }
 
 QString SearchResult::usageKeyOrFullPath() const {
     return usageKey ? *usageKey : fullPath();
+}
+
+bool SearchResult::namesContain(const QString& lowercased) const {
+    return filename.toLower().contains(lowercased) ||
+           (title && title->toLower().contains(lowercased)) ||
+           (keywords && keywords->toLower().contains(lowercased));
 }
 
 SearchResult SearchResult::withOpenCount(std::int64_t count) const {
@@ -110,12 +118,13 @@ bool SearchResult::operator==(const SearchResult& o) const {
            kind == o.kind && action == o.action && actionURLString == o.actionURLString &&
            fallbackActionURLString == o.fallbackActionURLString &&
            isDirectPathMatch == o.isDirectPathMatch && usageKey == o.usageKey &&
-           isRecentActivation == o.isRecentActivation && relevanceScore == o.relevanceScore;
+           isRecentActivation == o.isRecentActivation && relevanceScore == o.relevanceScore &&
+           title == o.title && keywords == o.keywords && iconName == o.iconName;
 }
 
 std::int64_t stableNegativeID(const QString& identity) {
     std::uint64_t h = 1469598103934665603ULL;
-    const QByteArray utf8 = identity.toUtf8();
+    const QByteArray utf8 = encodedPath(identity);
     for (char c : utf8) {
         h ^= std::uint64_t(static_cast<unsigned char>(c));
         h *= 1099511628211ULL;

@@ -16,7 +16,8 @@ QList<SearchResult> searchResultsPromotingActivatedResult(
     for (const SearchResult& result : results) {
         SearchResult copy = result.withRelevanceScore(std::nullopt);
         if (copy.identity() == activatedIdentity) {
-            copy.openCount = std::max(activatedResult.openCount, copy.openCount) + 1;
+            copy.openCount =
+                saturatingIncrement(std::max(activatedResult.openCount, copy.openCount));
             copy.isRecentActivation = true;
         }
         promoted.append(copy);

@@ -6,11 +6,14 @@
 
 #include "launcher/engine/usage/RecentActivationRecord.h"
 
+#include <QCborValue>
 #include <QHash>
 #include <QList>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 namespace trovi {
 
@@ -43,9 +46,13 @@ public:
 
 private:
     void loadOpenCountsIfNeeded();
-    void persistOpenCounts();
+    void changeOpenCount(const QString& key,
+                         const std::function<std::int64_t(std::int64_t)>& change);
+    static std::optional<QHash<QString, std::int64_t>>
+    decodedOpenCounts(const std::optional<QCborValue>& stored);
     void loadRecentActivationsIfNeeded();
-    void persistRecentActivations();
+    static QList<RecentActivationRecord>
+    decodedRecentActivations(const std::optional<QCborValue>& stored);
 
     PreferenceStore& m_store;
     QString m_usageStoreKey;

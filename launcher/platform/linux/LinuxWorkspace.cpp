@@ -1,5 +1,7 @@
 #include "launcher/platform/linux/LinuxWorkspace.h"
 
+#include "launcher/core/NativePath.h"
+
 #include "launcher/platform/linux/DesktopEntry.h"
 #include "launcher/platform/linux/DesktopEntryExec.h"
 
@@ -9,12 +11,30 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <sys/stat.h>
+
 namespace trovi {
 
 namespace {
 
 const QString kFileManagerService = QStringLiteral("org.freedesktop.FileManager1");
 const QString kFileManagerPath = QStringLiteral("/org/freedesktop/FileManager1");
+
+bool exists(const QString& path) {
+    struct stat st {};
+    return ::stat(encodedPath(path).constData(), &st) == 0;
+}
+
+// A name that is not UTF-8 cannot pass through a program's arguments as text;
+// a file URL of its exact bytes can.
+bool needsByteURL(const QString& path) {
+    return encodedPath(path) != path.toUtf8();
+}
+
+QString byteURL(const QString& path) {
+    return QStringLiteral("file://") +
+           QString::fromLatin1(encodedPath(path).toPercentEncoding("/"));
+}
 
 bool isDesktopEntryFile(const QUrl& url) {
     return url.isLocalFile() && url.toLocalFile().endsWith(u".desktop", Qt::CaseInsensitive);
@@ -30,13 +50,13 @@ bool LinuxWorkspace::open(const QUrl& url) {
         return false;
     if (url.isLocalFile()) {
         const QString path = url.toLocalFile();
-        if (!QFileInfo::exists(path))
+        if (!exists(path))
             return false;
         // Opening a desktop entry "as a file" would show its text in an
         // editor; the user meant the application.
         if (isDesktopEntryFile(url) && QFileInfo(path).isFile())
             return launchDesktopEntry(path);
-        return startDetached({options_.opener, path});
+        return startDetached({options_.opener, needsByteURL(path) ? byteURL(path) : path});
     }
     return startDetached({options_.opener, url.toString(QUrl::FullyEncoded)});
 }
@@ -85,7 +105,10 @@ void LinuxWorkspace::reveal(const QString& path) {
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
         kFileManagerService, kFileManagerPath, kFileManagerService, QStringLiteral("ShowItems"));
-    call << QStringList{QUrl::fromLocalFile(absolute).toString(QUrl::FullyEncoded)} << QString();
+    call << QStringList{needsByteURL(absolute)
+                            ? byteURL(absolute)
+                            : QUrl::fromLocalFile(absolute).toString(QUrl::FullyEncoded)}
+         << QString();
     auto* watcher =
         new QDBusPendingCallWatcher(bus.asyncCall(call, options_.revealTimeoutMs), this);
     ++pendingReveals_;

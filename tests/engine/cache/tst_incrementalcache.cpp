@@ -2,7 +2,7 @@
 // shorter query's results stand in, narrowed to what still matches.
 
 #include "launcher/engine/cache/IncrementalSearchResultCache.h"
-#include "tests/support/ResultNames.h"
+#include "tests/support/Results.h"
 
 #include <QTest>
 

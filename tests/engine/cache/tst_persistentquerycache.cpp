@@ -2,10 +2,12 @@
 // the store stays bounded, damaged payloads heal on the next write, and the
 // engine's invalidation mark never hides results from the instant display.
 
-#include "launcher/engine/cache/PersistentQueryResultCacheStore.h"
 #include "launcher/core/ReferenceDate.h"
+#include "launcher/engine/cache/PersistentQueryResultCacheStore.h"
 #include "launcher/engine/model/SearchResultRecord.h"
 #include "launcher/settings/PreferenceStore.h"
+#include "tests/support/ManualClock.h"
+#include "tests/support/Results.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -18,17 +20,12 @@ const QString kKey = QStringLiteral("launcherPathOpenCounts.queryResults");
 constexpr int kDay = 86400;
 
 QDateTime at(qint64 seconds) {
-    return QDateTime(QDate(2024, 3, 1), QTime(9, 0), QTimeZone::utc()).addSecs(seconds);
+    return trovi::test::ManualClock().at(double(seconds));
 }
 
 SearchResult app(const QString& name, std::int64_t score = 100) {
-    SearchResult r;
-    r.filename = name;
-    r.directory = QStringLiteral("/usr/share/applications");
-    r.id = stableNegativeID(r.fullPath());
-    r.kind = SearchResultKind::app;
-    r.relevanceScore = score;
-    return r;
+    return trovi::test::pathResult(SearchResultKind::app, "/usr/share/applications", name)
+        .withRelevanceScore(score);
 }
 
 QList<SearchResult> results(const QString& tag) {

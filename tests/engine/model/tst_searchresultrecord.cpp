@@ -1,8 +1,9 @@
 // Result identity and stored result records: what goes into the persistent
-// query cache must come back unchanged, and a damaged or foreign record must be
-// refused, not crash.
+// query cache or the recent history must come back unchanged, and a damaged or
+// foreign record must be refused, not crash.
 
 #include "launcher/engine/model/SearchResultRecord.h"
+#include "launcher/engine/usage/RecentActivationRecord.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,8 +15,8 @@ namespace {
 SearchResult fileResult() {
     SearchResult r;
     r.id = 42;
-    r.filename = QStringLiteral("Report.pdf");
-    r.directory = QStringLiteral("/home/ana/Documents");
+    r.filename = "Report.pdf";
+    r.directory = "/home/ana/Documents";
     r.openCount = 3;
     return r;
 }
@@ -29,8 +30,8 @@ std::optional<SearchResult> throughBytes(const SearchResult& result) {
 
 QJsonObject validRecord() {
     return QJsonObject{
-        {"id", 7},        {"filename", "Mail"}, {"directory", "/usr/share/applications"},
-        {"openCount", 2}, {"kind", "app"},      {"isDirectPathMatch", false}};
+        {"id", 7},       {"filename", "Mail"},         {"directory", "/a"},  {"openCount", 2},
+        {"kind", "app"}, {"isDirectPathMatch", false}, {"activatedAt", 10.5}};
 }
 } // namespace
 
@@ -38,42 +39,44 @@ class TestSearchResultRecord : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void stableNegativeIDsNeverChange() {
+    void identity() {
         // Stored inside cached results: these exact values must survive any rewrite.
         QCOMPARE(stableNegativeID(QString()), -1469598103934665604LL);
-        QCOMPARE(stableNegativeID(QStringLiteral("abc")), -7018861466891099904LL);
-        QVERIFY(stableNegativeID(QStringLiteral("Ünïcode ☃")) < 0);
-    }
+        QCOMPARE(stableNegativeID("abc"), -7018861466891099904LL);
 
-    void identityFoldsCaseAndPrefersActionUsageKeys() {
         SearchResult file = fileResult();
-        file.usageKey = QStringLiteral("https://Example.org/Report");
-        QCOMPARE(file.identity(), QStringLiteral("/home/ana/documents/report.pdf"));
+        file.usageKey = "https://Example.org/Report";
+        QCOMPARE(file.identity(), "/home/ana/documents/report.pdf");
         SearchResult page;
         page.kind = SearchResultKind::action;
         page.action = SearchResultAction::openNotionPage;
-        page.actionURLString = QStringLiteral("https://Example.org/Page");
-        QCOMPARE(page.identity(), QStringLiteral("https://example.org/page"));
-        page.usageKey = QStringLiteral("notion://Page/1");
-        QCOMPARE(page.identity(), QStringLiteral("notion://page/1"));
+        page.actionURLString = "https://Example.org/Page";
+        QCOMPARE(page.identity(), "https://example.org/page");
+        page.usageKey = "notion://Page/1";
+        QCOMPARE(page.identity(), "notion://page/1");
     }
 
     void roundTripKeepsEverythingButTheRecentFlag() {
         SearchResult bookmark;
         bookmark.id = -9223372036854775806LL;
-        bookmark.filename = QStringLiteral("Ünïcode ☃ bookmark");
-        bookmark.directory = QStringLiteral("Brave · Bookmarks Bar");
+        bookmark.filename = "Ünïcode ☃ bookmark";
+        bookmark.directory = "Brave · Bookmarks Bar";
         bookmark.openCount = 9223372036854775807LL;
-        bookmark.snippet = QStringLiteral("the <b>quarterly</b> report");
+        bookmark.snippet = "the <b>quarterly</b> report";
         bookmark.givenDatabaseID = 99;
         bookmark.kind = SearchResultKind::action;
         bookmark.action = SearchResultAction::openBrowserFavorite;
-        bookmark.actionURLString = QStringLiteral("https://example.org/ä?q=1&r=2");
-        bookmark.fallbackActionURLString = QStringLiteral("https://example.org/");
+        bookmark.actionURLString = "https://example.org/ä?q=1&r=2";
+        bookmark.fallbackActionURLString = "https://example.org/";
         bookmark.isDirectPathMatch = true;
-        bookmark.usageKey = QStringLiteral("https://example.org/report");
+        bookmark.usageKey = "https://example.org/report";
         bookmark.relevanceScore = 1234;
-        for (const SearchResult& result : {fileResult(), bookmark}) {
+        SearchResult app = fileResult();
+        app.kind = SearchResultKind::app;
+        app.title = QStringLiteral("Dateien");
+        app.keywords = QStringLiteral("Dateimanager;Ordner");
+        app.iconName = QStringLiteral("org.gnome.Nautilus");
+        for (const SearchResult& result : {fileResult(), bookmark, app}) {
             SearchResult marked = result;
             marked.isRecentActivation = true; // never stored
             QCOMPARE(throughBytes(marked), std::optional<SearchResult>(result));
@@ -81,44 +84,49 @@ private Q_SLOTS:
     }
 
     void databaseIDFollowsPositiveID() {
-        // A positive id doubles as the row id, in both directions.
         QCOMPARE(persistentSearchResultRecord(fileResult()).value("databaseID").toInteger(), 42);
-
         QJsonObject record = validRecord();
-        record.insert("id", 42);
         QCOMPARE(searchResultFromPersistentRecord(record)->databaseID(),
-                 std::optional<std::int64_t>(42));
-
+                 std::optional<std::int64_t>(7));
         record.insert("id", -5);
         QCOMPARE(searchResultFromPersistentRecord(record)->databaseID(), std::nullopt);
-
         record.insert("databaseID", 17);
         QCOMPARE(searchResultFromPersistentRecord(record)->databaseID(),
                  std::optional<std::int64_t>(17));
     }
 
+    // The cached-result and the recent-history readers share the rules for
+    // the fields they have in common.
     void badRecordsAreRefused_data() {
         QTest::addColumn<QJsonObject>("record");
+        QTest::addColumn<QString>("refusedBy"); // "both", "cache" or "history"
         for (const char* key :
              {"id", "filename", "directory", "openCount", "kind", "isDirectPathMatch"}) {
             QJsonObject missing = validRecord();
             missing.remove(QLatin1String(key));
-            QTest::addRow("missing %s", key) << missing;
+            QTest::addRow("missing %s", key) << missing << "both";
         }
         const auto with = [](const char* key, const QJsonValue& value) {
             QJsonObject record = validRecord();
             record.insert(QLatin1String(key), value);
             return record;
         };
-        QTest::addRow("kind in other case") << with("kind", "App");
-        QTest::addRow("fractional open count") << with("openCount", 1.5);
-        QTest::addRow("huge open count") << with("openCount", 1e300);
-        QTest::addRow("action as array") << with("action", QJsonArray{"openSettings"});
+        QJsonObject undated = validRecord();
+        undated.remove("activatedAt");
+        QTest::addRow("missing activatedAt") << undated << "history";
+        QTest::addRow("date out of any range") << with("activatedAt", 1e300) << "history";
+        QTest::addRow("kind in other case") << with("kind", "App") << "cache";
+        QTest::addRow("fractional open count") << with("openCount", 1.5) << "both";
+        QTest::addRow("huge open count") << with("openCount", 1e300) << "both";
+        QTest::addRow("action as array") << with("action", QJsonArray{"openSettings"}) << "both";
+        QTest::addRow("usage key as number") << with("usageKey", 12) << "both";
     }
 
     void badRecordsAreRefused() {
         QFETCH(QJsonObject, record);
-        QCOMPARE(searchResultFromPersistentRecord(record), std::nullopt);
+        QFETCH(QString, refusedBy);
+        QCOMPARE(!searchResultFromPersistentRecord(record), refusedBy != "history");
+        QCOMPARE(!RecentActivationRecord::fromJson(record), refusedBy != "cache");
     }
 
     void unknownActionGivesNoAction() {
@@ -131,7 +139,7 @@ private Q_SLOTS:
         QVERIFY(result);
         QCOMPARE(result->action, std::nullopt);
         QCOMPARE(result->snippet, std::nullopt);
-        QCOMPARE(result->fullPath(), QStringLiteral("https://example.org"));
+        QCOMPARE(result->fullPath(), "https://example.org");
     }
 };
 

@@ -2,131 +2,171 @@
 // survive a restart, bad stored data reads as empty and is replaced by the
 // next write, and the history keeps one record per usage key.
 
+#include "launcher/engine/cache/PersistentQueryResultCacheStore.h"
 #include "launcher/engine/usage/RecentActivationRecord.h"
+#include "launcher/engine/usage/SearchResultPromotion.h"
 #include "launcher/engine/usage/UsageStore.h"
 #include "launcher/settings/PreferenceStore.h"
+#include "launcher/settings/SqlitePreferenceStore.h"
+#include "tests/support/ManualClock.h"
+#include "tests/support/Results.h"
 
 #include <QCborMap>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
-#include <QTimeZone>
 
 using namespace trovi;
+using namespace trovi::test;
 
 namespace {
-const QString kCountsKey = QStringLiteral("launcherPathOpenCounts");
-const QString kHistoryKey = QStringLiteral("launcherPathOpenCounts.recentActivations");
-
-QDateTime at(int seconds) {
-    return QDateTime(QDate(2024, 3, 1), QTime(9, 0), QTimeZone::utc()).addSecs(seconds);
-}
+const QString kCountsKey = "launcherPathOpenCounts";
+const QString kHistoryKey = "launcherPathOpenCounts.recentActivations";
+const ManualClock kClock;
 
 SearchResult result(SearchResultKind kind, std::optional<SearchResultAction> action = {},
                     std::optional<QString> usageKey = {}) {
-    SearchResult r;
-    r.id = -12;
-    r.filename = QStringLiteral("Name");
-    r.directory = QStringLiteral("/place");
-    r.kind = kind;
+    SearchResult r = pathResult(kind, "/place", "Name");
     r.action = action;
     r.usageKey = usageKey;
     return r;
 }
 
 RecentActivationRecord appRecord(const QString& name, std::int64_t openCount, int when) {
-    SearchResult app = result(SearchResultKind::app);
-    app.filename = name;
-    app.openCount = openCount;
-    return *RecentActivationRecord::make(app, at(when));
+    return *RecentActivationRecord::make(
+        pathResult(SearchResultKind::app, "/apps", name, openCount), kClock.at(when));
 }
 
 QJsonArray storedHistory(const PreferenceStore& prefs) {
     return QJsonDocument::fromJson(prefs.bytesValue(kHistoryKey).value_or(QByteArray())).array();
+}
+
+// The child program, "--child <store> <prefix>": what one launcher process
+// does on 200 activations: counts each, and remembers the first 40 results and
+// the first 50 result lists under its own names.
+int runChild(char** argv) {
+    auto store = SqlitePreferenceStore::open(QString::fromLocal8Bit(argv[2]));
+    if (!store)
+        return 3;
+    const QString prefix = QString::fromLocal8Bit(argv[3]);
+    UsageStore usage(*store);
+    PersistentQueryResultCacheStore cache(*store, "launcherPathOpenCounts.queryResults");
+    for (int i = 0; i < 200; ++i) {
+        usage.increment("/apps/mail.desktop");
+        const QString name = prefix + QString::number(i);
+        if (i < 40)
+            usage.storeRecentActivation(appRecord(name, 1, i));
+        if (i < 50)
+            cache.storeResults({pathResult(SearchResultKind::app, "/apps", name)}, name + "|r",
+                               kClock.at(i));
+    }
+    return 0;
+}
+
+QStringList historyNames(UsageStore& usage) {
+    QStringList names;
+    for (const auto& record : usage.recentActivations())
+        names << record.filename;
+    return names;
 }
 } // namespace
 
 class TestUsageStore : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void concurrentProcessesLoseNothing() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("preferences.sqlite3");
+        QVERIFY(SqlitePreferenceStore::open(path));
+        QProcess first;
+        QProcess second;
+        first.start(QCoreApplication::applicationFilePath(), {"--child", path, "first-"});
+        second.start(QCoreApplication::applicationFilePath(), {"--child", path, "second-"});
+        for (QProcess* child : {&first, &second}) {
+            QVERIFY(child->waitForFinished(120000));
+            QCOMPARE(child->exitCode(), 0);
+            QCOMPARE(child->readAllStandardError(), QByteArray());
+        }
+        auto store = SqlitePreferenceStore::open(path);
+        UsageStore usage(*store);
+        QCOMPARE(usage.count("/apps/mail.desktop"), 400);
+        QCOMPARE(usage.recentActivations().size(), 80);
+        PersistentQueryResultCacheStore cache(*store, "launcherPathOpenCounts.queryResults");
+        for (const char* prefix : {"first-", "second-"})
+            for (int i = 0; i < 50; ++i)
+                QVERIFY(cache.cachedSearchResults(prefix + QString::number(i) + "|r", kClock.at(60),
+                                                  false));
+    }
+
+    void countsSaturate() {
+        InMemoryPreferenceStore prefs;
+        UsageStore usage(prefs);
+        const std::int64_t most = std::numeric_limits<std::int64_t>::max();
+        usage.setCount("/a", most);
+        usage.increment("/a");
+        QCOMPARE(usage.count("/a"), most);
+        const SearchResult app = pathResult(SearchResultKind::app, "/apps", "Mail", most);
+        const auto promoted = searchResultsPromotingActivatedResult(
+            {app}, app, "mail", [](const SearchResult&) { return 0; });
+        QCOMPARE(promoted.value(0).openCount, most);
+    }
+
     void whatIsRemembered_data() {
         QTest::addColumn<SearchResult>("result");
         QTest::addColumn<bool>("persist");
         using K = SearchResultKind;
-        using A = SearchResultAction;
         QTest::addRow("shortcut file") << result(K::file, {}, "https://x.org") << true;
-        QTest::addRow("bookmark") << result(K::action, A::openBrowserFavorite) << true;
-        QTest::addRow("browser tab") << result(K::action, A::focusBrowserTab) << false;
+        QTest::addRow("bookmark") << result(K::action, SearchResultAction::openBrowserFavorite)
+                                  << true;
+        QTest::addRow("browser tab")
+            << result(K::action, SearchResultAction::focusBrowserTab) << false;
     }
 
     void whatIsRemembered() {
         QFETCH(SearchResult, result);
         QFETCH(bool, persist);
-        QCOMPARE(RecentActivationRecord::make(result, at(0)).has_value(), persist);
+        QCOMPARE(RecentActivationRecord::make(result, kClock.at(0)).has_value(), persist);
     }
 
     void recordRoundTripsThroughJson() {
         SearchResult page = result(SearchResultKind::action, SearchResultAction::openNotionPage,
-                                   QStringLiteral("notion://page/0123456789abcdef"));
-        page.snippet = QStringLiteral("Workspace");
+                                   "notion://page/0123456789abcdef");
+        page.snippet = "Workspace";
         page.givenDatabaseID = 5;
-        page.actionURLString = QStringLiteral("https://www.notion.so/0123456789abcdef");
-        page.fallbackActionURLString = QStringLiteral("https://www.notion.so/Old-Title-0123");
+        page.actionURLString = "https://www.notion.so/0123456789abcdef";
+        page.fallbackActionURLString = "https://www.notion.so/Old-Title-0123";
         page.isDirectPathMatch = true;
         page.openCount = 11;
         for (const SearchResult& original : {result(SearchResultKind::folder), page}) {
-            const auto record = RecentActivationRecord::make(original, at(0).addMSecs(250));
+            const auto record = RecentActivationRecord::make(original, kClock.at(0.25));
             const QByteArray bytes = QJsonDocument(record->toJson()).toJson();
             const auto loaded =
                 RecentActivationRecord::fromJson(QJsonDocument::fromJson(bytes).object());
-            QVERIFY(loaded);
-            QCOMPARE(*loaded, *record);
+            QCOMPARE(loaded, record);
             QCOMPARE(loaded->toSearchResult(), std::optional<SearchResult>(original));
         }
         // The date is stored as seconds since 2001-01-01 UTC.
-        const QDateTime reference(QDate(2001, 1, 1), QTime(0, 0), QTimeZone::utc());
-        const auto record = RecentActivationRecord::make(page, reference.addSecs(90));
+        const auto record = RecentActivationRecord::make(
+            page, QDateTime(QDate(2001, 1, 1), QTime(0, 1, 30), QTimeZone::utc()));
         QCOMPARE(record->toJson().value("activatedAt").toDouble(), 90.0);
-        QCOMPARE(record->usageKeyOrFullPath(), *page.usageKey);
-    }
-
-    void badRecordsAreRefused_data() {
-        QTest::addColumn<QJsonObject>("json");
-        const QJsonObject valid = appRecord(QStringLiteral("Mail"), 4, 0).toJson();
-        for (const char* key : {"id", "filename", "openCount", "kind", "activatedAt"}) {
-            QJsonObject missing = valid;
-            missing.remove(QLatin1String(key));
-            QTest::addRow("missing %s", key) << missing;
-        }
-        QJsonObject farDate = valid;
-        farDate.insert("activatedAt", 1e300);
-        QTest::addRow("date out of any range") << farDate;
-        QJsonObject numberKey = valid;
-        numberKey.insert("usageKey", 12);
-        QTest::addRow("usage key as number") << numberKey;
-    }
-
-    void badRecordsAreRefused() {
-        QFETCH(QJsonObject, json);
-        QCOMPARE(RecentActivationRecord::fromJson(json), std::nullopt);
     }
 
     void countsAreCaseInsensitiveAndSurviveRestart() {
         InMemoryPreferenceStore prefs;
         {
             UsageStore usage(prefs);
-            usage.increment(QStringLiteral("/Apps/Mail.desktop"));
-            usage.increment(QStringLiteral("/apps/mail.DESKTOP"));
-            usage.setCount(QStringLiteral("HTTPS://Example.org"), 5);
+            usage.increment("/Apps/Mail.desktop");
+            usage.increment("/apps/mail.DESKTOP");
+            usage.setCount("HTTPS://Example.org", 5);
         }
         QCOMPARE(
             prefs.mapValue(kCountsKey)->value(QStringLiteral("https://example.org")).toInteger(),
             5);
         UsageStore restarted(prefs);
-        QCOMPARE(restarted.count(QStringLiteral("/APPS/MAIL.desktop")), 2);
-        QCOMPARE(restarted.count(QStringLiteral("/never/opened")), 0);
-        restarted.increment(QStringLiteral("/apps/mail.desktop"));
-        QCOMPARE(UsageStore(prefs).count(QStringLiteral("/apps/mail.desktop")), 3);
+        QCOMPARE(restarted.count("/APPS/MAIL.desktop"), 2);
+        QCOMPARE(restarted.count("/never/opened"), 0);
     }
 
     void badCountMapReadsEmptyAndIsReplaced_data() {
@@ -143,52 +183,46 @@ private Q_SLOTS:
         InMemoryPreferenceStore prefs;
         prefs.setValue(kCountsKey, stored);
         UsageStore usage(prefs);
-        QCOMPARE(usage.count(QStringLiteral("/a")), 0);
-        usage.increment(QStringLiteral("/c"));
+        QCOMPARE(usage.count("/a"), 0);
+        usage.increment("/c");
         QCOMPARE(prefs.mapValue(kCountsKey), std::optional(QCborMap{{QStringLiteral("/c"), 1}}));
     }
 
-    void historyKeepsOneRecordPerKeyNewestFirst() {
+    void historyKeepsOneRecordPerKeyNewestFirstUpToItsLimit() {
         InMemoryPreferenceStore prefs;
         const auto shortcut = RecentActivationRecord::make(
-            result(SearchResultKind::file, {}, "https://docs.example.org/1"), at(1).addMSecs(123));
+            result(SearchResultKind::file, {}, "https://docs.example.org/1"), kClock.at(1.123));
         {
             UsageStore usage(prefs);
-            usage.storeRecentActivation(appRecord(QStringLiteral("Mail"), 1, 0));
+            usage.storeRecentActivation(appRecord("Mail", 1, 0));
             usage.storeRecentActivation(*shortcut);
-            usage.storeRecentActivation(appRecord(QStringLiteral("Notes"), 1, 2));
-            usage.storeRecentActivation(appRecord(QStringLiteral("MAIL"), 2, 3));
+            usage.storeRecentActivation(appRecord("Notes", 1, 2));
+            usage.storeRecentActivation(appRecord("MAIL", 2, 3));
         }
-        const auto history = UsageStore(prefs).recentActivations();
-        QCOMPARE(history.size(), 3);
-        QCOMPARE(history.at(0).filename, QStringLiteral("MAIL"));
-        QCOMPARE(history.at(0).openCount, 2);
-        QCOMPARE(history.at(2), *shortcut);
-    }
-
-    void historyIsCutToItsLimit() {
-        InMemoryPreferenceStore prefs;
         UsageStore usage(prefs);
+        QCOMPARE(historyNames(usage), (QStringList{"MAIL", "Notes", "Name"}));
+        QCOMPARE(usage.recentActivations().at(0).openCount, 2);
+        QCOMPARE(usage.recentActivations().at(2), *shortcut);
+
         for (int i = 0; i < 81; ++i)
             usage.storeRecentActivation(appRecord(QStringLiteral("App %1").arg(i), 1, i));
-        const auto& history = usage.recentActivations();
-        QCOMPARE(history.size(), 80);
-        QCOMPARE(history.first().filename, QStringLiteral("App 80"));
-        QCOMPARE(history.last().filename, QStringLiteral("App 1"));
-        QCOMPARE(UsageStore(prefs).recentActivations(), history);
+        QCOMPARE(usage.recentActivations().size(), 80);
+        QCOMPARE(historyNames(usage).first(), "App 80");
+        QCOMPARE(historyNames(usage).last(), "App 1");
+        QCOMPARE(UsageStore(prefs).recentActivations(), usage.recentActivations());
     }
 
     void unknownKindRecordIsKeptButNeverMatched() {
         InMemoryPreferenceStore prefs;
         // Written by a newer version: same path as Mail, but a kind we don't know.
-        QJsonObject foreign = appRecord(QStringLiteral("Mail"), 9, 0).toJson();
+        QJsonObject foreign = appRecord("Mail", 9, 0).toJson();
         foreign.insert("kind", "widget");
         foreign.insert("action", "doSomethingNew");
         prefs.setBytes(kHistoryKey, QJsonDocument(QJsonArray{foreign}).toJson());
 
         UsageStore usage(prefs);
         QCOMPARE(usage.recentActivations().first().toSearchResult(), std::nullopt);
-        usage.storeRecentActivation(appRecord(QStringLiteral("Mail"), 1, 5));
+        usage.storeRecentActivation(appRecord("Mail", 1, 5));
         QCOMPARE(usage.recentActivations().size(), 2);
         QCOMPARE(storedHistory(prefs).at(1).toObject(), foreign); // written back untouched
     }
@@ -198,10 +232,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("readable");
         QTest::addRow("truncated JSON")
             << QCborValue(QByteArray("[{\"id\": 1, \"filen")) << QStringList();
-        QJsonObject noDate = appRecord(QStringLiteral("Broken"), 1, 0).toJson();
+        QJsonObject noDate = appRecord("Broken", 1, 0).toJson();
         noDate.remove("activatedAt");
-        const QJsonArray records{appRecord(QStringLiteral("Mail"), 1, 0).toJson(), noDate, 42,
-                                 appRecord(QStringLiteral("Notes"), 1, 0).toJson()};
+        const QJsonArray records{appRecord("Mail", 1, 0).toJson(), noDate, 42,
+                                 appRecord("Notes", 1, 0).toJson()};
         QTest::addRow("some records unreadable")
             << QCborValue(QJsonDocument(records).toJson()) << QStringList{"Mail", "Notes"};
     }
@@ -212,14 +246,18 @@ private Q_SLOTS:
         InMemoryPreferenceStore prefs;
         prefs.setValue(kHistoryKey, stored);
         UsageStore usage(prefs);
-        QStringList names;
-        for (const auto& record : usage.recentActivations())
-            names << record.filename;
-        QCOMPARE(names, readable);
-        usage.storeRecentActivation(appRecord(QStringLiteral("Clock"), 1, 0));
+        QCOMPARE(historyNames(usage), readable);
+        usage.storeRecentActivation(appRecord("Clock", 1, 0));
         QCOMPARE(storedHistory(prefs).size(), readable.size() + 1);
     }
 };
 
-QTEST_GUILESS_MAIN(TestUsageStore)
+int main(int argc, char** argv) {
+    if (argc == 4 && qstrcmp(argv[1], "--child") == 0)
+        return runChild(argv);
+    QCoreApplication app(argc, argv);
+    TestUsageStore test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_usagestore.moc"

@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -13,16 +15,31 @@ namespace {
 // Both statements are limited to this many rows.
 constexpr int kRowLimit = 250;
 
+// While the indexer commits, a search waits only a moment (typing must not
+// stall); a count update waits longer and is retried once, so it is not lost.
+constexpr int kSearchBusyMilliseconds = 100;
+constexpr int kUpdateBusyMilliseconds = 1000;
+
+// Query text is matched literally: "%" and "_" are escaped for LIKE ... ESCAPE '\'.
+QString likeContainsPattern(const QString& query) {
+    QString escaped = query.toLower();
+    escaped.replace(u'\\', QStringLiteral("\\\\"));
+    escaped.replace(u'%', QStringLiteral("\\%"));
+    escaped.replace(u'_', QStringLiteral("\\_"));
+    return u'%' + escaped + u'%';
+}
+
 const QString& nameAndTagSQL() {
     static const QString sql =
         QStringLiteral(
             "SELECT f.id, f.filename, f.directory, f.open_count, NULL as snippet, "
-            "(CASE WHEN f.filename LIKE ? THEN 1 ELSE 0 END) as exact_name_match "
+            "(CASE WHEN f.filename LIKE ? ESCAPE '\\' THEN 1 ELSE 0 END) as exact_name_match "
             "FROM files f "
-            "WHERE f.filename LIKE ? OR f.id IN (SELECT file_id FROM file_tags WHERE tag LIKE ?) "
+            "WHERE f.filename LIKE ? ESCAPE '\\' "
+            "OR f.id IN (SELECT file_id FROM file_tags WHERE tag LIKE ? ESCAPE '\\') "
             "GROUP BY f.id "
             "ORDER BY exact_name_match DESC, "
-            "(CASE WHEN f.filename LIKE ? THEN f.open_count ELSE 0 END) DESC, "
+            "(CASE WHEN f.filename LIKE ? ESCAPE '\\' THEN f.open_count ELSE 0 END) DESC, "
             "f.open_count DESC, f.indexed_at DESC "
             "LIMIT %1")
             .arg(kRowLimit);
@@ -31,14 +48,15 @@ const QString& nameAndTagSQL() {
 
 const QString& fullTextSQL() {
     static const QString sql =
-        QStringLiteral("SELECT f.id, f.filename, f.directory, f.open_count, "
-                       "snippet(files_fts, -1, '<mark>', '</mark>', '...', 24) as snippet, "
-                       "(CASE WHEN f.filename LIKE ? THEN 1 ELSE 0 END) as exact_name_match "
-                       "FROM files_fts JOIN files f ON f.id = files_fts.rowid "
-                       "WHERE files_fts MATCH ? "
-                       "ORDER BY exact_name_match DESC, files_fts.rank ASC, f.open_count DESC, "
-                       "f.indexed_at DESC "
-                       "LIMIT %1")
+        QStringLiteral(
+            "SELECT f.id, f.filename, f.directory, f.open_count, "
+            "snippet(files_fts, -1, '<mark>', '</mark>', '...', 24) as snippet, "
+            "(CASE WHEN f.filename LIKE ? ESCAPE '\\' THEN 1 ELSE 0 END) as exact_name_match "
+            "FROM files_fts JOIN files f ON f.id = files_fts.rowid "
+            "WHERE files_fts MATCH ? "
+            "ORDER BY exact_name_match DESC, files_fts.rank ASC, f.open_count DESC, "
+            "f.indexed_at DESC "
+            "LIMIT %1")
             .arg(kRowLimit);
     return sql;
 }
@@ -125,7 +143,6 @@ std::optional<QString> indexedFTSQuery(const QString& query) {
 
 IndexedDocumentSearch::IndexedDocumentSearch(const QString& databasePath, DiagnosticSink sink)
     : m_sink(std::move(sink)) {
-    // No busy timeout: a search must never wait on the indexer's writes.
     auto opened =
         db::Connection::open(databasePath, db::ReadWrite | db::Create | db::Uri | db::FullMutex);
     if (opened)
@@ -154,7 +171,8 @@ QList<SearchResult> IndexedDocumentSearch::search(const QString& query,
         return {};
 
     // Deliberately untrimmed: a blank query still lists files by name.
-    const QString pattern = QStringLiteral("%") + query.toLower() + QStringLiteral("%");
+    const QString pattern = likeContainsPattern(query);
+    m_connection.setBusyTimeout(kSearchBusyMilliseconds);
 
     QHash<std::int64_t, OrderedRow> rowsByID;
     int nextOrder = 0;
@@ -204,8 +222,12 @@ QList<SearchResult> IndexedDocumentSearch::search(const QString& query,
 bool IndexedDocumentSearch::incrementOpenCount(std::int64_t id) {
     if (!isOpen())
         return false;
-    if (auto error = m_connection.run(
-            QStringLiteral("UPDATE files SET open_count = open_count + 1 WHERE id = ?"), {id})) {
+    m_connection.setBusyTimeout(kUpdateBusyMilliseconds);
+    const QString sql = QStringLiteral("UPDATE files SET open_count = open_count + 1 WHERE id = ?");
+    auto error = m_connection.run(sql, {id});
+    if (error && (error->code & 0xff) == SQLITE_BUSY)
+        error = m_connection.run(sql, {id});
+    if (error) {
         report(QStringLiteral("Failed to increment open count: ") + error->description());
         return false;
     }

@@ -1,5 +1,6 @@
 #include "launcher/engine/sources/paths/CatalogDiscovery.h"
 
+#include "launcher/core/NativePath.h"
 #include "launcher/engine/sources/paths/DirectoryWalker.h"
 #include "launcher/engine/sources/paths/ShortcutUsageKey.h"
 
@@ -79,7 +80,7 @@ class SeenPaths {
 public:
     bool take(const QString& path) {
         const qsizetype before = m_paths.size();
-        m_paths.insert(path.toLower());
+        m_paths.insert(lowerCasePath(path));
         return m_paths.size() != before;
     }
 

@@ -1,5 +1,7 @@
 #include "launcher/engine/sources/paths/DirectoryWalker.h"
 
+#include "launcher/core/NativePath.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -121,14 +123,13 @@ struct DirectoryEntry::Folder {
 
     const QString& decodedPath() const {
         if (!path)
-            path = QFile::decodeName(
-                QByteArray::fromRawData(pathUtf8.data(), qsizetype(pathUtf8.size())));
+            path = trovi::decodedPath(QByteArrayView(pathUtf8.data(), qsizetype(pathUtf8.size())));
         return *path;
     }
 };
 
 QString DirectoryEntry::name() const {
-    return QFile::decodeName(QByteArray::fromRawData(m_name.data(), qsizetype(m_name.size())));
+    return decodedPath(QByteArrayView(m_name.data(), qsizetype(m_name.size())));
 }
 
 const QString& DirectoryEntry::parentPath() const {
@@ -215,7 +216,7 @@ struct DirectoryWalkImpl {
             return false;
         DirectoryEntry::Folder root;
         root.path = DirectoryWalker::standardisedPath(rootPath);
-        root.pathUtf8 = QFile::encodeName(*root.path).toStdString();
+        root.pathUtf8 = encodedPath(*root.path).toStdString();
         // The root itself may be a link to the folder to walk.
         root.fd = ::open(root.pathUtf8.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (root.fd < 0)

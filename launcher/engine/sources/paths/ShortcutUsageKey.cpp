@@ -1,9 +1,11 @@
 #include "launcher/engine/sources/paths/ShortcutUsageKey.h"
 
+#include "launcher/core/NativePath.h"
+
 #include <QFile>
-#include <QFileInfo>
 #include <QScopeGuard>
 #include <QStringView>
+#include <QtEndian>
 
 #include <plist/plist.h>
 
@@ -11,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <memory>
 
 namespace trovi {
@@ -24,7 +27,7 @@ constexpr qint64 kMaxShortcutFileSize = 1024 * 1024;
 // on the open descriptor keeps a pipe or device with a link suffix from
 // hanging the catalogue walk.
 std::optional<QByteArray> readSmallRegularFile(const QString& path) {
-    const QByteArray encoded = QFile::encodeName(path);
+    const QByteArray encoded = encodedPath(path);
     const int fd = ::open(encoded.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
@@ -61,8 +64,44 @@ std::optional<QString> keyFromInternetShortcut(const QByteArray& data) {
     return std::nullopt;
 }
 
+// The property-list parser recurses once per nesting level, so a crafted file
+// nested tens of thousands deep would overflow the stack. A link is a
+// dictionary of a few entries: anything with more objects or deeper nesting
+// is refused before parsing.
+constexpr quint64 kMaxBinaryObjects = 256;
+constexpr int kMaxXmlNesting = 16;
+
+bool isSmallPropertyList(const QByteArray& data) {
+    if (data.startsWith("bplist")) {
+        constexpr qsizetype kTrailer = 32; // the object count sits 8 bytes in
+        if (data.size() < 8 + kTrailer)
+            return false;
+        const auto* trailer =
+            reinterpret_cast<const uchar*>(data.constData()) + data.size() - kTrailer;
+        return qFromBigEndian<quint64>(trailer + 8) <= kMaxBinaryObjects;
+    }
+    int depth = 0;
+    for (qsizetype at = data.indexOf('<'); at >= 0; at = data.indexOf('<', at + 1)) {
+        const QByteArrayView tag = QByteArrayView(data).sliced(at + 1);
+        const bool closing = tag.startsWith('/');
+        const QByteArrayView name = closing ? tag.sliced(1) : tag;
+        const qsizetype nameLength = name.startsWith("dict") ? 4 : name.startsWith("array") ? 5 : 0;
+        if (nameLength == 0 || name.size() == nameLength)
+            continue;
+        const char after = name[nameLength];
+        if (after != '>' && after != '/' && !std::isspace(uchar(after)))
+            continue; // another element that starts the same way
+        const qsizetype end = name.indexOf('>');
+        if (closing)
+            --depth;
+        else if (end > 0 && name[end - 1] != '/' && ++depth > kMaxXmlNesting)
+            return false;
+    }
+    return true;
+}
+
 std::optional<QString> keyFromPropertyList(const QByteArray& data) {
-    if (data.isEmpty())
+    if (data.isEmpty() || !isSmallPropertyList(data))
         return std::nullopt;
     plist_t root = nullptr;
     plist_from_memory(data.constData(), uint32_t(data.size()), &root);
@@ -84,16 +123,21 @@ std::optional<QString> keyFromPropertyList(const QByteArray& data) {
 } // namespace
 
 std::optional<QString> shortcutUsageKey(const QString& filePath) {
-    const QString suffix = QFileInfo(filePath).suffix().toLower();
-    const bool internetShortcut =
-        suffix == u"url" || suffix == u"gsheet" || suffix == u"gdoc" || suffix == u"gslides";
-    const bool webLocation = suffix == u"webloc";
-    if (!internetShortcut && !webLocation)
+    if (!hasShortcutUsageKeySuffix(filePath))
         return std::nullopt;
     const std::optional<QByteArray> data = readSmallRegularFile(filePath);
     if (!data)
         return std::nullopt;
-    return internetShortcut ? keyFromInternetShortcut(*data) : keyFromPropertyList(*data);
+    return shortcutUsageKeyFromContents(filePath, *data);
+}
+
+std::optional<QString> shortcutUsageKeyFromContents(const QString& filename,
+                                                    const QByteArray& contents) {
+    if (filename.endsWith(u".webloc", Qt::CaseInsensitive))
+        return keyFromPropertyList(contents);
+    if (hasShortcutUsageKeySuffix(filename))
+        return keyFromInternetShortcut(contents);
+    return std::nullopt;
 }
 
 bool hasShortcutUsageKeySuffix(const QString& filename) {

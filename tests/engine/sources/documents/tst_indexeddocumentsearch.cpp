@@ -1,10 +1,12 @@
 #include "db/SqliteDatabase.h"
 #include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
-#include "tests/support/ResultNames.h"
+#include "tests/support/Results.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <thread>
 
 using namespace trovi;
 using trovi::test::names;
@@ -62,25 +64,6 @@ private Q_SLOTS:
         QFile::remove(indexPath());
     }
 
-    void fullTextQuery_data() {
-        QTest::addColumn<QString>("query");
-        QTest::addColumn<std::optional<QString>>("expected");
-        const std::optional<QString> none;
-        QTest::addRow("trimmed, case and marks kept")
-            << "  Café nai\u0308ve 2024\n"
-            << std::optional<QString>("\"Café nai\u0308ve 2024\"*");
-        QTest::addRow("hyphen") << "a-b" << none;
-        QTest::addRow("fts operator") << "rep*" << none;
-        QTest::addRow("emoji") << "party 🎉" << none;
-        QTest::addRow("blank") << " \t\n " << none;
-    }
-
-    void fullTextQuery() {
-        QFETCH(QString, query);
-        QFETCH(std::optional<QString>, expected);
-        QCOMPARE(indexedFTSQuery(query), expected);
-    }
-
     void nameMatchesComeFirstByOpenCountThenTagMatches() {
         IndexFixture fixture(indexPath());
         fixture.add(1, "report-a.txt", 5, 100);
@@ -95,6 +78,9 @@ private Q_SLOTS:
                  QStringList({"report-b.txt", "report-c.txt", "report-a.txt"}));
         QCOMPARE(find(index, "REPORT"), QStringList({"report-b.txt", "report-c.txt", "report-a.txt",
                                                      "notes.txt", "minutes.txt"}));
+        // "%" and "_" are text, not wildcards.
+        QCOMPARE(find(index, "%%"), QStringList());
+        QCOMPARE(find(index, "report_"), QStringList());
         QVERIFY(m_lines.isEmpty());
     }
 
@@ -193,68 +179,72 @@ private Q_SLOTS:
                              {"Report.TXT", 12}, {"report-old.txt", 30}, {"report.key", 5}}));
     }
 
-    void incrementsOpenCount() {
+    void countUpdateWaitsForABriefLock() {
         IndexFixture fixture(indexPath());
         fixture.add(1, "a.txt", 4, 100);
         IndexedDocumentSearch index(indexPath(), sink());
-        QVERIFY(index.incrementOpenCount(1));
-        QVERIFY(index.incrementOpenCount(999)); // no row: nothing to do, still fine
-        QCOMPARE(index.search("a.txt", {}, {}).first().openCount, 5);
-        QVERIFY(m_lines.isEmpty());
+        // The indexer holds a write transaction for a moment.
+        QVERIFY(!fixture.db.execute("BEGIN EXCLUSIVE; UPDATE files SET indexed_at = 200;"));
+        std::thread indexer([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            fixture.db.execute("COMMIT");
+        });
+        const bool counted = index.incrementOpenCount(1);
+        indexer.join();
+        QVERIFY2(counted, qPrintable(m_lines.join(u'\n')));
+        QCOMPARE(index.search("a.txt", {}, {}).value(0).openCount, 5);
     }
 
-    void missingFolderLeavesSearchInert() {
-        IndexedDocumentSearch index(m_dir.filePath("no-such-folder/index.db"), sink());
-        QVERIFY(!index.isOpen());
-        QVERIFY(find(index, "anything").isEmpty());
-        QVERIFY(!index.incrementOpenCount(1));
-        QCOMPARE(m_lines.size(), 1);
-        QVERIFY2(m_lines[0].startsWith("Failed to open database: "), qPrintable(m_lines[0]));
-        QVERIFY(!QFileInfo::exists(m_dir.filePath("no-such-folder")));
+    // An index that cannot answer leaves search empty with one line per failed
+    // statement, creates nothing, and works again once it can answer.
+    void unusableIndexFailsCleanly_data() {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("failure"); // expected in the first line
+        QTest::addRow("folder missing") << "missing"
+                                        << "Failed to open database: ";
+        QTest::addRow("empty file, no tables") << "empty"
+                                               << "Search query failed: no such table";
+        QTest::addRow("locked before first use") << "locked"
+                                                 << "Search query failed: database is locked";
+        QTest::addRow("locked after the statements are prepared")
+            << "locked later"
+            << "Search query failed: database is locked";
     }
 
-    void emptyDatabaseIsCreatedButNeverGivenTables() {
-        IndexedDocumentSearch index(indexPath(), sink());
-        QVERIFY(index.isOpen());
-        QVERIFY(find(index, "report").isEmpty());
-        QVERIFY(!index.incrementOpenCount(1));
-        QCOMPARE(m_lines.size(), 2);
-        QVERIFY2(m_lines[0].startsWith("Search query failed: ") && m_lines[0].contains("files"),
-                 qPrintable(m_lines[0]));
-        QVERIFY(m_lines[1].startsWith("Failed to increment open count: "));
-        auto check = db::Connection::open(indexPath(), db::ReadOnly);
-        auto tables = check->prepare("SELECT count(*) FROM sqlite_master");
-        QCOMPARE(tables->all().value().at(0).integer(0), std::optional<std::int64_t>(0));
-    }
-
-    void lockedDatabaseFailsCleanly_data() {
-        QTest::addColumn<bool>("searchedBefore");
-        QTest::addRow("lock before first use") << false;
-        QTest::addRow("lock after the statements are prepared") << true;
-    }
-
-    void lockedDatabaseFailsCleanly() {
-        QFETCH(bool, searchedBefore);
-        IndexFixture fixture(indexPath());
-        fixture.add(1, "report.txt", 1, 100, "report body");
-        IndexedDocumentSearch index(indexPath(), sink());
-        if (searchedBefore)
+    void unusableIndexFailsCleanly() {
+        QFETCH(QString, state);
+        QFETCH(QString, failure);
+        const QString path =
+            state == "missing" ? m_dir.filePath("no-such-folder/index.db") : indexPath();
+        std::optional<IndexFixture> fixture;
+        if (state.startsWith("locked")) {
+            fixture.emplace(indexPath());
+            fixture->add(1, "report.txt", 1, 100, "report body");
+        }
+        IndexedDocumentSearch index(path, sink());
+        if (state == "locked later")
             QCOMPARE(find(index, "report").size(), 1);
+        if (fixture) // the indexer holding a write transaction
+            QVERIFY(!fixture->db.execute("BEGIN EXCLUSIVE; UPDATE files SET open_count = 50;"));
 
-        // The indexer holding a write transaction.
-        QVERIFY(!fixture.db.execute("BEGIN EXCLUSIVE"));
-        QVERIFY(!fixture.db.run("UPDATE files SET open_count = 50"));
         QVERIFY(find(index, "report").isEmpty());
         QVERIFY(!index.incrementOpenCount(1));
-        QCOMPARE(m_lines.size(), 2);
-        QVERIFY2(m_lines[0].startsWith("Search query failed: ") && m_lines[0].contains("locked"),
-                 qPrintable(m_lines[0]));
-        QVERIFY(m_lines[1].startsWith("Failed to increment open count: "));
-
-        // Once the indexer commits, the same connection works again.
-        QVERIFY(!fixture.db.execute("COMMIT"));
-        QCOMPARE(index.search("report", {}, {}).value(0).openCount, 50);
-        QVERIFY(index.incrementOpenCount(1));
+        QVERIFY2(m_lines.value(0).startsWith(failure), qPrintable(m_lines.value(0)));
+        QCOMPARE(m_lines.size(), state == "missing" ? 1 : 2);
+        if (state != "missing")
+            QVERIFY(m_lines[1].startsWith("Failed to increment open count: "));
+        QVERIFY(!QFileInfo::exists(m_dir.filePath("no-such-folder")));
+        if (state == "empty") {
+            auto check = db::Connection::open(indexPath(), db::ReadOnly);
+            auto tables = check->prepare("SELECT count(*) FROM sqlite_master");
+            QCOMPARE(tables->all().value().at(0).integer(0), std::optional<std::int64_t>(0));
+        }
+        if (fixture) { // once the indexer commits, the same connection works again
+            QVERIFY(!fixture->db.execute("COMMIT"));
+            QCOMPARE(index.search("report", {}, {}).value(0).openCount, 50);
+            QVERIFY(index.incrementOpenCount(1));
+            QCOMPARE(index.search("report", {}, {}).value(0).openCount, 51);
+        }
     }
 };
 

@@ -1,3 +1,4 @@
+#include "launcher/core/NativePath.h"
 #include "launcher/engine/sources/paths/CatalogDiscovery.h"
 
 #include <QDir>
@@ -6,6 +7,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace trovi;
 using namespace Qt::StringLiterals;
@@ -223,6 +225,17 @@ private Q_SLOTS:
         QCOMPARE(projects->id, stableNegativeID(u"folder:"_s + root + u"/Projects"_s));
         QVERIFY(!pinnedFolderResult(root + u"/missing"_s));
         QVERIFY(!pinnedFolderResult(root + u"/Projects/readme.txt"_s));
+    }
+
+    void namesThatAreNotUtf8StayApart() {
+        QTemporaryDir dir;
+        for (const char* name : {"/caf\xe9", "/caf\xe8"})
+            QCOMPARE(::mkdir(QByteArray(QFile::encodeName(dir.path()) + name).constData(), 0700),
+                     0);
+        const QList<SearchResult> found = discoverFolders({dir.path()}, 1, {});
+        QCOMPARE(found.size(), 2);
+        for (const SearchResult& folder : found)
+            QCOMPARE(::access(encodedPath(folder.fullPath()).constData(), F_OK), 0);
     }
 };
 
