@@ -52,14 +52,15 @@ HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config" XDG_RUNTIME_DIR="$tmp/runti
 app=$!
 
 sleep 3
-# Settled: the same resident set for five half-second polls in a row.
+# Settled: the same resident set for ten seconds (a catalogue build can
+# hold still for a few seconds while it sorts).
 last=0; same=0
 for _ in $(seq 1 360); do
   sleep 0.5
   rss=$(awk '/^VmRSS:/ {print $2}' "/proc/$app/status")
   if [ "$rss" = "$last" ]; then same=$((same + 1)); else same=0; fi
   last=$rss
-  [ "$same" -ge 5 ] && break
+  [ "$same" -ge 20 ] && break
 done
 hwm=$(awk '/^VmHWM:/ {print $2}' "/proc/$app/status")
 echo "folders=$count rss_MB=$((last / 1024)) peak_MB=$((hwm / 1024))"
