@@ -7,6 +7,7 @@
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/engine/model/SearchResultRecord.h"
 #include "launcher/platform/linux/Cld2LanguageRecognizer.h"
+#include "launcher/platform/linux/DesktopApplicationDiscovery.h"
 #include "launcher/platform/linux/LinuxSettingsPanels.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
 #include "launcher/session/ActivationSequence.h"
@@ -53,6 +54,7 @@ std::unique_ptr<DatabaseManager> makeManager() {
     DatabaseManagerServices services;
     services.preferences = &PreferenceStore::standard();
     services.diagnostics = [](const QString& line) { printLine(stderr, line); };
+    services.installedApplications = &platform::discoverDesktopApplications;
     services.languageRecognizer = platform::cld2LanguageRecognizer();
     auto configuration = DatabaseManagerConfiguration::standard(QDir::homePath());
     configuration.systemSettingsPanes =
@@ -98,7 +100,8 @@ void printTable(const QList<SearchResult>& results) {
     constexpr int kTitleMax = 48, kSubtitleMax = 60;
     int titleWidth = 5, subtitleWidth = 8, kindWidth = 4;
     for (const SearchResult& r : results) {
-        titleWidth = std::max(titleWidth, int(std::min<qsizetype>(r.filename.size(), kTitleMax)));
+        titleWidth =
+            std::max(titleWidth, int(std::min<qsizetype>(r.displayName().size(), kTitleMax)));
         subtitleWidth =
             std::max(subtitleWidth, int(std::min<qsizetype>(r.directory.size(), kSubtitleMax)));
         kindWidth = std::max(kindWidth, int(kindLabel(r).size()));
@@ -111,7 +114,7 @@ void printTable(const QList<SearchResult>& results) {
         if (r.openCount > 0 && r.action != SearchResultAction::copyToClipboard)
             marks += QStringLiteral(" opened %1x").arg(r.openCount);
         printLine(stdout, QStringLiteral("%1  %2  %3  %4%5")
-                              .arg(elided(r.filename, kTitleMax), -titleWidth)
+                              .arg(elided(r.displayName(), kTitleMax), -titleWidth)
                               .arg(elided(r.directory, kSubtitleMax), -subtitleWidth)
                               .arg(kindLabel(r), -kindWidth)
                               .arg(r.relevanceScore.value_or(0), 6)

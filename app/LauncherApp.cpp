@@ -1,27 +1,25 @@
 #include "LauncherApp.h"
 
 #include "ClipboardServer.h"
+#include "LauncherStartup.h"
 #include "Version.h"
 
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/platform/linux/Cld2LanguageRecognizer.h"
+#include "launcher/platform/linux/DesktopApplicationDiscovery.h"
 #include "launcher/platform/linux/InotifyShortcutRootWatcher.h"
 #include "launcher/platform/linux/LinuxSettingsPanels.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
 #include "launcher/platform/linux/SingleInstance.h"
 #include "launcher/platform/linux/X11HotKeyBackend.h"
-#include "launcher/platform/linux/XdgAutostartLoginItem.h"
 #include "launcher/session/LauncherSearchEngine.h"
 #include "launcher/session/ResultActivator.h"
-#include "launcher/session/startup/LaunchAtLogin.h"
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/LauncherSettingsStores.h"
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
-#include "launcher/shell/HotKeySection.h"
 #include "launcher/shell/LauncherShell.h"
 #include "launcher/shell/LauncherWindow.h"
-#include "launcher/shell/settings/SettingsWindow.h"
 #include "launcher/tools/TranslationSettingsStores.h"
 #include "launcher/tools/translation/TranslationLookup.h"
 
@@ -70,6 +68,7 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
             services.preferences = &PreferenceStore::standard();
             services.notifications = &NotificationCenter::defaultCenter();
             services.shortcutRootWatcherFactory = &InotifyShortcutRootWatcher::create;
+            services.installedApplications = &platform::discoverDesktopApplications;
             services.languageRecognizer = platform::cld2LanguageRecognizer();
             return services;
         },
@@ -77,9 +76,6 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
             configuration.systemSettingsPanes = platform::linuxSystemSettingsPaneSource(
                 configuration.desktopApplicationDirectories);
         });
-    // The translation helper starts now, so the first "cc" query finds it ready.
-    LocalTranslationEngines::shared()->prewarm(
-        TranslationEngineSettingsStore::standard().load().prioritizedEnabledEngineIDs());
     DatabaseManager& engine = DatabaseManager::shared();
 
     LinuxWorkspace workspace;
@@ -101,45 +97,27 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
     window.setVersionLabel(QStringLiteral("Trovi Launcher " TROVI_VERSION));
 
     X11HotKeyBackend hotKeys;
-    platform::XdgAutostartLoginItem loginItem(QCoreApplication::applicationFilePath());
-    std::unique_ptr<SettingsWindow> settingsWindow; // built on first use, then kept
-    LauncherShell* shellInstance = nullptr;
-    LauncherShellHooks hooks;
-    hooks.showSettings = [&] {
-        if (!settingsWindow) {
-            SettingsEnvironment environment;
-            environment.preferences = &PreferenceStore::standard();
-            environment.notifications = &notifications;
-            environment.launchAtLogin = &loginItem;
-            settingsWindow = std::make_unique<SettingsWindow>(
-                environment,
-                SettingsExtraSections{makeHotKeySection(PreferenceStore::standard(), notifications),
-                                      nullptr});
-        }
-        settingsWindow->present();
-        // The section shows how the hotkey fared, also before this window existed.
-        if (shellInstance)
-            notifications.post(
-                notifications::LauncherHotKeyRegistrationStatusChanged,
-                {{notifications::successKey, shellInstance->lastHotKeyRegistration().success},
-                 {QStringLiteral("message"), shellInstance->lastHotKeyRegistration().message}});
-    };
-    hooks.reconcileRunAtLogin = [&loginItem] {
-        synchronizeLaunchAtLoginAtStartup(
-            loginItem, LaunchAtLoginSettingsStore::standard(), [](const QString& message) {
-                std::fprintf(stderr, "%s\n", message.toUtf8().constData());
-            });
-    };
+    LauncherStartup startup(engine, PreferenceStore::standard(), notifications);
     LauncherShell shell(&window, PreferenceStore::standard(), notifications, &hotKeys,
-                        QStringLiteral(TROVI_VERSION), hooks);
-    shellInstance = &shell;
+                        QStringLiteral(TROVI_VERSION));
+    LauncherShellHooks hooks = startup.hooks(shell);
+    // The translation helper starts once the window is up, so the first "cc"
+    // query finds it ready without delaying the window.
+    hooks.prewarmTranslation = [] {
+        LocalTranslationEngines::shared()->prewarm(
+            TranslationEngineSettingsStore::standard().load().prioritizedEnabledEngineIDs());
+    };
+    shell.setHooks(std::move(hooks));
     QObject::connect(&window, &LauncherWindow::hideRequested, &shell, &LauncherShell::hideWindow);
     QObject::connect(&window, &LauncherWindow::settingsRequested, &shell,
                      &LauncherShell::showSettingsWindow);
     QObject::connect(&window, &LauncherWindow::quitRequested, &application,
                      &QCoreApplication::quit);
 
-    auto follow = [&shell](StartLauncher::Intent wanted) {
+    auto follow = [&shell, &startup](StartLauncher::Intent wanted) {
+        if (wanted != StartLauncher::Intent::hide && wanted != StartLauncher::Intent::settings &&
+            startup.raiseOnboardingIfVisible())
+            return;
         switch (wanted) {
         case StartLauncher::Intent::toggle:
             shell.toggleWindow();
@@ -161,7 +139,7 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
         [&notifications](const QString& name) { notifications.post(name); });
 
     // The window comes first; the catalogues fill in behind it.
-    shell.start(intent == StartLauncher::Intent::hide);
+    shell.start(intent == StartLauncher::Intent::hide || intent == StartLauncher::Intent::settings);
     if (intent == StartLauncher::Intent::settings)
         shell.showSettingsWindow();
     QTimer::singleShot(0, &application, [&engine] {

@@ -79,16 +79,17 @@ RowIcon rowIcon(const SearchResult& result, const QString& themeID, bool useNati
         return {Kind::symbol, symbolName(result), {}};
     }
     if (result.kind == SearchResultKind::app)
-        return {Kind::applicationIcon, {}, result.fullPath()};
+        return {Kind::applicationIcon, result.iconName.value_or(QString()), result.fullPath()};
     return {Kind::fileIcon, symbolName(result), result.fullPath()};
 }
 
 ResultRowPresentation presentResultRow(const SearchResult& result, const RowContext& context) {
     ResultRowPresentation row;
     row.icon = rowIcon(result, context.themeID, context.useNativeAppIcons);
-    row.title = result.filename;
+    row.title = result.displayName();
     // A desktop entry found without its display name still reads as a name.
-    if (result.kind == SearchResultKind::app && row.title.endsWith(QLatin1String(".desktop")))
+    if (result.kind == SearchResultKind::app && !result.title &&
+        row.title.endsWith(QLatin1String(".desktop")))
         row.title.chop(8);
     row.isSelected = context.isSelected;
     row.isHovered = context.isHovered;

@@ -27,7 +27,7 @@ struct RowIcon {
     enum class Kind {
         symbol,             // `name` is a symbol name
         fileIcon,           // the file-system icon of `path`; `name` is the fallback symbol
-        applicationIcon,    // the icon an application entry at `path` declares
+        applicationIcon,    // `name` when given, else the icon the entry at `path` declares
         pdfTypeIcon,        // the document type's icon
         systemSettingsIcon, // the desktop's settings application
     };

@@ -43,7 +43,7 @@ QVariant SearchResultListModel::data(const QModelIndex& index, int role) const {
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return m_view.search().results.at(index.row()).filename;
+        return m_view.search().results.at(index.row()).displayName();
     case PresentationRole:
         return QVariant::fromValue(presentation(index.row()));
     default:

@@ -43,6 +43,9 @@ public:
                   HotKeyBackend* hotKeyBackend, QString versionText, LauncherShellHooks hooks = {});
     ~LauncherShell() override;
 
+    // Hooks that need the shell itself; set before start().
+    void setHooks(LauncherShellHooks hooks) { m_hooks = std::move(hooks); }
+
     // Start-up: frame, stored geometry, observers, tray, hotkey; then the
     // window is shown unless `startHidden`.
     void start(bool startHidden);

@@ -114,7 +114,8 @@ QIcon ResultIconProvider::lookUp(const RowIcon& icon) const {
     case Kind::systemSettingsIcon:
         return themed({QStringLiteral("preferences-system"), QStringLiteral("preferences-other")});
     case Kind::applicationIcon: {
-        const QString name = icon.path.endsWith(QLatin1String(".desktop"))
+        const QString name = !icon.name.isEmpty() ? icon.name
+                             : icon.path.endsWith(QLatin1String(".desktop"))
                                  ? desktopEntryIconName(icon.path)
                                  : QString();
         if (name.startsWith(u'/') && QFileInfo::exists(name))

@@ -30,6 +30,8 @@ public:
     Run trovi(const QStringList& arguments, const QStringList& extraEnvironment = {}) const {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString& variable : extraEnvironment)
+            env.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
         env.insert(QStringLiteral("HOME"), dir.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path() + QStringLiteral("/.config"));
         env.insert(QStringLiteral("XDG_DATA_HOME"), dir.path() + QStringLiteral("/.local/share"));
@@ -151,18 +153,57 @@ private Q_SLOTS:
         }
     }
 
-    void desktopApplicationsAreFoundAndOpened() {
+    void desktopApplicationsGoByTheirDesktopNames() {
         TempHome home;
         const QString apps = home.mkdir(QStringLiteral(".local/share/applications"));
-        QFile entry(apps + QStringLiteral("/firefox-esr.desktop"));
-        QVERIFY(entry.open(QIODevice::WriteOnly));
-        entry.write("[Desktop Entry]\nType=Application\nName=Firefox\nExec=firefox-esr %u\n");
-        entry.close();
-        const QJsonObject first = home.query(QStringLiteral("firefox")).first().toObject();
-        QCOMPARE(first.value(QStringLiteral("kind")).toString(), QStringLiteral("app"));
-        const Run open = home.trovi(
-            {QStringLiteral("open"), QStringLiteral("--dry-run"), QStringLiteral("firefox")});
-        QCOMPARE(open.out.trimmed(), ("open " + apps + "/firefox-esr.desktop").toUtf8());
+        auto install = [&](const QString& file, const QByteArray& keys) {
+            QFile entry(apps + u'/' + file);
+            QVERIFY(entry.open(QIODevice::WriteOnly));
+            entry.write("[Desktop Entry]\nType=Application\nExec=app %u\n" + keys);
+        };
+        install("org.gnome.Nautilus.desktop",
+                "Name=Files\nName[de]=Dateien\n"
+                "Keywords=folder;manager;\nIcon=org.gnome.Nautilus\n");
+        install("firefox-esr.desktop", "Name=Firefox ESR\nGenericName=Web Browser\n");
+        install("profiles.desktop", "Name=Files Profiles\nNoDisplay=true\n");
+        install("kfiles.desktop", "Name=Files for KDE\nOnlyShowIn=KDE;\n");
+        const QStringList gnome{QStringLiteral("XDG_CURRENT_DESKTOP=GNOME")};
+        auto query = [&](const QString& text, const QStringList& env) {
+            const Run run = home.trovi({"query", "--json", text}, env);
+            return QJsonDocument::fromJson(run.out).array();
+        };
+
+        const QJsonArray files = query("files", gnome);
+        for (const QJsonValue& row : files) // hidden, and for another desktop
+            QVERIFY(!row.toObject().value("title").toString().startsWith("Files "));
+        const QJsonObject nautilus = files.first().toObject();
+        QCOMPARE(nautilus.value("title").toString(), "Files");
+        QCOMPARE(nautilus.value("iconName").toString(), "org.gnome.Nautilus");
+        QCOMPARE(nautilus.value("fullPath").toString(), apps + "/org.gnome.Nautilus.desktop");
+        QCOMPARE(nautilus.value("relevanceScore").toInt(), 1600); // exact name: 1000 + app 600
+        QCOMPARE(query("dateien", gnome + QStringList{"LC_ALL=de_DE.UTF-8"})
+                     .first()
+                     .toObject()
+                     .value("title"),
+                 "Dateien");
+        QCOMPARE(query("folder", gnome).first().toObject().value("relevanceScore").toInt(), 850);
+        const QJsonObject browser = query("web browser", gnome).first().toObject();
+        QCOMPARE(browser.value("title").toString(), "Firefox ESR");
+
+        // Opened once, it comes back from the stored results under its name,
+        // and the plain listing shows the name, not the file.
+        const Run open = home.trovi({"open", "--dry-run", "files"}, gnome);
+        QCOMPARE(open.out.trimmed(), ("open " + apps + "/org.gnome.Nautilus.desktop").toUtf8());
+        const QJsonObject again = query("files", gnome).first().toObject();
+        QCOMPARE(again.value("title").toString(), "Files");
+        QCOMPARE(again.value("keywords").toString(), "folder;manager");
+        QCOMPARE(again.value("fullPath").toString(), apps + "/org.gnome.Nautilus.desktop");
+        const Run plain = home.trovi({"query", "files"}, gnome);
+        QVERIFY(plain.out.startsWith("Files "));
+        QVERIFY(!plain.out.contains(".desktop"));
+        // A plain folder's title is its file name.
+        home.mkdir("Reports");
+        QCOMPARE(query("reports", gnome).first().toObject().value("title").toString(), "Reports");
     }
 
     void indexedDocumentIsFoundByContentAndCountedWhenOpened() {

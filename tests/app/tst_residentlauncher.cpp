@@ -17,7 +17,11 @@ trovi::test::XvfbServer* xvfb = nullptr;
 
 class Home {
 public:
-    Home() { QDir(dir.path()).mkpath(QStringLiteral(".config")); }
+    // A home whose first-run onboarding is done, so the launcher window itself shows.
+    Home() {
+        QDir(dir.path()).mkpath(QStringLiteral(".config"));
+        run({"config", "set", "launcherPermissionsOnboardingCompleted", "true"});
+    }
     ~Home() {
         for (QProcess* p : launchers) {
             p->kill();

@@ -52,7 +52,7 @@ QList<SearchResult> filterSearchResultsForIncrementalQuery(const QList<SearchRes
     QList<SearchResult> kept;
     for (const SearchResult& result : results) {
         const bool matches =
-            result.filename.toLower().contains(normalizedQuery) ||
+            result.namesContain(normalizedQuery) ||
             result.directory.toLower().contains(normalizedQuery) ||
             (result.snippet && result.snippet->toLower().contains(normalizedQuery)) ||
             result.fullPath().toLower().contains(normalizedQuery);

@@ -46,7 +46,8 @@ DatabaseManager::DatabaseManager(DatabaseManagerConfiguration configuration,
     if (!m_services.translationEngines)
         m_services.translationEngines = LocalTranslationEngines::shared();
     m_sources = addStandardSources(m_sourceList, *this, m_usage, m_config,
-                                   {m_services.languageRecognizer, m_services.translationEngines});
+                                   {m_services.languageRecognizer, m_services.translationEngines,
+                                    m_services.installedApplications});
     m_persistentStore = PersistentQueryResultCacheStoreRegistry::store(
         *m_services.preferences, m_config.persistentQueryResultCacheKey());
     // Notion rows stored under an older address form come back with one identity.

@@ -41,6 +41,7 @@ struct DatabaseManagerServices {
     NotificationCenter* notifications = nullptr;           // null: no broadcast
     std::function<void(const QString&)> diagnostics;       // empty: standard output
     LanguageRecognizer languageRecognizer;
+    InstalledApplications installedApplications;            // empty: bundles only
     std::shared_ptr<TranslationEngines> translationEngines; // null: the local engines
 };
 

@@ -3,7 +3,7 @@
 #include "launcher/engine/sources/browser/BrowserBookmarks.h"
 #include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
 #include "launcher/engine/sources/paths/CatalogDiscovery.h"
-#include "launcher/engine/sources/paths/DesktopApplicationDiscovery.h"
+#include "launcher/engine/sources/paths/DesktopApplicationDirectories.h"
 
 namespace trovi {
 

@@ -2,6 +2,7 @@
 // The engine's sources in search order, and the order their catalogues refresh.
 
 #include "launcher/engine/sources/Source.h"
+#include "launcher/engine/sources/paths/PathCatalogSource.h"
 #include "launcher/tools/TranslationCommand.h"
 
 #include <climits>
@@ -53,6 +54,7 @@ class TranslationEngines;
 struct StandardSourceServices {
     LanguageRecognizer languageRecognizer;
     std::shared_ptr<TranslationEngines> translationEngines;
+    InstalledApplications installedApplications;
 };
 
 StandardSources addStandardSources(SourceList& list, SourceHost& host, UsageStore& usage,

@@ -41,7 +41,7 @@ StandardSources addStandardSources(SourceList& list, SourceHost& host, UsageStor
                                    const DatabaseManagerConfiguration& config,
                                    const StandardSourceServices& services) {
     StandardSources s;
-    auto apps = makeApplicationSource(host, config);
+    auto apps = makeApplicationSource(host, config, services.installedApplications);
     auto folders = makeFolderSource(host, config);
     auto shortcuts = makeShortcutSource(host, config);
     s.apps = apps.get();

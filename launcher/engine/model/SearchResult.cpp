@@ -94,6 +94,12 @@ QString SearchResult::usageKeyOrFullPath() const {
     return usageKey ? *usageKey : fullPath();
 }
 
+bool SearchResult::namesContain(const QString& lowercased) const {
+    return filename.toLower().contains(lowercased) ||
+           (title && title->toLower().contains(lowercased)) ||
+           (keywords && keywords->toLower().contains(lowercased));
+}
+
 SearchResult SearchResult::withOpenCount(std::int64_t count) const {
     SearchResult copy = *this;
     copy.openCount = count;
@@ -112,7 +118,8 @@ bool SearchResult::operator==(const SearchResult& o) const {
            kind == o.kind && action == o.action && actionURLString == o.actionURLString &&
            fallbackActionURLString == o.fallbackActionURLString &&
            isDirectPathMatch == o.isDirectPathMatch && usageKey == o.usageKey &&
-           isRecentActivation == o.isRecentActivation && relevanceScore == o.relevanceScore;
+           isRecentActivation == o.isRecentActivation && relevanceScore == o.relevanceScore &&
+           title == o.title && keywords == o.keywords && iconName == o.iconName;
 }
 
 std::int64_t stableNegativeID(const QString& identity) {

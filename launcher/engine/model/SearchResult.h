@@ -54,6 +54,11 @@ struct SearchResult {
     std::optional<QString> usageKey;
     bool isRecentActivation = false;
     std::optional<std::int64_t> relevanceScore;
+    // What a row shows when it is not the file name (an application's name
+    // as the desktop gives it), words that also find it, and its icon name.
+    std::optional<QString> title;
+    std::optional<QString> keywords; // ";"-separated
+    std::optional<QString> iconName;
 
     std::optional<std::int64_t> databaseID() const {
         if (givenDatabaseID)
@@ -73,6 +78,12 @@ struct SearchResult {
 
     // usageKey when present, else fullPath (not lower-cased).
     QString usageKeyOrFullPath() const;
+
+    // The text a row shows: the title, else the file name.
+    const QString& displayName() const { return title ? *title : filename; }
+
+    // Whether the file name, title or keywords contain the lower-cased text.
+    bool namesContain(const QString& lowercased) const;
 
     SearchResult withOpenCount(std::int64_t count) const;
     SearchResult withRelevanceScore(std::optional<std::int64_t> score) const;

@@ -32,6 +32,9 @@ StoredSearchResultFields storedSearchResultFields(const SearchResult& result) {
     fields.fallbackActionURLString = result.fallbackActionURLString;
     fields.isDirectPathMatch = result.isDirectPathMatch;
     fields.usageKey = result.usageKey;
+    fields.title = result.title;
+    fields.keywords = result.keywords;
+    fields.iconName = result.iconName;
     return fields;
 }
 
@@ -53,6 +56,9 @@ std::optional<SearchResult> StoredSearchResultFields::toSearchResult() const {
     result.fallbackActionURLString = fallbackActionURLString;
     result.isDirectPathMatch = isDirectPathMatch;
     result.usageKey = usageKey;
+    result.title = title;
+    result.keywords = keywords;
+    result.iconName = iconName;
     result.isRecentActivation = false;
     return result;
 }
@@ -71,6 +77,9 @@ void insertStoredSearchResultFields(QJsonObject& object, const StoredSearchResul
                     fields.fallbackActionURLString);
     object.insert(QStringLiteral("isDirectPathMatch"), fields.isDirectPathMatch);
     insertIfPresent(object, QStringLiteral("usageKey"), fields.usageKey);
+    insertIfPresent(object, QStringLiteral("title"), fields.title);
+    insertIfPresent(object, QStringLiteral("keywords"), fields.keywords);
+    insertIfPresent(object, QStringLiteral("iconName"), fields.iconName);
 }
 
 std::optional<StoredSearchResultFields>
@@ -91,8 +100,11 @@ storedSearchResultFieldsFromJson(const QJsonObject& object) {
     const auto fallbackURL =
         json::optionalString(object, QStringLiteral("fallbackActionURLString"));
     const auto usageKey = json::optionalString(object, QStringLiteral("usageKey"));
+    const auto title = json::optionalString(object, QStringLiteral("title"));
+    const auto keywords = json::optionalString(object, QStringLiteral("keywords"));
+    const auto iconName = json::optionalString(object, QStringLiteral("iconName"));
     if (!snippet.ok || !databaseID.ok || !action.ok || !actionURL.ok || !fallbackURL.ok ||
-        !usageKey.ok)
+        !usageKey.ok || !title.ok || !keywords.ok || !iconName.ok)
         return std::nullopt;
 
     StoredSearchResultFields fields;
@@ -108,6 +120,9 @@ storedSearchResultFieldsFromJson(const QJsonObject& object) {
     fields.fallbackActionURLString = fallbackURL.value;
     fields.isDirectPathMatch = *isDirectPathMatch;
     fields.usageKey = usageKey.value;
+    fields.title = title.value;
+    fields.keywords = keywords.value;
+    fields.iconName = iconName.value;
     return fields;
 }
 
@@ -133,6 +148,7 @@ QJsonObject searchResultJson(const SearchResult& result) {
     QJsonObject object = persistentSearchResultRecord(result);
     object.insert(QStringLiteral("isRecentActivation"), result.isRecentActivation);
     object.insert(QStringLiteral("fullPath"), result.fullPath());
+    object.insert(QStringLiteral("title"), result.displayName());
     return object;
 }
 

@@ -29,6 +29,9 @@ struct StoredSearchResultFields {
     std::optional<QString> fallbackActionURLString;
     bool isDirectPathMatch = false;
     std::optional<QString> usageKey;
+    std::optional<QString> title;
+    std::optional<QString> keywords;
+    std::optional<QString> iconName;
 
     // Nothing for an unknown kind; an unknown action gives no action. The
     // result is never marked as a recent activation and has no score.
@@ -60,8 +63,8 @@ QJsonObject persistentSearchResultRecord(const SearchResult& result);
 // result is never marked as a recent activation.
 std::optional<SearchResult> searchResultFromPersistentRecord(const QJsonObject& record);
 
-// For `trovi query --json`: the stored record plus isRecentActivation and
-// fullPath.
+// For `trovi query --json`: the stored record plus isRecentActivation,
+// fullPath and title (the text a row shows, the file name when nothing else).
 QJsonObject searchResultJson(const SearchResult& result);
 
 } // namespace trovi

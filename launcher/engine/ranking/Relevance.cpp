@@ -55,6 +55,21 @@ QString searchableBasename(const QString& filename, const QStringList& sortedSuf
     return name;
 }
 
+QString searchableBasename(const SearchResult& result, const QStringList& sortedSuffixes) {
+    return result.title ? result.title->toLower()
+                        : searchableBasename(result.filename, sortedSuffixes);
+}
+
+std::optional<int> pathMatchTier(const SearchResult& result, const QString& queryLowercased,
+                                 const QStringList& sortedSuffixes) {
+    const QString base = searchableBasename(result, sortedSuffixes);
+    if (!base.contains(queryLowercased) && !result.namesContain(queryLowercased))
+        return std::nullopt;
+    if (base == queryLowercased)
+        return 2;
+    return hasPrefix(base, queryLowercased) ? 1 : 0;
+}
+
 std::int64_t tierPoints(TextMatchTier tier) {
     switch (tier) {
     case TextMatchTier::none:
@@ -71,13 +86,15 @@ std::int64_t tierPoints(TextMatchTier tier) {
 
 TextMatchTier textMatchTier(const SearchResult& result, const QString& queryLowercased,
                             const QStringList& sortedSuffixes) {
+    // An application's own name stands in for the base name; its generic
+    // name and keywords count as containing the query.
     const QString name = result.filename.toLower();
-    const QStringView base = QStringView(name).left(searchableBasenameLength(name, sortedSuffixes));
+    const QString base = searchableBasename(result, sortedSuffixes);
     if (base == queryLowercased || name == queryLowercased)
         return TextMatchTier::exact;
     if (hasPrefix(base, queryLowercased) || hasPrefix(name, queryLowercased))
         return TextMatchTier::prefix;
-    if (base.contains(queryLowercased) || name.contains(queryLowercased))
+    if (base.contains(queryLowercased) || result.namesContain(queryLowercased))
         return TextMatchTier::contains;
     if (result.directory.toLower().contains(queryLowercased) ||
         containsQuery(result.snippet, queryLowercased) ||
@@ -169,7 +186,7 @@ void sortForDisplay(QList<SearchResult>& results) {
                              return scoreA > scoreB;
                          if (a.openCount != b.openCount)
                              return a.openCount > b.openCount;
-                         return compareNames(a.filename, b.filename) < 0;
+                         return compareNames(a.displayName(), b.displayName()) < 0;
                      });
 }
 
@@ -193,12 +210,12 @@ QList<SearchResult> filterAndSortPathResults(const QList<SearchResult>& results,
     const QStringList& suffixes = preferences.sortedSuffixesForBasenameStripping();
     struct Kept {
         SearchResult result;
-        QString base;
+        int tier = 0;
     };
     QList<Kept> kept;
     for (const SearchResult& result : results) {
-        QString base = searchableBasename(result.filename, suffixes);
-        if (!result.filename.toLower().contains(queryLowercased) && !base.contains(queryLowercased))
+        const std::optional<int> tier = pathMatchTier(result, queryLowercased, suffixes);
+        if (!tier)
             continue;
         SearchResult copy = result;
         if (learnedOpenCount && result.kind != SearchResultKind::action && !result.databaseID()) {
@@ -206,20 +223,16 @@ QList<SearchResult> filterAndSortPathResults(const QList<SearchResult>& results,
             if (learned != result.openCount)
                 copy = result.withOpenCount(learned);
         }
-        kept.append({std::move(copy), std::move(base)});
+        kept.append({std::move(copy), *tier});
     }
     std::stable_sort(kept.begin(), kept.end(), [&](const Kept& a, const Kept& b) {
-        const bool exactA = a.base == queryLowercased;
-        const bool exactB = b.base == queryLowercased;
-        if (exactA != exactB)
-            return exactA;
-        const bool prefixA = hasPrefix(a.base, queryLowercased);
-        const bool prefixB = hasPrefix(b.base, queryLowercased);
-        if (prefixA != prefixB)
-            return prefixA;
+        if ((a.tier == 2) != (b.tier == 2))
+            return a.tier == 2;
+        if ((a.tier >= 1) != (b.tier >= 1))
+            return a.tier >= 1;
         if (a.result.openCount != b.result.openCount)
             return a.result.openCount > b.result.openCount;
-        return compareNames(a.result.filename, b.result.filename) < 0;
+        return compareNames(a.result.displayName(), b.result.displayName()) < 0;
     });
     QList<SearchResult> sorted;
     const qsizetype count = std::min(kept.size(), kPathResultLimit);

@@ -4,8 +4,8 @@
 // re-scoring of lists for display, and the reference filtering of a path
 // catalogue (PathCatalog is its fast equivalent).
 
-#include "launcher/engine/ranking/SearchRankingPreferences.h"
 #include "launcher/engine/model/SearchResult.h"
+#include "launcher/engine/ranking/SearchRankingPreferences.h"
 
 #include <QList>
 #include <QString>
@@ -26,6 +26,16 @@ inline constexpr qsizetype kPathResultLimit = 80;
 // a name that is nothing but a suffix stays whole. Always a prefix of
 // filename.toLower().
 QString searchableBasename(const QString& filename, const QStringList& sortedSuffixes);
+
+// The base name ranking uses for a result: its lower-cased title when it has
+// one (an application's own name), else searchableBasename of its file name.
+QString searchableBasename(const SearchResult& result, const QStringList& sortedSuffixes);
+
+// For the path catalogues: nothing when neither the file name, the base name
+// nor the keywords contain the query; else 2 when the base name equals it, 1
+// when it starts with it, 0 otherwise.
+std::optional<int> pathMatchTier(const SearchResult& result, const QString& queryLowercased,
+                                 const QStringList& sortedSuffixes);
 
 // The length of searchableBasename for a name that is already lower-cased.
 qsizetype searchableBasenameLength(QStringView lowercasedFilename,
@@ -60,9 +70,10 @@ QList<SearchResult> scoredSearchResultsForDisplay(
 using LearnedOpenCount =
     std::function<std::int64_t(const SearchResult&, std::int64_t databaseOpenCount)>;
 
-// Keeps results whose name contains the query, fills in learned open counts,
-// orders exact base-name matches, then base-name prefixes, then by open count
-// and name, and keeps the first kPathResultLimit. Straightforward by design:
+// Keeps results whose name, title or keywords contain the query, fills in
+// learned open counts, orders exact base-name matches, then base-name
+// prefixes, then by open count and shown name, and keeps the first
+// kPathResultLimit. Straightforward by design:
 // PathCatalog must give exactly the same answer.
 QList<SearchResult> filterAndSortPathResults(const QList<SearchResult>& results,
                                              const QString& queryLowercased,

@@ -142,6 +142,7 @@ std::optional<DesktopEntry> parseDesktopEntry(const QByteArray& content, const Q
     };
     entry.untranslatedName = keys.value(QStringLiteral("Name"));
     entry.name = localised(QStringLiteral("Name"));
+    entry.genericName = localised(QStringLiteral("GenericName"));
     entry.values = keys;
     // Keywords in the user's language first, then the untranslated ones, so
     // that an English word still finds the entry on a German desktop.

@@ -16,6 +16,7 @@ struct DesktopEntry {
     QString type;             // "Application", "Link", "Directory", or empty when absent
     QString name;             // localised for the current language when a translation exists
     QString untranslatedName; // the plain Name key
+    QString genericName;      // localised like the name: "Web Browser"
     QStringList keywords;     // Keywords, localised like the name
     QString icon;
     QString exec;       // still quoted, field codes not yet expanded

@@ -28,6 +28,7 @@ struct SettingsEnvironment {
 
 // Section builders, in the window's order. Each control writes through its
 // store as soon as it changes and posts the matching notification.
+QGroupBox* makeHotKeySection(const SettingsEnvironment& environment, QWidget* parent);
 QGroupBox* makeSearchResultsSection(const SettingsEnvironment& environment, QWidget* parent);
 QGroupBox* makeRankingSection(const SettingsEnvironment& environment, QWidget* parent);
 QGroupBox* makeWindowSection(const SettingsEnvironment& environment, QWidget* parent);

@@ -3,9 +3,11 @@
 #include "launcher/settings/PreferenceKeys.h"
 #include "launcher/settings/PreferenceStore.h"
 
-#include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -27,17 +29,21 @@ SettingsWindow::SettingsWindow(SettingsEnvironment environment, SettingsExtraSec
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     auto* content = new QWidget(scroll);
-    m_grid = new QGridLayout(content);
-    m_grid->setContentsMargins(16, 16, 16, 16);
-    m_grid->setSpacing(14);
+    auto* columns = new QHBoxLayout(content);
+    columns->setContentsMargins(16, 16, 16, 16);
+    columns->setSpacing(16);
+    for (QVBoxLayout*& column : m_columnLayouts) {
+        column = new QVBoxLayout;
+        column->setSpacing(14);
+        columns->addLayout(column, 1);
+    }
     scroll->setWidget(content);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll);
 
-    if (extras.hotKey)
-        m_sections << extras.hotKey;
-    m_sections << makeSearchResultsSection(m_environment, content)
+    m_sections << makeHotKeySection(m_environment, content)
+               << makeSearchResultsSection(m_environment, content)
                << makeRankingSection(m_environment, content)
                << makeWindowSection(m_environment, content)
                << makeSystemIntegrationSection(m_environment, content)
@@ -54,16 +60,17 @@ void SettingsWindow::arrange(int columns) {
     if (columns == m_columns)
         return;
     m_columns = columns;
-    for (QGroupBox* section : m_sections)
-        m_grid->removeWidget(section);
+    for (QVBoxLayout* column : m_columnLayouts) {
+        while (QLayoutItem* item = column->takeAt(0))
+            delete item;
+    }
     // Sections fill the columns top to bottom, in order, so reading order and
-    // tab order stay the same in both layouts.
+    // tab order stay the same in both layouts. Each column sizes on its own.
     const int perColumn = int((m_sections.size() + columns - 1) / columns);
     for (int i = 0; i < m_sections.size(); ++i)
-        m_grid->addWidget(m_sections[i], i % perColumn, i / perColumn, Qt::AlignTop);
-    for (int c = 0; c < 2; ++c)
-        m_grid->setColumnStretch(c, c < columns ? 1 : 0);
-    m_grid->setRowStretch(perColumn, 1);
+        m_columnLayouts[std::size_t(i / perColumn)]->addWidget(m_sections[i]);
+    for (QVBoxLayout* column : m_columnLayouts)
+        column->addStretch(1);
 }
 
 void SettingsWindow::present() {
@@ -77,6 +84,8 @@ void SettingsWindow::present() {
                    qMax(int(*height), minimumContentHeight));
         else
             resize(560, 640);
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
     }
     show();
     raise();

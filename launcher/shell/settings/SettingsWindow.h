@@ -6,17 +6,18 @@
 #include "launcher/shell/settings/SettingsEnvironment.h"
 
 #include <QList>
-#include <QWidget>
 
-class QGridLayout;
+#include <QWidget>
+#include <array>
+
+class QVBoxLayout;
 class QGroupBox;
 
 namespace trovi {
 
-// Sections that come in from the shell, which owns the pieces they bind to:
-// the hotkey section first, the Notion section last.
+// Sections that come in from the shell, which owns the pieces they bind to;
+// they follow the standard ones.
 struct SettingsExtraSections {
-    QGroupBox* hotKey = nullptr;
     QGroupBox* notion = nullptr;
 };
 
@@ -42,7 +43,7 @@ private:
 
     SettingsEnvironment m_environment;
     QList<QGroupBox*> m_sections;
-    QGridLayout* m_grid;
+    std::array<QVBoxLayout*, 2> m_columnLayouts{};
     int m_columns = 0;
     bool m_sizeRestored = false;
 };

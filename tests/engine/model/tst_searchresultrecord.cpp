@@ -71,7 +71,12 @@ private Q_SLOTS:
         bookmark.isDirectPathMatch = true;
         bookmark.usageKey = "https://example.org/report";
         bookmark.relevanceScore = 1234;
-        for (const SearchResult& result : {fileResult(), bookmark}) {
+        SearchResult app = fileResult();
+        app.kind = SearchResultKind::app;
+        app.title = QStringLiteral("Dateien");
+        app.keywords = QStringLiteral("Dateimanager;Ordner");
+        app.iconName = QStringLiteral("org.gnome.Nautilus");
+        for (const SearchResult& result : {fileResult(), bookmark, app}) {
             SearchResult marked = result;
             marked.isRecentActivation = true; // never stored
             QCOMPARE(throughBytes(marked), std::optional<SearchResult>(result));

@@ -6,6 +6,10 @@
 
 #include <QSet>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <mutex>
 #include <numeric>
@@ -15,7 +19,8 @@ namespace trovi {
 
 namespace {
 
-using HashIndex = std::vector<std::pair<std::size_t, std::int32_t>>;
+// Hashes cut to 32 bits: a hit is always confirmed on the text itself.
+using HashIndex = std::vector<std::pair<std::uint32_t, std::int32_t>>;
 
 struct BasenameLengths {
     QStringList suffixes;
@@ -31,9 +36,12 @@ struct LearnedCounts {
 std::pair<HashIndex::const_iterator, HashIndex::const_iterator> hashRange(const HashIndex& index,
                                                                           std::size_t hash) {
     return std::equal_range(index.cbegin(), index.cend(),
-                            std::pair<std::size_t, std::int32_t>{hash, 0},
+                            std::pair<std::uint32_t, std::int32_t>{std::uint32_t(hash), 0},
                             [](const auto& a, const auto& b) { return a.first < b.first; });
 }
+
+// Between the fields of a named entry's text. No typed query holds it.
+constexpr QChar kFieldSeparator = u'\0';
 
 bool learnsOpenCounts(const SearchResult& result) {
     return result.kind != SearchResultKind::action && !result.databaseID();
@@ -57,16 +65,41 @@ std::uint8_t tierFor(bool nameStartsWithQuery, qsizetype baseLength, qsizetype q
     return baseLength == queryLength ? 2 : 1;
 }
 
+// Whether a result is only a name, a folder, an id and a kind, and its name
+// comes back from its lower-cased form and the positions of upper-case
+// letters. Catalogue walks give almost only such results.
+bool isPlain(const SearchResult& r, QStringView lowered) {
+    if (r.openCount != 0 || r.snippet || r.givenDatabaseID || r.action || r.actionURLString ||
+        r.fallbackActionURLString || r.isDirectPathMatch || r.usageKey || r.isRecentActivation ||
+        r.relevanceScore || r.title || r.keywords || r.iconName ||
+        lowered.size() != r.filename.size())
+        return false;
+    for (qsizetype i = 0; i < lowered.size(); ++i)
+        if (r.filename[i] != lowered[i] && r.filename[i] != lowered[i].toUpper())
+            return false;
+    return true;
+}
+
 } // namespace
 
+// One entry per item whose lower-cased full path was not seen before it. Each
+// entry's text is kept once: the lower-cased name that searches scan, with a
+// bit per letter that was upper case; the folder is an index into a table of
+// distinct folders. Entries that carry more than that are kept whole.
 struct PathCatalog::Data {
-    QList<SearchResult> items;
-    // One entry per item whose lower-cased full path was not seen before it.
-    std::vector<std::int32_t> itemOfEntry;
+    int itemCount = 0;
+    std::vector<std::uint64_t> upperCase; // one bit per character of names
+    QStringList directories;
+    std::vector<std::uint32_t> directoryOf;
+    std::vector<std::int64_t> ids;
+    std::vector<std::uint8_t> kinds;
+    std::vector<std::pair<std::int32_t, SearchResult>> wholeEntries; // by entry
     // Lower-cased names of all entries back to back; entry e spans
-    // [nameStart[e], nameStart[e + 1]).
+    // [nameStart[e], nameStart[e + 1]). A named entry (an application with a
+    // title or keywords) has its title first, then its file name and its
+    // keywords, between field separators: the title is its base name.
     QString names;
-    std::vector<qsizetype> nameStart;
+    std::vector<std::uint32_t> nameStart;
     std::vector<std::int32_t> collationRank;
     // One entry per distinct name, in collation order.
     std::vector<std::int32_t> entriesByName;
@@ -77,8 +110,9 @@ struct PathCatalog::Data {
     // and a missing learned count counts as 0.
     std::vector<std::int64_t> baseCount;
     std::int64_t maxBaseCount = 0;
-    HashIndex pathHashes;     // lower-cased full path
-    HashIndex usageKeyHashes; // lower-cased usage key, learning entries only
+    HashIndex pathHashes;                   // lower-cased full path
+    HashIndex usageKeyHashes;               // lower-cased usage key, learning entries only
+    std::vector<std::int32_t> namedEntries; // in order
 
     // Derived per rule set and per learned-count map; both change far less
     // often than the query. Guarded because copies of a catalogue may be
@@ -87,16 +121,43 @@ struct PathCatalog::Data {
     mutable std::shared_ptr<const BasenameLengths> lengths;
     mutable std::shared_ptr<const LearnedCounts> learned;
 
-    qsizetype entryCount() const { return qsizetype(itemOfEntry.size()); }
+    qsizetype entryCount() const { return qsizetype(ids.size()); }
     QStringView loweredName(qsizetype e) const {
         return QStringView(names).mid(nameStart[e], nameStart[e + 1] - nameStart[e]);
     }
-    const SearchResult& entry(qsizetype e) const { return items[itemOfEntry[e]]; }
+    const SearchResult* wholeEntry(qsizetype e) const {
+        const auto it = std::lower_bound(
+            wholeEntries.cbegin(), wholeEntries.cend(), e,
+            [](const auto& whole, qsizetype entry) { return whole.first < entry; });
+        return it != wholeEntries.cend() && it->first == e ? &it->second : nullptr;
+    }
+    QString filename(qsizetype e) const {
+        QString name = loweredName(e).toString();
+        const qsizetype start = nameStart[e];
+        for (qsizetype i = 0; i < name.size(); ++i)
+            if (upperCase[std::size_t(start + i) / 64] >> ((start + i) % 64) & 1)
+                name[i] = name[i].toUpper();
+        return name;
+    }
+    SearchResult entry(qsizetype e) const {
+        if (const SearchResult* whole = wholeEntry(e))
+            return *whole;
+        SearchResult r;
+        r.id = ids[e];
+        r.kind = SearchResultKind(kinds[e]);
+        r.filename = filename(e);
+        r.directory = directories[directoryOf[e]];
+        return r;
+    }
+    QString displayName(qsizetype e) const {
+        const SearchResult* whole = wholeEntry(e);
+        return whole ? whole->displayName() : filename(e);
+    }
 
     std::shared_ptr<const BasenameLengths> basenameLengths(const QStringList& suffixes) const;
     std::shared_ptr<const LearnedCounts>
     learnedCountsFor(const QHash<QString, std::int64_t>& counts) const;
-    std::int32_t collationRankOf(const QString& filename) const;
+    std::int32_t collationRankOf(const QString& name) const;
     std::pair<std::vector<std::int32_t>::const_iterator, std::vector<std::int32_t>::const_iterator>
     entriesStartingWith(QStringView query) const;
 };
@@ -108,10 +169,18 @@ PathCatalog::Data::basenameLengths(const QStringList& suffixes) const {
         return lengths;
     auto fresh = std::make_shared<BasenameLengths>();
     fresh->suffixes = suffixes;
-    fresh->lengths.resize(itemOfEntry.size());
-    const QStringView all(names);
+    fresh->lengths.resize(ids.size());
+    auto named = namedEntries.cbegin();
     for (qsizetype e = 0; e < entryCount(); ++e) {
-        const QStringView name = all.mid(nameStart[e], nameStart[e + 1] - nameStart[e]);
+        QStringView name = loweredName(e);
+        if (named != namedEntries.cend() && *named == e) {
+            ++named;
+            name = name.first(std::max<qsizetype>(0, name.indexOf(kFieldSeparator)));
+            if (wholeEntry(e)->title) {
+                fresh->lengths[e] = std::int32_t(name.size());
+                continue;
+            }
+        }
         fresh->lengths[e] = std::int32_t(searchableBasenameLength(name, suffixes));
     }
     lengths = std::move(fresh);
@@ -131,7 +200,7 @@ PathCatalog::Data::learnedCountsFor(const QHash<QString, std::int64_t>& counts) 
     for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
         const auto [first, last] = hashRange(usageKeyHashes, qHash(it.key(), 0));
         for (auto hit = first; hit != last; ++hit) {
-            const SearchResult& item = entry(hit->second);
+            const SearchResult item = entry(hit->second);
             if (item.usageKeyOrFullPath().toLower() == it.key())
                 fresh->countOfEntry.emplace_back(hit->second, std::max(item.openCount, it.value()));
         }
@@ -155,12 +224,12 @@ PathCatalog::Data::entriesStartingWith(QStringView query) const {
     return {first, last};
 }
 
-std::int32_t PathCatalog::Data::collationRankOf(const QString& filename) const {
-    const auto after = std::lower_bound(entriesByName.cbegin(), entriesByName.cend(), filename,
-                                        [this](std::int32_t e, const QString& name) {
-                                            return compareNames(entry(e).filename, name) < 0;
+std::int32_t PathCatalog::Data::collationRankOf(const QString& name) const {
+    const auto after = std::lower_bound(entriesByName.cbegin(), entriesByName.cend(), name,
+                                        [this](std::int32_t e, const QString& other) {
+                                            return compareNames(displayName(e), other) < 0;
                                         });
-    if (after != entriesByName.cend() && compareNames(entry(*after).filename, filename) == 0)
+    if (after != entriesByName.cend() && compareNames(displayName(*after), name) == 0)
         return collationRank[*after];
     if (after == entriesByName.cbegin())
         return -1;
@@ -176,9 +245,13 @@ PathCatalog::PathCatalog(std::shared_ptr<const Data> data) : d(std::move(data)) 
 
 PathCatalog PathCatalog::build(QList<SearchResult> items) {
     auto data = std::make_shared<Data>();
-    data->items = std::move(items);
-    const qsizetype count = data->items.size();
-    data->itemOfEntry.reserve(count);
+    data->itemCount = int(items.size());
+    const qsizetype count = items.size();
+    std::vector<std::int32_t> itemOfEntry;
+    itemOfEntry.reserve(count);
+    data->ids.reserve(count);
+    data->kinds.reserve(count);
+    data->directoryOf.reserve(count);
     data->nameStart.reserve(count + 1);
     data->baseCount.reserve(count);
     data->pathHashes.reserve(count);
@@ -186,28 +259,66 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
 
     QSet<QString> seenPaths;
     seenPaths.reserve(count);
+    QHash<QString, std::uint32_t> directoryIndex;
     for (qsizetype i = 0; i < count; ++i) {
-        const SearchResult& item = data->items[i];
+        const SearchResult& item = items[i];
         QString path = item.fullPath().toLower();
         if (seenPaths.contains(path))
             continue;
-        const auto e = std::int32_t(data->itemOfEntry.size());
-        data->itemOfEntry.push_back(std::int32_t(i));
-        data->nameStart.push_back(data->names.size());
-        data->names += item.filename.toLower();
+        const auto e = std::int32_t(data->ids.size());
+        itemOfEntry.push_back(std::int32_t(i));
+        data->ids.push_back(item.id);
+        data->kinds.push_back(std::uint8_t(item.kind));
+        auto directory = directoryIndex.constFind(item.directory);
+        if (directory == directoryIndex.cend()) {
+            directory =
+                directoryIndex.insert(item.directory, std::uint32_t(data->directories.size()));
+            data->directories.append(item.directory);
+        }
+        data->directoryOf.push_back(*directory);
+        data->nameStart.push_back(std::uint32_t(data->names.size()));
+        const QString lowered = item.filename.toLower();
+        if (item.title || item.keywords) {
+            data->namedEntries.push_back(e);
+            if (item.title)
+                data->names += item.title->toLower() + kFieldSeparator;
+            data->names += lowered;
+            if (item.keywords)
+                data->names += kFieldSeparator + item.keywords->toLower();
+        } else {
+            data->names += lowered;
+        }
+        if (!isPlain(item, lowered)) {
+            data->wholeEntries.emplace_back(e, item);
+        } else {
+            const qsizetype start = data->names.size() - lowered.size();
+            data->upperCase.resize(std::size_t(data->names.size() + 63) / 64);
+            for (qsizetype k = 0; k < lowered.size(); ++k)
+                if (item.filename[k] != lowered[k])
+                    data->upperCase[std::size_t(start + k) / 64] |= std::uint64_t(1)
+                                                                    << ((start + k) % 64);
+        }
         const bool learns = learnsOpenCounts(item);
         data->baseCount.push_back(learns ? std::max<std::int64_t>(item.openCount, 0)
                                          : item.openCount);
         data->maxBaseCount = std::max(data->maxBaseCount, data->baseCount.back());
-        data->pathHashes.emplace_back(qHash(path, 0), e);
+        data->pathHashes.emplace_back(std::uint32_t(qHash(path, 0)), e);
         if (learns) {
             const std::size_t keyHash =
                 item.usageKey ? qHash(item.usageKey->toLower(), 0) : qHash(path, 0);
-            data->usageKeyHashes.emplace_back(keyHash, e);
+            data->usageKeyHashes.emplace_back(std::uint32_t(keyHash), e);
         }
         seenPaths.insert(std::move(path));
     }
-    data->nameStart.push_back(data->names.size());
+    data->nameStart.push_back(std::uint32_t(data->names.size()));
+    data->upperCase.resize(std::size_t(data->names.size() + 63) / 64);
+    // Kept until the next refresh: give back what growing left spare.
+    data->names.squeeze();
+    data->upperCase.shrink_to_fit();
+    data->wholeEntries.shrink_to_fit();
+    data->usageKeyHashes.shrink_to_fit();
+    seenPaths = {};
+    directoryIndex = {};
     std::sort(data->pathHashes.begin(), data->pathHashes.end());
     std::sort(data->usageKeyHashes.begin(), data->usageKeyHashes.end());
 
@@ -220,7 +331,7 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
     std::vector<std::int32_t> nameOfEntry(entries);
     std::vector<std::int32_t> representatives;
     for (qsizetype e = 0; e < entries; ++e) {
-        const QString& name = data->entry(e).filename;
+        const QString& name = items[itemOfEntry[e]].displayName();
         auto it = distinct.constFind(name);
         if (it == distinct.cend()) {
             it = distinct.insert(name, std::int32_t(representatives.size()));
@@ -232,13 +343,14 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
     data->entriesByName = representatives;
     std::sort(data->entriesByName.begin(), data->entriesByName.end(),
               [&](std::int32_t a, std::int32_t b) {
-                  return compareNames(data->entry(a).filename, data->entry(b).filename) < 0;
+                  return compareNames(items[itemOfEntry[a]].displayName(),
+                                      items[itemOfEntry[b]].displayName()) < 0;
               });
     std::int32_t rank = 0;
     for (std::size_t k = 0; k < data->entriesByName.size(); ++k) {
         const std::int32_t e = data->entriesByName[k];
-        if (k > 0 && compareNames(data->entry(data->entriesByName[k - 1]).filename,
-                                  data->entry(e).filename) != 0)
+        if (k > 0 && compareNames(items[itemOfEntry[data->entriesByName[k - 1]]].displayName(),
+                                  items[itemOfEntry[e]].displayName()) != 0)
             rank += 2;
         rankOfName[nameOfEntry[e]] = rank;
     }
@@ -258,16 +370,17 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
 PathCatalog PathCatalog::build(QList<SearchResult> items,
                                const SearchRankingPreferences& preferences) {
     PathCatalog catalog = build(std::move(items));
+#ifdef __GLIBC__
+    // The walk's records were many small blocks, now free: hand them back
+    // rather than keep them resident until the next refresh.
+    malloc_trim(0);
+#endif
     catalog.d->basenameLengths(preferences.sortedSuffixesForBasenameStripping());
     return catalog;
 }
 
-const QList<SearchResult>& PathCatalog::items() const {
-    return d->items;
-}
-
 int PathCatalog::size() const {
-    return int(d->items.size());
+    return d->itemCount;
 }
 
 QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
@@ -292,6 +405,12 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
     auto tierOf = [&](std::int32_t e, bool atStart) {
         return tierFor(atStart, lengths->lengths[e], queryLength);
     };
+    auto countOfEntry = [&](std::int32_t e) {
+        const auto found = std::lower_bound(
+            learned.cbegin(), learned.cend(), std::pair<std::int32_t, std::int64_t>{e, 0},
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+        return found != learned.cend() && found->first == e ? found->second : data.baseCount[e];
+    };
     auto consider = [&](std::int32_t e, bool atStart) {
         while (nextLearned != learned.cend() && nextLearned->first < e)
             ++nextLearned;
@@ -302,9 +421,9 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
     };
 
     QList<SearchResult> extraResults;
-    auto filenameOf = [&](std::int32_t order) -> const QString& {
-        return order < entries ? data.entry(order).filename
-                               : extraResults[order - entries].filename;
+    auto filenameOf = [&](std::int32_t order) -> QString {
+        return order < entries ? data.displayName(order)
+                               : extraResults[order - entries].displayName();
     };
     auto before = [&](const Candidate& a, const Candidate& b) {
         if (a.tier != b.tier)
@@ -343,21 +462,18 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
         }
     };
 
+    // A query holding the field separator could match across the fields of a
+    // named entry: those are then matched one by one.
+    const bool acrossFields = queryLowercased.contains(kFieldSeparator);
     const auto [prefixFirst, prefixLast] = data.entriesStartingWith(queryLowercased);
     const qsizetype prefixCount = prefixLast - prefixFirst;
     bool decided = false;
-    if (prefixCount >= kPathResultLimit) {
+    if (prefixCount >= kPathResultLimit && !acrossFields) {
         // Short queries, the most common and the costliest, have a full list
         // of names starting with them; try to decide from those alone.
         for (auto it = prefixFirst; it != prefixLast; ++it) {
             const std::int32_t e = *it;
-            const auto learnedCount = std::lower_bound(
-                learned.cbegin(), learned.cend(), std::pair<std::int32_t, std::int64_t>{e, 0},
-                [](const auto& a, const auto& b) { return a.first < b.first; });
-            const std::int64_t count = learnedCount != learned.cend() && learnedCount->first == e
-                                           ? learnedCount->second
-                                           : data.baseCount[e];
-            candidates.push_back({count, data.collationRank[e], e, tierOf(e, true)});
+            candidates.push_back({countOfEntry(e), data.collationRank[e], e, tierOf(e, true)});
         }
         decided = true;
         if (prefixCount < entries) {
@@ -380,6 +496,16 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
         nextLearned = learned.cbegin();
         scanAll();
     }
+    if (acrossFields) {
+        std::erase_if(candidates, [&](const Candidate& c) {
+            return std::binary_search(data.namedEntries.cbegin(), data.namedEntries.cend(),
+                                      c.order);
+        });
+        for (const std::int32_t e : data.namedEntries)
+            if (const auto tier = pathMatchTier(data.entry(e), queryLowercased, suffixes))
+                candidates.push_back(
+                    {countOfEntry(e), data.collationRank[e], e, std::uint8_t(*tier)});
+    }
 
     // Extras (pinned folders and the like) join after the catalogue, unless
     // the catalogue or an earlier extra already has their path.
@@ -396,19 +522,15 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
             seenExtraPaths.insert(std::move(path));
             const qsizetype index = extraResults.size();
             extraResults.append(extra);
-            const QString name = extra.filename.toLower();
-            if (!name.contains(queryLowercased))
+            const std::optional<int> tier = pathMatchTier(extra, queryLowercased, suffixes);
+            if (!tier)
                 continue;
             std::int64_t count = extra.openCount;
             if (learnsOpenCounts(extra))
                 count =
                     std::max(count, learnedCounts.value(extra.usageKeyOrFullPath().toLower(), 0));
-            const qsizetype baseLength = searchableBasenameLength(name, suffixes);
-            const bool atStart = QStringView(name).first(std::min(name.size(), queryLength)) ==
-                                 QStringView(queryLowercased);
-            const std::uint8_t tier = tierFor(atStart, baseLength, queryLength);
-            candidates.push_back(
-                {count, data.collationRankOf(extra.filename), std::int32_t(entries + index), tier});
+            candidates.push_back({count, data.collationRankOf(extra.displayName()),
+                                  std::int32_t(entries + index), std::uint8_t(*tier)});
         }
     }
 

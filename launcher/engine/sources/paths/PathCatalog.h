@@ -4,8 +4,8 @@
 // under a millisecond for tens of thousands of items. Build it on a worker
 // thread once per catalogue refresh; search it from the engine thread.
 
-#include "launcher/engine/ranking/SearchRankingPreferences.h"
 #include "launcher/engine/model/SearchResult.h"
+#include "launcher/engine/ranking/SearchRankingPreferences.h"
 
 #include <QHash>
 #include <QList>
@@ -27,11 +27,10 @@ public:
     static PathCatalog build(QList<SearchResult> items,
                              const SearchRankingPreferences& preferences);
 
-    // The items as given to build, duplicates included.
-    const QList<SearchResult>& items() const;
+    // How many items build was given, duplicates included.
     int size() const;
 
-    // Exactly filterAndSortPathResults(mergedUniqueByPath(items() + extras), …)
+    // Exactly filterAndSortPathResults(mergedUniqueByPath(items + extras), …)
     // where an item's learned count is the larger of its open count and
     // learnedCounts[lower-cased usage key] (missing = 0), for items that are
     // neither actions nor document-index rows.

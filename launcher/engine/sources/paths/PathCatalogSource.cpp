@@ -3,7 +3,6 @@
 #include "launcher/engine/manager/DatabaseManagerConfiguration.h"
 #include "launcher/engine/model/Deduplication.h"
 #include "launcher/engine/sources/paths/CatalogDiscovery.h"
-#include "launcher/engine/sources/paths/DesktopApplicationDiscovery.h"
 
 namespace trovi {
 
@@ -36,16 +35,17 @@ BackgroundJob PathCatalogSource::refreshJob() {
     };
 }
 
-std::unique_ptr<PathCatalogSource>
-makeApplicationSource(SourceHost& host, const DatabaseManagerConfiguration& config) {
+std::unique_ptr<PathCatalogSource> makeApplicationSource(SourceHost& host,
+                                                         const DatabaseManagerConfiguration& config,
+                                                         InstalledApplications installed) {
     return std::make_unique<PathCatalogSource>(
         host, config.appCacheTTL,
-        [roots = config.appSearchRoots, desktopDirectories = config.desktopApplicationDirectories](
-            const auto&) -> PathCatalogSource::Walk {
-            // Application bundles and freedesktop entries make one catalogue.
-            return [roots, desktopDirectories] {
-                return mergedUniqueByPath(discoverAppBundles(roots) +
-                                          discoverDesktopApplications(desktopDirectories));
+        [roots = config.appSearchRoots, directories = config.desktopApplicationDirectories,
+         installed = std::move(installed)](const auto&) -> PathCatalogSource::Walk {
+            // Application bundles and the platform's applications make one catalogue.
+            return [roots, directories, installed] {
+                const QList<SearchResult> bundles = discoverAppBundles(roots);
+                return installed ? mergedUniqueByPath(bundles + installed(directories)) : bundles;
             };
         });
 }

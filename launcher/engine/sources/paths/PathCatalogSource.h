@@ -39,9 +39,14 @@ private:
     TimedCatalog<PathCatalog> m_catalog;
 };
 
+// The platform's installed applications (on Linux the freedesktop entries in
+// the given folders), listed beside the bundles. Runs on the builder pool.
+using InstalledApplications = std::function<QList<SearchResult>(const QStringList& directories)>;
+
 // The standard catalogues for a configuration.
-std::unique_ptr<PathCatalogSource>
-makeApplicationSource(SourceHost& host, const DatabaseManagerConfiguration& config);
+std::unique_ptr<PathCatalogSource> makeApplicationSource(SourceHost& host,
+                                                         const DatabaseManagerConfiguration& config,
+                                                         InstalledApplications installed);
 std::unique_ptr<PathCatalogSource> makeFolderSource(SourceHost& host,
                                                     const DatabaseManagerConfiguration& config);
 std::unique_ptr<PathCatalogSource> makeShortcutSource(SourceHost& host,

@@ -42,9 +42,8 @@ QList<SearchResult> RecentActivationSource::search(const SearchContext& context)
         if (!shouldInclude(*result))
             continue;
         const bool accepted =
-            result->filename.toLower().contains(q) ||
-            searchableBasename(result->filename,
-                               context.ranking.sortedSuffixesForBasenameStripping())
+            result->namesContain(q) ||
+            searchableBasename(*result, context.ranking.sortedSuffixesForBasenameStripping())
                 .contains(q) ||
             result->directory.toLower().contains(q) || contains(result->snippet) ||
             result->fullPath().toLower().contains(q) || contains(result->actionURLString);

@@ -11,9 +11,10 @@ using namespace trovi;
 
 namespace {
 
-const QStringList kWords = {"Budget",  "budget", "Report", "notes",   "Notes",
-                            "Ünïcode", "résumé", "Resume", "project", "x",
-                            "a",       "photo",  "url",    "app",     "Q4"};
+const QStringList kWords = {"Budget", "budget", "Report", "notes", "Notes", "Ünïcode", "résumé",
+                            "Resume", "project", "x", "a", "photo", "url", "app", "Q4",
+                            // Case that does not come back letter by letter.
+                            "İzmir", "ǅemal"};
 const QStringList kSuffixes = {".gsheet.url", ".url",    ".app", ".pdf", ".PDF", ".txt", ".webloc",
                                ".gdoc",       ".tar.gz", ".md",  "",     "",     ".",    ".Url"};
 // Includes folders differing only in case, the root and no folder at all.
@@ -68,6 +69,10 @@ struct Generator {
         }
         if (below(4) == 0)
             r.usageKey = QStringLiteral("https://Shared.example/") + QString::number(below(5));
+        if (below(6) == 0) // an application as the desktop names it
+            r.title = name();
+        if (below(8) == 0)
+            r.keywords = pick(kWords) + u';' + pick(kWords);
         return r;
     }
 

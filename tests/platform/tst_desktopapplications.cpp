@@ -1,6 +1,7 @@
 // Freedesktop application entries as app records.
 
-#include "launcher/engine/sources/paths/DesktopApplicationDiscovery.h"
+#include "launcher/engine/sources/paths/DesktopApplicationDirectories.h"
+#include "launcher/platform/linux/DesktopApplicationDiscovery.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QtTest>
 
 using namespace trovi;
+using namespace trovi::platform;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -45,17 +47,31 @@ private Q_SLOTS:
                    "[Desktop Entry]\nType=Application\n[Desktop Action New]\nNoDisplay=true\n");
         writeEntry(system + u"/kde/tool.desktop"_s);
         writeEntry(system + u"/notes.txt"_s);
+        writeEntry(system + u"/absent.desktop"_s, kApp + "TryExec=/nonexistent/bin/absent\n");
+        writeEntry(system + u"/present.desktop"_s, kApp + "TryExec=sh\n");
+        writeEntry(system + u"/kdeonly.desktop"_s, kApp + "OnlyShowIn=KDE;\n");
+        writeEntry(system + u"/notgnome.desktop"_s, kApp + "NotShowIn=X-Cinnamon;GNOME;\n");
+        writeEntry(system + u"/gnome.desktop"_s,
+                   kApp + "OnlyShowIn=GNOME;Unity;\nGenericName=Web Browser\n"
+                          "Keywords=internet;www;\nIcon=org.example.Web\n");
+        qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
 
         const auto results = discoverDesktopApplications({user, system, temp.path() + u"/no"_s});
         QStringList found;
         for (const auto& r : results) {
             found.append(r.fullPath());
-            QVERIFY(r.kind == SearchResultKind::app && r.id < 0 && !r.databaseID());
+            QVERIFY(r.kind == SearchResultKind::app && r.id == stableNegativeID(r.fullPath()));
         }
         found.sort();
-        QCOMPARE(found,
-                 (QStringList{system + u"/action.desktop"_s, system + u"/editor.desktop"_s,
-                              system + u"/kde/tool.desktop"_s, user + u"/viewer.desktop"_s}));
+        QCOMPARE(found, (QStringList{system + u"/action.desktop"_s, system + u"/editor.desktop"_s,
+                                     system + u"/gnome.desktop"_s, system + u"/kde/tool.desktop"_s,
+                                     system + u"/present.desktop"_s, user + u"/viewer.desktop"_s}));
+        const auto web = std::find_if(results.cbegin(), results.cend(), [](const auto& r) {
+            return r.filename == u"gnome.desktop"_s;
+        });
+        QCOMPARE(web->title, std::optional<QString>(u"App"_s));
+        QCOMPARE(web->keywords, std::optional<QString>(u"Web Browser;internet;www"_s));
+        QCOMPARE(web->iconName, std::optional<QString>(u"org.example.Web"_s));
     }
 
     void defaultFoldersFollowXdgVariables() {

@@ -1,0 +1,121 @@
+#include "LauncherStartup.h"
+
+#include "launcher/engine/manager/DatabaseManager.h"
+#include "launcher/session/startup/LaunchAtLogin.h"
+#include "launcher/settings/LauncherNotifications.h"
+#include "launcher/settings/LauncherSettingsStores.h"
+#include "launcher/settings/NotificationCenter.h"
+#include "launcher/shell/ThemePalette.h"
+#include "launcher/shell/settings/SettingsWindow.h"
+#include "launcher/shell/startup/PermissionsOnboardingWindow.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace trovi::app {
+
+namespace {
+#ifdef Q_OS_MACOS
+constexpr bool fileAccessNeedsConsent = true;
+#else
+constexpr bool fileAccessNeedsConsent = false;
+#endif
+} // namespace
+
+LauncherStartup::LauncherStartup(DatabaseManager& engine, PreferenceStore& preferences,
+                                 NotificationCenter& notifications)
+    : m_engine(engine), m_preferences(preferences), m_notifications(notifications),
+      m_loginItem(QCoreApplication::applicationFilePath()) {}
+
+LauncherStartup::~LauncherStartup() = default;
+
+QFuture<FileSystemWarmupCounts> LauncherStartup::fileSystemWarmup() {
+    return m_engine.run([](DatabaseManager& m) { return m.warmupFileSystemPermissions(); })
+        .unwrap()
+        .then([](const CatalogRefreshCounts& counts) {
+            return FileSystemWarmupCounts{counts.appCount, counts.folderCount};
+        });
+}
+
+LauncherShellHooks LauncherStartup::hooks(LauncherShell& shell) {
+    LauncherShellHooks hooks;
+    hooks.reconcileRunAtLogin = [this] {
+        synchronizeLaunchAtLoginAtStartup(
+            m_loginItem, LaunchAtLoginSettingsStore(m_preferences), [](const QString& line) {
+                std::fprintf(stderr, "trovi: %s\n", line.toUtf8().constData());
+            });
+    };
+    hooks.needsOnboarding = [this, &shell] {
+        const bool completed = PermissionOnboardingStore(m_preferences).load(false);
+        if (launchDecision(completed) == LaunchDecision::showOnboarding)
+            return true;
+        // Folders are readable without consent here, so an empty home is just
+        // empty: the re-check only matters where access can be withheld.
+        if (fileAccessNeedsConsent)
+            revalidateInBackground(shell);
+        return false;
+    };
+    hooks.showOnboarding = [this, &shell] { showOnboarding(shell); };
+    hooks.showSettings = [this, &shell] {
+        showSettings();
+        // The hotkey section shows how the last registration fared, also one
+        // made before the window existed.
+        const HotKeyRegistration& last = shell.lastHotKeyRegistration();
+        m_notifications.post(
+            notifications::LauncherHotKeyRegistrationStatusChanged,
+            {{notifications::successKey, last.success}, {QStringLiteral("message"), last.message}});
+    };
+    return hooks;
+}
+
+void LauncherStartup::showOnboarding(LauncherShell& shell) {
+    if (!m_onboardingWindow) {
+        m_onboardingModel = std::make_unique<PermissionsOnboardingViewModel>(
+            [this] { return fileSystemWarmup(); }, &browserAccessStatusWithoutTabListing);
+        m_onboardingWindow = std::make_unique<PermissionsOnboardingWindow>(*m_onboardingModel);
+        QObject::connect(m_onboardingWindow.get(), &PermissionsOnboardingWindow::continueRequested,
+                         &shell, [this, &shell] {
+                             PermissionOnboardingStore(m_preferences).save(true);
+                             m_onboardingWindow->hide();
+                             shell.showWindow();
+                         });
+        QObject::connect(m_onboardingWindow.get(), &PermissionsOnboardingWindow::skipRequested,
+                         &shell, [this, &shell] {
+                             m_onboardingWindow->hide();
+                             shell.showWindow();
+                         });
+    }
+    shell.hideWindow();
+    m_onboardingWindow->present();
+}
+
+bool LauncherStartup::raiseOnboardingIfVisible() {
+    if (!m_onboardingWindow || !m_onboardingWindow->isVisible())
+        return false;
+    m_onboardingWindow->present();
+    return true;
+}
+
+void LauncherStartup::revalidateInBackground(LauncherShell& shell) {
+    QPointer<LauncherShell> weakShell(&shell);
+    fileSystemWarmup().then(&shell, [this, weakShell](const FileSystemWarmupCounts& counts) {
+        const bool completed = PermissionOnboardingStore(m_preferences).load(false);
+        if (weakShell && shouldReopenOnboarding(completed, counts))
+            showOnboarding(*weakShell);
+    });
+}
+
+void LauncherStartup::showSettings() {
+    if (!m_settingsWindow) {
+        SettingsEnvironment environment;
+        environment.preferences = &m_preferences;
+        environment.notifications = &m_notifications;
+        environment.launchAtLogin = &m_loginItem;
+        environment.themePreviews = &themePreviews;
+        m_settingsWindow = std::make_unique<SettingsWindow>(std::move(environment));
+    }
+    m_settingsWindow->present();
+}
+
+} // namespace trovi::app

@@ -1,0 +1,48 @@
+#pragma once
+// The start-up pieces around the launcher window: run at login kept in step,
+// the first-run onboarding and its background re-check, and the one settings
+// window. Hands the shell the hooks it calls.
+
+#include "launcher/platform/linux/XdgAutostartLoginItem.h"
+#include "launcher/session/startup/PermissionsOnboarding.h"
+#include "launcher/shell/LauncherShell.h"
+
+#include <QPointer>
+
+#include <memory>
+
+namespace trovi {
+class DatabaseManager;
+class PermissionsOnboardingWindow;
+class SettingsWindow;
+} // namespace trovi
+
+namespace trovi::app {
+
+class LauncherStartup {
+public:
+    LauncherStartup(DatabaseManager& engine, PreferenceStore& preferences,
+                    NotificationCenter& notifications);
+    ~LauncherStartup();
+
+    // Called once the shell exists; the hooks refer back to it.
+    LauncherShellHooks hooks(LauncherShell& shell);
+    // A second launch while onboarding is up raises onboarding instead.
+    bool raiseOnboardingIfVisible();
+
+private:
+    void showOnboarding(LauncherShell& shell);
+    void showSettings();
+    void revalidateInBackground(LauncherShell& shell);
+    QFuture<FileSystemWarmupCounts> fileSystemWarmup();
+
+    DatabaseManager& m_engine;
+    PreferenceStore& m_preferences;
+    NotificationCenter& m_notifications;
+    platform::XdgAutostartLoginItem m_loginItem;
+    std::unique_ptr<PermissionsOnboardingViewModel> m_onboardingModel;
+    std::unique_ptr<PermissionsOnboardingWindow> m_onboardingWindow;
+    std::unique_ptr<SettingsWindow> m_settingsWindow;
+};
+
+} // namespace trovi::app
