@@ -239,15 +239,12 @@ private Q_SLOTS:
         copy.action = SearchResultAction::copyToClipboard;
         copy.actionURLString = QStringLiteral("4");
         const SearchResult plain = file(QStringLiteral("x"), 1);
-        QTest::addRow("Return opens a file") << plain << false << "file:///d/x"
-                                             << ""
-                                             << "";
-        QTest::addRow("Ctrl+Return reveals a file") << plain << true << ""
-                                                    << "/d/x"
-                                                    << "";
-        QTest::addRow("Ctrl+Return on an action runs it like Return") << copy << true << ""
-                                                                      << ""
-                                                                      << "4";
+        QTest::addRow("Return opens a file")
+            << plain << false << QString("file:///d/x") << QString() << QString();
+        QTest::addRow("Ctrl+Return reveals a file")
+            << plain << true << QString() << QString("/d/x") << QString();
+        QTest::addRow("Ctrl+Return on an action runs it like Return")
+            << copy << true << QString() << QString() << QString("4");
     }
 
     void activation() {
