@@ -2,6 +2,8 @@
 
 #include "db/SqliteDatabase.h"
 #include "tests/support/ArgosStandIn.h"
+#include "tests/support/LocalHttpServer.h"
+#include "tests/support/NotionFixtures.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -44,8 +46,10 @@ public:
             env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(TROVI_EXECUTABLE), arguments);
-        if (!process.waitForFinished(60000))
+        // Without blocking the event loop: a test's local server may have to answer.
+        if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000))
             process.kill();
+        process.waitForFinished();
         return {process.exitCode(), process.readAllStandardOutput(),
                 process.readAllStandardError()};
     }
@@ -238,6 +242,27 @@ private Q_SLOTS:
 
         const Run open = home.trovi({"open", "--dry-run", "cc en:de hello"}, environment);
         QCOMPARE(open.out, QByteArray("copy [de] hello\n"));
+    }
+
+    void notionPagesOpenTheirAddressAndTheTokenIsNeverPrinted() {
+        TempHome home;
+        trovi::test::LocalHttpServer server;
+        server.reply(200, trovi::test::notionTestResponse());
+        const QString token = trovi::test::kNotionTestToken;
+        const Run set = home.trovi({"config", "set", "notionIntegrationToken", token});
+        QCOMPARE(set.exitCode, 0);
+        const Run run = home.trovi({"query", "--json", "roadmap"},
+                                   {"TROVI_NOTION_API_URL=" + server.baseURL()});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(!(set.out + set.err + run.out + run.err).contains(token.toUtf8()));
+        QCOMPARE(server.requests().size(), 1);
+        bool found = false;
+        for (const QJsonValue& row : QJsonDocument::fromJson(run.out).array())
+            found |=
+                row["filename"].toString().endsWith("Roadmap 2027") &&
+                row["action"] == "openNotionPage" &&
+                row["actionURLString"] == "https://www.notion.so/0123abcd00004000800000000000000a";
+        QVERIFY(found);
     }
 };
 
