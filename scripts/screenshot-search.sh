@@ -2,10 +2,12 @@
 # Takes docs/screenshots/search.png: the launcher under Xvfb in a throwaway
 # home with an application, a folder and an indexed document, showing the
 # query "pi" (Pinta, Pictures, a recipe with "pie" in it, and the calculator).
-#   scripts/screenshot-search.sh [BUILD_DIR] [OUT.png]
+# THEME is a launcher theme id (e.g. daylight); without it the default theme.
+#   scripts/screenshot-search.sh [BUILD_DIR] [OUT.png] [THEME]
 set -euo pipefail
 build="${1:-build}"
 out="${2:-docs/screenshots/search.png}"
+theme="${3:-}"
 home="$(mktemp -d)"
 trap 'kill "${app:-0}" "${xvfb:-0}" 2>/dev/null || true; rm -rf "$home"' EXIT
 
@@ -40,6 +42,9 @@ sleep 1
 export DISPLAY="$display" HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share"
 "$build/app/trovi" config set showSnippets true >/dev/null
 "$build/app/trovi" config set launcherPermissionsOnboardingCompleted true >/dev/null
+if [ -n "$theme" ]; then
+    "$build/app/trovi" config set launcherThemeID "$theme" >/dev/null
+fi
 "$build/app/trovi" >/dev/null 2>&1 & app=$!
 sleep 3
 xdotool search --name 'Trovi' windowactivate 2>/dev/null || true

@@ -3,10 +3,12 @@
 
 #include "launcher/session/ResultActivator.h"
 #include "launcher/session/SearchResultListModel.h"
+#include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/LauncherSettingsStores.h"
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/shell/LauncherWindow.h"
 #include "launcher/shell/ResultIconProvider.h"
+#include "launcher/shell/ThemePalette.h"
 #include "tests/support/Files.h"
 #include "tests/support/ManualScheduler.h"
 #include "tests/support/RecordingPlatform.h"
@@ -129,6 +131,44 @@ private Q_SLOTS:
         QCOMPARE(t.row(3).secondLine, ResultRowPresentation::revealHint);
         QTest::keyRelease(t.field, Qt::Key_Control);
         QCOMPARE(t.row(3).secondLine, t.home.path());
+    }
+
+    void themeChangeRepaintsAtOnce_data() {
+        QTest::addColumn<QString>("theme");
+        QTest::addRow("light window") << "daylight";
+        QTest::addRow("titles coloured by kind") << "vitesseDarkSoft";
+    }
+
+    void themeChangeRepaintsAtOnce() {
+        QFETCH(QString, theme);
+        WindowUnderTest t(false, false);
+        QTest::keyClicks(t.field, QStringLiteral("bud"));
+        t.scheduler.advance(50);
+        t.engine.answer(0, t.mixedResults());
+        QTRY_COMPARE(t.list->model()->rowCount(), 4);
+        LauncherThemeStore(t.preferences).save(theme);
+        t.notifications.post(notifications::LauncherThemeChanged);
+
+        const LauncherTheme& expected =
+            LauncherThemeCatalog::theme(*launcherThemeIDFromRawValue(theme));
+        const bool dark = hasDarkBackground(expected);
+        auto near = [](const QColor& a, const QColor& b) {
+            return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                       std::abs(a.blue() - b.blue()) <=
+                   12;
+        };
+        const QImage window = t.window->grab().toImage();
+        QVERIFY(
+            near(window.pixelColor(3, 3), themeQColor(expected.backgroundGradient.start, dark)));
+        // The application row's title (yellow in the Vitesse theme) is painted.
+        const QColor title = rowColours(expected, ThemedResultKind::app, false).primary;
+        const QImage rows = t.list->viewport()->grab().toImage();
+        const QRect appRow = t.list->visualRect(t.list->model()->index(1, 0));
+        bool found = false;
+        for (int y = appRow.top(); y <= appRow.bottom() && !found; ++y)
+            for (int x = 60; x < appRow.right() && !found; ++x)
+                found = near(rows.pixelColor(x, y), title);
+        QVERIFY(found);
     }
 
     void keysBeforeTheFieldHasFocusLandInTheQuery() {
