@@ -44,16 +44,14 @@ private Q_SLOTS:
     void searchableBasename_data() {
         QTest::addColumn<QString>("filename");
         QTest::addColumn<QString>("expected");
-        QTest::addRow("link loses both suffixes") << "Budget.gsheet.url"
-                                                  << "budget";
-        QTest::addRow("only the last extension goes") << "archive.tar.gz"
-                                                      << "archive.tar";
-        QTest::addRow("name that is only a suffix stays whole") << ".url"
-                                                                << ".url";
-        QTest::addRow("hidden file keeps its name") << ".bashrc"
-                                                    << ".bashrc";
-        QTest::addRow("non-ASCII") << "Ünïcode Notes.TXT"
-                                   << "ünïcode notes";
+        const auto row = [](const char* name, const char* filename, const char* expected) {
+            QTest::newRow(name) << QString(filename) << QString(expected);
+        };
+        row("link loses both suffixes", "Budget.gsheet.url", "budget");
+        row("only the last extension goes", "archive.tar.gz", "archive.tar");
+        row("name that is only a suffix stays whole", ".url", ".url");
+        row("hidden file keeps its name", ".bashrc", ".bashrc");
+        row("non-ASCII", "Ünïcode Notes.TXT", "ünïcode notes");
     }
 
     void searchableBasename() {
@@ -157,11 +155,10 @@ private Q_SLOTS:
         QFETCH(QList<Row>, rows);
         QFETCH(QStringList, expected);
         QList<SearchResult> results;
-        for (const auto& [name, score, count] : rows)
-            results.append(file(name, count)
-                               .withRelevanceScore(score == -1
-                                                       ? std::nullopt
-                                                       : std::optional<std::int64_t>(score)));
+        for (const auto& [name, score, count] : rows) {
+            const auto given = score == -1 ? std::nullopt : std::optional<std::int64_t>(score);
+            results.append(file(name, count).withRelevanceScore(given));
+        }
         sortForDisplay(results);
         QCOMPARE(names(results), expected);
     }
