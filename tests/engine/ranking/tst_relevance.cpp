@@ -85,13 +85,6 @@ private Q_SLOTS:
         QTest::addRow("file opened 80 times") << file("notes.md", 80) << "zq" << qint64(2000);
         QTest::addRow("action ending in .pdf gets no boost")
             << action(A::openSettings, "Action", "Manual.pdf") << "zq" << qint64(60);
-        QTest::addRow("everything together")
-            << with(pathResult(K::app, kDocs, "Calendar.app", 9),
-                    [](SearchResult& r) {
-                        r.isRecentActivation = true;
-                        r.snippet = "x";
-                    })
-            << "calendar" << qint64(1000 + 600 + 9 * 120 + 800 + 50 + 120);
         QTest::addRow("a typed path scores 5000 whatever else")
             << with(file("Budget.gsheet.url", 80),
                     [](SearchResult& r) { r.isDirectPathMatch = r.isRecentActivation = true; })
