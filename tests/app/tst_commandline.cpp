@@ -2,6 +2,9 @@
 
 #include "db/SqliteDatabase.h"
 #include "tests/support/ArgosStandIn.h"
+#include "tests/support/Files.h"
+#include "tests/support/LocalHttpServer.h"
+#include "tests/support/NotionFixtures.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -9,6 +12,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+using trovi::test::readFile;
+using trovi::test::writeFile;
 
 namespace {
 
@@ -44,8 +50,10 @@ public:
             env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(TROVI_EXECUTABLE), arguments);
-        if (!process.waitForFinished(60000))
+        // Without blocking the event loop: a test's local server may have to answer.
+        if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000))
             process.kill();
+        process.waitForFinished();
         return {process.exitCode(), process.readAllStandardOutput(),
                 process.readAllStandardError()};
     }
@@ -156,11 +164,9 @@ private Q_SLOTS:
         TempHome home;
         const QString apps = home.mkdir(".local/share/applications");
         const QString nautilus = apps + "/org.gnome.Nautilus.desktop";
-        QFile entry(nautilus);
-        QVERIFY(entry.open(QIODevice::WriteOnly));
-        entry.write("[Desktop Entry]\nType=Application\nExec=app %u\nName=Files\n"
-                    "Name[de]=Dateien\nKeywords=folder;manager;\nIcon=org.gnome.Nautilus\n");
-        entry.close();
+        QVERIFY(writeFile(nautilus, "[Desktop Entry]\nType=Application\nExec=app %u\nName=Files\n"
+                                    "Name[de]=Dateien\nKeywords=folder;manager;\n"
+                                    "Icon=org.gnome.Nautilus\n"));
 
         const QJsonObject files = home.first("files");
         QCOMPARE(files["title"].toString(), "Files");
@@ -238,6 +244,58 @@ private Q_SLOTS:
 
         const Run open = home.trovi({"open", "--dry-run", "cc en:de hello"}, environment);
         QCOMPARE(open.out, QByteArray("copy [de] hello\n"));
+    }
+
+    void notionPagesOpenTheirAddressAndTheTokenIsNeverPrinted() {
+        TempHome home;
+        trovi::test::LocalHttpServer server;
+        server.reply(200, trovi::test::notionTestResponse());
+        const QString token = trovi::test::kNotionTestToken;
+        const Run set = home.trovi({"config", "set", "notionIntegrationToken", token});
+        QCOMPARE(set.exitCode, 0);
+        const Run run = home.trovi({"query", "--json", "roadmap"},
+                                   {"TROVI_NOTION_API_URL=" + server.baseURL()});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(!QByteArray(set.out + set.err + run.out + run.err).contains(token.toUtf8()));
+        QCOMPARE(server.requests().size(), 1);
+        bool found = false;
+        for (const QJsonValue& row : QJsonDocument::fromJson(run.out).array())
+            found |=
+                row["filename"].toString().endsWith("Roadmap 2027") &&
+                row["action"] == "openNotionPage" &&
+                row["actionURLString"] == "https://www.notion.so/0123abcd00004000800000000000000a";
+        QVERIFY(found);
+    }
+
+    void settingsPanelsAndBookmarksAreFoundUnderHome() {
+        TempHome home;
+        QVERIFY(
+            writeFile(home.path() + "/system-share/applications/gnome-wifi-panel.desktop",
+                      "[Desktop Entry]\nType=Application\nName=Wi-Fi\nExec=gnome-control-center "
+                      "wifi\nX-GNOME-Settings-Panel=wifi\nOnlyShowIn=GNOME;\nNoDisplay=true\n"));
+        QVERIFY(writeFile(home.mkdir(".config/google-chrome/Default") + "/Bookmarks",
+                          readFile(TROVI_FIXTURES_DIR "/browser/Bookmarks")));
+        QVERIFY(writeFile(home.path() + "/.mozilla/firefox/profiles.ini",
+                          "[Profile0]\nName=default\nIsRelative=1\nPath=p.default\n"));
+        auto places =
+            trovi::db::Connection::open(home.mkdir(".mozilla/firefox/p.default") + "/places.sqlite",
+                                        trovi::db::ReadWrite | trovi::db::Create);
+        QVERIFY(!places->execute(R"(
+            CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT, title TEXT);
+            CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER,
+                parent INTEGER, position INTEGER, title TEXT, guid TEXT);
+            INSERT INTO moz_bookmarks VALUES (1,2,NULL,0,0,'','root________'),
+                (2,2,NULL,1,0,'toolbar','toolbar_____'), (3,2,NULL,2,0,'Recipes',''),
+                (4,1,1,3,0,'Pasta','');
+            INSERT INTO moz_places VALUES (1,'https://pasta.example/',NULL);)"));
+        const auto row = [&](const QString& query) -> QString {
+            const QJsonObject first = home.first(query, {"XDG_CURRENT_DESKTOP=GNOME"});
+            return first["filename"].toString() + u'|' + first["directory"].toString();
+        };
+        QCOMPARE(row("wlan"), "Wi-Fi|System Settings"); // a panel by a keyword
+        QCOMPARE(row("wiki"), "Wiki • wiki.example.com|Chrome bookmark · Bookmarks Bar / Work");
+        QCOMPARE(row("recipes"),
+                 "Pasta • pasta.example|Firefox bookmark · Bookmarks Toolbar / Recipes");
     }
 };
 

@@ -8,6 +8,7 @@
 #include "db/SqliteDatabase.h"
 #include "launcher/settings/LauncherSettingsStores.h"
 #include "launcher/settings/SqlitePreferenceStore.h"
+#include "tests/support/Files.h"
 #include "tests/support/StderrCapture.h"
 
 #include <QCborArray>
@@ -30,7 +31,9 @@
 #include <sys/stat.h>
 
 using namespace trovi;
+using trovi::test::readFile;
 using trovi::test::StderrCapture;
+using trovi::test::writeFile;
 
 namespace {
 
@@ -66,18 +69,6 @@ void startChild(QProcess& process, const QString& path, const QString& prefix, i
 // The "index" of the map under `key`, or -1 when it is missing.
 qint64 indexAt(const PreferenceStore& store, const QString& key) {
     return store.mapValue(key).value_or(QCborMap()).value(QStringLiteral("index")).toInteger(-1);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
 }
 
 QStringList asideCopies(const QString& path) {

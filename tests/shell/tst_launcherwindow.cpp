@@ -9,8 +9,10 @@
 #include "launcher/shell/LauncherWindow.h"
 #include "launcher/shell/ResultIconProvider.h"
 #include "launcher/shell/ThemePalette.h"
+#include "tests/support/Files.h"
 #include "tests/support/ManualScheduler.h"
 #include "tests/support/RecordingPlatform.h"
+#include "tests/support/Results.h"
 #include "tests/support/SessionFakes.h"
 
 #include <QLineEdit>
@@ -54,33 +56,15 @@ struct WindowUnderTest {
 
     // An application, a folder, a document with a snippet and a calculator row.
     QList<SearchResult> mixedResults() const {
-        QFile entry(home.filePath(QStringLiteral("calc.desktop")));
-        if (entry.open(QIODevice::WriteOnly))
-            entry.write("[Desktop Entry]\nName=Budget Calculator\nIcon=accessories-calculator\n");
-        SearchResult app;
-        app.kind = SearchResultKind::app;
-        app.directory = home.path();
-        app.filename = QStringLiteral("calc.desktop");
-        app.relevanceScore = 900;
-        SearchResult folder;
-        folder.kind = SearchResultKind::folder;
-        folder.directory = home.path();
-        folder.filename = QStringLiteral("Budgets");
-        folder.relevanceScore = 800;
-        SearchResult document;
-        document.kind = SearchResultKind::file;
-        document.directory = home.path();
-        document.filename = QStringLiteral("plan.txt");
+        writeFile(home.filePath("calc.desktop"),
+                  "[Desktop Entry]\nName=Budget Calculator\nIcon=accessories-calculator\n");
+        SearchResult document = pathResult(SearchResultKind::file, home.path(), "plan.txt");
         document.snippet = QStringLiteral("the <mark>budget</mark> for next year");
-        document.relevanceScore = 700;
-        SearchResult sum;
-        sum.kind = SearchResultKind::action;
-        sum.action = SearchResultAction::copyToClipboard;
-        sum.filename = QStringLiteral("4");
-        sum.actionURLString = QStringLiteral("4");
-        sum.directory = QStringLiteral("2+2");
-        sum.relevanceScore = 1000;
-        return {app, folder, document, sum};
+        SearchResult sum = actionResult(SearchResultAction::copyToClipboard, "4", "4", "2+2");
+        return {
+            pathResult(SearchResultKind::app, home.path(), "calc.desktop").withRelevanceScore(900),
+            pathResult(SearchResultKind::folder, home.path(), "Budgets").withRelevanceScore(800),
+            document.withRelevanceScore(700), sum.withRelevanceScore(1000)};
     }
 
     ResultRowPresentation row(int r) const {

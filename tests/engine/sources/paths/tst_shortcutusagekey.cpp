@@ -1,4 +1,5 @@
 #include "launcher/engine/sources/paths/ShortcutUsageKey.h"
+#include "tests/support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,10 +25,7 @@ QByteArray xmlPropertyList(const QByteArray& body) {
 }
 
 QByteArray binaryFixture() {
-    QFile file(QStringLiteral(TROVI_FIXTURES_DIR "/shortcuts/binary.webloc"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return test::readFile(TROVI_FIXTURES_DIR "/shortcuts/binary.webloc");
 }
 
 // A binary property list of `depth` one-element arrays, each holding the next.
@@ -60,11 +58,7 @@ private:
 
     QString write(const QString& name, const QByteArray& content) {
         const QString path = m_dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return {};
-        file.write(content);
-        return path;
+        return test::writeFile(path, content) ? path : QString();
     }
 
 private Q_SLOTS:

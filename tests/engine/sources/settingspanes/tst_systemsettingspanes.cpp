@@ -1,5 +1,4 @@
 #include "launcher/engine/sources/settingspanes/SettingsPanels.h"
-#include "launcher/engine/sources/settingspanes/SystemSettingsBundleScan.h"
 #include "launcher/engine/sources/settingspanes/SystemSettingsPanes.h"
 #include "tests/support/Results.h"
 
@@ -27,19 +26,6 @@ QList<SystemSettingsShortcut> scannedPanes() {
                     QStringLiteral("com.apple.Sound-Settings.extension"))});
 }
 
-class FakeBundles : public SystemSettingsBundleReader {
-public:
-    QStringList entries;
-    QHash<QString, SystemSettingsBundle> bundles;
-    std::optional<QStringList> listEntries(const QString&) override { return entries; }
-    std::optional<SystemSettingsBundle> openBundle(const QString& path) override {
-        const QString name = path.section(u'/', -1);
-        if (!bundles.contains(name))
-            return std::nullopt;
-        return bundles.value(name);
-    }
-};
-
 } // namespace
 
 class TestSystemSettingsPanes : public QObject {
@@ -62,28 +48,6 @@ private Q_SLOTS:
         QFETCH(QString, raw);
         QFETCH(QString, title);
         QCOMPARE(cleanupSystemSettingsTitle(raw), title);
-    }
-
-    void inclusion_data() {
-        QTest::addColumn<QString>("identifier");
-        QTest::addColumn<QString>("point");
-        QTest::addColumn<bool>("included");
-        const auto row = [](const char* name, const char* id, const char* point, bool included) {
-            QTest::newRow(name) << QString(id) << QString(point) << included;
-        };
-        row("settings extension", "com.apple.Sound-Settings.extension", "", true);
-        row("settings extension point, any case", "com.apple.x", "com.apple.Settings.extension.UI",
-            true);
-        row("system preferences prefix", "com.apple.systempreferences.AppleIDSettings", "", true);
-        row("widget never", "com.apple.Sound-Settings.extension.Widget", "", false);
-        row("intents never", "com.apple.wifi-settings.IntentsExtension", "", false);
-        row("unrelated", "com.apple.photos.share", "com.apple.share", false);
-    }
-    void inclusion() {
-        QFETCH(QString, identifier);
-        QFETCH(QString, point);
-        QFETCH(bool, included);
-        QCOMPARE(shouldIncludeSystemSettingsBundle(identifier, point), included);
     }
 
     void keywordsAndMerge() {
@@ -132,35 +96,6 @@ private Q_SLOTS:
         QCOMPARE(row.directory, "System Settings");
         QVERIFY(row.action == SearchResultAction::openSystemSettings);
         QCOMPARE(row.id, stableNegativeID("action://system-settings/" + *row.actionURLString));
-    }
-
-    void bundleScan() {
-        FakeBundles reader;
-        reader.entries = {"Wifi.appex", "Sound.appex", "Named.appex", "Widget.appex",
-                          "NoID.appex", "Readme.txt",  "Broken.appex"};
-        auto bundle = [](const QString& file, const QString& id, QVariantMap info = {},
-                         QVariantMap localized = {}) {
-            info.insert("NSExtension", QVariantMap{{"NSExtensionPointIdentifier",
-                                                    "com.apple.Settings.extension.ui"}});
-            return SystemSettingsBundle{file, id, info, localized};
-        };
-        reader.bundles = {
-            {"Wifi.appex", bundle("Wifi.appex", "com.apple.wifi-settings-extension",
-                                  {{"CFBundleName", "WiFiSettings"}})},
-            {"Sound.appex", bundle("Sound.appex", "com.apple.sound",
-                                   {{"CFBundleDisplayName", "  "}, {"CFBundleName", 3}})},
-            {"Named.appex",
-             bundle("Named.appex", "com.apple.named", {{"CFBundleDisplayName", "Plain"}},
-                    {{"CFBundleName", "Lokal"}, {"CFBundleDisplayName", "LockScreen Settings"}})},
-            {"Widget.appex", bundle("Widget.appex", "com.apple.sound-settings.widget")},
-            {"NoID.appex", SystemSettingsBundle{"NoID.appex", std::nullopt, {}, {}}},
-            {"Readme.txt", bundle("Readme.txt", "com.apple.readme-settings.extension")},
-        };
-        QStringList got;
-        for (const auto& pane : discoverSystemSettingsShortcuts(reader, "/x"))
-            got << pane.title + u'|' + pane.primaryURLString.mid(kPrefix.size());
-        QCOMPARE(got, (QStringList{"Wi-Fi|com.apple.wifi-settings-extension",
-                                   "Sound|com.apple.sound", "Lock Screen|com.apple.named"}));
     }
 
     void linuxPanelsBorrowSeedKeywords_data() {
