@@ -5,10 +5,12 @@
 # opened once from a search for "rent", so it comes back as a recent item
 # with the words that search matched highlighted: an arithmetic query never
 # runs the full-text search itself.
-#   scripts/screenshot-search.sh [BUILD_DIR] [OUT.png]
+# THEME is a launcher theme id (e.g. daylight); without it the default theme.
+#   scripts/screenshot-search.sh [BUILD_DIR] [OUT.png] [THEME]
 set -euo pipefail
 build="$(cd "${1:-build}" && pwd)"
 out="${2:-docs/screenshots/search.png}"
+theme="${3:-}"
 home="$(mktemp -d)"
 trap 'kill "${app:-0}" "${xvfb:-0}" 2>/dev/null || true; rm -rf "$home"' EXIT
 
@@ -48,6 +50,9 @@ export DISPLAY="$display" HOME="$home" XDG_CONFIG_HOME="$home/.config" \
        XDG_DATA_HOME="$home/.local/share" PATH="$home/bin:$PATH"
 "$build/app/trovi" config set showSnippets true >/dev/null
 "$build/app/trovi" config set launcherPermissionsOnboardingCompleted true >/dev/null
+if [ -n "$theme" ]; then
+    "$build/app/trovi" config set launcherThemeID "$theme" >/dev/null
+fi
 "$build/app/trovi" >/dev/null 2>&1 & app=$!
 sleep 3
 xdotool search --name 'Trovi' windowactivate 2>/dev/null || true
