@@ -23,16 +23,24 @@ QString mergedQueryWithClipboardText(const QString& existingQuery, const QString
     return existingQuery + u' ' + clipboardText;
 }
 
+namespace {
+
+// Possibly called inside the watcher's own finished signal: delete it later.
+template <typename Watcher> void dropWatcher(Watcher*& watcher, QObject* receiver) {
+    if (!watcher)
+        return;
+    watcher->disconnect(receiver);
+    watcher->deleteLater();
+    watcher = nullptr;
+}
+
+} // namespace
+
 void ContentView::cancel(PendingTask& task) {
     task.timer.reset();
     ++task.serial;
     task.running = false;
-    if (task.answer) {
-        // Possibly inside its own finished signal: delete it later.
-        task.answer->disconnect(this);
-        task.answer->deleteLater();
-        task.answer = nullptr;
-    }
+    dropWatcher(task.answer, this);
 }
 
 void ContentView::awaitAnswer(PendingTask& task, QFuture<QList<SearchResult>> answer,
@@ -44,14 +52,16 @@ void ContentView::awaitAnswer(PendingTask& task, QFuture<QList<SearchResult>> an
             finished.resultCount() == 0)
             return;
         const QList<SearchResult> results = finished.result();
+        // Before applying: whatever the new list sets off may start the next search.
+        task.running = false;
         m_search.incrementalSearchResultCache.store(results, normalized);
         applySearchResults(results, true, false);
-        task.running = false;
     };
     if (answer.isFinished()) {
         apply(answer);
         return;
     }
+    dropWatcher(task.answer, this);
     task.answer = new QFutureWatcher<QList<SearchResult>>(this);
     connect(task.answer, &QFutureWatcherBase::finished, this,
             [apply, watcher = task.answer] { apply(watcher->future()); });
