@@ -291,8 +291,8 @@ void LauncherShell::dragWindowTo(const QPointF& globalPosition) {
     const WindowDragSnapper::Step step = m_snapper.dragMovedOnScreen(
         m_drag.startOrigin + offset, QRectF(m_window->geometry()), visible, m_snapToGrid);
     {
-        // Stored once, when the drag ends.
-        // move() places the frame, if the platform drew one.
+        // Stored once, when the drag ends. move() places the frame, if the
+        // platform drew one.
         ProgrammaticResize guard(m_resizingProgrammatically);
         m_window->move(step.origin.toPoint() - (m_window->geometry().topLeft() - m_window->pos()));
     }
