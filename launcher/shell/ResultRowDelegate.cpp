@@ -140,7 +140,7 @@ void ResultRowDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
     const QRect iconRect(content.left(), content.center().y() - S::iconSize / 2, S::iconSize,
                          S::iconSize);
     if (row.icon.kind == RowIcon::Kind::symbol && tintsSymbolIcons(*m_theme))
-        paintTinted(p, m_icons.icon(row.icon), iconRect, colours.icon);
+        paintTinted(p, m_icons.monochromeIcon(row.icon), iconRect, colours.icon);
     else
         m_icons.icon(row.icon).paint(p, iconRect);
     content.setLeft(iconRect.right() + 1 + S::iconTextGap);

@@ -53,8 +53,6 @@ struct Session {
         host.onHide = [this] { notifications.post(notifications::WindowHidden); };
         view->viewAppeared();
     }
-    // Unanswered searches end while the view that waits on them still exists.
-    ~Session() { engine.calls.clear(); }
 
     static void settle() {
         for (int i = 0; i < 3; ++i)

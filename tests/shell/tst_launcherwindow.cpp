@@ -6,6 +6,7 @@
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/LauncherSettingsStores.h"
 #include "launcher/settings/PreferenceStore.h"
+#include "launcher/shell/LauncherShell.h"
 #include "launcher/shell/LauncherWindow.h"
 #include "launcher/shell/ResultIconProvider.h"
 #include "launcher/shell/ThemePalette.h"
@@ -169,6 +170,41 @@ private Q_SLOTS:
             for (int x = 60; x < appRow.right() && !found; ++x)
                 found = near(rows.pixelColor(x, y), title);
         QVERIFY(found);
+    }
+
+    void dragSnapsToTheCentreOnlyWhenAsked_data() {
+        QTest::addColumn<bool>("snap");
+        QTest::addRow("snapping on") << true;
+        QTest::addRow("snapping off") << false;
+    }
+
+    void dragSnapsToTheCentreOnlyWhenAsked() {
+        QFETCH(bool, snap);
+        WindowUnderTest t(false, false);
+        LauncherShell shell(t.window.get(), t.preferences, t.notifications, nullptr, "1");
+        shell.start(false);
+        WindowSnapSettingsStore(t.preferences).save(snap); // switched while running
+        t.notifications.post(notifications::LauncherWindowSnapChanged);
+        QWidget* w = t.window.get();
+        const int centred = w->geometry().x();
+        auto send = [w](QEvent::Type type, QPointF global, Qt::MouseButtons held) {
+            QMouseEvent e(type, global - w->pos(), global, global, Qt::LeftButton, held,
+                          Qt::NoModifier);
+            QCoreApplication::sendEvent(w, &e);
+        };
+        const QPointF grip = w->pos() + QPointF(w->width() / 2, 3);
+        send(QEvent::MouseButtonPress, grip, Qt::LeftButton);
+        send(QEvent::MouseMove, grip + QPointF(8, 0), Qt::LeftButton);
+        auto overlayShown = [] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (top->objectName() == QLatin1String("snapGridOverlay") && top->isVisible())
+                    return true;
+            return false;
+        };
+        QCOMPARE(w->geometry().x(), snap ? centred : centred + 8);
+        QCOMPARE(overlayShown(), snap);
+        send(QEvent::MouseButtonRelease, grip + QPointF(8, 0), Qt::NoButton);
+        QVERIFY(!overlayShown());
     }
 
     void keysBeforeTheFieldHasFocusLandInTheQuery() {
