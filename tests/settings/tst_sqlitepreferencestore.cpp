@@ -54,7 +54,7 @@ int runChild(int argc, char** argv) {
     const QString padding(512, QChar(u'x')); // large writes make a kill mid-write likely
     for (int i = 0; i < std::atoi(argv[4]); ++i) {
         store->setMap(prefix + QStringLiteral("-%1").arg(i),
-                      QCborMap{{QStringLiteral("index"), i}, {QStringLiteral("padding"), padding}});
+                      QCborMap{{"index", i}, {"padding", padding}});
         std::printf("%d\n", i);
         std::fflush(stdout);
     }
@@ -63,21 +63,21 @@ int runChild(int argc, char** argv) {
 
 void startChild(QProcess& process, const QString& path, const QString& prefix, int count) {
     process.start(QCoreApplication::applicationFilePath(),
-                  {QStringLiteral("--child"), path, prefix, QString::number(count)});
+                  {"--child", path, prefix, QString::number(count)});
 }
 
 // The "index" of the map under `key`, or -1 when it is missing.
 qint64 indexAt(const PreferenceStore& store, const QString& key) {
-    return store.mapValue(key).value_or(QCborMap()).value(QStringLiteral("index")).toInteger(-1);
+    return store.mapValue(key).value_or(QCborMap()).value("index").toInteger(-1);
 }
 
 QStringList asideCopies(const QString& path) {
     const QFileInfo info(path);
-    const QStringList names = info.dir().entryList({info.fileName() + QStringLiteral(".corrupt-*")},
-                                                   QDir::Files, QDir::Name);
+    const QStringList names =
+        info.dir().entryList({info.fileName() + ".corrupt-*"}, QDir::Files, QDir::Name);
     QStringList result;
     for (const QString& name : names)
-        if (!name.endsWith(QStringLiteral("-wal")) && !name.endsWith(QStringLiteral("-shm")))
+        if (!name.endsWith("-wal") && !name.endsWith("-shm"))
             result.append(info.dir().filePath(name));
     return result;
 }
@@ -147,7 +147,7 @@ private Q_SLOTS:
         const QList<std::pair<const char*, db::Value>> broken = {
             {"undecodable", QByteArray("\xff\xfe\x1c", 3)},
             {"launcherSearchDebounceMilliseconds", QByteArray("\x01\x02", 2)}, // two items
-            {"launcherThemeID", QStringLiteral("fast")}}; // text instead of a blob
+            {"launcherThemeID", QString("fast")}}; // text instead of a blob
         {
             auto db = db::Connection::open(path, db::ReadWrite);
             for (const auto& [key, raw] : broken)
