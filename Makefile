@@ -41,7 +41,8 @@ fuzz: deps
 	@CXX=clang++ cmake -S fuzz -B $(FUZZ_DIR) -G Ninja >/dev/null
 	@cmake --build $(FUZZ_DIR) -j $(JOBS)
 	@mkdir -p $(FUZZ_DIR)/findings; passed=0; \
-	for target in calculator snippet linkfile desktopentry; do \
+	for target in calculator snippet linkfile desktopentry browsertabs chromiumbookmarks \
+	    firefoxplaces notionresponse; do \
 	  mkdir -p $(FUZZ_DIR)/corpus/$$target; \
 	  log=$(FUZZ_DIR)/fuzz_$$target.log; \
 	  if ! $(FUZZ_DIR)/fuzz_$$target $(FUZZ_DIR)/corpus/$$target fuzz/corpus/$$target \

@@ -8,6 +8,7 @@
 #include "launcher/shell/ThemePalette.h"
 #include "launcher/shell/settings/SettingsWindow.h"
 #include "launcher/shell/startup/PermissionsOnboardingWindow.h"
+#include "launcher/tools/notion/NotionClient.h"
 
 #include <QCoreApplication>
 
@@ -113,7 +114,11 @@ void LauncherStartup::showSettings() {
         environment.notifications = &m_notifications;
         environment.launchAtLogin = &m_loginItem;
         environment.themePreviews = &themePreviews;
-        m_settingsWindow = std::make_unique<SettingsWindow>(std::move(environment));
+        m_notionClient =
+            std::make_unique<NotionClient>(NotionClientConfiguration::fromEnvironment());
+        SettingsExtraSections extras;
+        extras.notion = makeNotionSection(environment, *m_notionClient, nullptr);
+        m_settingsWindow = std::make_unique<SettingsWindow>(std::move(environment), extras);
     }
     m_settingsWindow->present();
 }

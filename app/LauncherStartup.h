@@ -13,6 +13,7 @@
 
 namespace trovi {
 class DatabaseManager;
+class NotionClient;
 class PermissionsOnboardingWindow;
 class SettingsWindow;
 } // namespace trovi
@@ -42,6 +43,8 @@ private:
     platform::XdgAutostartLoginItem m_loginItem;
     std::unique_ptr<PermissionsOnboardingViewModel> m_onboardingModel;
     std::unique_ptr<PermissionsOnboardingWindow> m_onboardingWindow;
+    // The settings window's connection test; outlives the window.
+    std::unique_ptr<NotionClient> m_notionClient;
     std::unique_ptr<SettingsWindow> m_settingsWindow;
 };
 

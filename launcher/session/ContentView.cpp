@@ -20,7 +20,12 @@ ContentView::ContentView(ContentViewServices services, QObject* parent)
     observeNotifications();
 }
 
-ContentView::~ContentView() = default;
+ContentView::~ContentView() {
+    // Nothing waits for the engine any more: let it stop, and drop the answers.
+    m_generation->bump();
+    cancel(m_searchTask);
+    cancel(m_refreshSearchTask);
+}
 
 void ContentView::reloadPreferences() {
     PreferenceStore& p = *m_services.preferences;

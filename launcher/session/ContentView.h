@@ -16,6 +16,7 @@
 #include "launcher/session/SessionScheduler.h"
 #include "launcher/settings/NotificationCenter.h"
 
+#include <QFutureWatcher>
 #include <QObject>
 
 #include <memory>
@@ -116,11 +117,18 @@ Q_SIGNALS:
 private:
     struct PendingTask {
         SessionScheduler::Handle timer;
-        quint64 serial = 0; // bumped on cancel; a stale continuation sees a newer value
+        quint64 serial = 0; // bumped on cancel; a stale answer sees a newer value
         bool running = false;
+        // Watches the engine's answer; a child of the view, so an answer that
+        // arrives after the view is gone reaches nobody.
+        QFutureWatcher<QList<SearchResult>>* answer = nullptr;
     };
 
     void cancel(PendingTask& task);
+    // Applies the answer for `searchId` when it arrives, unless the task was
+    // cancelled or a newer search started meanwhile.
+    void awaitAnswer(PendingTask& task, QFuture<QList<SearchResult>> answer, QUuid searchId,
+                     const QString& normalized);
     void runDebouncedSearch(QUuid searchId, const QString& trimmed, const QString& normalized);
     void setSelectedIndex(std::optional<int> index);
     void setSearching(bool searching);

@@ -8,7 +8,6 @@
 #include "launcher/settings/LauncherSettingsStores.h"
 
 #include <QFuture>
-#include <QPointer>
 
 #include <algorithm>
 
@@ -24,10 +23,49 @@ QString mergedQueryWithClipboardText(const QString& existingQuery, const QString
     return existingQuery + u' ' + clipboardText;
 }
 
+namespace {
+
+// Possibly called inside the watcher's own finished signal: delete it later.
+template <typename Watcher> void dropWatcher(Watcher*& watcher, QObject* receiver) {
+    if (!watcher)
+        return;
+    watcher->disconnect(receiver);
+    watcher->deleteLater();
+    watcher = nullptr;
+}
+
+} // namespace
+
 void ContentView::cancel(PendingTask& task) {
     task.timer.reset();
     ++task.serial;
     task.running = false;
+    dropWatcher(task.answer, this);
+}
+
+void ContentView::awaitAnswer(PendingTask& task, QFuture<QList<SearchResult>> answer,
+                              QUuid searchId, const QString& normalized) {
+    const quint64 serial = task.serial;
+    auto apply = [this, &task, serial, searchId,
+                  normalized](const QFuture<QList<SearchResult>>& finished) {
+        if (task.serial != serial || m_search.searchId != searchId || finished.isCanceled() ||
+            finished.resultCount() == 0)
+            return;
+        const QList<SearchResult> results = finished.result();
+        // Before applying: whatever the new list sets off may start the next search.
+        task.running = false;
+        m_search.incrementalSearchResultCache.store(results, normalized);
+        applySearchResults(results, true, false);
+    };
+    if (answer.isFinished()) {
+        apply(answer);
+        return;
+    }
+    dropWatcher(task.answer, this);
+    task.answer = new QFutureWatcher<QList<SearchResult>>(this);
+    connect(task.answer, &QFutureWatcherBase::finished, this,
+            [apply, watcher = task.answer] { apply(watcher->future()); });
+    task.answer->setFuture(std::move(answer));
 }
 
 QString ContentView::persistentCacheKey(const QString& normalizedQuery) const {
@@ -101,16 +139,8 @@ void ContentView::runDebouncedSearch(QUuid searchId, const QString& trimmed,
     m_searchTask.timer.reset();
     if (!m_searchTask.running || m_search.searchId != searchId)
         return;
-    const quint64 serial = m_searchTask.serial;
-    QPointer<ContentView> self(this);
-    m_services.engine->search(trimmed, true, SearchTicket(m_generation))
-        .then(this, [self, serial, searchId, normalized](const QList<SearchResult>& results) {
-            if (!self || self->m_searchTask.serial != serial || self->m_search.searchId != searchId)
-                return;
-            self->m_search.incrementalSearchResultCache.store(results, normalized);
-            self->applySearchResults(results, true, false);
-            self->m_searchTask.running = false;
-        });
+    awaitAnswer(m_searchTask, m_services.engine->search(trimmed, true, SearchTicket(m_generation)),
+                searchId, normalized);
 }
 
 std::optional<QList<SearchResult>>
@@ -189,17 +219,9 @@ void ContentView::refreshResultsAfterBackgroundCacheRefresh() {
     const QString normalized = trimmed.toLower();
     cancel(m_refreshSearchTask);
     m_refreshSearchTask.running = true;
-    const quint64 serial = m_refreshSearchTask.serial;
-    QPointer<ContentView> self(this);
-    m_services.engine->search(trimmed, false, SearchTicket(m_generation))
-        .then(this, [self, serial, searchId, normalized](const QList<SearchResult>& results) {
-            if (!self || self->m_refreshSearchTask.serial != serial ||
-                self->m_search.searchId != searchId)
-                return;
-            self->m_search.incrementalSearchResultCache.store(results, normalized);
-            self->applySearchResults(results, true, false);
-            self->m_refreshSearchTask.running = false;
-        });
+    awaitAnswer(m_refreshSearchTask,
+                m_services.engine->search(trimmed, false, SearchTicket(m_generation)), searchId,
+                normalized);
 }
 
 void ContentView::setSelectedIndex(std::optional<int> index) {

@@ -86,6 +86,7 @@ RowIcon rowIcon(const SearchResult& result, const QString& themeID, bool useNati
 ResultRowPresentation presentResultRow(const SearchResult& result, const RowContext& context) {
     ResultRowPresentation row;
     row.icon = rowIcon(result, context.themeID, context.useNativeAppIcons);
+    row.kind = result.kind;
     row.title = result.displayName();
     // A desktop entry found without its display name still reads as a name.
     if (result.kind == SearchResultKind::app && !result.title &&

@@ -56,6 +56,7 @@ struct ResultRowPresentation {
     static inline const QString revealHint = QStringLiteral("Reveal in File Browser");
 
     RowIcon icon;
+    SearchResultKind kind = SearchResultKind::file; // some themes colour rows by kind
     QString title;
     QString secondLine;
     bool secondLineIsRevealHint =

@@ -5,6 +5,7 @@
 #include "launcher/settings/LauncherSettingsStores.h"
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/shell/LauncherIcon.h"
+#include "launcher/shell/SnapGridOverlay.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -43,6 +44,11 @@ private:
     bool m_previous;
 };
 
+// A Wayland client cannot place its windows: no stored positions, no snapping.
+bool windowsPlaceThemselves() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 QList<ScreenArea> screenAreas(qsizetype* primary) {
     QList<ScreenArea> areas;
     const QList<QScreen*> screens = QGuiApplication::screens();
@@ -66,6 +72,7 @@ LauncherShell::LauncherShell(QWidget* window, PreferenceStore& preferences,
 
 LauncherShell::~LauncherShell() {
     m_observers.clear();
+    m_snapOverlay.reset();
     if (m_hotKeyManager)
         m_hotKeyManager->unregisterHotKey();
     if (m_window)
@@ -108,8 +115,16 @@ void LauncherShell::start(bool startHidden) {
             m_showVersionNumber = VersionVisibilityStore(m_preferences).load(true);
         }));
 
+    m_observers.push_back(
+        m_notifications.observe(names::LauncherWindowSnapChanged, [this](const QVariantMap&) {
+            m_snapToGrid = WindowSnapSettingsStore(m_preferences).load(true);
+            if (!m_snapToGrid)
+                hideSnapOverlay();
+        }));
+
     m_showMenuBarIcon = MenuBarIconVisibilityStore(m_preferences).load(true);
     m_showVersionNumber = VersionVisibilityStore(m_preferences).load(true);
+    m_snapToGrid = WindowSnapSettingsStore(m_preferences).load(true);
     updateTrayIcon();
 
     if (m_hotKeyManager) {
@@ -162,6 +177,10 @@ void LauncherShell::showWindow() {
 void LauncherShell::hideWindow() {
     if (m_focusLossTimer)
         m_focusLossTimer->stop();
+    // No guide lines outlive an interrupted drag.
+    m_drag = {};
+    m_snapper.dragEnded();
+    hideSnapOverlay();
     if (m_window && m_window->isVisible())
         m_window->hide(); // the Hide event posts "WindowHidden"
 }
@@ -206,29 +225,44 @@ bool LauncherShell::eventFilter(QObject* watched, QEvent* event) {
             if (m_showingResults)
                 m_lastExpandedHeight = m_window->height();
             saveSize();
-            if (m_window->isVisible()) {
+            if (m_window->isVisible() && windowsPlaceThemselves()) {
                 clampIntoScreen();
                 m_positionStore.save(QRectF(m_window->geometry()));
             }
         }
         break;
     case QEvent::Move:
-        if (!m_resizingProgrammatically && m_window->isVisible())
+        if (!m_resizingProgrammatically && m_window->isVisible() && windowsPlaceThemselves())
             m_positionStore.save(QRectF(m_window->geometry()));
         break;
     case QEvent::MouseButtonPress: {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton && beginWindowDrag(mouse->position().toPoint()))
+        if (mouse->button() == Qt::LeftButton &&
+            beginWindowDrag(mouse->position().toPoint(), mouse->globalPosition()))
             return true;
         break;
     }
+    case QEvent::MouseMove: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (m_drag.pressed && mouse->buttons().testFlag(Qt::LeftButton)) {
+            dragWindowTo(mouse->globalPosition());
+            return true;
+        }
+        break;
+    }
+    case QEvent::MouseButtonRelease:
+        if (m_drag.pressed && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            endWindowDrag();
+            return true;
+        }
+        break;
     default:
         break;
     }
     return false;
 }
 
-bool LauncherShell::beginWindowDrag(const QPoint& position) {
+bool LauncherShell::beginWindowDrag(const QPoint& position, const QPointF& globalPosition) {
     QWindow* handle = m_window->windowHandle();
     if (!handle)
         return false;
@@ -238,7 +272,52 @@ bool LauncherShell::beginWindowDrag(const QPoint& position) {
         return handle->startSystemResize(Qt::RightEdge);
     if (m_showingResults && position.y() >= m_window->height() - kResizeHandleWidth)
         return handle->startSystemResize(Qt::BottomEdge);
-    return handle->startSystemMove();
+    if (!windowsPlaceThemselves())
+        return handle->startSystemMove();
+    m_drag = {true, false, globalPosition, QPointF(m_window->geometry().topLeft())};
+    return true;
+}
+
+void LauncherShell::dragWindowTo(const QPointF& globalPosition) {
+    const QPointF offset = globalPosition - m_drag.startPointer;
+    if (!m_drag.moving) {
+        // A click that wobbles is not a drag.
+        if (std::abs(offset.x()) <= 0.5 && std::abs(offset.y()) <= 0.5)
+            return;
+        m_drag.moving = true;
+        m_snapper.dragBegan();
+    }
+    const QRectF visible = preferredAvailableFrame();
+    const WindowDragSnapper::Step step = m_snapper.dragMovedOnScreen(
+        m_drag.startOrigin + offset, QRectF(m_window->geometry()), visible, m_snapToGrid);
+    {
+        // Stored once, when the drag ends. move() places the frame, if the
+        // platform drew one.
+        ProgrammaticResize guard(m_resizingProgrammatically);
+        m_window->move(step.origin.toPoint() - (m_window->geometry().topLeft() - m_window->pos()));
+    }
+    if (!step.showOverlay) {
+        hideSnapOverlay();
+        return;
+    }
+    if (!m_snapOverlay)
+        m_snapOverlay = std::make_unique<SnapGridOverlay>();
+    m_snapOverlay->showGuides(visible, step.state, step.highlightedVerticalLine,
+                              step.highlightedHorizontalLine);
+}
+
+void LauncherShell::endWindowDrag() {
+    const bool moved = m_drag.moving;
+    m_drag = {};
+    m_snapper.dragEnded();
+    hideSnapOverlay();
+    if (moved && m_window)
+        m_positionStore.save(QRectF(m_window->geometry()));
+}
+
+void LauncherShell::hideSnapOverlay() {
+    if (m_snapOverlay)
+        m_snapOverlay->hide();
 }
 
 // ---- Geometry -------------------------------------------------------------
@@ -256,13 +335,17 @@ QRectF LauncherShell::preferredAvailableFrame() const {
 void LauncherShell::applyInitialGeometry() {
     const QSizeF size = m_sizeStore.load(g::defaultWindowSize);
     m_lastExpandedHeight = size.height();
+    ProgrammaticResize guard(m_resizingProgrammatically);
+    if (!windowsPlaceThemselves()) {
+        m_window->resize(size.toSize());
+        return;
+    }
     const QRectF within = preferredAvailableFrame();
     std::optional<QPointF> origin = m_positionStore.load(size, within);
     if (!origin) {
         origin = within.center() - QPointF(size.width() / 2, size.height() / 2);
         m_positionStore.save(QRectF(*origin, size));
     }
-    ProgrammaticResize guard(m_resizingProgrammatically);
     m_window->setGeometry(QRectF(*origin, size).toRect());
 }
 

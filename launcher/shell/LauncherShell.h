@@ -7,6 +7,7 @@
 
 #include "launcher/session/hotkey/GlobalHotKeyManager.h"
 #include "launcher/session/window/WindowGeometry.h"
+#include "launcher/session/window/WindowSnapping.h"
 #include "launcher/settings/NotificationCenter.h"
 
 #include <QObject>
@@ -24,6 +25,7 @@ class QWidget;
 namespace trovi {
 
 class PreferenceStore;
+class SnapGridOverlay;
 
 struct LauncherShellHooks {
     // Each runs once after the window is up; empty ones are skipped.
@@ -71,7 +73,10 @@ private:
     void reloadGlobalHotKey();
     void updateTrayIcon();
     QMenu* buildTrayMenu();
-    bool beginWindowDrag(const QPoint& position);
+    bool beginWindowDrag(const QPoint& position, const QPointF& globalPosition);
+    void dragWindowTo(const QPointF& globalPosition);
+    void endWindowDrag();
+    void hideSnapOverlay();
 
     QPointer<QWidget> m_window;
     PreferenceStore& m_preferences;
@@ -87,6 +92,18 @@ private:
     // that lasts hides the window.
     QTimer* m_focusLossTimer = nullptr;
     std::vector<NotificationToken> m_observers;
+
+    // Our own drag, so each step can snap; where the compositor places
+    // windows (Wayland) it moves the window itself and nothing snaps.
+    struct WindowDrag {
+        bool pressed = false;
+        bool moving = false;
+        QPointF startPointer;
+        QPointF startOrigin;
+    } m_drag;
+    WindowDragSnapper m_snapper;
+    std::unique_ptr<SnapGridOverlay> m_snapOverlay;
+    bool m_snapToGrid = true;
 
     bool m_showingResults = false;
     double m_lastExpandedHeight = launcherGeometry::defaultWindowSize.height();

@@ -3,6 +3,7 @@
 #include "launcher/session/SearchResultListModel.h"
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/shell/ResultRowDelegate.h"
+#include "launcher/shell/ThemePalette.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMetaMethod>
+#include <QPainter>
 #include <QVBoxLayout>
 
 namespace trovi {
@@ -22,6 +24,14 @@ ContentViewServices withHost(ContentViewServices services, LauncherHost* host) {
     return services;
 }
 
+QString cssColour(const QColor& c) {
+    return QStringLiteral("rgba(%1, %2, %3, %4)")
+        .arg(c.red())
+        .arg(c.green())
+        .arg(c.blue())
+        .arg(c.alphaF(), 0, 'f', 3);
+}
+
 bool isCommandKey(int key) {
     return key == Qt::Key_Control || key == Qt::Key_Meta;
 }
@@ -30,7 +40,8 @@ bool isCommandKey(int key) {
 
 LauncherWindow::LauncherWindow(ContentViewServices services, QWidget* parent)
     : QWidget(parent), m_field(new QLineEdit(this)), m_list(new QListView(this)),
-      m_footer(new QLabel(this)), m_notifications(services.notifications) {
+      m_footer(new QLabel(this)), m_delegate(new ResultRowDelegate(this)),
+      m_notifications(services.notifications) {
     m_view = std::make_unique<ContentView>(withHost(std::move(services), this));
     m_model = new SearchResultListModel(*m_view, this);
 
@@ -47,7 +58,7 @@ LauncherWindow::LauncherWindow(ContentViewServices services, QWidget* parent)
 
     m_list->setObjectName(QStringLiteral("resultList"));
     m_list->setModel(m_model);
-    m_list->setItemDelegate(new ResultRowDelegate(m_list));
+    m_list->setItemDelegate(m_delegate);
     m_list->setFocusPolicy(Qt::NoFocus);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setMouseTracking(true);
@@ -59,9 +70,6 @@ LauncherWindow::LauncherWindow(ContentViewServices services, QWidget* parent)
 
     m_footer->setObjectName(QStringLiteral("versionFooter"));
     m_footer->setAlignment(Qt::AlignCenter);
-    QPalette footerPalette = m_footer->palette();
-    footerPalette.setColor(QPalette::WindowText, palette().color(QPalette::PlaceholderText));
-    m_footer->setPalette(footerPalette);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
@@ -70,6 +78,7 @@ LauncherWindow::LauncherWindow(ContentViewServices services, QWidget* parent)
     layout->addWidget(m_list, 1);
     layout->addWidget(m_footer);
     resize(720, 460);
+    applyTheme();
 
     m_field->installEventFilter(this);
     m_list->installEventFilter(this);
@@ -106,7 +115,56 @@ void LauncherWindow::setVersionLabel(const QString& label) {
     updateChrome();
 }
 
+void LauncherWindow::applyTheme() {
+    const LauncherTheme& theme = LauncherThemeCatalog::theme(
+        launcherThemeIDFromRawValue(m_view->launcherThemeID()).value_or(LauncherThemeID::graphite));
+    if (m_theme == &theme)
+        return;
+    m_theme = &theme;
+    m_delegate->setTheme(theme);
+    const bool dark = hasDarkBackground(theme);
+    const QColor primary = themeQColor(theme.unselectedPrimaryText, dark);
+    const QColor secondary = themeQColor(theme.unselectedSecondaryText, dark);
+    const QColor accent = themeQColor(theme.uiAccent, dark);
+
+    QPalette field = m_field->palette();
+    field.setColor(QPalette::Text, primary);
+    field.setColor(QPalette::PlaceholderText, secondary);
+    field.setColor(QPalette::Highlight, accent);
+    field.setColor(QPalette::HighlightedText, themeQColor(theme.selectedPrimaryText, dark));
+    m_field->setPalette(field);
+    m_field->setStyleSheet(
+        QStringLiteral("QLineEdit#searchField { background: %1; border-radius: 10px; "
+                       "selection-background-color: %2; }")
+            .arg(cssColour(themeQColor(theme.searchBarBackground, dark)), cssColour(accent)));
+
+    m_list->setStyleSheet(QStringLiteral("QListView#resultList { background: %1; border: none; "
+                                         "border-radius: 8px; }")
+                              .arg(cssColour(themeQColor(theme.listBackground, dark))));
+    QPalette footer = m_footer->palette();
+    footer.setColor(QPalette::WindowText, secondary);
+    m_footer->setPalette(footer);
+    update();
+    m_list->viewport()->update();
+}
+
+void LauncherWindow::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QRectF area = rect();
+    p.fillRect(area, themeBackgroundGradient(*m_theme, area));
+    const bool dark = hasDarkBackground(*m_theme);
+    if (m_list->isVisible()) {
+        // Between the field and the list, in the layout's gap.
+        const qreal y = (m_field->geometry().bottom() + 1 + m_list->geometry().top()) / 2.0;
+        p.setPen(QPen(themeQColor(m_theme->divider, dark), 1));
+        p.drawLine(QPointF(m_field->geometry().left(), y), QPointF(m_field->geometry().right(), y));
+    }
+    p.setPen(QPen(themeQColor(m_theme->border, dark), 1));
+    p.drawRect(area.adjusted(0.5, 0.5, -0.5, -0.5));
+}
+
 void LauncherWindow::updateChrome() {
+    applyTheme();
     const bool hasResults = !m_view->search().results.isEmpty();
     m_list->setVisible(hasResults);
     m_footer->setVisible(!hasResults && m_view->showVersionNumber() &&

@@ -18,7 +18,9 @@ class QListView;
 
 namespace trovi {
 
+class ResultRowDelegate;
 class SearchResultListModel;
+struct LauncherTheme;
 
 class LauncherWindow : public QWidget, public LauncherHost {
     Q_OBJECT
@@ -30,6 +32,8 @@ public:
     ContentView& contentView() { return *m_view; }
     // Shown under an empty field when the preferences ask for it.
     void setVersionLabel(const QString& label);
+    // The stored theme; it follows "LauncherThemeChanged".
+    const LauncherTheme& theme() const { return *m_theme; }
 
     // LauncherHost. Without a receiver of hideRequested() the window hides
     // itself and announces "WindowHidden"; without a receiver of
@@ -51,16 +55,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void syncSelection(int row);
     void updateChrome();
+    void applyTheme();
 
     std::unique_ptr<ContentView> m_view;
     SearchResultListModel* m_model;
     QLineEdit* m_field;
     QListView* m_list;
     QLabel* m_footer;
+    ResultRowDelegate* m_delegate;
+    const LauncherTheme* m_theme = nullptr;
     NotificationCenter* m_notifications;
     bool m_appeared = false;
     bool m_commandHeld = false;

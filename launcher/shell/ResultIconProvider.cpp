@@ -104,6 +104,18 @@ QIcon ResultIconProvider::icon(const RowIcon& icon) {
     return *it;
 }
 
+QIcon ResultIconProvider::monochromeIcon(const RowIcon& icon) {
+    if (icon.kind != RowIcon::Kind::symbol)
+        return this->icon(icon);
+    const QString key = QStringLiteral("symbolic|") + icon.name;
+    auto it = m_cache.find(key);
+    if (it == m_cache.end()) {
+        QIcon found = QIcon::fromTheme(themeIconName(icon.name) + QStringLiteral("-symbolic"));
+        it = m_cache.insert(key, found.isNull() ? this->icon(icon) : found);
+    }
+    return *it;
+}
+
 QIcon ResultIconProvider::lookUp(const RowIcon& icon) const {
     using Kind = RowIcon::Kind;
     switch (icon.kind) {

@@ -15,6 +15,9 @@ public:
     ResultIconProvider();
 
     QIcon icon(const RowIcon& icon);
+    // For drawing in one colour: the desktop's "-symbolic" outline of a
+    // symbol when there is one, else icon().
+    QIcon monochromeIcon(const RowIcon& icon);
     // The desktop icon name standing in for a symbol name.
     static QString themeIconName(const QString& symbolName);
 

@@ -1,6 +1,7 @@
 #include "launcher/shell/ResultRowDelegate.h"
 
 #include "launcher/session/SearchResultListModel.h"
+#include "launcher/shell/ThemePalette.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -64,9 +65,28 @@ void drawSnippet(QPainter* p, const QRect& rect, const QList<SnippetSegment>& se
     }
 }
 
+// The icon as a one-colour silhouette.
+void paintTinted(QPainter* p, const QIcon& icon, const QRect& rect, const QColor& tint) {
+    const qreal ratio = p->device() ? p->device()->devicePixelRatioF() : 1.0;
+    QPixmap pixmap = icon.pixmap(rect.size(), ratio);
+    {
+        QPainter mask(&pixmap);
+        mask.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        mask.fillRect(pixmap.rect(), tint);
+    }
+    p->drawPixmap(rect, pixmap);
+}
+
 } // namespace
 
-ResultRowDelegate::ResultRowDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+ResultRowDelegate::ResultRowDelegate(QObject* parent) : QStyledItemDelegate(parent) {
+    setTheme(LauncherThemeCatalog::all().first());
+}
+
+void ResultRowDelegate::setTheme(const LauncherTheme& theme) {
+    m_theme = &theme;
+    m_style = resultRowStyle(theme);
+}
 
 int ResultRowDelegate::rowHeight(bool withSnippet) {
     using S = ResultRowStyle;
@@ -88,24 +108,41 @@ void ResultRowDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
     using S = ResultRowStyle;
     const auto row =
         index.data(SearchResultListModel::PresentationRole).value<ResultRowPresentation>();
-    const ResultRowStyle style = ResultRowStyle::fromPalette(option.palette);
+    const ResultRowStyle& style = m_style;
+    const RowColours colours = rowColours(*m_theme, themedResultKind(row.kind), row.isSelected);
     p->save();
     p->setRenderHint(QPainter::Antialiasing);
 
     const QRect card = option.rect.adjusted(4, 1, -4, -1);
-    if (row.isSelected || row.isHovered) {
-        QPainterPath path;
-        path.addRoundedRect(card, S::cornerRadius, S::cornerRadius);
-        p->fillPath(path, row.isSelected ? style.selectedBackground : style.hoverBackground);
+    QPainterPath cardPath;
+    cardPath.addRoundedRect(QRectF(card).adjusted(0.5, 0.5, -0.5, -0.5), S::cornerRadius,
+                            S::cornerRadius);
+    const QColor fill = row.isSelected  ? style.selectedBackground
+                        : row.isHovered ? style.hoverBackground
+                                        : style.rowBackground;
+    p->fillPath(cardPath, fill);
+    const QColor stroke = row.isSelected  ? style.selectedStroke
+                          : row.isHovered ? style.hoverStroke
+                                          : QColor(Qt::transparent);
+    if (stroke.alpha() > 0)
+        p->strokePath(cardPath, QPen(stroke, 1));
+    if (row.isSelected) {
+        // A short bar at the leading edge marks the selection beyond its fill.
+        QPainterPath marker;
+        marker.addRoundedRect(QRectF(card.left() + 3, card.center().y() - 9, 3, 18), 1.5, 1.5);
+        p->fillPath(marker, style.selectedIndicator);
     }
-    const QColor primary = row.isSelected ? style.selectedPrimaryText : style.primaryText;
-    const QColor secondary = row.isSelected ? style.selectedSecondaryText : style.secondaryText;
+    const QColor primary = colours.primary;
+    const QColor secondary = colours.secondary;
 
     QRect content = card.adjusted(S::horizontalPadding, S::verticalPadding, -S::horizontalPadding,
                                   -S::verticalPadding);
     const QRect iconRect(content.left(), content.center().y() - S::iconSize / 2, S::iconSize,
                          S::iconSize);
-    m_icons.icon(row.icon).paint(p, iconRect);
+    if (row.icon.kind == RowIcon::Kind::symbol && tintsSymbolIcons(*m_theme))
+        paintTinted(p, m_icons.monochromeIcon(row.icon), iconRect, colours.icon);
+    else
+        m_icons.icon(row.icon).paint(p, iconRect);
     content.setLeft(iconRect.right() + 1 + S::iconTextGap);
 
     // Trailing column: the selected row's symbol, then the score to its left.
@@ -168,7 +205,7 @@ void ResultRowDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
     if (!row.snippet.isEmpty())
         drawSnippet(p, QRect(content.left(), y, content.width(), detailHeight), row.snippet,
                     sized(option.font, S::detailPixelSize, QFont::Normal), secondary, primary,
-                    style.snippetHighlight);
+                    row.isSelected ? style.selectedSnippetHighlight : style.snippetHighlight);
     p->restore();
 }
 

@@ -5,6 +5,7 @@
 
 #include "launcher/shell/ResultIconProvider.h"
 #include "launcher/shell/ResultRowStyle.h"
+#include "launcher/tools/themes/LauncherTheme.h"
 
 #include <QStyledItemDelegate>
 
@@ -20,9 +21,13 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
     static int rowHeight(bool withSnippet);
+    // `theme` is a catalogue entry, which lives as long as the program.
+    void setTheme(const LauncherTheme& theme);
 
 private:
     mutable ResultIconProvider m_icons;
+    const LauncherTheme* m_theme;
+    ResultRowStyle m_style;
 };
 
 } // namespace trovi

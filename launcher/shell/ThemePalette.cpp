@@ -43,13 +43,31 @@ ResultRowStyle resultRowStyle(const LauncherTheme& theme) {
     ResultRowStyle s;
     s.selectedBackground = themeQColor(theme.selectedRowBackground, dark);
     s.hoverBackground = themeQColor(theme.hoverRowBackground, dark);
+    s.rowBackground = themeQColor(theme.rowBaseBackground, dark);
+    s.selectedStroke = themeQColor(theme.selectedRowStroke, dark);
+    s.hoverStroke = themeQColor(theme.hoverRowStroke, dark);
+    s.selectedIndicator = themeQColor(theme.selectedIndicator, dark);
     s.primaryText = themeQColor(theme.unselectedPrimaryText, dark);
     s.secondaryText = themeQColor(theme.unselectedSecondaryText, dark);
     s.selectedPrimaryText = themeQColor(theme.selectedPrimaryText, dark);
     s.selectedSecondaryText = themeQColor(theme.selectedSecondaryText, dark);
     s.snippetHighlight = themeQColor(theme.snippetHighlight, dark);
+    s.selectedSnippetHighlight = themeQColor(theme.snippetHighlightSelected, dark);
     s.iconTint = themeQColor(theme.actionIconColor, dark);
     return s;
+}
+
+RowColours rowColours(const LauncherTheme& theme, ThemedResultKind kind, bool isSelected) {
+    const bool dark = hasDarkBackground(theme);
+    return {themeQColor(theme.primaryTextColor(kind, isSelected), dark),
+            themeQColor(theme.secondaryTextColor(kind, isSelected), dark),
+            themeQColor(theme.iconTintColor(kind, isSelected), dark)};
+}
+
+bool tintsSymbolIcons(const LauncherTheme& theme) {
+    return theme.id == LauncherThemeID::vitesseDarkSoft ||
+           theme.id == LauncherThemeID::vitesseDarkSoftUnified ||
+           theme.id == LauncherThemeID::vitesseDarkSoftRoseHover;
 }
 
 QList<ThemePreview> themePreviews() {

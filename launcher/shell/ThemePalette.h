@@ -16,6 +16,14 @@ QColor themeQColor(const ThemeColor& color, bool darkBackground);
 bool hasDarkBackground(const LauncherTheme& theme);
 QLinearGradient themeBackgroundGradient(const LauncherTheme& theme, const QRectF& rect);
 ResultRowStyle resultRowStyle(const LauncherTheme& theme);
+
+// A row's text and icon colours; the Vitesse themes colour them by kind.
+struct RowColours {
+    QColor primary, secondary, icon;
+};
+RowColours rowColours(const LauncherTheme& theme, ThemedResultKind kind, bool isSelected);
+// The Vitesse themes draw symbol icons in one colour, like their syntax palette.
+bool tintsSymbolIcons(const LauncherTheme& theme);
 QList<ThemePreview> themePreviews();
 
 } // namespace trovi

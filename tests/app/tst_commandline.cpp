@@ -2,6 +2,9 @@
 
 #include "db/SqliteDatabase.h"
 #include "tests/support/ArgosStandIn.h"
+#include "tests/support/Files.h"
+#include "tests/support/LocalHttpServer.h"
+#include "tests/support/NotionFixtures.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -9,6 +12,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+using trovi::test::readFile;
+using trovi::test::writeFile;
 
 namespace {
 
@@ -20,8 +26,11 @@ struct Run {
 
 class TempHome {
 public:
-    TempHome() { QDir(dir.path()).mkpath(QStringLiteral(".config")); }
+    TempHome() { QDir(dir.path()).mkpath(".config"); }
     QString path() const { return dir.path(); }
+    QJsonObject first(const QString& text, const QStringList& env = {}) const {
+        return query(text, env).first().toObject();
+    }
     QString mkdir(const QString& relative) const {
         QDir().mkpath(dir.path() + u'/' + relative);
         return dir.path() + u'/' + relative;
@@ -30,28 +39,27 @@ public:
     Run trovi(const QStringList& arguments, const QStringList& extraEnvironment = {}) const {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const QString& variable : extraEnvironment)
-            env.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
-        env.insert(QStringLiteral("HOME"), dir.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path() + QStringLiteral("/.config"));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.path() + QStringLiteral("/.local/share"));
+        env.insert("HOME", dir.path());
+        env.insert("XDG_CONFIG_HOME", dir.path() + "/.config");
+        env.insert("XDG_DATA_HOME", dir.path() + "/.local/share");
         // Only the applications this test installs, not the machine's.
-        env.insert(QStringLiteral("XDG_DATA_DIRS"), dir.path() + QStringLiteral("/system-share"));
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert("XDG_DATA_DIRS", dir.path() + "/system-share");
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
         for (const QString& entry : extraEnvironment)
             env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(TROVI_EXECUTABLE), arguments);
-        if (!process.waitForFinished(60000))
+        // Without blocking the event loop: a test's local server may have to answer.
+        if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000))
             process.kill();
+        process.waitForFinished();
         return {process.exitCode(), process.readAllStandardOutput(),
                 process.readAllStandardError()};
     }
 
-    QJsonArray query(const QString& text) const {
-        const Run run = trovi({QStringLiteral("query"), QStringLiteral("--json"), text});
-        return QJsonDocument::fromJson(run.out).array();
+    QJsonArray query(const QString& text, const QStringList& env = {}) const {
+        return QJsonDocument::fromJson(trovi({"query", "--json", text}, env).out).array();
     }
 
 private:
@@ -101,36 +109,33 @@ private Q_SLOTS:
 
     void queryFindsFolderUnderHome() {
         TempHome home;
-        home.mkdir(QStringLiteral("projects/notes"));
-        const QJsonArray results = home.query(QStringLiteral("notes"));
-        QVERIFY(!results.isEmpty());
-        const QJsonObject first = results.first().toObject();
-        QCOMPARE(first.value(QStringLiteral("kind")).toString(), QStringLiteral("folder"));
-        QCOMPARE(first.value(QStringLiteral("fullPath")).toString(),
-                 home.path() + QStringLiteral("/projects/notes"));
-        QVERIFY(first.contains(QStringLiteral("relevanceScore")));
-        QVERIFY(!first.contains(QStringLiteral("snippet"))); // absent optionals are left out
+        home.mkdir("projects/notes");
+        const QJsonObject first = home.first("notes");
+        QCOMPARE(first["kind"].toString(), "folder");
+        QCOMPARE(first["fullPath"].toString(), home.path() + "/projects/notes");
+        QVERIFY(first.contains("relevanceScore"));
+        QCOMPARE(first["title"].toString(), "notes");
+        QVERIFY(!first.contains("snippet")); // absent optionals are left out
 
-        QCOMPARE(home.query("2^3^2").first()["filename"].toString(), "512");
-        const QJsonObject typed = home.query("~/projects").first().toObject();
+        QCOMPARE(home.first("2^3^2")["filename"].toString(), "512");
+        const QJsonObject typed = home.first("~/projects");
         QVERIFY(typed["isDirectPathMatch"].toBool());
         QCOMPARE(typed["fullPath"].toString(), home.path() + "/projects");
     }
 
     void dryRunOpenIsLearned() {
         TempHome home;
-        const QString folder = home.mkdir(QStringLiteral("work/Invoices"));
-        const Run open = home.trovi(
-            {QStringLiteral("open"), QStringLiteral("--dry-run"), QStringLiteral("invoices")});
+        const QString folder = home.mkdir("work/Invoices");
+        const Run open = home.trovi({"open", "--dry-run", "invoices"});
         QCOMPARE(open.exitCode, 0);
         QCOMPARE(open.out.trimmed(), ("open " + folder).toUtf8());
 
-        const QJsonObject first = home.query(QStringLiteral("invoices")).first().toObject();
-        QCOMPARE(first.value(QStringLiteral("fullPath")).toString(), folder);
-        QCOMPARE(first.value(QStringLiteral("openCount")).toInt(), 1);
-        QVERIFY(first.value(QStringLiteral("isRecentActivation")).toBool());
+        const QJsonObject first = home.first("invoices");
+        QCOMPARE(first["fullPath"].toString(), folder);
+        QCOMPARE(first["openCount"].toInt(), 1);
+        QVERIFY(first["isRecentActivation"].toBool());
 
-        const Run plain = home.trovi({QStringLiteral("query"), QStringLiteral("invoices")});
+        const Run plain = home.trovi({"query", "invoices"});
         QVERIFY(plain.out.contains("Invoices") && plain.out.contains("recent"));
 
         // Reveal of a folder found by name opens it; of a typed path, reveals it.
@@ -153,106 +158,65 @@ private Q_SLOTS:
         }
     }
 
+    // Which entries are listed is DesktopApplicationDiscovery's; here, that the
+    // desktop's names reach the scores, the stored results and the listing.
     void desktopApplicationsGoByTheirDesktopNames() {
         TempHome home;
-        const QString apps = home.mkdir(QStringLiteral(".local/share/applications"));
-        auto install = [&](const QString& file, const QByteArray& keys) {
-            QFile entry(apps + u'/' + file);
-            QVERIFY(entry.open(QIODevice::WriteOnly));
-            entry.write("[Desktop Entry]\nType=Application\nExec=app %u\n" + keys);
-        };
-        install("org.gnome.Nautilus.desktop",
-                "Name=Files\nName[de]=Dateien\n"
-                "Keywords=folder;manager;\nIcon=org.gnome.Nautilus\n");
-        install("firefox-esr.desktop", "Name=Firefox ESR\nGenericName=Web Browser\n");
-        install("profiles.desktop", "Name=Files Profiles\nNoDisplay=true\n");
-        install("kfiles.desktop", "Name=Files for KDE\nOnlyShowIn=KDE;\n");
-        const QStringList gnome{QStringLiteral("XDG_CURRENT_DESKTOP=GNOME")};
-        auto query = [&](const QString& text, const QStringList& env) {
-            const Run run = home.trovi({"query", "--json", text}, env);
-            return QJsonDocument::fromJson(run.out).array();
-        };
+        const QString apps = home.mkdir(".local/share/applications");
+        const QString nautilus = apps + "/org.gnome.Nautilus.desktop";
+        QVERIFY(writeFile(nautilus, "[Desktop Entry]\nType=Application\nExec=app %u\nName=Files\n"
+                                    "Name[de]=Dateien\nKeywords=folder;manager;\n"
+                                    "Icon=org.gnome.Nautilus\n"));
 
-        const QJsonArray files = query("files", gnome);
-        for (const QJsonValue& row : files) // hidden, and for another desktop
-            QVERIFY(!row.toObject().value("title").toString().startsWith("Files "));
-        const QJsonObject nautilus = files.first().toObject();
-        QCOMPARE(nautilus.value("title").toString(), "Files");
-        QCOMPARE(nautilus.value("iconName").toString(), "org.gnome.Nautilus");
-        QCOMPARE(nautilus.value("fullPath").toString(), apps + "/org.gnome.Nautilus.desktop");
-        QCOMPARE(nautilus.value("relevanceScore").toInt(), 1600); // exact name: 1000 + app 600
-        QCOMPARE(query("dateien", gnome + QStringList{"LC_ALL=de_DE.UTF-8"})
-                     .first()
-                     .toObject()
-                     .value("title"),
-                 "Dateien");
-        QCOMPARE(query("folder", gnome).first().toObject().value("relevanceScore").toInt(), 850);
-        const QJsonObject browser = query("web browser", gnome).first().toObject();
-        QCOMPARE(browser.value("title").toString(), "Firefox ESR");
+        const QJsonObject files = home.first("files");
+        QCOMPARE(files["title"].toString(), "Files");
+        QCOMPARE(files["iconName"].toString(), "org.gnome.Nautilus");
+        QCOMPARE(files["fullPath"].toString(), nautilus);
+        QCOMPARE(files["relevanceScore"].toInt(), 1600); // exact name: 1000 + app 600
+        QCOMPARE(home.first("dateien", {"LC_ALL=de_DE.UTF-8"})["title"], "Dateien");
+        QCOMPARE(home.first("folder")["relevanceScore"].toInt(), 850);
 
         // Opened once, it comes back from the stored results under its name,
         // and the plain listing shows the name, not the file.
-        const Run open = home.trovi({"open", "--dry-run", "files"}, gnome);
-        QCOMPARE(open.out.trimmed(), ("open " + apps + "/org.gnome.Nautilus.desktop").toUtf8());
-        const QJsonObject again = query("files", gnome).first().toObject();
-        QCOMPARE(again.value("title").toString(), "Files");
-        QCOMPARE(again.value("keywords").toString(), "folder;manager");
-        QCOMPARE(again.value("fullPath").toString(), apps + "/org.gnome.Nautilus.desktop");
-        const Run plain = home.trovi({"query", "files"}, gnome);
-        QVERIFY(plain.out.startsWith("Files "));
-        QVERIFY(!plain.out.contains(".desktop"));
-        // A plain folder's title is its file name.
-        home.mkdir("Reports");
-        QCOMPARE(query("reports", gnome).first().toObject().value("title").toString(), "Reports");
+        const Run open = home.trovi({"open", "--dry-run", "files"});
+        QCOMPARE(open.out.trimmed(), ("open " + nautilus).toUtf8());
+        const QJsonObject again = home.first("files");
+        QCOMPARE(again["title"].toString(), "Files");
+        QCOMPARE(again["keywords"].toString(), "folder;manager");
+        const Run plain = home.trovi({"query", "files"});
+        QVERIFY(plain.out.startsWith("Files ") && !plain.out.contains(".desktop"));
     }
 
     void indexedDocumentIsFoundByContentAndCountedWhenOpened() {
         TempHome home;
-        const QString docs = home.mkdir(QStringLiteral("papers"));
-        home.mkdir(QStringLiteral(".pelmora"));
-        const QString indexPath = home.path() + QStringLiteral("/.pelmora/index.db");
-        {
-            auto opened =
-                trovi::db::Connection::open(indexPath, trovi::db::ReadWrite | trovi::db::Create);
-            QVERIFY(opened.ok());
-            auto& db = opened.value();
-            QVERIFY(!db.execute(
-                QStringLiteral("CREATE TABLE files(id INTEGER PRIMARY KEY, filename TEXT, "
-                               "directory TEXT, open_count INTEGER, indexed_at INTEGER);"
-                               "CREATE TABLE file_tags(file_id INTEGER, tag TEXT);"
-                               "CREATE VIRTUAL TABLE files_fts USING fts5(filename, content);")));
-            QVERIFY(!db.run(QStringLiteral("INSERT INTO files VALUES(7, 'thesis.pdf', ?, 2, 1)"),
-                            {docs}));
-            QVERIFY(!db.run(QStringLiteral(
-                "INSERT INTO files_fts(rowid, filename, content) VALUES(7, 'thesis.pdf', "
-                "'a study of photosynthesis in alpine meadows')")));
-        }
-        const QJsonObject hit = home.query(QStringLiteral("photosynthesis")).first().toObject();
-        QCOMPARE(hit.value(QStringLiteral("filename")).toString(), QStringLiteral("thesis.pdf"));
-        QCOMPARE(hit.value(QStringLiteral("databaseID")).toInt(), 7);
-        QVERIFY(hit.value(QStringLiteral("snippet"))
-                    .toString()
-                    .contains(QStringLiteral("<mark>photosynthesis</mark>")));
+        const QString docs = home.mkdir("papers");
+        const QString indexPath = home.mkdir(".pelmora") + "/index.db";
+        auto db = trovi::db::Connection::open(indexPath, trovi::db::ReadWrite | trovi::db::Create);
+        QVERIFY(db.ok());
+        QVERIFY(!db->execute("CREATE TABLE files(id INTEGER PRIMARY KEY, filename TEXT, "
+                             "directory TEXT, open_count INTEGER, indexed_at INTEGER);"
+                             "CREATE TABLE file_tags(file_id INTEGER, tag TEXT);"
+                             "CREATE VIRTUAL TABLE files_fts USING fts5(filename, content);"
+                             "INSERT INTO files_fts(rowid, filename, content) VALUES(7, "
+                             "'thesis.pdf', 'a study of photosynthesis in alpine meadows')"));
+        QVERIFY(!db->run("INSERT INTO files VALUES(7, 'thesis.pdf', ?, 2, 1)", {docs}));
 
-        const Run open = home.trovi({QStringLiteral("open"), QStringLiteral("--dry-run"),
-                                     QStringLiteral("photosynthesis")});
-        QCOMPARE(open.exitCode, 0);
-        auto reopened = trovi::db::Connection::open(indexPath, trovi::db::ReadWrite);
-        QVERIFY(reopened.ok());
-        auto statement =
-            reopened->prepare(QStringLiteral("SELECT open_count FROM files WHERE id = 7"));
-        QVERIFY(statement.ok());
-        auto rows = statement->all();
-        QVERIFY(rows.ok());
-        QCOMPARE(rows->front().integer(0), 3);
+        const QJsonObject hit = home.first("photosynthesis");
+        QCOMPARE(hit["filename"].toString(), "thesis.pdf");
+        QCOMPARE(hit["databaseID"].toInt(), 7);
+        QVERIFY(hit["snippet"].toString().contains("<mark>photosynthesis</mark>"));
+
+        QCOMPARE(home.trovi({"open", "--dry-run", "photosynthesis"}).exitCode, 0);
+        auto count = db->prepare("SELECT open_count FROM files WHERE id = 7");
+        QVERIFY(count.ok());
+        QCOMPARE(count->all()->front().integer(0), 3);
     }
 
     void missingIndexTablesAreReportedOnStderrOnly() {
         TempHome home;
-        home.mkdir(QStringLiteral(".pelmora"));
-        home.mkdir(QStringLiteral("Reports"));
-        const Run run = home.trovi(
-            {QStringLiteral("query"), QStringLiteral("--json"), QStringLiteral("reports")});
+        home.mkdir(".pelmora");
+        home.mkdir("Reports");
+        const Run run = home.trovi({"query", "--json", "reports"});
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.err.contains("Search query failed: "));
         QCOMPARE(QJsonDocument::fromJson(run.out).array().size(), 1);
@@ -282,6 +246,57 @@ private Q_SLOTS:
         QCOMPARE(open.out, QByteArray("copy [de] hello\n"));
     }
 
+    void notionPagesOpenTheirAddressAndTheTokenIsNeverPrinted() {
+        TempHome home;
+        trovi::test::LocalHttpServer server;
+        server.reply(200, trovi::test::notionTestResponse());
+        const QString token = trovi::test::kNotionTestToken;
+        const Run set = home.trovi({"config", "set", "notionIntegrationToken", token});
+        QCOMPARE(set.exitCode, 0);
+        const Run run = home.trovi({"query", "--json", "roadmap"},
+                                   {"TROVI_NOTION_API_URL=" + server.baseURL()});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(!QByteArray(set.out + set.err + run.out + run.err).contains(token.toUtf8()));
+        QCOMPARE(server.requests().size(), 1);
+        bool found = false;
+        for (const QJsonValue& row : QJsonDocument::fromJson(run.out).array())
+            found |=
+                row["filename"].toString().endsWith("Roadmap 2027") &&
+                row["action"] == "openNotionPage" &&
+                row["actionURLString"] == "https://www.notion.so/0123abcd00004000800000000000000a";
+        QVERIFY(found);
+    }
+
+    void settingsPanelsAndBookmarksAreFoundUnderHome() {
+        TempHome home;
+        QVERIFY(
+            writeFile(home.path() + "/system-share/applications/gnome-wifi-panel.desktop",
+                      "[Desktop Entry]\nType=Application\nName=Wi-Fi\nExec=gnome-control-center "
+                      "wifi\nX-GNOME-Settings-Panel=wifi\nOnlyShowIn=GNOME;\nNoDisplay=true\n"));
+        QVERIFY(writeFile(home.mkdir(".config/google-chrome/Default") + "/Bookmarks",
+                          readFile(TROVI_FIXTURES_DIR "/browser/Bookmarks")));
+        QVERIFY(writeFile(home.path() + "/.mozilla/firefox/profiles.ini",
+                          "[Profile0]\nName=default\nIsRelative=1\nPath=p.default\n"));
+        auto places =
+            trovi::db::Connection::open(home.mkdir(".mozilla/firefox/p.default") + "/places.sqlite",
+                                        trovi::db::ReadWrite | trovi::db::Create);
+        QVERIFY(!places->execute(R"(
+            CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT, title TEXT);
+            CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER,
+                parent INTEGER, position INTEGER, title TEXT, guid TEXT);
+            INSERT INTO moz_bookmarks VALUES (1,2,NULL,0,0,'','root________'),
+                (2,2,NULL,1,0,'toolbar','toolbar_____'), (3,2,NULL,2,0,'Recipes',''),
+                (4,1,1,3,0,'Pasta','');
+            INSERT INTO moz_places VALUES (1,'https://pasta.example/',NULL);)"));
+        const auto row = [&](const QString& query) -> QString {
+            const QJsonObject first = home.first(query, {"XDG_CURRENT_DESKTOP=GNOME"});
+            return first["filename"].toString() + u'|' + first["directory"].toString();
+        };
+        QCOMPARE(row("wlan"), "Wi-Fi|System Settings"); // a panel by a keyword
+        QCOMPARE(row("wiki"), "Wiki • wiki.example.com|Chrome bookmark · Bookmarks Bar / Work");
+        QCOMPARE(row("recipes"),
+                 "Pasta • pasta.example|Firefox bookmark · Bookmarks Toolbar / Recipes");
+    }
 };
 
 QTEST_GUILESS_MAIN(CommandLineTest)

@@ -19,7 +19,7 @@ class Home {
 public:
     // A home whose first-run onboarding is done, so the launcher window itself shows.
     Home() {
-        QDir(dir.path()).mkpath(QStringLiteral(".config"));
+        QDir(dir.path()).mkpath(".config");
         run({"config", "set", "launcherPermissionsOnboardingCompleted", "true"});
     }
     ~Home() {
@@ -32,15 +32,15 @@ public:
 
     QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), dir.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path() + QStringLiteral("/.config"));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.path() + QStringLiteral("/.local/share"));
-        env.insert(QStringLiteral("XDG_DATA_DIRS"), dir.path() + QStringLiteral("/system-share"));
-        env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("x11"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert("HOME", dir.path());
+        env.insert("XDG_CONFIG_HOME", dir.path() + "/.config");
+        env.insert("XDG_DATA_HOME", dir.path() + "/.local/share");
+        env.insert("XDG_DATA_DIRS", dir.path() + "/system-share");
+        env.insert("XDG_SESSION_TYPE", "x11");
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.remove("WAYLAND_DISPLAY");
         if (xvfb)
-            env.insert(QStringLiteral("DISPLAY"), xvfb->display());
+            env.insert("DISPLAY", xvfb->display());
         return env;
     }
 
@@ -63,9 +63,7 @@ public:
                 process.readAllStandardOutput() + process.readAllStandardError()};
     }
 
-    QString lockFolder() const {
-        return dir.path() + QStringLiteral("/.local/share/com.dalvo.trovi-launcher");
-    }
+    QString lockFolder() const { return dir.path() + "/.local/share/com.dalvo.trovi-launcher"; }
 
     QTemporaryDir dir;
     QList<QProcess*> launchers;
@@ -74,9 +72,9 @@ public:
 QByteArray tool(const QStringList& arguments) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), xvfb->display());
+    env.insert("DISPLAY", xvfb->display());
     process.setProcessEnvironment(env);
-    process.start(QStringLiteral("xdotool"), arguments);
+    process.start("xdotool", arguments);
     process.waitForFinished(10000);
     return process.readAllStandardOutput();
 }
@@ -131,8 +129,8 @@ private Q_SLOTS:
         QCOMPARE(hide.first, 0);
         QTRY_VERIFY_WITH_TIMEOUT(!launcherVisible(), 10000);
         // The request left by the second launch was read and removed.
-        QVERIFY(QDir(home.lockFolder() + QStringLiteral("/DuplicateLaunchRequests"))
-                    .entryList({QStringLiteral("*.json")}, QDir::Files)
+        QVERIFY(QDir(home.lockFolder() + "/DuplicateLaunchRequests")
+                    .entryList({"*.json"}, QDir::Files)
                     .isEmpty());
         QCOMPARE(home.run({}).first, 0); // a plain second launch toggles
         QTRY_VERIFY_WITH_TIMEOUT(launcherVisible(), 10000);
@@ -143,7 +141,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!launcherVisible(), 10000);
         QProcess* next = home.start();
         QTRY_VERIFY_WITH_TIMEOUT(launcherVisible(), 20000);
-        QFile lock(home.lockFolder() + QStringLiteral("/TroviLauncher.lock"));
+        QFile lock(home.lockFolder() + "/TroviLauncher.lock");
         QVERIFY(lock.open(QIODevice::ReadOnly));
         QCOMPARE(lock.readAll(), QByteArray::number(next->processId()) + '\n');
         QCOMPARE(home.run({"--hide"}).first, 0);
@@ -156,13 +154,13 @@ private Q_SLOTS:
         Home home;
         home.start();
         QTRY_VERIFY_WITH_TIMEOUT(launcherVisible(), 20000);
-        QVERIFY(pressUntil(QStringLiteral("ctrl+space"), false));
-        QVERIFY(pressUntil(QStringLiteral("ctrl+space"), true));
+        QVERIFY(pressUntil("ctrl+space", false));
+        QVERIFY(pressUntil("ctrl+space", true));
 
         QCOMPARE(home.run({"config", "set", "launcherHotKeyCode", "0"}).first, 0); // A
-        QVERIFY(pressUntil(QStringLiteral("ctrl+a"), false));
+        QVERIFY(pressUntil("ctrl+a", false));
         tool({"key", "ctrl+space"}); // released: must not toggle any more
-        QVERIFY(pressUntil(QStringLiteral("ctrl+a"), true));
+        QVERIFY(pressUntil("ctrl+a", true));
     }
 
     void aShortcutTakenElsewhereIsReportedNotFatal() {
@@ -171,7 +169,7 @@ private Q_SLOTS:
         Home other;
         QProcess* blocker = other.start({"--hide"});
         // Once Ctrl+Space shows the other launcher, the key is its.
-        QVERIFY(pressUntil(QStringLiteral("ctrl+space"), true));
+        QVERIFY(pressUntil("ctrl+space", true));
         QCOMPARE(other.run({"--hide"}).first, 0);
         QTRY_VERIFY_WITH_TIMEOUT(!launcherVisible(), 10000);
         Home home;
@@ -192,8 +190,8 @@ int main(int argc, char** argv) {
     trovi::test::XvfbServer server;
     if (!server.skipReason().isEmpty())
         skipReason = server.skipReason();
-    else if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
-        skipReason = QStringLiteral("xdotool is not installed");
+    else if (QStandardPaths::findExecutable("xdotool").isEmpty())
+        skipReason = "xdotool is not installed";
     else
         xvfb = &server;
     ResidentLauncherTest test;

@@ -59,8 +59,8 @@ private Q_SLOTS:
         QFETCH(Value, value);
         QFETCH(QString, sqlType);
 
-        Connection db = openFile(QStringLiteral("types.sqlite3"));
-        auto statement = db.prepare(QStringLiteral("SELECT ?1, typeof(?1)"), {value});
+        Connection db = openFile("types.sqlite3");
+        auto statement = db.prepare("SELECT ?1, typeof(?1)", {value});
         QVERIFY(statement.ok());
         auto row = statement->next();
         QVERIFY(row.ok() && row.value().has_value());
@@ -77,8 +77,8 @@ private Q_SLOTS:
     }
 
     void failuresComeBackAsErrors() {
-        Connection db = openFile(QStringLiteral("bad.sqlite3"));
-        auto statement = db.prepare(QStringLiteral("SELECT * FROM nowhere"));
+        Connection db = openFile("bad.sqlite3");
+        auto statement = db.prepare("SELECT * FROM nowhere");
         QCOMPARE(statement.error().code, SQLITE_ERROR);
         QVERIFY(statement.error().description().contains("no such table: nowhere"));
         QVERIFY(!db.execute("CREATE TABLE c(id INTEGER PRIMARY KEY, tag TEXT UNIQUE);"
@@ -95,16 +95,16 @@ private Q_SLOTS:
     }
 
     void lockedDatabaseIsAnErrorFromStepping() {
-        Connection writer = openFile(QStringLiteral("locked.sqlite3"));
-        QVERIFY(!writer.execute(QStringLiteral("CREATE TABLE t(v); INSERT INTO t VALUES (1);")));
-        Connection reader = openFile(QStringLiteral("locked.sqlite3"));
+        Connection writer = openFile("locked.sqlite3");
+        QVERIFY(!writer.execute("CREATE TABLE t(v); INSERT INTO t VALUES (1);"));
+        Connection reader = openFile("locked.sqlite3");
         // Prepared while unlocked so that the schema is already known.
-        auto select = reader.prepare(QStringLiteral("SELECT v FROM t"));
+        auto select = reader.prepare("SELECT v FROM t");
         QVERIFY(select.ok());
-        QVERIFY(!writer.execute(QStringLiteral("BEGIN EXCLUSIVE; INSERT INTO t VALUES (2);")));
+        QVERIFY(!writer.execute("BEGIN EXCLUSIVE; INSERT INTO t VALUES (2);"));
         QCOMPARE(select->next().error().code & 0xff, SQLITE_BUSY);
         // Once the lock is gone the same statement works again, rebound.
-        QVERIFY(!writer.execute(QStringLiteral("COMMIT")));
+        QVERIFY(!writer.execute("COMMIT"));
         QCOMPARE(select->all()->size(), std::size_t(2));
         auto lookup = reader.prepare("SELECT count(*) FROM t WHERE v = ?1", {std::int64_t(1)});
         QCOMPARE(lookup->next().value().value_or(Row{}).integer(0), std::int64_t(1));
@@ -113,8 +113,7 @@ private Q_SLOTS:
     }
 
     void aRunningStatementStopsWhenAskedAndOnlyThen() {
-        auto connection =
-            Connection::open(m_dir.filePath(QStringLiteral("interrupt.db")), ReadWrite | Create);
+        auto connection = Connection::open(m_dir.filePath("interrupt.db"), ReadWrite | Create);
         QVERIFY(connection);
         const QString count =
             QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
@@ -139,8 +138,8 @@ private Q_SLOTS:
     void statementMayOutliveItsConnection() {
         std::optional<Statement> statement;
         {
-            Connection db = openFile(QStringLiteral("outlive.sqlite3"));
-            statement.emplace(std::move(db.prepare(QStringLiteral("SELECT 42")).value()));
+            Connection db = openFile("outlive.sqlite3");
+            statement.emplace(std::move(db.prepare("SELECT 42").value()));
         }
         // The connection closes lazily once its last statement is finalised.
         QCOMPARE(statement->next().value().value_or(Row{}).integer(0), std::int64_t(42));

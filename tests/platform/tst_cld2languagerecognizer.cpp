@@ -14,21 +14,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("target");
-        QTest::addRow("German sentence goes to English") << "wie geht es dir heute"
-                                                         << "de"
-                                                         << "en";
-        QTest::addRow("English sentence goes to German") << "good morning how are you"
-                                                         << "en"
-                                                         << "de";
-        QTest::addRow("too short to judge falls back to English") << "hello"
-                                                                  << "en"
-                                                                  << "de";
-        QTest::addRow("unjudged word with sharp s is German") << "Straße"
-                                                              << "de"
-                                                              << "en";
-        QTest::addRow("French when configured") << "je voudrais un café s'il vous plaît"
-                                                << "fr"
-                                                << "en";
+        QTest::addRow("German sentence goes to English")
+            << QString("wie geht es dir heute") << QString("de") << "en";
+        QTest::addRow("English sentence goes to German")
+            << QString("good morning how are you") << QString("en") << "de";
+        QTest::addRow("too short to judge falls back to English")
+            << QString("hello") << QString("en") << "de";
+        QTest::addRow("unjudged word with sharp s is German")
+            << QString("Straße") << QString("de") << "en";
+        QTest::addRow("French when configured")
+            << QString("je voudrais un café s'il vous plaît") << QString("fr") << "en";
     }
     void inferredPair() {
         QFETCH(QString, text);

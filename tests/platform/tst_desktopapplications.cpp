@@ -2,6 +2,7 @@
 
 #include "launcher/engine/sources/paths/DesktopApplicationDirectories.h"
 #include "launcher/platform/linux/DesktopApplicationDiscovery.h"
+#include "tests/support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,11 +17,8 @@ namespace {
 
 const QByteArray kApp = "[Desktop Entry]\nType=Application\nName=App\nExec=app\n";
 
-void writeEntry(const QString& path, const QByteArray& body = kApp) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(body);
+bool writeEntry(const QString& path, const QByteArray& body = kApp) {
+    return trovi::test::writeFile(path, body);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "launcher/platform/linux/InotifyShortcutRootWatcher.h"
+#include "tests/support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,7 @@
 
 using namespace trovi;
 using namespace Qt::StringLiterals;
+using trovi::test::writeFile;
 
 namespace {
 
@@ -24,12 +26,6 @@ struct Counter {
 std::unique_ptr<ShortcutRootWatcher> watch(const QStringList& roots, double delay,
                                            const std::shared_ptr<Counter>& counter) {
     return InotifyShortcutRootWatcher::create(roots, delay, [counter] { ++counter->calls; });
-}
-
-bool writeFile(const QString& path, const QByteArray& content = "x") {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(content) == content.size();
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "launcher/platform/linux/LinuxSettingsPanels.h"
+#include "tests/support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,11 +11,8 @@ using namespace trovi::platform;
 
 namespace {
 
-void write(const QString& path, const QByteArray& body) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Desktop Entry]\nType=Application\n" + body);
+bool write(const QString& path, const QByteArray& body) {
+    return trovi::test::writeFile(path, "[Desktop Entry]\nType=Application\n" + body);
 }
 
 } // namespace

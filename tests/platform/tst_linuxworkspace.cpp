@@ -5,6 +5,7 @@
 
 #include "launcher/core/NativePath.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
+#include "tests/support/Files.h"
 #include "tests/support/RecordingScript.h"
 
 #include <QDBusConnection>
@@ -20,13 +21,9 @@
 
 using namespace trovi;
 using trovi::test::RecordingScript;
+using trovi::test::writeFile;
 
 namespace {
-
-bool writeFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
 
 QString canonical(const QString& path) {
     return QFileInfo(path).canonicalFilePath();

@@ -3,6 +3,7 @@
 
 #include "launcher/platform/linux/XdgAutostartLoginItem.h"
 #include "launcher/settings/PreferenceStore.h"
+#include "tests/support/Files.h"
 
 #include <QtTest>
 
@@ -21,9 +22,7 @@ private Q_SLOTS:
         auto on = applyLaunchAtLoginToggle(item, store, true);
         QVERIFY(on.enabled);
         QCOMPARE(on.statusMessage, "Launcher will start automatically when you log in.");
-        QFile entry(item.entryPath());
-        QVERIFY(entry.open(QIODevice::ReadOnly));
-        QVERIFY(entry.readAll().contains("\nExec=\"/opt/my apps/trovi\"\n"));
+        QVERIFY(test::readFile(item.entryPath()).contains("\nExec=\"/opt/my apps/trovi\"\n"));
         QCOMPARE(store.storedValue(), true);
 
         auto off = applyLaunchAtLoginToggle(item, store, false);
@@ -36,10 +35,9 @@ private Q_SLOTS:
     void hiddenEntryCountsAsOff() {
         QTemporaryDir dir;
         XdgAutostartLoginItem item("/usr/bin/trovi", dir.path());
-        QFile file(item.entryPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[Desktop Entry]\nType=Application\nExec=/usr/bin/trovi\nHidden=true\n");
-        file.close();
+        QVERIFY(test::writeFile(
+            item.entryPath(),
+            "[Desktop Entry]\nType=Application\nExec=/usr/bin/trovi\nHidden=true\n"));
         QCOMPARE(item.currentState(), LaunchAtLoginState::disabled);
         QCOMPARE(std::get<LaunchAtLoginState>(item.update(true)), LaunchAtLoginState::enabled);
     }
@@ -65,9 +63,7 @@ private Q_SLOTS:
     void unwritableFolderKeepsTheChoiceAndSaysWhy() {
         QTemporaryDir dir;
         // A file where the folder should be: fails for root too.
-        QFile blocker(dir.path() + "/config");
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        QVERIFY(test::writeFile(dir.path() + "/config"));
         InMemoryPreferenceStore preferences;
         const LaunchAtLoginSettingsStore store(preferences);
         XdgAutostartLoginItem item("/usr/bin/trovi", dir.path() + "/config/autostart");

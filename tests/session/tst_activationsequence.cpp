@@ -31,24 +31,21 @@ private Q_SLOTS:
         QFETCH(int, learned);
         QFETCH(QString, firstCached);
         EngineHarness h;
-        const QString apps = h.mkdir(QStringLiteral("Applications"));
+        const QString apps = h.mkdir("Applications");
         auto& m = h.make();
-        const SearchResult mail =
-            pathResult(SearchResultKind::app, apps, QStringLiteral("Mail.app"));
-        const SearchResult notes =
-            pathResult(SearchResultKind::app, apps, QStringLiteral("Notes.app"));
+        const SearchResult mail = pathResult(SearchResultKind::app, apps, "Mail.app");
+        const SearchResult notes = pathResult(SearchResultKind::app, apps, "Notes.app");
         SearchResult action;
         action.kind = SearchResultKind::action;
         action.action = SearchResultAction::openSettings;
-        action.usageKey = QStringLiteral("action://openSettings");
+        action.usageKey = "action://openSettings";
         const SearchResult chosen = settings ? action : notes;
         RecordingWorkspace workspace;
         RecordingClipboard clipboard;
         ResultActivator activator(workspace, clipboard);
 
         const ActivationRun run = activateResult(
-            m, activator,
-            {chosen, ResultActivationMode(mode), QStringLiteral("a"), {mail, chosen}, false});
+            m, activator, {chosen, ResultActivationMode(mode), "a", {mail, chosen}, false});
         QTRY_VERIFY(run.stored.isFinished()); // served by this thread's own loop
         QCOMPARE(m.learnedOpenCount(chosen, 0), learned);
         const auto cached = m.persistentQueryResultCacheStore()->cachedSearchResults(
@@ -66,15 +63,13 @@ private Q_SLOTS:
     void promotedListIsFoundUnderTheEnginesKey() {
         QFETCH(QString, query);
         EngineHarness h;
-        const QString apps = h.mkdir(QStringLiteral("Applications"));
-        const SearchResult mail =
-            pathResult(SearchResultKind::app, apps, QStringLiteral("Mail.app"));
-        const SearchResult mailbox =
-            pathResult(SearchResultKind::app, apps, QStringLiteral("Mailbox.app"));
+        const QString apps = h.mkdir("Applications");
+        const SearchResult mail = pathResult(SearchResultKind::app, apps, "Mail.app");
+        const SearchResult mailbox = pathResult(SearchResultKind::app, apps, "Mailbox.app");
         cachePromotedSearchResultsAfterActivation(h.make(), mailbox, query, {mail, mailbox}, false);
         const auto results = h.make().search(query, true); // a restart, empty catalogues
         QCOMPARE(results.size(), 2);
-        QCOMPARE(results.first().filename, QStringLiteral("Mailbox.app"));
+        QCOMPARE(results.first().filename, "Mailbox.app");
     }
 };
 

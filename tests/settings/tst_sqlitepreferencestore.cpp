@@ -8,6 +8,7 @@
 #include "db/SqliteDatabase.h"
 #include "launcher/settings/LauncherSettingsStores.h"
 #include "launcher/settings/SqlitePreferenceStore.h"
+#include "tests/support/Files.h"
 #include "tests/support/StderrCapture.h"
 
 #include <QCborArray>
@@ -30,7 +31,9 @@
 #include <sys/stat.h>
 
 using namespace trovi;
+using trovi::test::readFile;
 using trovi::test::StderrCapture;
+using trovi::test::writeFile;
 
 namespace {
 
@@ -51,7 +54,7 @@ int runChild(int argc, char** argv) {
     const QString padding(512, QChar(u'x')); // large writes make a kill mid-write likely
     for (int i = 0; i < std::atoi(argv[4]); ++i) {
         store->setMap(prefix + QStringLiteral("-%1").arg(i),
-                      QCborMap{{QStringLiteral("index"), i}, {QStringLiteral("padding"), padding}});
+                      QCborMap{{"index", i}, {"padding", padding}});
         std::printf("%d\n", i);
         std::fflush(stdout);
     }
@@ -60,33 +63,21 @@ int runChild(int argc, char** argv) {
 
 void startChild(QProcess& process, const QString& path, const QString& prefix, int count) {
     process.start(QCoreApplication::applicationFilePath(),
-                  {QStringLiteral("--child"), path, prefix, QString::number(count)});
+                  {"--child", path, prefix, QString::number(count)});
 }
 
 // The "index" of the map under `key`, or -1 when it is missing.
 qint64 indexAt(const PreferenceStore& store, const QString& key) {
-    return store.mapValue(key).value_or(QCborMap()).value(QStringLiteral("index")).toInteger(-1);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
+    return store.mapValue(key).value_or(QCborMap()).value("index").toInteger(-1);
 }
 
 QStringList asideCopies(const QString& path) {
     const QFileInfo info(path);
-    const QStringList names = info.dir().entryList({info.fileName() + QStringLiteral(".corrupt-*")},
-                                                   QDir::Files, QDir::Name);
+    const QStringList names =
+        info.dir().entryList({info.fileName() + ".corrupt-*"}, QDir::Files, QDir::Name);
     QStringList result;
     for (const QString& name : names)
-        if (!name.endsWith(QStringLiteral("-wal")) && !name.endsWith(QStringLiteral("-shm")))
+        if (!name.endsWith("-wal") && !name.endsWith("-shm"))
             result.append(info.dir().filePath(name));
     return result;
 }
@@ -156,7 +147,7 @@ private Q_SLOTS:
         const QList<std::pair<const char*, db::Value>> broken = {
             {"undecodable", QByteArray("\xff\xfe\x1c", 3)},
             {"launcherSearchDebounceMilliseconds", QByteArray("\x01\x02", 2)}, // two items
-            {"launcherThemeID", QStringLiteral("fast")}}; // text instead of a blob
+            {"launcherThemeID", QString("fast")}}; // text instead of a blob
         {
             auto db = db::Connection::open(path, db::ReadWrite);
             for (const auto& [key, raw] : broken)

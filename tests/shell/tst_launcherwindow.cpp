@@ -3,12 +3,17 @@
 
 #include "launcher/session/ResultActivator.h"
 #include "launcher/session/SearchResultListModel.h"
+#include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/LauncherSettingsStores.h"
 #include "launcher/settings/PreferenceStore.h"
+#include "launcher/shell/LauncherShell.h"
 #include "launcher/shell/LauncherWindow.h"
 #include "launcher/shell/ResultIconProvider.h"
+#include "launcher/shell/ThemePalette.h"
+#include "tests/support/Files.h"
 #include "tests/support/ManualScheduler.h"
 #include "tests/support/RecordingPlatform.h"
+#include "tests/support/Results.h"
 #include "tests/support/SessionFakes.h"
 
 #include <QLineEdit>
@@ -52,33 +57,15 @@ struct WindowUnderTest {
 
     // An application, a folder, a document with a snippet and a calculator row.
     QList<SearchResult> mixedResults() const {
-        QFile entry(home.filePath(QStringLiteral("calc.desktop")));
-        if (entry.open(QIODevice::WriteOnly))
-            entry.write("[Desktop Entry]\nName=Budget Calculator\nIcon=accessories-calculator\n");
-        SearchResult app;
-        app.kind = SearchResultKind::app;
-        app.directory = home.path();
-        app.filename = QStringLiteral("calc.desktop");
-        app.relevanceScore = 900;
-        SearchResult folder;
-        folder.kind = SearchResultKind::folder;
-        folder.directory = home.path();
-        folder.filename = QStringLiteral("Budgets");
-        folder.relevanceScore = 800;
-        SearchResult document;
-        document.kind = SearchResultKind::file;
-        document.directory = home.path();
-        document.filename = QStringLiteral("plan.txt");
+        writeFile(home.filePath("calc.desktop"),
+                  "[Desktop Entry]\nName=Budget Calculator\nIcon=accessories-calculator\n");
+        SearchResult document = pathResult(SearchResultKind::file, home.path(), "plan.txt");
         document.snippet = QStringLiteral("the <mark>budget</mark> for next year");
-        document.relevanceScore = 700;
-        SearchResult sum;
-        sum.kind = SearchResultKind::action;
-        sum.action = SearchResultAction::copyToClipboard;
-        sum.filename = QStringLiteral("4");
-        sum.actionURLString = QStringLiteral("4");
-        sum.directory = QStringLiteral("2+2");
-        sum.relevanceScore = 1000;
-        return {app, folder, document, sum};
+        SearchResult sum = actionResult(SearchResultAction::copyToClipboard, "4", "4", "2+2");
+        return {
+            pathResult(SearchResultKind::app, home.path(), "calc.desktop").withRelevanceScore(900),
+            pathResult(SearchResultKind::folder, home.path(), "Budgets").withRelevanceScore(800),
+            document.withRelevanceScore(700), sum.withRelevanceScore(1000)};
     }
 
     ResultRowPresentation row(int r) const {
@@ -145,6 +132,79 @@ private Q_SLOTS:
         QCOMPARE(t.row(3).secondLine, ResultRowPresentation::revealHint);
         QTest::keyRelease(t.field, Qt::Key_Control);
         QCOMPARE(t.row(3).secondLine, t.home.path());
+    }
+
+    void themeChangeRepaintsAtOnce_data() {
+        QTest::addColumn<QString>("theme");
+        QTest::addRow("light window") << "daylight";
+        QTest::addRow("titles coloured by kind") << "vitesseDarkSoft";
+    }
+
+    void themeChangeRepaintsAtOnce() {
+        QFETCH(QString, theme);
+        WindowUnderTest t(false, false);
+        QTest::keyClicks(t.field, QStringLiteral("bud"));
+        t.scheduler.advance(50);
+        t.engine.answer(0, t.mixedResults());
+        QTRY_COMPARE(t.list->model()->rowCount(), 4);
+        LauncherThemeStore(t.preferences).save(theme);
+        t.notifications.post(notifications::LauncherThemeChanged);
+
+        const LauncherTheme& expected =
+            LauncherThemeCatalog::theme(*launcherThemeIDFromRawValue(theme));
+        const bool dark = hasDarkBackground(expected);
+        auto near = [](const QColor& a, const QColor& b) {
+            return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                       std::abs(a.blue() - b.blue()) <=
+                   12;
+        };
+        const QImage window = t.window->grab().toImage();
+        QVERIFY(
+            near(window.pixelColor(3, 3), themeQColor(expected.backgroundGradient.start, dark)));
+        // The application row's title (yellow in the Vitesse theme) is painted.
+        const QColor title = rowColours(expected, ThemedResultKind::app, false).primary;
+        const QImage rows = t.list->viewport()->grab().toImage();
+        const QRect appRow = t.list->visualRect(t.list->model()->index(1, 0));
+        bool found = false;
+        for (int y = appRow.top(); y <= appRow.bottom() && !found; ++y)
+            for (int x = 60; x < appRow.right() && !found; ++x)
+                found = near(rows.pixelColor(x, y), title);
+        QVERIFY(found);
+    }
+
+    void dragSnapsToTheCentreOnlyWhenAsked_data() {
+        QTest::addColumn<bool>("snap");
+        QTest::addRow("snapping on") << true;
+        QTest::addRow("snapping off") << false;
+    }
+
+    void dragSnapsToTheCentreOnlyWhenAsked() {
+        QFETCH(bool, snap);
+        WindowUnderTest t(false, false);
+        LauncherShell shell(t.window.get(), t.preferences, t.notifications, nullptr, "1");
+        shell.start(false);
+        WindowSnapSettingsStore(t.preferences).save(snap); // switched while running
+        t.notifications.post(notifications::LauncherWindowSnapChanged);
+        QWidget* w = t.window.get();
+        const int centred = w->geometry().x();
+        auto send = [w](QEvent::Type type, QPointF global, Qt::MouseButtons held) {
+            QMouseEvent e(type, global - w->pos(), global, global, Qt::LeftButton, held,
+                          Qt::NoModifier);
+            QCoreApplication::sendEvent(w, &e);
+        };
+        const QPointF grip = w->pos() + QPointF(w->width() / 2, 3);
+        send(QEvent::MouseButtonPress, grip, Qt::LeftButton);
+        send(QEvent::MouseMove, grip + QPointF(8, 0), Qt::LeftButton);
+        auto overlayShown = [] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (top->objectName() == QLatin1String("snapGridOverlay") && top->isVisible())
+                    return true;
+            return false;
+        };
+        QCOMPARE(w->geometry().x(), snap ? centred : centred + 8);
+        QCOMPARE(overlayShown(), snap);
+        send(QEvent::MouseButtonRelease, grip + QPointF(8, 0), Qt::NoButton);
+        QVERIFY(!overlayShown());
     }
 
     void keysBeforeTheFieldHasFocusLandInTheQuery() {

@@ -5,6 +5,7 @@
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/shell/settings/SettingsWindow.h"
+#include "launcher/tools/notion/NotionClient.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -21,6 +22,7 @@ class TestSettingsWindow : public QObject {
 
     std::unique_ptr<InMemoryPreferenceStore> m_preferences;
     std::unique_ptr<NotificationCenter> m_center;
+    NotionClient m_notion{{QUrl(QStringLiteral("http://127.0.0.1:1"))}}; // refused
     std::unique_ptr<SettingsWindow> m_window;
     QStringList m_posted;
     std::vector<NotificationToken> m_tokens;
@@ -59,10 +61,13 @@ private Q_SLOTS:
               notifications::LauncherMenuBarIconVisibilityChanged,
               notifications::LauncherVersionVisibilityChanged,
               notifications::LauncherIconSettingsChanged, notifications::LauncherThemeChanged,
-              notifications::LauncherRankingSettingsChanged})
+              notifications::LauncherRankingSettingsChanged, notifications::NotionSettingsChanged})
             m_tokens.push_back(
                 m_center->observe(name, [this, name](const QVariantMap&) { m_posted << name; }));
-        m_window = std::make_unique<SettingsWindow>(environment());
+        m_window.reset();
+        SettingsExtraSections extras;
+        extras.notion = makeNotionSection(environment(), m_notion, nullptr);
+        m_window = std::make_unique<SettingsWindow>(environment(), extras);
         m_window->present();
     }
 
@@ -96,6 +101,9 @@ private Q_SLOTS:
             << QVariant(true) << notifications::LauncherIconSettingsChanged;
         QTest::addRow("theme card") << "theme_forest" << QVariant(true) << keys::launcherThemeID
                                     << QVariant("forest") << notifications::LauncherThemeChanged;
+        QTest::addRow("notion") << "notionSearchEnabled" << QVariant(true)
+                                << keys::notionSearchEnabled << QVariant(true)
+                                << notifications::NotionSettingsChanged;
     }
     void everyControlStoresAndTells() {
         QFETCH(QString, control);
@@ -114,6 +122,16 @@ private Q_SLOTS:
         QVERIFY(value.has_value());
         QCOMPARE(value->toVariant(), stored);
         QVERIFY(m_posted.contains(notification));
+    }
+
+    void notionTokenIsStoredButNotShown() {
+        auto* token = find<QLineEdit>("notionToken");
+        QCOMPARE(token->echoMode(), QLineEdit::Password);
+        QTest::keyClicks(token, "ntn_secret");
+        QCOMPARE(m_preferences->stringValue(keys::notionIntegrationToken), "ntn_secret");
+        QVERIFY(m_posted.contains(notifications::NotionSettingsChanged));
+        find<QPushButton>("notionTokenVisibility")->click();
+        QCOMPARE(token->echoMode(), QLineEdit::Normal);
     }
 
     void hidingTheTrayIconNeedsTheHotkey() {

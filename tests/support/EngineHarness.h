@@ -4,6 +4,7 @@
 
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/settings/PreferenceStore.h"
+#include "tests/support/Files.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/Results.h"
 
@@ -52,10 +53,7 @@ struct EngineHarness : ManualClock {
 
     QString touch(const QString& relative, const QByteArray& contents = {}) {
         const QString path = home.path() + u'/' + relative;
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(contents);
+        writeFile(path, contents);
         return path;
     }
 };

@@ -4,64 +4,28 @@
 // title, a page without an address, and a title in two non-ASCII parts.
 
 #include <QByteArray>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QString>
 
 namespace trovi::test {
 
 inline constexpr auto kRoadmapPageID = "0123abcd-0000-4000-8000-00000000000a";
-inline constexpr auto kPlanPageID = "0123abcd-0000-4000-8000-00000000000b";
 inline const QString kNotionTestToken = QStringLiteral("ntn_SECRET_test_token_4242");
 
-inline QJsonObject notionTestPage(const QString& id, const QStringList& titleParts,
-                                  const QJsonValue& url,
-                                  const QJsonValue& icon = QJsonValue::Undefined,
-                                  const QJsonValue& edited = QJsonValue::Undefined) {
-    QJsonArray parts;
-    for (const QString& part : titleParts)
-        parts.append(QJsonObject{{QStringLiteral("plain_text"), part}});
-    QJsonObject page{
-        {QStringLiteral("id"), id},
-        {QStringLiteral("properties"),
-         QJsonObject{
-             {QStringLiteral("Tags"), QJsonObject{{QStringLiteral("type"), "multi_select"}}},
-             {QStringLiteral("Name"),
-              QJsonObject{{QStringLiteral("type"), "title"}, {QStringLiteral("title"), parts}}}}}};
-    if (!url.isUndefined())
-        page.insert(QStringLiteral("url"), url);
-    if (!icon.isUndefined())
-        page.insert(QStringLiteral("icon"), icon);
-    if (!edited.isUndefined())
-        page.insert(QStringLiteral("last_edited_time"), edited);
-    return page;
-}
-
 inline QByteArray notionTestResponse() {
-    const QString plan = QString::fromLatin1(kPlanPageID);
-    const QJsonArray results{
-        notionTestPage(
-            QString::fromLatin1(kRoadmapPageID), {QStringLiteral("Roadmap 2027")},
-            QStringLiteral("https://www.notion.so/Roadmap-2027-0123abcd00004000800000000000000a"),
-            QJsonObject{{"type", "emoji"}, {"emoji", QStringLiteral("🗺")}},
-            QStringLiteral("2026-03-01T11:58:30.000Z")),
-        notionTestPage(
-            plan, {QStringLiteral("Plan")},
-            QString(QStringLiteral("https://www.notion.so/") + QString(plan).remove(u'-')),
-            QJsonObject{{"type", "external"},
-                        {"external", QJsonObject{{"url", "https://x.test/i.png"}}}},
-            QStringLiteral("2026-02-28T06:00:00Z")),
-        notionTestPage(QStringLiteral("0123abcd-0000-4000-8000-00000000000c"), {QString()},
-                       QStringLiteral("https://www.notion.so/c")),
-        notionTestPage(QStringLiteral("0123abcd-0000-4000-8000-00000000000d"),
-                       {QStringLiteral("No address")}, QJsonValue::Undefined),
-        notionTestPage(QStringLiteral("0123abcd-0000-4000-8000-00000000000e"),
-                       {QStringLiteral("Zürich – "), QStringLiteral("東京 Notizen")},
-                       QStringLiteral("https://www.notion.so/e")),
-    };
-    return QJsonDocument(QJsonObject{{QStringLiteral("object"), "list"},
-                                     {QStringLiteral("results"), results}})
-        .toJson(QJsonDocument::Compact);
+    return QByteArray(R"({"object": "list", "results": [
+{"id": "0123abcd-0000-4000-8000-00000000000a", "url": "https://www.notion.so/Roadmap-2027-0123abcd00004000800000000000000a",
+ "icon": {"type": "emoji", "emoji": "🗺"}, "last_edited_time": "2026-03-01T11:58:30.000Z",
+ "properties": {"Tags": {"type": "multi_select"}, "Name": {"type": "title", "title": [{"plain_text": "Roadmap 2027"}]}}},
+{"id": "0123abcd-0000-4000-8000-00000000000b", "url": "https://www.notion.so/0123abcd00004000800000000000000b",
+ "icon": {"type": "external", "external": {"url": "https://x.test/i.png"}}, "last_edited_time": "2026-02-28T06:00:00Z",
+ "properties": {"Name": {"type": "title", "title": [{"plain_text": "Plan"}]}}},
+{"id": "0123abcd-0000-4000-8000-00000000000c", "url": "https://www.notion.so/c",
+ "properties": {"Name": {"type": "title", "title": [{"plain_text": ""}]}}},
+{"id": "0123abcd-0000-4000-8000-00000000000d",
+ "properties": {"Name": {"type": "title", "title": [{"plain_text": "No address"}]}}},
+{"id": "0123abcd-0000-4000-8000-00000000000e", "url": "https://www.notion.so/e",
+ "properties": {"Name": {"type": "title", "title": [{"plain_text": "Zürich – "}, {"plain_text": "東京 Notizen"}]}}}
+]})");
 }
 
 } // namespace trovi::test

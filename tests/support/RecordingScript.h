@@ -3,8 +3,8 @@
 // arguments one per line, and its working folder. It writes atomically, so a
 // test waiting for the record never reads half of it.
 
-#include <QDir>
-#include <QFile>
+#include "tests/support/Files.h"
+
 #include <QStringList>
 
 namespace trovi::test {
@@ -14,20 +14,12 @@ public:
     RecordingScript(const QString& folder, const QString& name)
         : path_(QDir(folder).filePath(name)), record_(path_ + QStringLiteral(".args")),
           workingDir_(path_ + QStringLiteral(".pwd")) {
-        QDir().mkpath(folder);
-        QFile file(path_);
-        if (!file.open(QIODevice::WriteOnly))
-            return;
         const QByteArray record = quoted(record_);
         const QByteArray pwd = quoted(workingDir_);
-        file.write("#!/bin/sh\n"
-                   "pwd > " +
-                   pwd + ".tmp && mv " + pwd + ".tmp " + pwd +
-                   "\n"
-                   "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > " +
-                   record + ".tmp\nmv " + record + ".tmp " + record + "\n");
-        file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writeFile(path_, "#!/bin/sh\npwd > " + pwd + ".tmp && mv " + pwd + ".tmp " + pwd +
+                             "\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > " + record +
+                             ".tmp\nmv " + record + ".tmp " + record + "\n");
+        QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     QString path() const { return path_; }
@@ -44,10 +36,7 @@ private:
         return '\'' + q + '\'';
     }
     static QStringList lines(const QString& path) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        QString text = QString::fromUtf8(file.readAll());
+        QString text = QString::fromUtf8(readFile(path));
         if (text.isEmpty())
             return {};
         if (text.endsWith(u'\n'))

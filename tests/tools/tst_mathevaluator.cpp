@@ -48,7 +48,7 @@ private Q_SLOTS:
     void evaluates() {
         QFETCH(QString, query);
         QFETCH(QString, expected);
-        QCOMPARE(evaluateMathExpression(query).value_or(QStringLiteral("<none>")), expected);
+        QCOMPARE(evaluateMathExpression(query).value_or("<none>"), expected);
     }
 
     void rejects_data() {
@@ -81,21 +81,19 @@ private Q_SLOTS:
         QVERIFY(!evaluateMathExpression(QString(depth, u'(') + "1+1" + QString(depth, u')')));
         QVERIFY(
             !evaluateMathExpression(QStringLiteral("1") + QStringLiteral("^1").repeated(depth)));
-        QCOMPARE(evaluateMathExpression(QString(50, u'(') + "1+1" + QString(50, u')')),
-                 QStringLiteral("2"));
+        QCOMPARE(evaluateMathExpression(QString(50, u'(') + "1+1" + QString(50, u')')), "2");
     }
 
     void decimalPointIgnoresProcessLocale() {
         // Build a German locale (comma as decimal separator) so the test does not
         // depend on which locales the machine happens to have compiled.
-        const QString localedef = QStandardPaths::findExecutable(QStringLiteral("localedef"));
+        const QString localedef = QStandardPaths::findExecutable("localedef");
         if (localedef.isEmpty())
             QSKIP("localedef is not installed");
         QTemporaryDir localeDir;
         QVERIFY(localeDir.isValid());
         QProcess process;
-        process.start(localedef, {"-i", "de_DE", "-f", "UTF-8",
-                                  localeDir.filePath(QStringLiteral("de_DE.UTF-8"))});
+        process.start(localedef, {"-i", "de_DE", "-f", "UTF-8", localeDir.filePath("de_DE.UTF-8")});
         if (!process.waitForFinished(60000) || process.exitCode() != 0)
             QSKIP("could not build the de_DE locale");
 
@@ -108,8 +106,8 @@ private Q_SLOTS:
         std::snprintf(probe, sizeof probe, "%.1f", 1.5);
         QCOMPARE(QByteArray(probe), QByteArray("1,5"));
 
-        QCOMPARE(evaluateMathExpression(QStringLiteral("1.5+1.25")), QStringLiteral("2.75"));
-        QCOMPARE(evaluateMathExpression(QStringLiteral("2^60")), QStringLiteral("1.152921505e+18"));
+        QCOMPARE(evaluateMathExpression("1.5+1.25"), "2.75");
+        QCOMPARE(evaluateMathExpression("2^60"), "1.152921505e+18");
     }
 };
 

@@ -27,7 +27,7 @@ class NotionClientTest : public QObject {
 
     static NotionClientConfiguration configurationFor(const LocalHttpServer& server) {
         NotionClientConfiguration configuration;
-        configuration.apiBaseURL = QUrl(server.baseURL() + QStringLiteral("/ignored/path"));
+        configuration.apiBaseURL = QUrl(server.baseURL() + "/ignored/path");
         configuration.timeoutSeconds = 0.3;
         return configuration;
     }
@@ -39,7 +39,7 @@ private Q_SLOTS:
         NotionClient client(configurationFor(server));
         StderrCapture stderrCapture;
         std::optional<QList<NotionPage>> pages;
-        startSearch(client, QStringLiteral("Road Map"), pages);
+        startSearch(client, "Road Map", pages);
         QVERIFY(!pages);
         QTRY_VERIFY_WITH_TIMEOUT(pages.has_value(), 10000);
         QVERIFY(!stderrCapture.finish().contains(kNotionTestToken));
@@ -53,7 +53,7 @@ private Q_SLOTS:
         QCOMPARE(request.headers.value("content-type"), QByteArray("application/json"));
         const QJsonObject body = QJsonDocument::fromJson(request.body).object();
         QCOMPARE(body.keys(), (QStringList{"filter", "page_size", "query"}));
-        QCOMPARE(body.value("query").toString(), QStringLiteral("Road Map"));
+        QCOMPARE(body.value("query").toString(), "Road Map");
         QCOMPARE(body.value("page_size").toInt(), 12);
         QCOMPARE(body.value("filter").toObject(),
                  (QJsonObject{{"property", "object"}, {"value", "page"}}));
@@ -98,7 +98,7 @@ private Q_SLOTS:
             server.stop();
         StderrCapture stderrCapture;
         std::optional<QList<NotionPage>> pages;
-        startSearch(client, QStringLiteral("roadmap"), pages);
+        startSearch(client, "roadmap", pages);
         QVERIFY(!pages);
         QTRY_VERIFY_WITH_TIMEOUT(pages.has_value(), 10000);
         QVERIFY(!stderrCapture.finish().contains(kNotionTestToken));
@@ -113,10 +113,10 @@ private Q_SLOTS:
         QVERIFY(!section.isEnabled());
 
         section.testConnection();
-        QCOMPARE(section.status(), QStringLiteral("No token provided."));
+        QCOMPARE(section.status(), "No token provided.");
 
         // Every change saves the token as entered and the switch as shown.
-        section.setToken(QStringLiteral("  ") + kNotionTestToken + QStringLiteral("\n"));
+        section.setToken(QStringLiteral("  ") + kNotionTestToken + "\n");
         QVERIFY(section.status().isEmpty());
         QCOMPARE(NotionSettingsStore(preferences).trimmedToken(), kNotionTestToken);
         QVERIFY(!NotionSettingsStore(preferences).loadEnabled());
@@ -125,17 +125,17 @@ private Q_SLOTS:
 
         server.reply(200, notionTestResponse());
         section.testConnection();
-        QCOMPARE(section.status(), QStringLiteral("Testing..."));
-        QTRY_COMPARE(section.status(), QStringLiteral("Connected — found 3 page(s)."));
+        QCOMPARE(section.status(), "Testing...");
+        QTRY_COMPARE(section.status(), "Connected — found 3 page(s).");
         QCOMPARE(QJsonDocument::fromJson(server.requests().last().body)["query"].toString(),
-                 QStringLiteral("test"));
+                 "test");
         QCOMPARE(server.requests().last().headers.value("authorization"),
                  "Bearer " + kNotionTestToken.toUtf8());
 
         // A refused token cannot be told from no matches.
         server.reply(401, "{}");
         section.testConnection();
-        QTRY_COMPARE(section.status(), QStringLiteral("Connected (no pages matched \"test\")."));
+        QTRY_COMPARE(section.status(), "Connected (no pages matched \"test\").");
 
         section.setEnabled(false);
         QVERIFY(!NotionSettingsStore(preferences).loadEnabled());

@@ -11,16 +11,16 @@ using namespace trovi;
 namespace {
 
 using Codes = QSet<QString>;
-const Codes kDefaultCodes{QStringLiteral("en"), QStringLiteral("de")};
+const Codes kDefaultCodes{"en", "de"};
 
 // Stands in for the platform recogniser: a language for texts starting with a
 // few known words, nothing otherwise.
 std::optional<QString> fakeRecognizer(const QString& text) {
     const QString first = text.section(u' ', 0, 0).toLower();
     if (first == "hello" || first == "house")
-        return QStringLiteral("EN"); // identifiers are compared lower-cased
+        return "EN"; // identifiers are compared lower-cased
     if (first == "bonjour")
-        return QStringLiteral("fr");
+        return "fr";
     return std::nullopt;
 }
 
@@ -85,22 +85,22 @@ private Q_SLOTS:
         InMemoryPreferenceStore preferences;
         const TranslationCommandSettingsStore store(preferences);
         const QString key = TranslationCommandSettingsStore::translationTriggerKey;
-        QCOMPARE(store.loadTrigger(), QStringLiteral("cc"));
+        QCOMPARE(store.loadTrigger(), "cc");
 
         preferences.setString(key, " Tr! ");
-        QCOMPARE(store.loadTrigger(), QStringLiteral("tr"));
+        QCOMPARE(store.loadTrigger(), "tr");
         preferences.setString(key, "%%%");
-        QCOMPARE(store.loadTrigger(), QStringLiteral("cc"));
+        QCOMPARE(store.loadTrigger(), "cc");
         preferences.setInteger(key, 7);
-        QCOMPARE(store.loadTrigger(), QStringLiteral("cc"));
+        QCOMPARE(store.loadTrigger(), "cc");
 
-        QCOMPARE(store.saveTrigger("  ÜB-2 "), QStringLiteral("üb-2"));
-        QCOMPARE(preferences.stringValue(key), QStringLiteral("üb-2"));
+        QCOMPARE(store.saveTrigger("  ÜB-2 "), "üb-2");
+        QCOMPARE(preferences.stringValue(key), "üb-2");
 
         // At most 12 characters, counted as characters rather than UTF-16 units.
         const QString wide = QString::fromUtf8("\U0001D552");
         QCOMPARE(TranslationCommandParser::normalizeTrigger("abcdefghijklmnopq", "cc"),
-                 QStringLiteral("abcdefghijkl"));
+                 "abcdefghijkl");
         QCOMPARE(TranslationCommandParser::normalizeTrigger(wide.repeated(13), "cc"),
                  wide.repeated(12));
     }
@@ -149,13 +149,13 @@ private Q_SLOTS:
         QCOMPARE(store.load().prioritizedEnabledEngineIDs(), (QList{ID::argos, ID::apple}));
 
         store.save({ID::argos, ID::apple}, {ID::apple});
-        QCOMPARE(preferences.stringValue(orderKey), QStringLiteral("argos,apple"));
-        QCOMPARE(preferences.stringValue(enabledKey), QStringLiteral("apple"));
+        QCOMPARE(preferences.stringValue(orderKey), "argos,apple");
+        QCOMPARE(preferences.stringValue(enabledKey), "apple");
         QCOMPARE(store.load(), (TranslationEnginePreferences{{ID::argos, ID::apple}, {ID::apple}}));
         // The order is completed, and "none enabled" is never stored.
         store.save({ID::argos}, {});
-        QCOMPARE(preferences.stringValue(orderKey), QStringLiteral("argos,apple"));
-        QCOMPARE(preferences.stringValue(enabledKey), QStringLiteral("argos,apple"));
+        QCOMPARE(preferences.stringValue(orderKey), "argos,apple");
+        QCOMPARE(preferences.stringValue(enabledKey), "argos,apple");
     }
 };
 

@@ -17,6 +17,7 @@ namespace trovi {
 
 class LaunchAtLoginManaging;
 class NotificationCenter;
+class NotionClient;
 class PreferenceStore;
 
 struct SettingsEnvironment {
@@ -35,6 +36,10 @@ QGroupBox* makeWindowSection(const SettingsEnvironment& environment, QWidget* pa
 QGroupBox* makeSystemIntegrationSection(const SettingsEnvironment& environment, QWidget* parent);
 QGroupBox* makeAppearanceSection(const SettingsEnvironment& environment, QWidget* parent);
 QGroupBox* makeTranslationSection(const SettingsEnvironment& environment, QWidget* parent);
+// Passed in as an extra section: the connection test needs `client`, which
+// must outlive the section.
+QGroupBox* makeNotionSection(const SettingsEnvironment& environment, NotionClient& client,
+                             QWidget* parent);
 
 // Small pieces the sections share.
 QGroupBox* makeSection(const QString& title, const QString& objectName, QWidget* parent);

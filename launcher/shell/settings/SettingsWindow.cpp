@@ -29,7 +29,7 @@ SettingsWindow::SettingsWindow(SettingsEnvironment environment, SettingsExtraSec
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     auto* content = new QWidget(scroll);
-    auto* columns = new QHBoxLayout(content);
+    auto* columns = m_columnRow = new QHBoxLayout(content);
     columns->setContentsMargins(16, 16, 16, 16);
     columns->setSpacing(16);
     for (QVBoxLayout*& column : m_columnLayouts) {
@@ -71,6 +71,9 @@ void SettingsWindow::arrange(int columns) {
         m_columnLayouts[std::size_t(i / perColumn)]->addWidget(m_sections[i]);
     for (QVBoxLayout* column : m_columnLayouts)
         column->addStretch(1);
+    // An empty column takes no width.
+    m_columnRow->setStretch(1, columns > 1 ? 1 : 0);
+    m_columnRow->setSpacing(columns > 1 ? 16 : 0);
 }
 
 void SettingsWindow::present() {

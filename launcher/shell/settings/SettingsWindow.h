@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <array>
 
+class QHBoxLayout;
 class QVBoxLayout;
 class QGroupBox;
 
@@ -43,6 +44,7 @@ private:
 
     SettingsEnvironment m_environment;
     QList<QGroupBox*> m_sections;
+    QHBoxLayout* m_columnRow = nullptr;
     std::array<QVBoxLayout*, 2> m_columnLayouts{};
     int m_columns = 0;
     bool m_sizeRestored = false;

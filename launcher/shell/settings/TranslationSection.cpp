@@ -99,7 +99,7 @@ QGroupBox* makeTranslationSection(const SettingsEnvironment& env, QWidget* paren
     QObject::connect(trigger, &QLineEdit::editingFinished, box, [&preferences, trigger] {
         trigger->setText(TranslationCommandSettingsStore(preferences).saveTrigger(trigger->text()));
     });
-    form->addRow(QStringLiteral("T&rigger"), trigger);
+    form->addRow(QStringLiteral("&Trigger"), trigger);
 
     const TranslationLanguageSettingsStore languageStore(preferences);
     auto* languages = new QLineEdit(languageStore.load().join(QStringLiteral(", ")), box);
@@ -110,7 +110,7 @@ QGroupBox* makeTranslationSection(const SettingsEnvironment& env, QWidget* paren
         store.save(languages->text());
         languages->setText(store.load().join(QStringLiteral(", ")));
     });
-    form->addRow(QStringLiteral("&Languages"), languages);
+    form->addRow(QStringLiteral("Lang&uages"), languages);
     layout->addLayout(form);
     layout->addWidget(makeCaption(
         QStringLiteral("Type the trigger, a space and the text, e.g. \"cc hello\"; up to eight "

@@ -48,7 +48,7 @@ QGroupBox* makeWindowSection(const SettingsEnvironment& env, QWidget* parent) {
     refusal->setObjectName(QStringLiteral("menuBarIconRefusal"));
     refusal->setWordWrap(true);
     refusal->hide();
-    auto* icon = storedToggle(QStringLiteral("Show &Tray Icon"), QStringLiteral("showMenuBarIcon"),
+    auto* icon = storedToggle(QStringLiteral("Show Tra&y Icon"), QStringLiteral("showMenuBarIcon"),
                               MenuBarIconVisibilityStore(preferences).load(true), box);
     QObject::connect(
         icon, &QCheckBox::toggled, box, [&preferences, center, icon, refusal](bool on) {
@@ -68,7 +68,7 @@ QGroupBox* makeWindowSection(const SettingsEnvironment& env, QWidget* parent) {
     layout->addWidget(refusal);
 
     auto* version =
-        storedToggle(QStringLiteral("Show &Version Number"), QStringLiteral("showVersionNumber"),
+        storedToggle(QStringLiteral("Show Version Num&ber"), QStringLiteral("showVersionNumber"),
                      VersionVisibilityStore(preferences).load(true), box);
     QObject::connect(version, &QCheckBox::toggled, box, [&preferences, center](bool on) {
         VersionVisibilityStore(preferences).save(on);

@@ -54,20 +54,20 @@ private Q_SLOTS:
     void firstSearchRefreshesEverythingOnceWithOneAnnouncement() {
         EngineHarness h;
         enableRefresh(h);
-        h.mkdir(QStringLiteral("Applications/Mail.app"));
-        h.mkdir(QStringLiteral("Projects/notes"));
+        h.mkdir("Applications/Mail.app");
+        h.mkdir("Projects/notes");
         auto& m = h.make();
         QSignalSpy refreshed(&m, &DatabaseManager::searchDataRefreshed);
 
-        QVERIFY(m.search(QStringLiteral("notes"), true).isEmpty()); // never waits for the walk
+        QVERIFY(m.search("notes", true).isEmpty()); // never waits for the walk
         QVERIFY(m.isBackgroundRefreshInFlight());
-        m.search(QStringLiteral("mail"), true); // starts nothing new
+        m.search("mail", true); // starts nothing new
         QVERIFY(waitForRefresh(m));
         QCOMPARE(refreshed.count(), 1);
         QVERIFY(m.catalogRefreshedAt(SearchResultKind::file));
 
         // Fresh data is answered on the next search (the caches were dropped).
-        const auto results = m.search(QStringLiteral("notes"), true);
+        const auto results = m.search("notes", true);
         QCOMPARE(results.size(), 1);
         QVERIFY(results.first().kind == SearchResultKind::folder);
     }
@@ -133,8 +133,8 @@ private Q_SLOTS:
 
     void warmupFillsAppsAndFoldersAtOnce() {
         EngineHarness h;
-        h.mkdir(QStringLiteral("Applications/Notes.app"));
-        h.mkdir(QStringLiteral("Work/Reports"));
+        h.mkdir("Applications/Notes.app");
+        h.mkdir("Work/Reports");
         auto& m = h.make();
         QSignalSpy refreshed(&m, &DatabaseManager::searchDataRefreshed);
         QFuture<CatalogRefreshCounts> warmup = m.warmupFileSystemPermissions();

@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTest>
+#include <QTimeZone>
 
 using namespace trovi;
 
@@ -76,10 +77,18 @@ private Q_SLOTS:
         app.title = QStringLiteral("Dateien");
         app.keywords = QStringLiteral("Dateimanager;Ordner");
         app.iconName = QStringLiteral("org.gnome.Nautilus");
+        const QDateTime at(QDate(2001, 1, 1), QTime(0, 1, 30), QTimeZone::utc());
         for (const SearchResult& result : {fileResult(), bookmark, app}) {
             SearchResult marked = result;
             marked.isRecentActivation = true; // never stored
             QCOMPARE(throughBytes(marked), std::optional<SearchResult>(result));
+        }
+        // The recent history keeps the same fields, and its date as seconds since 2001.
+        for (const SearchResult& result : {bookmark, app}) {
+            const QJsonObject history = RecentActivationRecord::make(result, at)->toJson();
+            QCOMPARE(history["activatedAt"].toDouble(), 90.0);
+            QCOMPARE(RecentActivationRecord::fromJson(history)->toSearchResult(),
+                     std::optional(result.withRelevanceScore(std::nullopt)));
         }
     }
 

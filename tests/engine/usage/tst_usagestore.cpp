@@ -4,7 +4,6 @@
 
 #include "launcher/engine/cache/PersistentQueryResultCacheStore.h"
 #include "launcher/engine/usage/RecentActivationRecord.h"
-#include "launcher/engine/usage/SearchResultPromotion.h"
 #include "launcher/engine/usage/UsageStore.h"
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/settings/SqlitePreferenceStore.h"
@@ -100,19 +99,6 @@ private Q_SLOTS:
                                                   false));
     }
 
-    void countsSaturate() {
-        InMemoryPreferenceStore prefs;
-        UsageStore usage(prefs);
-        const std::int64_t most = std::numeric_limits<std::int64_t>::max();
-        usage.setCount("/a", most);
-        usage.increment("/a");
-        QCOMPARE(usage.count("/a"), most);
-        const SearchResult app = pathResult(SearchResultKind::app, "/apps", "Mail", most);
-        const auto promoted = searchResultsPromotingActivatedResult(
-            {app}, app, "mail", [](const SearchResult&) { return 0; });
-        QCOMPARE(promoted.value(0).openCount, most);
-    }
-
     void whatIsRemembered_data() {
         QTest::addColumn<SearchResult>("result");
         QTest::addColumn<bool>("persist");
@@ -128,29 +114,6 @@ private Q_SLOTS:
         QFETCH(SearchResult, result);
         QFETCH(bool, persist);
         QCOMPARE(RecentActivationRecord::make(result, kClock.at(0)).has_value(), persist);
-    }
-
-    void recordRoundTripsThroughJson() {
-        SearchResult page = result(SearchResultKind::action, SearchResultAction::openNotionPage,
-                                   "notion://page/0123456789abcdef");
-        page.snippet = "Workspace";
-        page.givenDatabaseID = 5;
-        page.actionURLString = "https://www.notion.so/0123456789abcdef";
-        page.fallbackActionURLString = "https://www.notion.so/Old-Title-0123";
-        page.isDirectPathMatch = true;
-        page.openCount = 11;
-        for (const SearchResult& original : {result(SearchResultKind::folder), page}) {
-            const auto record = RecentActivationRecord::make(original, kClock.at(0.25));
-            const QByteArray bytes = QJsonDocument(record->toJson()).toJson();
-            const auto loaded =
-                RecentActivationRecord::fromJson(QJsonDocument::fromJson(bytes).object());
-            QCOMPARE(loaded, record);
-            QCOMPARE(loaded->toSearchResult(), std::optional<SearchResult>(original));
-        }
-        // The date is stored as seconds since 2001-01-01 UTC.
-        const auto record = RecentActivationRecord::make(
-            page, QDateTime(QDate(2001, 1, 1), QTime(0, 1, 30), QTimeZone::utc()));
-        QCOMPARE(record->toJson().value("activatedAt").toDouble(), 90.0);
     }
 
     void countsAreCaseInsensitiveAndSurviveRestart() {

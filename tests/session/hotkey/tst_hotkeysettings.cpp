@@ -27,24 +27,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<QString>("display");
-        QTest::addRow("nothing stored")
-            << QString() << QVariant() << QStringLiteral("Control + Space");
-        QTest::addRow("code beyond 32 bits is absent")
-            << keys::launcherHotKeyCode << QVariant(qint64(1) << 33)
-            << QStringLiteral("Control + Space");
-        QTest::addRow("negative modifiers are absent")
-            << keys::launcherHotKeyModifiers << QVariant(qint64(-1))
-            << QStringLiteral("Control + Space");
-        QTest::addRow("character wins over the code")
-            << keys::launcherHotKeyCharacter << QVariant(QStringLiteral("K"))
-            << QStringLiteral("Control + K");
-        QTest::addRow("control character is ignored")
-            << keys::launcherHotKeyCharacter << QVariant(QStringLiteral("\t"))
-            << QStringLiteral("Control + Space");
-        QTest::addRow("disabled") << keys::launcherHotKeyEnabled << QVariant(false)
-                                  << QStringLiteral("Disabled");
-        QTest::addRow("code outside the table") << keys::launcherHotKeyCode << QVariant(qint64(200))
-                                                << QStringLiteral("Control + Key 200");
+        const auto row = [](const char* name, const QString& key, const QVariant& stored,
+                            const char* display) {
+            QTest::newRow(name) << key << stored << QString(display);
+        };
+        row("nothing stored", {}, {}, "Control + Space");
+        row("code beyond 32 bits is absent", keys::launcherHotKeyCode, qint64(1) << 33,
+            "Control + Space");
+        row("negative modifiers are absent", keys::launcherHotKeyModifiers, qint64(-1),
+            "Control + Space");
+        row("character wins over the code", keys::launcherHotKeyCharacter, "K", "Control + K");
+        row("control character is ignored", keys::launcherHotKeyCharacter, "\t", "Control + Space");
+        row("disabled", keys::launcherHotKeyEnabled, false, "Disabled");
+        row("code outside the table", keys::launcherHotKeyCode, qint64(200), "Control + Key 200");
     }
     void storeLoadsWhatIsUsable() {
         QFETCH(QString, key);

@@ -76,13 +76,6 @@ private Q_SLOTS:
         QVERIFY(!off.showOverlay && !off.highlightedHorizontalLine && !snapper.isLocked());
     }
 
-    void tiesAndEmptyLists() {
-        QCOMPARE(nearestSnapCandidate(5, {0, 10}, 10), std::optional(0.0));
-        QCOMPARE(nearestSnapCandidate(5, {}, 10), std::nullopt);
-        QCOMPARE(matchedGuideLine(5.0, {0, 10, 20}, {1, 2}), std::optional(1.0));
-        QCOMPARE(matchedGuideLine(20.0, {0, 10, 20}, {1, 2}), std::nullopt);
-    }
-
     void qtScreenIsYDown() {
         // The guide a third of the way up the screen is two thirds down in Qt.
         WindowDragSnapper snapper;

@@ -109,7 +109,12 @@ QList<BrowserBookmarkShortcut> parseChromiumBookmarks(const QString& filePath,
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    return parseChromiumBookmarkContents(file.readAll(), browserName);
+}
+
+QList<BrowserBookmarkShortcut> parseChromiumBookmarkContents(const QByteArray& contents,
+                                                             const QString& browserName) {
+    const QJsonDocument document = QJsonDocument::fromJson(contents);
     const QJsonValue roots = document.object().value(QStringLiteral("roots"));
     if (!document.isObject() || !roots.isObject())
         return {};

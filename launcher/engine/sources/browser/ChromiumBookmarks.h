@@ -15,6 +15,9 @@ QStringList discoverChromiumBookmarkFiles(const QString& userDataRoot);
 // Nothing for an unreadable or malformed file.
 QList<BrowserBookmarkShortcut> parseChromiumBookmarks(const QString& filePath,
                                                       const QString& browserName);
+// The same for the file's contents.
+QList<BrowserBookmarkShortcut> parseChromiumBookmarkContents(const QByteArray& contents,
+                                                             const QString& browserName);
 
 // Appends the http(s) bookmarks below the node; folders extend the path.
 void collectChromiumBookmarks(const QJsonObject& node, const QString& browserName,

@@ -108,23 +108,28 @@ QList<BrowserBookmarkShortcut> readFirefoxBookmarks(const QString& placesPath,
     auto rows = statement->all();
     if (!rows)
         return {};
+    QList<FirefoxPlacesRow> places;
+    places.reserve(qsizetype(rows->size()));
+    for (const db::Row& row : *rows)
+        places.append({row.integer(0).value_or(0), row.integer(1).value_or(0),
+                       row.integer(2).value_or(0), row.text(3).value_or(QString()),
+                       row.text(4).value_or(QString()), row.text(5).value_or(QString())});
+    return firefoxBookmarksFromRows(places, browserName);
+}
 
+QList<BrowserBookmarkShortcut> firefoxBookmarksFromRows(const QList<FirefoxPlacesRow>& rows,
+                                                        const QString& browserName) {
     QHash<qint64, PlacesItem> folders;
     struct Mark {
         qint64 parent;
         QString title, url;
     };
     QList<Mark> marks;
-    for (const db::Row& row : *rows) {
-        const qint64 id = row.integer(0).value_or(0);
-        const qint64 type = row.integer(1).value_or(0);
-        const qint64 parent = row.integer(2).value_or(0);
-        if (type == 2)
-            folders.insert(id, {parent, row.text(3).value_or(QString()).trimmed(),
-                                row.text(4).value_or(QString())});
-        else if (type == 1)
-            marks.append({parent, row.text(3).value_or(QString()).trimmed(),
-                          row.text(5).value_or(QString()).trimmed()});
+    for (const FirefoxPlacesRow& row : rows) {
+        if (row.type == 2)
+            folders.insert(row.id, {row.parent, row.title.trimmed(), row.guid});
+        else if (row.type == 1)
+            marks.append({row.parent, row.title.trimmed(), row.url.trimmed()});
     }
 
     // Folder paths, worked out once per folder; nothing for the tags tree.

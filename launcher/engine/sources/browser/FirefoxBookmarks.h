@@ -23,6 +23,21 @@ QStringList firefoxProfileFolders(const QString& profilesRoot);
 QList<BrowserBookmarkShortcut> readFirefoxBookmarks(const QString& placesPath,
                                                     const QString& browserName);
 
+// One row of moz_bookmarks joined with its page's address; type 1 is a
+// bookmark, 2 a folder.
+struct FirefoxPlacesRow {
+    qint64 id = 0;
+    qint64 type = 0;
+    qint64 parent = 0;
+    QString title;
+    QString guid;
+    QString url;
+};
+
+// The bookmarks that the rows describe, as readFirefoxBookmarks gives them.
+QList<BrowserBookmarkShortcut> firefoxBookmarksFromRows(const QList<FirefoxPlacesRow>& rows,
+                                                        const QString& browserName);
+
 // Each database's bookmarks with the stamps of its files when read, so an
 // unchanged places.sqlite is not copied again on every refresh.
 class FirefoxBookmarkCache {

@@ -12,7 +12,7 @@ namespace trovi {
 
 namespace {
 
-// Both statements are limited to this many rows.
+// Each listing (by name or tag, by content) is limited to this many rows.
 constexpr int kRowLimit = 250;
 
 // While the indexer commits, a search waits only a moment (typing must not
@@ -29,35 +29,35 @@ QString likeContainsPattern(const QString& query) {
     return u'%' + escaped + u'%';
 }
 
+// Files whose name contains the pattern (?1) come first, then files found only
+// through a tag; open count, then index time, then id break ties.
 const QString& nameAndTagSQL() {
     static const QString sql =
-        QStringLiteral(
-            "SELECT f.id, f.filename, f.directory, f.open_count, NULL as snippet, "
-            "(CASE WHEN f.filename LIKE ? ESCAPE '\\' THEN 1 ELSE 0 END) as exact_name_match "
-            "FROM files f "
-            "WHERE f.filename LIKE ? ESCAPE '\\' "
-            "OR f.id IN (SELECT file_id FROM file_tags WHERE tag LIKE ? ESCAPE '\\') "
-            "GROUP BY f.id "
-            "ORDER BY exact_name_match DESC, "
-            "(CASE WHEN f.filename LIKE ? ESCAPE '\\' THEN f.open_count ELSE 0 END) DESC, "
-            "f.open_count DESC, f.indexed_at DESC "
-            "LIMIT %1")
+        QStringLiteral("SELECT f.id, f.filename, f.directory, f.open_count, NULL AS snippet "
+                       "FROM files f "
+                       "WHERE f.filename LIKE ?1 ESCAPE '\\' "
+                       "OR f.id IN (SELECT file_id FROM file_tags WHERE tag LIKE ?1 ESCAPE '\\') "
+                       "ORDER BY (CASE WHEN f.filename LIKE ?1 ESCAPE '\\' THEN 1 ELSE 0 END) "
+                       "DESC, f.open_count DESC, f.indexed_at DESC, f.id "
+                       "LIMIT %1")
             .arg(kRowLimit);
     return sql;
 }
 
+// Full-text matches (?2) whose name contains the pattern (?1) or not (?3), by
+// rank, at most ?4 of them. Run once per group, so the rank and the snippet
+// are computed only for the rows of the group the listing reaches: when 250
+// files match by name, the content-only matches (often most of the index)
+// are never ranked.
 const QString& fullTextSQL() {
     static const QString sql =
-        QStringLiteral(
-            "SELECT f.id, f.filename, f.directory, f.open_count, "
-            "snippet(files_fts, -1, '<mark>', '</mark>', '...', 24) as snippet, "
-            "(CASE WHEN f.filename LIKE ? ESCAPE '\\' THEN 1 ELSE 0 END) as exact_name_match "
-            "FROM files_fts JOIN files f ON f.id = files_fts.rowid "
-            "WHERE files_fts MATCH ? "
-            "ORDER BY exact_name_match DESC, files_fts.rank ASC, f.open_count DESC, "
-            "f.indexed_at DESC "
-            "LIMIT %1")
-            .arg(kRowLimit);
+        QStringLiteral("SELECT f.id, f.filename, f.directory, f.open_count, "
+                       "snippet(files_fts, -1, '<mark>', '</mark>', '...', 24) AS snippet "
+                       "FROM files_fts JOIN files f ON f.id = files_fts.rowid "
+                       "WHERE files_fts MATCH ?2 "
+                       "AND (CASE WHEN f.filename LIKE ?1 ESCAPE '\\' THEN 1 ELSE 0 END) = ?3 "
+                       "ORDER BY files_fts.rank, f.open_count DESC, f.indexed_at DESC, f.id "
+                       "LIMIT ?4");
     return sql;
 }
 
@@ -188,8 +188,7 @@ QList<SearchResult> IndexedDocumentSearch::search(const QString& query,
         return QList<SearchResult>();
     };
 
-    auto nameAndTagRows =
-        allRows(m_connection, nameAndTagSQL(), {pattern, pattern, pattern, pattern});
+    auto nameAndTagRows = allRows(m_connection, nameAndTagSQL(), {pattern});
     if (!nameAndTagRows)
         return fail(nameAndTagRows.error());
     for (db::Row& row : nameAndTagRows.value()) {
@@ -198,16 +197,24 @@ QList<SearchResult> IndexedDocumentSearch::search(const QString& query,
     }
 
     if (const auto ftsQuery = indexedFTSQuery(query)) {
-        auto fullTextRows = allRows(m_connection, fullTextSQL(), {pattern, *ftsQuery});
-        if (!fullTextRows)
-            return fail(fullTextRows.error());
-        for (db::Row& row : fullTextRows.value()) {
-            const std::int64_t id = rowID(row);
-            auto existing = rowsByID.find(id);
-            if (existing == rowsByID.end())
-                rowsByID.insert(id, OrderedRow{std::move(row), nextOrder++});
-            else if (!existing->row.text(4))
-                existing->row = std::move(row); // gains the snippet, keeps its place
+        int fullTextCount = 0;
+        for (const std::int64_t nameMatch : {1, 0}) {
+            if (fullTextCount >= kRowLimit)
+                break;
+            auto fullTextRows =
+                allRows(m_connection, fullTextSQL(),
+                        {pattern, *ftsQuery, nameMatch, std::int64_t(kRowLimit - fullTextCount)});
+            if (!fullTextRows)
+                return fail(fullTextRows.error());
+            for (db::Row& row : fullTextRows.value()) {
+                ++fullTextCount;
+                const std::int64_t id = rowID(row);
+                auto existing = rowsByID.find(id);
+                if (existing == rowsByID.end())
+                    rowsByID.insert(id, OrderedRow{std::move(row), nextOrder++});
+                else if (!existing->row.text(4))
+                    existing->row = std::move(row); // gains the snippet, keeps its place
+            }
         }
     }
 

@@ -3,6 +3,7 @@
 #include "launcher/engine/sources/browser/BrowserSearch.h"
 #include "launcher/engine/sources/browser/ChromiumBookmarks.h"
 #include "launcher/engine/sources/browser/FirefoxBookmarks.h"
+#include "tests/support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,15 +12,9 @@
 #include <algorithm>
 
 using namespace trovi;
+using test::writeFile;
 
 namespace {
-
-void write(const QString& path, const QByteArray& content) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
 
 QStringList described(const QList<BrowserBookmarkShortcut>& bookmarks) {
     QStringList out;
@@ -31,9 +26,7 @@ QStringList described(const QList<BrowserBookmarkShortcut>& bookmarks) {
 
 // A Chromium bookmark file with nested, nameless, non-web and odd root entries.
 QByteArray chromiumBookmarks() {
-    QFile file(QStringLiteral(TROVI_FIXTURES_DIR "/browser/Bookmarks"));
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
+    return test::readFile(TROVI_FIXTURES_DIR "/browser/Bookmarks");
 }
 
 } // namespace
@@ -46,7 +39,7 @@ private Q_SLOTS:
         for (const char* path :
              {"Default/Bookmarks", "Profile 1/Bookmarks", "a/b/c/Bookmarks", "a/b/c/d/Bookmarks",
               "Default/Bookmarks.bak", "Other/bookmarks", ".hidden/Bookmarks", "Bookmarks"})
-            write(root.filePath(path), "{}");
+            writeFile(root.filePath(path), "{}");
         QStringList found;
         for (const QString& file : discoverChromiumBookmarkFiles(root.path()))
             found << QDir(root.path()).relativeFilePath(file);
@@ -58,8 +51,8 @@ private Q_SLOTS:
 
     void chromiumWalk() {
         QTemporaryDir root;
-        write(root.filePath("Default/Bookmarks"), chromiumBookmarks());
-        write(root.filePath("Profile 2/Bookmarks"), "{\"roots\": ");
+        writeFile(root.filePath("Default/Bookmarks"), chromiumBookmarks());
+        writeFile(root.filePath("Profile 2/Bookmarks"), "{\"roots\": ");
         const auto bookmarks = discoverBrowserBookmarks({{"Chrome", root.path()}});
         QCOMPARE(described(bookmarks),
                  (QStringList{
@@ -76,10 +69,11 @@ private Q_SLOTS:
     void firefoxHeldOpenByAWriter() {
         QTemporaryDir home;
         const QString root = home.filePath(".mozilla/firefox");
-        write(root + "/profiles.ini", "[General]\nStartWithLastProfile=1\n\n"
-                                      "[Profile0]\nName=default\nIsRelative=1\nPath=abc.default\n\n"
-                                      "[Profile1]\nName=other\nIsRelative=0\nPath=" +
-                                          home.filePath("elsewhere").toUtf8() + "\n");
+        writeFile(root + "/profiles.ini",
+                  "[General]\nStartWithLastProfile=1\n\n"
+                  "[Profile0]\nName=default\nIsRelative=1\nPath=abc.default\n\n"
+                  "[Profile1]\nName=other\nIsRelative=0\nPath=" +
+                      home.filePath("elsewhere").toUtf8() + "\n");
         QDir().mkpath(root + "/abc.default");
         // Firefox's way: write-ahead log, exclusive lock, nothing checkpointed.
         auto firefox =

@@ -9,8 +9,6 @@ using namespace trovi;
 
 namespace {
 
-const QString US = QString(QChar(31));
-
 // A stand-in for the script host: a shell script with a canned answer.
 QString standIn(const QTemporaryDir& dir, const QString& name, const QByteArray& body) {
     const QString path = dir.filePath(name);
@@ -30,23 +28,18 @@ private Q_SLOTS:
     void parseLines_data() {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("parsed"); // window/tab/title/host, or empty when skipped
-        QTest::addRow("empty title keeps host") << "1" + US + "2" + US + US + " https://h/x "
-                                                << "1/2//h";
-        QTest::addRow("title trimmed, host decoded")
-            << "3" + US + "+4" + US + " Docs " + US + "http://b%C3%BCcher.de/"
-            << "3/4/Docs/bücher.de";
-        QTest::addRow("window 0") << "0" + US + "1" + US + "t" + US + "https://h/"
-                                  << "";
-        QTest::addRow("non-numeric tab") << "1" + US + "x" + US + "t" + US + "https://h/"
-                                         << "";
-        QTest::addRow("padded index") << " 1" + US + "1" + US + "t" + US + "https://h/"
-                                      << "";
-        QTest::addRow("browser page") << "1" + US + "1" + US + "t" + US + "chrome://newtab/"
-                                      << "";
-        QTest::addRow("blank page") << "1" + US + "1" + US + "t" + US + "about:blank"
-                                    << "";
-        QTest::addRow("three fields") << "1" + US + "1" + US + "https://h/"
-                                      << "";
+        const auto row = [](const char* name, QStringList fields, const char* parsed) {
+            QTest::newRow(name) << fields.join(QChar(31)) << QString(parsed);
+        };
+        row("empty title keeps host", {"1", "2", "", " https://h/x "}, "1/2//h");
+        row("title trimmed, host decoded", {"3", "+4", " Docs ", "http://b%C3%BCcher.de/"},
+            "3/4/Docs/bücher.de");
+        row("window 0", {"0", "1", "t", "https://h/"}, "");
+        row("non-numeric tab", {"1", "x", "t", "https://h/"}, "");
+        row("padded index", {" 1", "1", "t", "https://h/"}, "");
+        row("browser page", {"1", "1", "t", "chrome://newtab/"}, "");
+        row("blank page", {"1", "1", "t", "about:blank"}, "");
+        row("three fields", {"1", "1", "https://h/"}, "");
     }
     void parseLines() {
         QFETCH(QString, line);
@@ -61,22 +54,6 @@ private Q_SLOTS:
         QCOMPARE(got, parsed.isEmpty() ? QStringList{} : QStringList{parsed});
         if (parsed == "1/2//h")
             QCOMPARE(browserTabResult(tabs.first()).filename, "h");
-    }
-
-    void denial_data() {
-        QTest::addColumn<QString>("error");
-        QTest::addColumn<bool>("denied");
-        QTest::addRow("error number") << "execution error: Edge got an error. (-1743)" << true;
-        QTest::addRow("message in capitals")
-            << "NOT AUTHORIZED TO SEND APPLE EVENTS to Brave." << true;
-        QTest::addRow("british spelling") << "Not authorised to send Apple events" << true;
-        QTest::addRow("constant name") << "errAEEventNotPermitted" << true;
-        QTest::addRow("another failure") << "syntax error (-2741)" << false;
-    }
-    void denial() {
-        QFETCH(QString, error);
-        QFETCH(bool, denied);
-        QCOMPARE(isAppleEventsPermissionDenied(error), denied);
     }
 
     void listingLargerThanAPipeBuffer() {
@@ -97,25 +74,15 @@ private Q_SLOTS:
         QCOMPARE(probe.tabs.last().host, "h3000.test");
     }
 
-    void deniedProbeStopsTheWarmup() {
+    void failedListingIsSaidAndGivesNoTabs() {
         QTemporaryDir dir;
-        const QString host = standIn(dir, "osascript",
-                                     "echo 'Not authorized to send Apple events (-1743)' >&2\n"
-                                     "exit 1\n");
+        const QString host =
+            standIn(dir, "osascript", "echo 'Not authorized (-1743)' >&2; exit 1\n");
         QStringList lines;
         const AppleScriptRunner runner(host, [&](const QString& line) { lines << line; });
-        const auto snapshot =
-            browserAutomationWarmupSnapshot(runner, [](const QString&) { return true; });
-        QCOMPARE(snapshot.result.kind, BrowserAutomationWarmupResult::Kind::permissionDenied);
-        QCOMPARE(snapshot.result.browserName, "Edge");
-        QCOMPARE(lines, QStringList{"Browser tab probe failed for Edge: Not authorized to send "
-                                    "Apple events (-1743)"});
-
-        const QString empty = standIn(dir, "quiet", "exit 0\n");
-        const auto quiet = browserAutomationWarmupSnapshot(
-            AppleScriptRunner(empty), [](const QString& id) { return id == "com.brave.Browser"; });
-        QCOMPARE(quiet.result.kind, BrowserAutomationWarmupResult::Kind::noTabsFound);
-        QCOMPARE(quiet.result.runningBrowsers, QStringList{"Brave"});
+        QVERIFY(probeBrowserTabs(runner, "Edge", "Microsoft Edge", "com.microsoft.edgemac")
+                    .tabs.isEmpty());
+        QCOMPARE(lines, QStringList{"Browser tab probe failed for Edge: Not authorized (-1743)"});
     }
 
     void missingHostIsSaidOnce() {
@@ -144,13 +111,9 @@ private Q_SLOTS:
     void searchCutsToFifty() {
         QList<BrowserTabShortcut> tabs;
         for (int i = 1; i <= 80; ++i)
-            tabs << BrowserTabShortcut{"Edge",
-                                       "com.microsoft.edgemac",
-                                       1,
-                                       i,
-                                       QStringLiteral("Page %1").arg(i, 2, 10, QChar(u'0')),
-                                       QStringLiteral("https://example.com/%1").arg(i),
-                                       "example.com"};
+            tabs << BrowserTabShortcut("Edge", "com.microsoft.edgemac", 1, i,
+                                       QString("Page %1").arg(i, 2, 10, QChar(u'0')),
+                                       QString("https://example.com/%1").arg(i), "example.com");
         tabs[79].title = "exam";
         const auto results = searchBrowserTabActionResults("exam", tabs, [](const SearchResult& r) {
             return r.filename.startsWith("Page 70") ? 3 : 0;

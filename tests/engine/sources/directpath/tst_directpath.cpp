@@ -1,4 +1,5 @@
 #include "launcher/engine/sources/directpath/DirectPath.h"
+#include "tests/support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,14 +17,9 @@ class TestDirectPath : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        QDir dir(home());
-        QVERIFY(dir.mkpath("Documents/My Reports"));
-        QVERIFY(dir.mkpath("Applications/Tool.app/Contents"));
-        QVERIFY(dir.mkpath("Downloads"));
-        QFile file(dir.filePath("Documents/My Reports/q1 report.pdf"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QFile archive(dir.filePath("Downloads/Setup.APP"));
-        QVERIFY(archive.open(QIODevice::WriteOnly));
+        QVERIFY(QDir(home()).mkpath("Applications/Tool.app/Contents"));
+        QVERIFY(test::writeFile(home() + "/Documents/My Reports/q1 report.pdf"));
+        QVERIFY(test::writeFile(home() + "/Downloads/Setup.APP"));
     }
 
     void resolution_data() {

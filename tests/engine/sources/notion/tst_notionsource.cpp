@@ -17,7 +17,7 @@ using namespace trovi::test;
 
 namespace {
 
-const QString kRoadmapID = QStringLiteral("0123abcd00004000800000000000000a");
+const QString kRoadmapID = "0123abcd00004000800000000000000a";
 const QString kRoadmapKey = QStringLiteral("notion://page/") + kRoadmapID;
 const QString kRoadmapAddress = QStringLiteral("https://www.notion.so/") + kRoadmapID;
 
@@ -66,40 +66,38 @@ private Q_SLOTS:
             [](PreferenceStore& preferences) { UsageStore(preferences).increment(kRoadmapKey); });
         QSignalSpy refreshed(&engine, &DatabaseManager::searchDataRefreshed);
 
-        QVERIFY(notionRows(engine.search(QStringLiteral("Roadmap"), true)).isEmpty());
+        QVERIFY(notionRows(engine.search("Roadmap", true)).isEmpty());
         QVERIFY(engine.hasPendingLookups());
         // Letter case does not make a second request.
-        QVERIFY(notionRows(engine.search(QStringLiteral("ROADMAP"), false)).isEmpty());
+        QVERIFY(notionRows(engine.search("ROADMAP", false)).isEmpty());
         QVERIFY(refreshed.wait(10000));
         QVERIFY(!engine.hasPendingLookups());
         QCOMPARE(m_server->requests().size(), 1);
         QCOMPARE(QJsonDocument::fromJson(m_server->requests().first().body)["query"].toString(),
-                 QStringLiteral("Roadmap"));
+                 "Roadmap");
 
         // The query cache was dropped, so the same search shows the pages now.
         QHash<QString, SearchResult> rows;
-        for (const SearchResult& row : notionRows(engine.search(QStringLiteral("Roadmap"), true)))
+        for (const SearchResult& row : notionRows(engine.search("Roadmap", true)))
             rows.insert(row.filename, row);
         QCOMPARE(rows.size(), 3);
-        const SearchResult roadmap = rows.value(QStringLiteral("🗺 Roadmap 2027"));
-        QCOMPARE(roadmap.directory, QStringLiteral("Notion · 1m ago"));
+        const SearchResult roadmap = rows.value("🗺 Roadmap 2027");
+        QCOMPARE(roadmap.directory, "Notion · 1m ago");
         QCOMPARE(roadmap.actionURLString, kRoadmapAddress);
         QCOMPARE(roadmap.fallbackActionURLString,
                  QString(QStringLiteral("https://www.notion.so/Roadmap-2027-") + kRoadmapID));
         QCOMPARE(roadmap.usageKey, kRoadmapKey);
         QCOMPARE(roadmap.id, stableNegativeID(*roadmap.usageKey));
         QCOMPARE(roadmap.openCount, qint64(1));
-        QCOMPARE(rows.value(QStringLiteral("Plan")).directory,
-                 QStringLiteral("Notion · yesterday"));
-        QVERIFY(!rows.value(QStringLiteral("Plan")).fallbackActionURLString);
-        QCOMPARE(rows.value(QStringLiteral("Zürich – 東京 Notizen")).directory,
-                 QStringLiteral("Notion"));
+        QCOMPARE(rows.value("Plan").directory, "Notion · yesterday");
+        QVERIFY(!rows.value("Plan").fallbackActionURLString);
+        QCOMPARE(rows.value("Zürich – 東京 Notizen").directory, "Notion");
 
         m_harness->advance(30);
-        QCOMPARE(notionRows(engine.search(QStringLiteral("roadmap"), false)).size(), 3);
+        QCOMPARE(notionRows(engine.search("roadmap", false)).size(), 3);
         QVERIFY(!engine.hasPendingLookups());
         m_harness->advance(1);
-        QVERIFY(notionRows(engine.search(QStringLiteral("roadmap"), false)).isEmpty());
+        QVERIFY(notionRows(engine.search("roadmap", false)).isEmpty());
         QVERIFY(engine.hasPendingLookups());
     }
 
@@ -107,12 +105,12 @@ private Q_SLOTS:
         m_server->reply(200, notionTestResponse());
         DatabaseManager& engine = makeEngine();
         QSignalSpy refreshed(&engine, &DatabaseManager::searchDataRefreshed);
-        engine.search(QStringLiteral("roadmap"), false);
+        engine.search("roadmap", false);
         QVERIFY(refreshed.wait(10000));
-        QCOMPARE(notionRows(engine.search(QStringLiteral("roadmap"), false)).size(), 3);
+        QCOMPARE(notionRows(engine.search("roadmap", false)).size(), 3);
 
-        NotionSettingsStore(m_harness->preferences).saveToken(QStringLiteral("ntn_other"));
-        QVERIFY(notionRows(engine.search(QStringLiteral("roadmap"), false)).isEmpty());
+        NotionSettingsStore(m_harness->preferences).saveToken("ntn_other");
+        QVERIFY(notionRows(engine.search("roadmap", false)).isEmpty());
         QVERIFY(refreshed.wait(10000));
         QCOMPARE(m_server->requests().last().headers.value("authorization"),
                  QByteArray("Bearer ntn_other"));
@@ -151,12 +149,12 @@ private Q_SLOTS:
         DatabaseManager& engine = makeEngine();
         QSignalSpy refreshed(&engine, &DatabaseManager::searchDataRefreshed);
         // The search answers while the request is still open.
-        QVERIFY(notionRows(engine.search(QStringLiteral("roadmap"), true)).isEmpty());
+        QVERIFY(notionRows(engine.search("roadmap", true)).isEmpty());
         QVERIFY(engine.hasPendingLookups());
         QVERIFY(refreshed.wait(10000));
         QVERIFY(!engine.hasPendingLookups());
         // The empty answer is cached too.
-        QVERIFY(notionRows(engine.search(QStringLiteral("roadmap"), false)).isEmpty());
+        QVERIFY(notionRows(engine.search("roadmap", false)).isEmpty());
         QVERIFY(!engine.hasPendingLookups());
     }
 
@@ -191,8 +189,8 @@ private Q_SLOTS:
         QTest::addRow("plain id in the usage key")
             << std::optional(kRoadmapKey) << std::optional(kRoadmapAddress) << none << none;
         QTest::addRow("id only in the fallback")
-            << none << std::optional(QStringLiteral("notion://old")) << std::optional(titled)
-            << std::optional(QStringLiteral("notion://old"));
+            << none << std::optional(QString("notion://old")) << std::optional(titled)
+            << std::optional(QString("notion://old"));
     }
 
     void storedRowsCollapseOntoOneIdentity() {
@@ -201,7 +199,7 @@ private Q_SLOTS:
         QFETCH(std::optional<QString>, fallback);
         QFETCH(std::optional<QString>, expectedFallback);
         SearchResult stored;
-        stored.filename = QStringLiteral("Roadmap");
+        stored.filename = "Roadmap";
         stored.kind = SearchResultKind::action;
         stored.action = SearchResultAction::openNotionPage;
         stored.usageKey = usageKey;

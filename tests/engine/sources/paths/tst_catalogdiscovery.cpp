@@ -1,5 +1,6 @@
 #include "launcher/core/NativePath.h"
 #include "launcher/engine/sources/paths/CatalogDiscovery.h"
+#include "tests/support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 
 using namespace trovi;
 using namespace Qt::StringLiterals;
+using trovi::test::writeFile;
 
 namespace {
 
@@ -19,12 +21,6 @@ bool makeDirs(const QString& root, const QStringList& relativePaths) {
         if (!QDir(root).mkpath(relative))
             return false;
     return true;
-}
-
-bool writeFile(const QString& path, const QByteArray& content = {}) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 QStringList relativePaths(const QString& root, const QList<SearchResult>& results) {

@@ -207,26 +207,6 @@ private Q_SLOTS:
             }
         }
     }
-
-    void aFullListOfPrefixMatchesKeepsOutMereContainment() {
-        QList<SearchResult> items;
-        for (int i = 0; i < 100; ++i)
-            items.append(folder("/srv", QStringLiteral("Old box %1").arg(i), 90)); // contains "box"
-        for (int i = 0; i < 79; ++i)
-            items.append(folder("/srv", QStringLiteral("Box %1").arg(i)));
-        items.append(folder("/srv", "box"));
-        const PathCatalog catalogue = PathCatalog::build(items);
-        const SearchRankingPreferences prefs({});
-        const auto found = catalogue.filterAndSort("box", prefs, {{"/srv/box 3", 5}});
-        QCOMPARE(found, reference(items, {}, "box", prefs, {{"/srv/box 3", 5}}));
-        QCOMPARE(found.size(), 80);
-        QCOMPARE(found[1].filename, "Box 3");
-        // One prefix match fewer and the best of the rest fill the list.
-        items.removeLast();
-        const auto refilled = PathCatalog::build(items).filterAndSort("box", prefs, {});
-        QCOMPARE(refilled, reference(items, {}, "box", prefs, {}));
-        QCOMPARE(refilled.last().filename, "Old box 0");
-    }
 };
 
 QTEST_GUILESS_MAIN(PathCatalogTest)

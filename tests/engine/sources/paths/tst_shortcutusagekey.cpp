@@ -1,4 +1,5 @@
 #include "launcher/engine/sources/paths/ShortcutUsageKey.h"
+#include "tests/support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,10 +25,7 @@ QByteArray xmlPropertyList(const QByteArray& body) {
 }
 
 QByteArray binaryFixture() {
-    QFile file(QStringLiteral(TROVI_FIXTURES_DIR "/shortcuts/binary.webloc"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return test::readFile(TROVI_FIXTURES_DIR "/shortcuts/binary.webloc");
 }
 
 // A binary property list of `depth` one-element arrays, each holding the next.
@@ -60,11 +58,7 @@ private:
 
     QString write(const QString& name, const QByteArray& content) {
         const QString path = m_dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return {};
-        file.write(content);
-        return path;
+        return test::writeFile(path, content) ? path : QString();
     }
 
 private Q_SLOTS:
@@ -74,39 +68,33 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("expected"); // empty: no key
-        QTest::addRow("internet shortcut with CRLF lines")
-            << "a.url" << QByteArray("[InternetShortcut]\r\nURL=https://example.com/a\r\n")
-            << "https://example.com/a";
-        QTest::addRow("key in any case; value keeps its case and non-ASCII text")
-            << "b.URL" << QByteArray("[InternetShortcut]\n  uRl=https://example.com/Caf\xc3\xa9 \n")
-            << u"https://example.com/Café"_s;
-        QTest::addRow("empty address") << "f.url" << QByteArray("URL=\n") << "";
-        QTest::addRow("key must start the line")
-            << "g.url" << QByteArray("BASEURL=https://x.example\nURL =https://y.example\n") << "";
-        QTest::addRow("document link, suffix in upper case")
-            << "Sheet.GSHEET" << QByteArray("url=https://docs.example/s/2")
-            << "https://docs.example/s/2";
-        QTest::addRow("other suffixes have no key")
-            << "notes.url.txt" << QByteArray("URL=https://example.com") << "";
-        QTest::addRow("document link, mixed case")
-            << "Plan.GDoc" << QByteArray("URL=https://d/1") << "https://d/1";
-        QTest::addRow("XML property list")
-            << "x.webloc"
-            << xmlPropertyList("<dict><key>URL</key><string>https://example.com/"
-                               "x?a=1&amp;b=2</string></dict>")
-            << "https://example.com/x?a=1&b=2";
-        QTest::addRow("binary property list")
-            << "bin.webloc" << binaryFixture() << "https://example.com/binary";
-        QTest::addRow("binary property list nested 90000 deep")
-            << "deep.webloc" << nestedArrays(90000) << "";
-        QTest::addRow("truncated binary property list")
-            << "cut.webloc" << binaryFixture().left(30) << "";
-        QTest::addRow("URL that is not a string")
-            << "int.webloc" << xmlPropertyList("<dict><key>URL</key><integer>7</integer></dict>")
-            << "";
-        QTest::addRow("unclosed XML")
-            << "open.webloc" << QByteArray("<?xml version=\"1.0\"?><plist><dict><key>URL</key>")
-            << "";
+        const auto row = [](const char* what, const char* name, const QByteArray& content,
+                            const QString& expected) {
+            QTest::newRow(what) << QString(name) << content << expected;
+        };
+        row("internet shortcut with CRLF lines", "a.url",
+            "[InternetShortcut]\r\nURL=https://example.com/a\r\n", "https://example.com/a");
+        row("key in any case; value keeps its case and non-ASCII text", "b.URL",
+            "[InternetShortcut]\n  uRl=https://example.com/Caf\xc3\xa9 \n",
+            u"https://example.com/Café"_s);
+        row("empty address", "f.url", "URL=\n", "");
+        row("key must start the line", "g.url",
+            "BASEURL=https://x.example\nURL =https://y.example\n", "");
+        row("document link, suffix in upper case", "Sheet.GSHEET", "url=https://docs.example/s/2",
+            "https://docs.example/s/2");
+        row("other suffixes have no key", "notes.url.txt", "URL=https://example.com", "");
+        row("document link, mixed case", "Plan.GDoc", "URL=https://d/1", "https://d/1");
+        row("XML property list", "x.webloc",
+            xmlPropertyList("<dict><key>URL</key><string>https://example.com/x?a=1&amp;b=2"
+                            "</string></dict>"),
+            "https://example.com/x?a=1&b=2");
+        row("binary property list", "bin.webloc", binaryFixture(), "https://example.com/binary");
+        row("binary property list nested 90000 deep", "deep.webloc", nestedArrays(90000), "");
+        row("truncated binary property list", "cut.webloc", binaryFixture().left(30), "");
+        row("URL that is not a string", "int.webloc",
+            xmlPropertyList("<dict><key>URL</key><integer>7</integer></dict>"), "");
+        row("unclosed XML", "open.webloc", "<?xml version=\"1.0\"?><plist><dict><key>URL</key>",
+            "");
     }
 
     void keyFromFile() {

@@ -1,6 +1,6 @@
 #include "launcher/engine/sources/settingspanes/SettingsPanels.h"
-#include "launcher/engine/sources/settingspanes/SystemSettingsBundleScan.h"
 #include "launcher/engine/sources/settingspanes/SystemSettingsPanes.h"
+#include "tests/support/Results.h"
 
 #include <QTest>
 
@@ -26,26 +26,6 @@ QList<SystemSettingsShortcut> scannedPanes() {
                     QStringLiteral("com.apple.Sound-Settings.extension"))});
 }
 
-QStringList titles(const QList<SearchResult>& results) {
-    QStringList out;
-    for (const SearchResult& r : results)
-        out << r.filename;
-    return out;
-}
-
-class FakeBundles : public SystemSettingsBundleReader {
-public:
-    QStringList entries;
-    QHash<QString, SystemSettingsBundle> bundles;
-    std::optional<QStringList> listEntries(const QString&) override { return entries; }
-    std::optional<SystemSettingsBundle> openBundle(const QString& path) override {
-        const QString name = path.section(u'/', -1);
-        if (!bundles.contains(name))
-            return std::nullopt;
-        return bundles.value(name);
-    }
-};
-
 } // namespace
 
 class TestSystemSettingsPanes : public QObject {
@@ -54,46 +34,20 @@ private Q_SLOTS:
     void titleCleanup_data() {
         QTest::addColumn<QString>("raw");
         QTest::addColumn<QString>("title");
-        QTest::addRow("run-together words split") << "SoftwareUpdate"
-                                                  << "Software Update";
-        QTest::addRow("settings extension suffix") << " Displays Settings Extension\n"
-                                                   << "Displays";
-        QTest::addRow("intents suffix") << "Siri Settings Intents Extension"
-                                        << "Siri";
-        QTest::addRow("suffixes in order, each once") << "Foo Intents Extension Settings"
-                                                      << "Foo Intents Extension";
-        QTest::addRow("runs of blanks") << "Touch  ID\t&  Password"
-                                        << "Touch ID & Password";
+        const auto row = [](const char* name, const char* raw, const char* title) {
+            QTest::newRow(name) << QString(raw) << QString(title);
+        };
+        row("run-together words split", "SoftwareUpdate", "Software Update");
+        row("settings extension suffix", " Displays Settings Extension\n", "Displays");
+        row("intents suffix", "Siri Settings Intents Extension", "Siri");
+        row("suffixes in order, each once", "Foo Intents Extension Settings",
+            "Foo Intents Extension");
+        row("runs of blanks", "Touch  ID\t&  Password", "Touch ID & Password");
     }
     void titleCleanup() {
         QFETCH(QString, raw);
         QFETCH(QString, title);
         QCOMPARE(cleanupSystemSettingsTitle(raw), title);
-    }
-
-    void inclusion_data() {
-        QTest::addColumn<QString>("identifier");
-        QTest::addColumn<QString>("point");
-        QTest::addColumn<bool>("included");
-        QTest::addRow("settings extension") << "com.apple.Sound-Settings.extension"
-                                            << "" << true;
-        QTest::addRow("settings extension point, any case")
-            << "com.apple.x"
-            << "com.apple.Settings.extension.UI" << true;
-        QTest::addRow("system preferences prefix") << "com.apple.systempreferences.AppleIDSettings"
-                                                   << "" << true;
-        QTest::addRow("widget never") << "com.apple.Sound-Settings.extension.Widget"
-                                      << "" << false;
-        QTest::addRow("intents never") << "com.apple.wifi-settings.IntentsExtension"
-                                       << "" << false;
-        QTest::addRow("unrelated") << "com.apple.photos.share"
-                                   << "com.apple.share" << false;
-    }
-    void inclusion() {
-        QFETCH(QString, identifier);
-        QFETCH(QString, point);
-        QFETCH(bool, included);
-        QCOMPARE(shouldIncludeSystemSettingsBundle(identifier, point), included);
     }
 
     void keywordsAndMerge() {
@@ -124,7 +78,8 @@ private Q_SLOTS:
     void search() {
         QFETCH(QString, query);
         QFETCH(QStringList, expected);
-        QCOMPARE(titles(searchSystemSettingsActionResults(query, scannedPanes(), {})), expected);
+        QCOMPARE(test::names(searchSystemSettingsActionResults(query, scannedPanes(), {})),
+                 expected);
     }
 
     void searchCutsToTenAndLearns() {
@@ -143,77 +98,28 @@ private Q_SLOTS:
         QCOMPARE(row.id, stableNegativeID("action://system-settings/" + *row.actionURLString));
     }
 
-    void bundleScan() {
-        FakeBundles reader;
-        reader.entries = {"Wifi.appex", "Sound.appex", "Named.appex", "Widget.appex",
-                          "NoID.appex", "Readme.txt",  "Broken.appex"};
-        auto bundle = [](const QString& file, const QString& id, QVariantMap info = {},
-                         QVariantMap localized = {}) {
-            info.insert("NSExtension", QVariantMap{{"NSExtensionPointIdentifier",
-                                                    "com.apple.Settings.extension.ui"}});
-            return SystemSettingsBundle{file, id, info, localized};
-        };
-        reader.bundles = {
-            {"Wifi.appex", bundle("Wifi.appex", "com.apple.wifi-settings-extension",
-                                  {{"CFBundleName", "WiFiSettings"}})},
-            {"Sound.appex", bundle("Sound.appex", "com.apple.sound",
-                                   {{"CFBundleDisplayName", "  "}, {"CFBundleName", 3}})},
-            {"Named.appex",
-             bundle("Named.appex", "com.apple.named", {{"CFBundleDisplayName", "Plain"}},
-                    {{"CFBundleName", "Lokal"}, {"CFBundleDisplayName", "LockScreen Settings"}})},
-            {"Widget.appex", bundle("Widget.appex", "com.apple.sound-settings.widget")},
-            {"NoID.appex", SystemSettingsBundle{"NoID.appex", std::nullopt, {}, {}}},
-            {"Readme.txt", bundle("Readme.txt", "com.apple.readme-settings.extension")},
-        };
-        QStringList got;
-        for (const auto& pane : discoverSystemSettingsShortcuts(reader, "/x"))
-            got << pane.title + u'|' + pane.primaryURLString.mid(kPrefix.size());
-        QCOMPARE(got, (QStringList{"Wi-Fi|com.apple.wifi-settings-extension",
-                                   "Sound|com.apple.sound", "Lock Screen|com.apple.named"}));
-    }
-
     void linuxPanelsBorrowSeedKeywords_data() {
         QTest::addColumn<QString>("query");
         QTest::addColumn<QString>("title");
-        QTest::addRow("seed keyword for GNOME sound") << "lautsprecher"
-                                                      << "Klang";
-        QTest::addRow("seed keyword for the background panel") << "hintergrund"
-                                                               << "Background";
-        QTest::addRow("entry keywords") << "proxy"
-                                        << "Network";
-        QTest::addRow("groups from the English name") << "wlan"
-                                                      << "Drahtlos";
+        QTest::addRow("seed keyword for GNOME sound") << QString("lautsprecher") << "Klang";
+        QTest::addRow("seed keyword for the background panel")
+            << QString("hintergrund") << "Background";
+        QTest::addRow("entry keywords") << QString("proxy") << "Network";
+        QTest::addRow("groups from the English name") << QString("wlan") << "Drahtlos";
     }
     void linuxPanelsBorrowSeedKeywords() {
         QFETCH(QString, query);
         QFETCH(QString, title);
-        const auto panes =
-            mergeSystemSettingsShortcuts({}, settingsPanelShortcuts({
-                                                 {"/a/gnome-sound-panel.desktop",
-                                                  "gnome-sound-panel.desktop",
-                                                  "sound",
-                                                  "Klang",
-                                                  "Sound",
-                                                  {}},
-                                                 {"/a/gnome-background-panel.desktop",
-                                                  "gnome-background-panel.desktop",
-                                                  "background",
-                                                  "Background",
-                                                  "Background",
-                                                  {}},
-                                                 {"/a/gnome-network-panel.desktop",
-                                                  "gnome-network-panel.desktop",
-                                                  "network",
-                                                  "Network",
-                                                  "Network",
-                                                  {"Proxy", "IP"}},
-                                                 {"/a/gnome-wifi-panel.desktop",
-                                                  "gnome-wifi-panel.desktop",
-                                                  "wifi",
-                                                  "Drahtlos",
-                                                  "Wi-Fi",
-                                                  {}},
-                                             }));
+        const auto panel = [](const QString& id, const QString& name, const QString& english,
+                              const QStringList& keywords = {}) {
+            const QString file = "gnome-" + id + "-panel.desktop";
+            return SettingsPanelEntry{"/a/" + file, file, id, name, english, keywords};
+        };
+        const auto panes = mergeSystemSettingsShortcuts(
+            {}, settingsPanelShortcuts({panel("sound", "Klang", "Sound"),
+                                        panel("background", "Background", "Background"),
+                                        panel("network", "Network", "Network", {"Proxy", "IP"}),
+                                        panel("wifi", "Drahtlos", "Wi-Fi")}));
         const auto results = searchSystemSettingsActionResults(query, panes, {});
         QVERIFY(!results.isEmpty());
         QCOMPARE(results.first().filename, title);

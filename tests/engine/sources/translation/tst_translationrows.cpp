@@ -61,52 +61,40 @@ private Q_SLOTS:
         QTest::addColumn<QString>("label");
         QTest::addColumn<QStringList>("finished");
 
-        const QString web = "Search dict.cc | ";
-        QTest::addRow("inferred pair: both directions, ordered by score")
-            << "cc hello"
-            << "apple,argos" << QStringList{"argos:en>de:hello=hallo", "argos:de>en:hello=hi"}
-            << "EN <-> DE"
-            << QStringList{"hallo | EN -> DE via Argos (local)" + appleNote + dot + "Enter copies",
-                           "hi | DE -> EN via Argos (local)" + appleNote + dot + "Enter copies",
-                           web + "EN <-> DE" + dot + "Enter opens dict.cc"};
-        QTest::addRow("named pair: one direction, no note when nothing above is unavailable")
-            << "cc en:de hello"
-            << "argos" << QStringList{"argos:en>de:hello=hallo"} << "EN -> DE"
-            << QStringList{"hallo | EN -> DE via Argos (local)" + dot + "Enter copies",
-                           web + "EN -> DE" + dot + "Enter opens dict.cc"};
-        QTest::addRow("unchanged German word retried capitalised")
-            << "cc de:en haus"
-            << "argos" << QStringList{"argos:de>en:haus=haus", "argos:de>en:Haus=house"}
-            << "DE -> EN"
-            << QStringList{"house | DE -> EN via Argos (local)" + dot + "Enter copies",
-                           web + "DE -> EN" + dot + "Enter opens dict.cc"};
-        QTest::addRow("unchanged after the retry: alternatives row")
-            << "cc de:en xyz"
-            << "argos" << QStringList{"argos:de>en:xyz=XYZ", "argos:de>en:Xyz=xyz"} << "DE -> EN"
-            << QStringList{"XYZ | DE -> EN via Argos (local)" + dot + "Enter copies",
-                           "Search dict.cc for alternatives | DE -> EN" + dot +
-                               "Local result unchanged" + dot + "Enter opens dict.cc",
-                           web + "DE -> EN" + dot + "Enter opens dict.cc"};
-        QTest::addRow("unchanged by one engine, changed by the next")
-            << "cc en:de Berlin"
-            << "apple,argos"
-            << QStringList{"apple:en>de:Berlin=berlin", "argos:en>de:Berlin=Berlín!"} << "EN -> DE"
-            << QStringList{"Berlín! | EN -> DE via Argos (local)" + appleNote + dot +
-                               "Enter copies",
-                           web + "EN -> DE" + dot + "Enter opens dict.cc"};
+        // The web dictionary row always comes last; the finished rows above it.
+        const auto row = [](const char* name, const char* query, const char* engineOrder,
+                            const QStringList& answers, const char* label,
+                            const QStringList& finished) {
+            QTest::newRow(name) << QString(query) << QString(engineOrder) << answers
+                                << QString(label) << finished;
+        };
+        const QString argos = " via Argos (local)";
+        const QString copies = dot + "Enter copies";
+        row("inferred pair: both directions, ordered by score", "cc hello", "apple,argos",
+            {"argos:en>de:hello=hallo", "argos:de>en:hello=hi"}, "EN <-> DE",
+            {"hallo | EN -> DE" + argos + appleNote + copies,
+             "hi | DE -> EN" + argos + appleNote + copies});
+        row("named pair: one direction, no note when nothing above is unavailable",
+            "cc en:de hello", "argos", {"argos:en>de:hello=hallo"}, "EN -> DE",
+            {"hallo | EN -> DE" + argos + copies});
+        row("unchanged German word retried capitalised", "cc de:en haus", "argos",
+            {"argos:de>en:haus=haus", "argos:de>en:Haus=house"}, "DE -> EN",
+            {"house | DE -> EN" + argos + copies});
+        row("unchanged after the retry: alternatives row", "cc de:en xyz", "argos",
+            {"argos:de>en:xyz=XYZ", "argos:de>en:Xyz=xyz"}, "DE -> EN",
+            {"XYZ | DE -> EN" + argos + copies, "Search dict.cc for alternatives | DE -> EN" + dot +
+                                                    "Local result unchanged" + dot +
+                                                    "Enter opens dict.cc"});
+        row("unchanged by one engine, changed by the next", "cc en:de Berlin", "apple,argos",
+            {"apple:en>de:Berlin=berlin", "argos:en>de:Berlin=Berlín!"}, "EN -> DE",
+            {"Berlín! | EN -> DE" + argos + appleNote + copies});
         // Both directions open the same page, so the engine keeps one of them.
-        QTest::addRow("nothing answers: unavailable row")
-            << "cc hello"
-            << "argos" << QStringList{} << "EN <-> DE"
-            << QStringList{"hello | EN -> DE" + dot + "Local engine unavailable" + dot +
-                               "Enter opens dict.cc",
-                           web + "EN <-> DE" + dot + "Enter opens dict.cc"};
-        QTest::addRow("Argos first but missing, Apple answered: Argos note")
-            << "cc en:de hello"
-            << "argos,apple" << QStringList{"apple:en>de:hello=hallo"} << "EN -> DE"
-            << QStringList{"hallo | EN -> DE via Apple Translation" + dot +
-                               "Argos (local) unavailable" + dot + "Enter copies",
-                           web + "EN -> DE" + dot + "Enter opens dict.cc"};
+        row("nothing answers: unavailable row", "cc hello", "argos", {}, "EN <-> DE",
+            {"hello | EN -> DE" + dot + "Local engine unavailable" + dot + "Enter opens dict.cc"});
+        row("Argos first but missing, Apple answered: Argos note", "cc en:de hello", "argos,apple",
+            {"apple:en>de:hello=hallo"}, "EN -> DE",
+            {"hallo | EN -> DE via Apple Translation" + dot + "Argos (local) unavailable" +
+             copies});
     }
     void rows() {
         QFETCH(QString, query);
@@ -138,7 +126,8 @@ private Q_SLOTS:
         QVERIFY(manager.hasPendingLookups());
         QTRY_VERIFY(!manager.hasPendingLookups());
         const int calls = engines->calls;
-        QCOMPARE(rowTexts(manager.search(query, false)), finished);
+        QCOMPARE(rowTexts(manager.search(query, false)),
+                 finished + QStringList{"Search dict.cc | " + label + dot + "Enter opens dict.cc"});
         QCOMPARE(engines->calls.load(), calls);
         QCOMPARE(refreshed.size(), label.contains("<->") ? 2 : 1);
     }

@@ -1,0 +1,135 @@
+// Several `trovi open` processes on one home, some killed midway: every open
+// that finished is counted, and both stores stay sound.
+
+#include "db/SqliteDatabase.h"
+#include "launcher/engine/usage/UsageStore.h"
+#include "launcher/settings/SqlitePreferenceStore.h"
+
+#include <QFileSystemWatcher>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+using trovi::db::Connection;
+
+// A folder found by name (counted in the preferences) and a document found by
+// content (counted in the document index).
+const QStringList kQueries{"invoices", "photosynthesis"};
+
+class Home {
+public:
+    Home() {
+        QDir(path()).mkpath("work/Invoices");
+        QDir(path()).mkpath(".pelmora");
+        auto db = Connection::open(indexPath(), trovi::db::ReadWrite | trovi::db::Create);
+        db->execute("CREATE TABLE files(id INTEGER PRIMARY KEY, filename TEXT, directory TEXT, "
+                    "open_count INTEGER, indexed_at INTEGER);"
+                    "CREATE TABLE file_tags(file_id INTEGER, tag TEXT);"
+                    "CREATE VIRTUAL TABLE files_fts USING fts5(filename, content);"
+                    "INSERT INTO files_fts VALUES('thesis.pdf', 'on photosynthesis');");
+        db->run("INSERT INTO files VALUES(1, 'thesis.pdf', ?, 0, 1)", {path() + "/work"});
+        m_env.insert("HOME", path());
+        m_env.insert("XDG_CONFIG_HOME", path() + "/.config");
+        m_env.insert("XDG_DATA_HOME", path() + "/.local/share");
+        m_env.insert("XDG_DATA_DIRS", path() + "/system-share");
+        m_env.remove("DISPLAY");
+        m_env.remove("WAYLAND_DISPLAY");
+    }
+    QString path() const { return m_dir.path(); }
+    QString indexPath() const { return path() + "/.pelmora/index.db"; }
+    QString preferencesPath() const {
+        return path() + "/.config/trovi-launcher/preferences.sqlite3";
+    }
+
+    void start(QProcess& process, const QString& program, const QStringList& arguments) const {
+        process.setProcessEnvironment(m_env);
+        process.start(program, arguments);
+    }
+    void startOpen(QProcess& process, const QString& query) const {
+        start(process, TROVI_EXECUTABLE, {"open", "--dry-run", query});
+    }
+
+    // What each store holds now, in the order of kQueries.
+    QList<qint64> counts() const {
+        auto prefs = trovi::SqlitePreferenceStore::open(preferencesPath());
+        auto index = Connection::open(indexPath(), trovi::db::ReadWrite);
+        auto row = index->prepare("SELECT open_count FROM files")->all();
+        return {trovi::UsageStore(*prefs).count(path() + "/work/Invoices"),
+                row->front().integer(0).value_or(-1)};
+    }
+    static QString integrity(const QString& file) {
+        auto db = Connection::open(file, trovi::db::ReadWrite);
+        auto rows = db->prepare("PRAGMA integrity_check")->all();
+        return rows ? rows->front().text(0).value_or("") : rows.error().description();
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QProcessEnvironment m_env = QProcessEnvironment::systemEnvironment();
+};
+
+} // namespace
+
+class ConcurrentOpenTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void twoProcessesCountEveryOpen() {
+        Home home;
+        const QString lane = "for i in $(seq 100); do for q in %1; do "
+                             "\"$0\" open --dry-run $q >/dev/null || exit 1; done; done";
+        QProcess lanes[2];
+        for (QProcess& process : lanes)
+            home.start(process, "/bin/sh", {"-c", lane.arg(kQueries.join(' ')), TROVI_EXECUTABLE});
+        for (QProcess& process : lanes) {
+            QVERIFY(process.waitForFinished(240000));
+            QCOMPARE(process.readAllStandardError(), QByteArray());
+            QCOMPARE(process.exitCode(), 0);
+        }
+        QCOMPARE(home.counts(), QList<qint64>({200, 200}));
+    }
+
+    // Each open is killed at its start or after its first, second, ... write
+    // to the preference log; one that finished anyway counts as finished.
+    void killedOpensLoseNoFinishedOne() {
+        Home home;
+        QProcess first;
+        home.startOpen(first, kQueries[0]);
+        QVERIFY(first.waitForFinished(60000));
+        QList<qint64> finished{1, 0};
+        QList<qint64> killed{0, 0};
+        QFileSystemWatcher log({home.preferencesPath() + "-wal"});
+        for (int cycle = 0; cycle < 48; ++cycle) {
+            const int target = cycle % 2;
+            const int killAfterWrites = cycle / 2 % 12;
+            QProcess victim;
+            int writes = 0;
+            const auto connection = connect(&log, &QFileSystemWatcher::fileChanged, [&] {
+                if (++writes == killAfterWrites)
+                    victim.kill();
+            });
+            QSignalSpy done(&victim, &QProcess::finished);
+            home.startOpen(victim, kQueries[target]);
+            if (killAfterWrites == 0)
+                victim.kill();
+            QVERIFY(done.wait(60000));
+            disconnect(connection);
+            const bool completed =
+                victim.exitStatus() == QProcess::NormalExit && victim.exitCode() == 0;
+            ++(completed ? finished : killed)[target];
+        }
+        QCOMPARE(Home::integrity(home.preferencesPath()), "ok");
+        QCOMPARE(Home::integrity(home.indexPath()), "ok");
+        const QList<qint64> counts = home.counts();
+        for (int target : {0, 1}) {
+            QVERIFY(counts[target] >= finished[target]);
+            QVERIFY(counts[target] <= finished[target] + killed[target]);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(ConcurrentOpenTest)
+#include "tst_concurrentopen.moc"
