@@ -1,6 +1,6 @@
 #include "launcher/session/startup/PermissionsOnboarding.h"
 
-#include <QPointer>
+#include <QFutureWatcher>
 
 namespace trovi {
 
@@ -27,14 +27,17 @@ void PermissionsOnboardingViewModel::requestFileAndFolderAccess() {
     m_isRequestingFileAccess = true;
     m_fileAccessStatus = {Kind::running, QStringLiteral("Requesting Files & Folders access…")};
     Q_EMIT changed();
-    QPointer<PermissionsOnboardingViewModel> self(this);
-    m_fileSystemWarmup().then(this, [self](const FileSystemWarmupCounts& counts) {
-        if (!self)
-            return;
-        self->m_isRequestingFileAccess = false;
-        self->m_fileAccessStatus = fileAccessStatusFor(counts);
-        Q_EMIT self->changed();
+    // A watcher owned by the view model, not .then(this, ...): the window may close while the
+    // warm-up still runs, and a continuation whose context is gone asserts in Qt 6.4.
+    auto* watcher = new QFutureWatcher<FileSystemWarmupCounts>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        m_isRequestingFileAccess = false;
+        m_fileAccessStatus = watcher->isCanceled() ? PermissionWarmupStatus{}
+                                                   : fileAccessStatusFor(watcher->result());
+        Q_EMIT changed();
     });
+    watcher->setFuture(m_fileSystemWarmup());
 }
 
 void PermissionsOnboardingViewModel::requestBrowserAutomationAccess() {

@@ -41,6 +41,17 @@ private Q_SLOTS:
         QCOMPARE(model.fileAccessStatus().message, message);
     }
 
+    void closingDuringTheWarmupIsHarmless() {
+        QPromise<FileSystemWarmupCounts> warmup;
+        warmup.start();
+        PermissionsOnboardingViewModel([&] { return warmup.future(); },
+                                       &browserAccessStatusWithoutTabListing)
+            .requestFileAndFolderAccess();
+        warmup.addResult(FileSystemWarmupCounts{3, 4});
+        warmup.finish();
+        QCoreApplication::processEvents();
+    }
+
     void onboardingComesBackOnlyWhenNeeded() {
         QCOMPARE(launchDecision(false), LaunchDecision::showOnboarding);
         QCOMPARE(launchDecision(true), LaunchDecision::showLauncher);

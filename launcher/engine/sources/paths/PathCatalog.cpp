@@ -89,7 +89,11 @@ bool isPlain(const SearchResult& r, QStringView lowered) {
 struct PathCatalog::Data {
     int itemCount = 0;
     std::vector<std::uint64_t> upperCase; // one bit per character of names
-    QStringList directories;
+    // Distinct folders back to back, as names are. Not a list of the walk's
+    // own strings: those were allocated between the walk's transient ones,
+    // and each survivor would keep a page of freed memory resident.
+    QString directories;
+    std::vector<std::uint32_t> directoryStart;
     std::vector<std::uint32_t> directoryOf;
     std::vector<std::int64_t> ids;
     std::vector<std::uint8_t> kinds;
@@ -146,7 +150,8 @@ struct PathCatalog::Data {
         r.id = ids[e];
         r.kind = SearchResultKind(kinds[e]);
         r.filename = filename(e);
-        r.directory = directories[directoryOf[e]];
+        const std::uint32_t d = directoryOf[e];
+        r.directory = directories.mid(directoryStart[d], directoryStart[d + 1] - directoryStart[d]);
         return r;
     }
     QString displayName(qsizetype e) const {
@@ -272,8 +277,9 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
         auto directory = directoryIndex.constFind(item.directory);
         if (directory == directoryIndex.cend()) {
             directory =
-                directoryIndex.insert(item.directory, std::uint32_t(data->directories.size()));
-            data->directories.append(item.directory);
+                directoryIndex.insert(item.directory, std::uint32_t(data->directoryStart.size()));
+            data->directoryStart.push_back(std::uint32_t(data->directories.size()));
+            data->directories += item.directory;
         }
         data->directoryOf.push_back(*directory);
         data->nameStart.push_back(std::uint32_t(data->names.size()));
@@ -311,9 +317,12 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
         seenPaths.insert(std::move(path));
     }
     data->nameStart.push_back(std::uint32_t(data->names.size()));
+    data->directoryStart.push_back(std::uint32_t(data->directories.size()));
     data->upperCase.resize(std::size_t(data->names.size() + 63) / 64);
     // Kept until the next refresh: give back what growing left spare.
     data->names.squeeze();
+    data->directories.squeeze();
+    data->directoryStart.shrink_to_fit();
     data->upperCase.shrink_to_fit();
     data->wholeEntries.shrink_to_fit();
     data->usageKeyHashes.shrink_to_fit();
