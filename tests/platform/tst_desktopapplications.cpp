@@ -2,59 +2,26 @@
 
 #include "launcher/engine/sources/paths/DesktopApplicationDirectories.h"
 #include "launcher/platform/linux/DesktopApplicationDiscovery.h"
-#include "tests/support/Files.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace trovi;
 using namespace trovi::platform;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-const QByteArray kApp = "[Desktop Entry]\nType=Application\nName=App\nExec=app\n";
-
-bool writeEntry(const QString& path, const QByteArray& body = kApp) {
-    return trovi::test::writeFile(path, body);
-}
-
-} // namespace
-
 class DesktopApplicationsTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void listsVisibleApplicationsAndHonoursOverrides() {
-        QTemporaryDir temp;
-        const QString user = temp.path() + u"/user/applications"_s;
-        const QString system = temp.path() + u"/system/applications"_s;
-        writeEntry(system + u"/editor.desktop"_s);
-        writeEntry(system + u"/viewer.desktop"_s);
-        writeEntry(user + u"/viewer.desktop"_s); // the user's copy wins
-        writeEntry(system + u"/removed.desktop"_s);
-        writeEntry(user + u"/removed.desktop"_s,
-                   "[Desktop Entry]\nType=Application\nHidden=true\n");
-        writeEntry(system + u"/helper.desktop"_s,
-                   "[Desktop Entry]\nType=Application\nNoDisplay=true\n");
-        writeEntry(system + u"/site.desktop"_s,
-                   "[Desktop Entry]\nType=Link\nURL=https://example.org\n");
-        writeEntry(system + u"/action.desktop"_s,
-                   "[Desktop Entry]\nType=Application\n[Desktop Action New]\nNoDisplay=true\n");
-        writeEntry(system + u"/kde/tool.desktop"_s);
-        writeEntry(system + u"/notes.txt"_s);
-        writeEntry(system + u"/absent.desktop"_s, kApp + "TryExec=/nonexistent/bin/absent\n");
-        writeEntry(system + u"/present.desktop"_s, kApp + "TryExec=sh\n");
-        writeEntry(system + u"/kdeonly.desktop"_s, kApp + "OnlyShowIn=KDE;\n");
-        writeEntry(system + u"/notgnome.desktop"_s, kApp + "NotShowIn=X-Cinnamon;GNOME;\n");
-        writeEntry(system + u"/gnome.desktop"_s,
-                   kApp + "OnlyShowIn=GNOME;Unity;\nGenericName=Web Browser\n"
-                          "Keywords=internet;www;\nIcon=org.example.Web\n");
+        // The user's viewer wins over the system's; the user's removed entry
+        // hides the system's; helpers, links, other desktops' entries, other
+        // files and programs that are not installed stay out.
+        const QString user = TROVI_FIXTURES_DIR u"/applications/user/applications"_s;
+        const QString system = TROVI_FIXTURES_DIR u"/applications/system/applications"_s;
         qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
 
-        const auto results = discoverDesktopApplications({user, system, temp.path() + u"/no"_s});
+        const auto results = discoverDesktopApplications({user, system, user + u"/no"_s});
         QStringList found;
         for (const auto& r : results) {
             found.append(r.fullPath());
