@@ -5,12 +5,11 @@
 #include "tests/support/Files.h"
 #include "tests/support/LocalHttpServer.h"
 #include "tests/support/NotionFixtures.h"
+#include "tests/support/TroviHome.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using trovi::test::readFile;
@@ -18,52 +17,16 @@ using trovi::test::writeFile;
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Run = trovi::test::TroviRun;
 
-class TempHome {
+class TempHome : public trovi::test::TroviHome {
 public:
-    TempHome() { QDir(dir.path()).mkpath(".config"); }
-    QString path() const { return dir.path(); }
+    QJsonArray query(const QString& text, const QStringList& env = {}) const {
+        return QJsonDocument::fromJson(run({"query", "--json", text}, env).out).array();
+    }
     QJsonObject first(const QString& text, const QStringList& env = {}) const {
         return query(text, env).first().toObject();
     }
-    QString mkdir(const QString& relative) const {
-        QDir().mkpath(dir.path() + u'/' + relative);
-        return dir.path() + u'/' + relative;
-    }
-
-    Run trovi(const QStringList& arguments, const QStringList& extraEnvironment = {}) const {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", dir.path());
-        env.insert("XDG_CONFIG_HOME", dir.path() + "/.config");
-        env.insert("XDG_DATA_HOME", dir.path() + "/.local/share");
-        // Only the applications this test installs, not the machine's.
-        env.insert("XDG_DATA_DIRS", dir.path() + "/system-share");
-        env.remove("DISPLAY");
-        env.remove("WAYLAND_DISPLAY");
-        for (const QString& entry : extraEnvironment)
-            env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(TROVI_EXECUTABLE), arguments);
-        // Without blocking the event loop: a test's local server may have to answer.
-        if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000))
-            process.kill();
-        process.waitForFinished();
-        return {process.exitCode(), process.readAllStandardOutput(),
-                process.readAllStandardError()};
-    }
-
-    QJsonArray query(const QString& text, const QStringList& env = {}) const {
-        return QJsonDocument::fromJson(trovi({"query", "--json", text}, env).out).array();
-    }
-
-private:
-    QTemporaryDir dir;
 };
 
 } // namespace
@@ -99,7 +62,7 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(QString, out);
         QFETCH(QString, err);
-        const Run run = TempHome().trovi(arguments);
+        const Run run = TempHome().run(arguments);
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.out.contains(out.toUtf8()), run.out.constData());
         QVERIFY2(run.err.contains(err.toUtf8()), run.err.constData());
@@ -126,7 +89,7 @@ private Q_SLOTS:
     void dryRunOpenIsLearned() {
         TempHome home;
         const QString folder = home.mkdir("work/Invoices");
-        const Run open = home.trovi({"open", "--dry-run", "invoices"});
+        const Run open = home.run({"open", "--dry-run", "invoices"});
         QCOMPARE(open.exitCode, 0);
         QCOMPARE(open.out.trimmed(), ("open " + folder).toUtf8());
 
@@ -135,13 +98,13 @@ private Q_SLOTS:
         QCOMPARE(first["openCount"].toInt(), 1);
         QVERIFY(first["isRecentActivation"].toBool());
 
-        const Run plain = home.trovi({"query", "invoices"});
+        const Run plain = home.run({"query", "invoices"});
         QVERIFY(plain.out.contains("Invoices") && plain.out.contains("recent"));
 
         // Reveal of a folder found by name opens it; of a typed path, reveals it.
-        const Run reveal = home.trovi({"open", "--reveal", "--dry-run", "invoices"});
+        const Run reveal = home.run({"open", "--reveal", "--dry-run", "invoices"});
         QCOMPARE(reveal.out.trimmed(), ("open " + folder).toUtf8());
-        const Run typed = home.trovi({"open", "--reveal", "--dry-run", folder});
+        const Run typed = home.run({"open", "--reveal", "--dry-run", folder});
         QCOMPARE(typed.out.trimmed(), ("reveal " + folder).toUtf8());
     }
 
@@ -150,7 +113,7 @@ private Q_SLOTS:
         const QString folder = home.mkdir("evil\x1b]2;owned\x07\u009b2J");
         for (const QStringList& arguments :
              {QStringList{"query", "evil"}, QStringList{"open", "--dry-run", "evil"}}) {
-            const Run run = home.trovi(arguments);
+            const Run run = home.run(arguments);
             QVERIFY(run.out.contains("evil\\x1b]2;owned\\x07\\x9b2J"));
             for (const QByteArray& forbidden :
                  {QByteArray("\x1b"), QByteArray("\x07"), QString(QChar(0x9b)).toUtf8()})
@@ -178,12 +141,12 @@ private Q_SLOTS:
 
         // Opened once, it comes back from the stored results under its name,
         // and the plain listing shows the name, not the file.
-        const Run open = home.trovi({"open", "--dry-run", "files"});
+        const Run open = home.run({"open", "--dry-run", "files"});
         QCOMPARE(open.out.trimmed(), ("open " + nautilus).toUtf8());
         const QJsonObject again = home.first("files");
         QCOMPARE(again["title"].toString(), "Files");
         QCOMPARE(again["keywords"].toString(), "folder;manager");
-        const Run plain = home.trovi({"query", "files"});
+        const Run plain = home.run({"query", "files"});
         QVERIFY(plain.out.startsWith("Files ") && !plain.out.contains(".desktop"));
     }
 
@@ -206,7 +169,7 @@ private Q_SLOTS:
         QCOMPARE(hit["databaseID"].toInt(), 7);
         QVERIFY(hit["snippet"].toString().contains("<mark>photosynthesis</mark>"));
 
-        QCOMPARE(home.trovi({"open", "--dry-run", "photosynthesis"}).exitCode, 0);
+        QCOMPARE(home.run({"open", "--dry-run", "photosynthesis"}).exitCode, 0);
         auto count = db->prepare("SELECT open_count FROM files WHERE id = 7");
         QVERIFY(count.ok());
         QCOMPARE(count->all()->front().integer(0), 3);
@@ -216,7 +179,7 @@ private Q_SLOTS:
         TempHome home;
         home.mkdir(".pelmora");
         home.mkdir("Reports");
-        const Run run = home.trovi({"query", "--json", "reports"});
+        const Run run = home.run({"query", "--json", "reports"});
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.err.contains("Search query failed: "));
         QCOMPARE(QJsonDocument::fromJson(run.out).array().size(), 1);
@@ -228,7 +191,7 @@ private Q_SLOTS:
         const QStringList environment{"TROVI_TRANSLATION_PYTHON=/usr/bin/python3",
                                       "PYTHONPATH=" + argos.path()};
         auto rows = [&](const QStringList& arguments) {
-            return QJsonDocument::fromJson(home.trovi(arguments, environment).out).array();
+            return QJsonDocument::fromJson(home.run(arguments, environment).out).array();
         };
         const QJsonArray waited = rows({"query", "--json", "cc en:de hello"});
         QCOMPARE(waited.size(), 2);
@@ -242,7 +205,7 @@ private Q_SLOTS:
         const QJsonArray first = rows({"query", "--json", "--no-wait", "cc en:de hello"});
         QVERIFY(first[0]["directory"].toString().contains("Translating locally..."));
 
-        const Run open = home.trovi({"open", "--dry-run", "cc en:de hello"}, environment);
+        const Run open = home.run({"open", "--dry-run", "cc en:de hello"}, environment);
         QCOMPARE(open.out, QByteArray("copy [de] hello\n"));
     }
 
@@ -251,10 +214,10 @@ private Q_SLOTS:
         trovi::test::LocalHttpServer server;
         server.reply(200, trovi::test::notionTestResponse());
         const QString token = trovi::test::kNotionTestToken;
-        const Run set = home.trovi({"config", "set", "notionIntegrationToken", token});
+        const Run set = home.run({"config", "set", "notionIntegrationToken", token});
         QCOMPARE(set.exitCode, 0);
-        const Run run = home.trovi({"query", "--json", "roadmap"},
-                                   {"TROVI_NOTION_API_URL=" + server.baseURL()});
+        const Run run =
+            home.run({"query", "--json", "roadmap"}, {"TROVI_NOTION_API_URL=" + server.baseURL()});
         QCOMPARE(run.exitCode, 0);
         QVERIFY(!QByteArray(set.out + set.err + run.out + run.err).contains(token.toUtf8()));
         QCOMPARE(server.requests().size(), 1);

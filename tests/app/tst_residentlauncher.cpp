@@ -3,6 +3,7 @@
 // hotkey toggles the window and follows `trovi config`, a key taken by another
 // client is reported without stopping the launcher. Skipped without Xvfb.
 
+#include "tests/support/TroviHome.h"
 #include "tests/support/XvfbServer.h"
 
 #include <QDir>
@@ -15,13 +16,10 @@ namespace {
 QString skipReason;
 trovi::test::XvfbServer* xvfb = nullptr;
 
-class Home {
+// A home whose first-run onboarding is done, so the launcher window itself shows.
+class Home : public trovi::test::TroviHome {
 public:
-    // A home whose first-run onboarding is done, so the launcher window itself shows.
-    Home() {
-        QDir(dir.path()).mkpath(".config");
-        run({"config", "set", "launcherPermissionsOnboardingCompleted", "true"});
-    }
+    Home() { run({"config", "set", "launcherPermissionsOnboardingCompleted", "true"}); }
     ~Home() {
         for (QProcess* p : launchers) {
             p->kill();
@@ -30,42 +28,28 @@ public:
         }
     }
 
-    QProcessEnvironment environment() const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", dir.path());
-        env.insert("XDG_CONFIG_HOME", dir.path() + "/.config");
-        env.insert("XDG_DATA_HOME", dir.path() + "/.local/share");
-        env.insert("XDG_DATA_DIRS", dir.path() + "/system-share");
-        env.insert("XDG_SESSION_TYPE", "x11");
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        env.remove("WAYLAND_DISPLAY");
-        if (xvfb)
-            env.insert("DISPLAY", xvfb->display());
-        return env;
-    }
-
     QProcess* start(const QStringList& arguments = {}) {
         auto* process = new QProcess;
-        process->setProcessEnvironment(environment());
-        process->start(QStringLiteral(TROVI_EXECUTABLE), arguments);
+        process->setProcessEnvironment(environment(x11()));
+        process->start(TROVI_EXECUTABLE, arguments);
         process->waitForStarted();
         launchers.append(process);
         return process;
     }
 
-    std::pair<int, QByteArray> run(const QStringList& arguments) const {
-        QProcess process;
-        process.setProcessEnvironment(environment());
-        process.start(QStringLiteral(TROVI_EXECUTABLE), arguments);
-        if (!process.waitForFinished(20000))
-            process.kill();
-        return {process.exitCode(),
-                process.readAllStandardOutput() + process.readAllStandardError()};
+    // Every run talks to the private X server, as a launch from the desktop would.
+    trovi::test::TroviRun run(const QStringList& arguments) const {
+        return TroviHome::run(arguments, x11());
+    }
+    QStringList x11() const {
+        QStringList env{"XDG_SESSION_TYPE=x11", "QT_QPA_PLATFORM=xcb"};
+        if (xvfb)
+            env << "DISPLAY=" + xvfb->display();
+        return env;
     }
 
-    QString lockFolder() const { return dir.path() + "/.local/share/com.dalvo.trovi-launcher"; }
+    QString lockFolder() const { return path() + "/.local/share/com.dalvo.trovi-launcher"; }
 
-    QTemporaryDir dir;
     QList<QProcess*> launchers;
 };
 
@@ -106,13 +90,14 @@ class ResidentLauncherTest : public QObject {
 private Q_SLOTS:
     void configReadsAndWritesThroughTheStores() {
         Home home;
-        QCOMPARE(home.run({"config", "get", "launcherNoSuchKey"}).first, 2);
-        QCOMPARE(home.run({"config", "set", "launcherSearchDebounceMilliseconds", "900"}).first, 0);
-        QCOMPARE(home.run({"config", "get", "launcherSearchDebounceMilliseconds"}).second,
+        QCOMPARE(home.run({"config", "get", "launcherNoSuchKey"}).exitCode, 2);
+        QCOMPARE(home.run({"config", "set", "launcherSearchDebounceMilliseconds", "900"}).exitCode,
+                 0);
+        QCOMPARE(home.run({"config", "get", "launcherSearchDebounceMilliseconds"}).out,
                  QByteArray("500\n"));
-        QCOMPARE(home.run({"config", "set", "launcherHotKeyCharacter", "ab"}).first, 1);
-        QCOMPARE(home.run({"config", "set", "notionIntegrationToken", "secret_abc"}).first, 0);
-        const QByteArray list = home.run({"config", "list"}).second;
+        QCOMPARE(home.run({"config", "set", "launcherHotKeyCharacter", "ab"}).exitCode, 1);
+        QCOMPARE(home.run({"config", "set", "notionIntegrationToken", "secret_abc"}).exitCode, 0);
+        const QByteArray list = home.run({"config", "list"}).out;
         QVERIFY(list.contains("notionIntegrationToken = (set)"));
         QVERIFY(!list.contains("secret_abc"));
         QVERIFY(list.contains("notionSearchEnabled = true"));
@@ -126,13 +111,13 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(launcherVisible(), 20000);
 
         const auto hide = home.run({"--hide"});
-        QCOMPARE(hide.first, 0);
+        QCOMPARE(hide.exitCode, 0);
         QTRY_VERIFY_WITH_TIMEOUT(!launcherVisible(), 10000);
         // The request left by the second launch was read and removed.
         QVERIFY(QDir(home.lockFolder() + "/DuplicateLaunchRequests")
                     .entryList({"*.json"}, QDir::Files)
                     .isEmpty());
-        QCOMPARE(home.run({}).first, 0); // a plain second launch toggles
+        QCOMPARE(home.run({}).exitCode, 0); // a plain second launch toggles
         QTRY_VERIFY_WITH_TIMEOUT(launcherVisible(), 10000);
 
         // A launcher killed outright leaves its lock file and socket behind.
@@ -144,7 +129,7 @@ private Q_SLOTS:
         QFile lock(home.lockFolder() + "/TroviLauncher.lock");
         QVERIFY(lock.open(QIODevice::ReadOnly));
         QCOMPARE(lock.readAll(), QByteArray::number(next->processId()) + '\n');
-        QCOMPARE(home.run({"--hide"}).first, 0);
+        QCOMPARE(home.run({"--hide"}).exitCode, 0);
         QTRY_VERIFY_WITH_TIMEOUT(!launcherVisible(), 10000);
     }
 
@@ -157,7 +142,7 @@ private Q_SLOTS:
         QVERIFY(pressUntil("ctrl+space", false));
         QVERIFY(pressUntil("ctrl+space", true));
 
-        QCOMPARE(home.run({"config", "set", "launcherHotKeyCode", "0"}).first, 0); // A
+        QCOMPARE(home.run({"config", "set", "launcherHotKeyCode", "0"}).exitCode, 0); // A
         QVERIFY(pressUntil("ctrl+a", false));
         tool({"key", "ctrl+space"}); // released: must not toggle any more
         QVERIFY(pressUntil("ctrl+a", true));
@@ -170,7 +155,7 @@ private Q_SLOTS:
         QProcess* blocker = other.start({"--hide"});
         // Once Ctrl+Space shows the other launcher, the key is its.
         QVERIFY(pressUntil("ctrl+space", true));
-        QCOMPARE(other.run({"--hide"}).first, 0);
+        QCOMPARE(other.run({"--hide"}).exitCode, 0);
         QTRY_VERIFY_WITH_TIMEOUT(!launcherVisible(), 10000);
         Home home;
         QProcess* launcher = home.start();
@@ -179,7 +164,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(
             (errors += launcher->readAllStandardError()).contains("already taken"), 10000);
         QCOMPARE(blocker->state(), QProcess::Running);
-        QCOMPARE(home.run({"--hide"}).first, 0);
+        QCOMPARE(home.run({"--hide"}).exitCode, 0);
         QTRY_VERIFY_WITH_TIMEOUT(!launcherVisible(), 10000);
         QCOMPARE(launcher->state(), QProcess::Running);
     }

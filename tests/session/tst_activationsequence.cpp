@@ -35,9 +35,7 @@ private Q_SLOTS:
         auto& m = h.make();
         const SearchResult mail = pathResult(SearchResultKind::app, apps, "Mail.app");
         const SearchResult notes = pathResult(SearchResultKind::app, apps, "Notes.app");
-        SearchResult action;
-        action.kind = SearchResultKind::action;
-        action.action = SearchResultAction::openSettings;
+        SearchResult action = actionResult(SearchResultAction::openSettings);
         action.usageKey = "action://openSettings";
         const SearchResult chosen = settings ? action : notes;
         RecordingWorkspace workspace;

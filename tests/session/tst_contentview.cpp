@@ -8,6 +8,7 @@
 #include "launcher/settings/PreferenceStore.h"
 #include "tests/support/ManualScheduler.h"
 #include "tests/support/RecordingPlatform.h"
+#include "tests/support/Results.h"
 #include "tests/support/SessionFakes.h"
 
 #include <QtTest>
@@ -19,14 +20,9 @@ Q_DECLARE_METATYPE(trovi::SearchResult)
 
 namespace {
 
+// Scores keep the order the test gives.
 SearchResult file(const QString& name, std::int64_t score) {
-    SearchResult r;
-    r.kind = SearchResultKind::file;
-    r.directory = QStringLiteral("/d");
-    r.filename = name;
-    r.id = stableNegativeID(name);
-    r.relevanceScore = score; // keeps the order the test gives
-    return r;
+    return pathResult(SearchResultKind::file, "/d", name).withRelevanceScore(score);
 }
 
 struct Session {

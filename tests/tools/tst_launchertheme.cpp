@@ -23,16 +23,6 @@ private Q_SLOTS:
         QCOMPARE(names.size(), listed.size());
     }
 
-    void storedChoiceFallsBackToGraphite() {
-        InMemoryPreferenceStore preferences;
-        const LauncherThemeStore store(preferences);
-        QCOMPARE(LauncherThemeCatalog::theme(store).id, LauncherThemeID::graphite);
-        preferences.setString(store.key(), QStringLiteral("removedTheme"));
-        QCOMPARE(LauncherThemeCatalog::theme(store).id, LauncherThemeID::graphite);
-        QVERIFY(store.save(QStringLiteral("midnightBlue")));
-        QCOMPARE(LauncherThemeCatalog::theme(store).id, LauncherThemeID::midnightBlue);
-    }
-
     void kindColouring_data() {
         QTest::addColumn<LauncherThemeID>("theme");
         QTest::addColumn<int>("kind");

@@ -67,12 +67,7 @@ private Q_SLOTS:
     void plainFilesAndUnpersistedActionsStayOutOfHistory() {
         EngineHarness h;
         auto& m = h.make();
-        SearchResult calc;
-        calc.id = -5;
-        calc.kind = SearchResultKind::action;
-        calc.action = SearchResultAction::copyToClipboard;
-        calc.filename = "4";
-        calc.actionURLString = "4";
+        const SearchResult calc = actionResult(SearchResultAction::copyToClipboard, "4", "4");
         m.recordActivation(calc);
         SearchResult file = pathResult(SearchResultKind::file, h.home.path(), "a.txt");
         m.recordActivation(file);
@@ -84,20 +79,16 @@ private Q_SLOTS:
     void notionCountUnderPageUrlMigratesToUsageKey() {
         EngineHarness h;
         auto& m = h.make();
-        SearchResult page;
-        page.kind = SearchResultKind::action;
-        page.action = SearchResultAction::openNotionPage;
-        page.filename = "Roadmap";
-        page.actionURLString = "https://www.notion.so/roadmap-0123456789abcdef0123456789abcdef";
+        SearchResult page = actionResult(
+            SearchResultAction::openNotionPage,
+            "https://www.notion.so/roadmap-0123456789abcdef0123456789abcdef", "Roadmap");
         page.usageKey = "notion://page/0123456789abcdef0123456789abcdef";
         h.preferences.setMap(h.config.usageStoreKey,
                              QCborMap{{page.actionURLString->toLower(), 4}});
         QCOMPARE(m.learnedOpenCount(page, 0), 4);
         m.recordActivation(page.withOpenCount(4));
-        QCOMPARE(h.preferences.mapValue(h.config.usageStoreKey)
-                     ->value(page.usageKey->toLower())
-                     .toInteger(),
-                 5);
+        const auto counts = h.preferences.mapValue(h.config.usageStoreKey);
+        QCOMPARE(counts->value(page.usageKey->toLower()).toInteger(), 5);
     }
 };
 
