@@ -1,8 +1,15 @@
 #include "launcher/platform/linux/DesktopEntry.h"
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QList>
+#include <QSet>
+#include <QStandardPaths>
+
+#include <algorithm>
 
 namespace trovi::platform {
 
@@ -164,15 +171,65 @@ QStringList DesktopEntry::list(const QString& key) const {
     return splitList(values.value(key));
 }
 
-std::optional<DesktopEntry> readDesktopEntry(const QString& filePath) {
+bool DesktopEntry::isShownIn(const QStringList& currentDesktops) const {
+    auto anyListed = [&](const QStringList& listed) {
+        return std::any_of(currentDesktops.cbegin(), currentDesktops.cend(),
+                           [&](const QString& desktop) { return listed.contains(desktop); });
+    };
+    const QStringList onlyShowIn = list(QStringLiteral("OnlyShowIn"));
+    if (!onlyShowIn.isEmpty() && !anyListed(onlyShowIn))
+        return false;
+    return !anyListed(list(QStringLiteral("NotShowIn")));
+}
+
+bool DesktopEntry::tryExecFound() const {
+    const QString tryExec = values.value(QStringLiteral("TryExec"));
+    if (tryExec.isEmpty())
+        return true;
+    const QString program =
+        QDir::isAbsolutePath(tryExec) ? tryExec : QStandardPaths::findExecutable(tryExec);
+    return !program.isEmpty() && QFileInfo(program).isExecutable();
+}
+
+namespace {
+
+std::optional<DesktopEntry> readDesktopEntry(const QString& filePath, const QString& localeName) {
     QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
     // Desktop files are small; a huge one is not a desktop file.
     constexpr qint64 kMaxSize = 1 << 20;
-    if (file.size() > kMaxSize)
+    if (file.size() > kMaxSize || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return parseDesktopEntry(file.readAll(), filePath, currentMessageLocale());
+    return parseDesktopEntry(file.readAll(), filePath, localeName);
+}
+
+} // namespace
+
+std::optional<DesktopEntry> readDesktopEntry(const QString& filePath) {
+    return readDesktopEntry(filePath, currentMessageLocale());
+}
+
+void forEachDesktopEntry(
+    const QStringList& applicationDirectories, const QString& localeName,
+    const std::function<void(const DesktopEntry& entry, const QString& desktopID)>& visit) {
+    QSet<QString> seenIDs;
+    for (const QString& root : applicationDirectories) {
+        const QDir rootDir(root);
+        QDirIterator it(root, {QStringLiteral("*.desktop")}, QDir::Files | QDir::Readable,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            QString desktopID = rootDir.relativeFilePath(path).replace(u'/', u'-');
+            if (seenIDs.contains(desktopID))
+                continue;
+            seenIDs.insert(desktopID);
+            if (const auto entry = readDesktopEntry(path, localeName))
+                visit(*entry, desktopID);
+        }
+    }
+}
+
+QStringList currentDesktopNames() {
+    return qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':', Qt::SkipEmptyParts);
 }
 
 QString currentMessageLocale() {

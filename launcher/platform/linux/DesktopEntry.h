@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace trovi::platform {
@@ -31,6 +32,12 @@ struct DesktopEntry {
 
     // A list-valued key ("a;b;c;") split at unescaped semicolons.
     QStringList list(const QString& key) const;
+    // Whether OnlyShowIn and NotShowIn let the entry show on one of these
+    // desktops (XDG_CURRENT_DESKTOP's names, compared case-sensitively as
+    // the menu format says).
+    bool isShownIn(const QStringList& currentDesktops) const;
+    // False when TryExec names a program that is not installed.
+    bool tryExecFound() const;
 };
 
 // Parses the [Desktop Entry] group. localeName has the POSIX form
@@ -42,6 +49,16 @@ std::optional<DesktopEntry> parseDesktopEntry(const QByteArray& content, const Q
 // Reads and parses the file, localising for the user's message language.
 // Nothing when the file cannot be read or has no [Desktop Entry] group.
 std::optional<DesktopEntry> readDesktopEntry(const QString& filePath);
+
+// Every entry below the folders, once per desktop id (the path below its
+// folder with "/" read as "-"): an earlier folder's file hides a later one's
+// with the same id. Unreadable files and folders are skipped.
+void forEachDesktopEntry(
+    const QStringList& applicationDirectories, const QString& localeName,
+    const std::function<void(const DesktopEntry& entry, const QString& desktopID)>& visit);
+
+// XDG_CURRENT_DESKTOP split at its colons.
+QStringList currentDesktopNames();
 
 // The user's message language from LC_ALL, LC_MESSAGES or LANG, without the
 // encoding ("de_DE.UTF-8@euro" gives "de_DE@euro").

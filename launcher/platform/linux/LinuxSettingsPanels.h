@@ -20,9 +20,6 @@ QList<SettingsPanelEntry> discoverSettingsPanels(const QStringList& applicationD
                                                  const QStringList& currentDesktops,
                                                  const QString& localeName);
 
-// XDG_CURRENT_DESKTOP split at its colons.
-QStringList currentDesktopNames();
-
 // The launcher's panes on this desktop: no seeds (their addresses only open
 // on macOS), the panels of the application folders found on each refresh.
 SystemSettingsPaneSource linuxSystemSettingsPaneSource(const QStringList& applicationDirectories);

@@ -91,12 +91,10 @@ struct X11HotKeyBackend::Connection {
         }
     }
 
-    // The key (and the level's modifiers) that types `character` now.
-    std::optional<std::pair<xcb_keycode_t, quint16>> lookupCharacter(const QString& character) {
+    // The first answer of visit(code, layout) over the keys X can grab, each
+    // with the layout the current group selects on it.
+    template <typename Visit> auto findKey(const Visit& visit) -> decltype(visit(0, 0)) {
         if (!keymap)
-            return std::nullopt;
-        const auto wanted = normalizedHotKeyCharacter(character);
-        if (!wanted)
             return std::nullopt;
         const xkb_keycode_t first = xkb_keymap_min_keycode(keymap);
         const xkb_keycode_t last = std::min<xkb_keycode_t>(xkb_keymap_max_keycode(keymap), 255);
@@ -104,7 +102,19 @@ struct X11HotKeyBackend::Connection {
             const xkb_layout_index_t layouts = xkb_keymap_num_layouts_for_key(keymap, code);
             if (layouts == 0)
                 continue;
-            const xkb_layout_index_t layout = group < layouts ? group : 0;
+            if (auto found = visit(code, group < layouts ? group : 0))
+                return found;
+        }
+        return std::nullopt;
+    }
+
+    // The key (and the level's modifiers) that types `character` now.
+    std::optional<std::pair<xcb_keycode_t, quint16>> lookupCharacter(const QString& character) {
+        const auto wanted = normalizedHotKeyCharacter(character);
+        if (!wanted)
+            return std::nullopt;
+        return findKey([&](xkb_keycode_t code, xkb_layout_index_t layout)
+                           -> std::optional<std::pair<xcb_keycode_t, quint16>> {
             const xkb_level_index_t levels = xkb_keymap_num_levels_for_key(keymap, code, layout);
             for (xkb_level_index_t level = 0; level < levels && level < kLevelMasks.size();
                  ++level) {
@@ -120,27 +130,20 @@ struct X11HotKeyBackend::Connection {
                         return std::pair{xcb_keycode_t(code), kLevelMasks[level]};
                 }
             }
-        }
-        return std::nullopt;
+            return std::nullopt;
+        });
     }
 
     std::optional<xcb_keycode_t> lookupKeysym(quint32 keysym) {
-        if (!keymap)
-            return std::nullopt;
-        const xkb_keycode_t first = xkb_keymap_min_keycode(keymap);
-        const xkb_keycode_t last = std::min<xkb_keycode_t>(xkb_keymap_max_keycode(keymap), 255);
-        for (xkb_keycode_t code = first; code <= last; ++code) {
-            const xkb_layout_index_t layouts = xkb_keymap_num_layouts_for_key(keymap, code);
-            if (layouts == 0)
-                continue;
-            const xkb_keysym_t* syms = nullptr;
-            const int count = xkb_keymap_key_get_syms_by_level(
-                keymap, code, group < layouts ? group : 0, 0, &syms);
-            for (int i = 0; i < count; ++i)
-                if (syms[i] == keysym)
-                    return xcb_keycode_t(code);
-        }
-        return std::nullopt;
+        return findKey(
+            [&](xkb_keycode_t code, xkb_layout_index_t layout) -> std::optional<xcb_keycode_t> {
+                const xkb_keysym_t* syms = nullptr;
+                const int count = xkb_keymap_key_get_syms_by_level(keymap, code, layout, 0, &syms);
+                for (int i = 0; i < count; ++i)
+                    if (syms[i] == keysym)
+                        return xcb_keycode_t(code);
+                return std::nullopt;
+            });
     }
 
     void ungrab() {

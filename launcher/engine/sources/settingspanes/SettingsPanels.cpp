@@ -19,22 +19,6 @@ const std::initializer_list<const char*> kSeedMarkers[] = {
     {"backup", "backups", "dejadup", "timeshift"},
 };
 
-QStringList lowerPieces(const QString& text) {
-    QStringList pieces;
-    QString current;
-    for (const QChar c : text.toLower()) {
-        if (c.isLetterOrNumber()) {
-            current.append(c);
-        } else if (!current.isEmpty()) {
-            pieces.append(current);
-            current.clear();
-        }
-    }
-    if (!current.isEmpty())
-        pieces.append(current);
-    return pieces;
-}
-
 QString stem(const QString& desktopID) {
     return desktopID.endsWith(u".desktop") ? desktopID.chopped(8) : desktopID;
 }
@@ -43,8 +27,9 @@ bool covers(const SettingsPanelEntry& entry, const SystemSettingsShortcut& seed,
             std::initializer_list<const char*> markers) {
     if (entry.untranslatedName.trimmed().compare(seed.title, Qt::CaseInsensitive) == 0)
         return true;
-    const QStringList pieces = lowerPieces(entry.panelID) + lowerPieces(stem(entry.desktopID)) +
-                               lowerPieces(entry.untranslatedName);
+    const QStringList pieces = alphanumericPieces(entry.panelID.toLower()) +
+                               alphanumericPieces(stem(entry.desktopID).toLower()) +
+                               alphanumericPieces(entry.untranslatedName.toLower());
     for (const char* marker : markers)
         if (pieces.contains(QLatin1String(marker)))
             return true;

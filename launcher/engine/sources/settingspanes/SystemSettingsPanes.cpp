@@ -27,23 +27,6 @@ const KeywordGroup kKeywordGroups[] = {
     {"lock screen", {"sleep", "screen lock"}},
 };
 
-// Pieces of a text split at every character that is not a letter or digit.
-QStringList alphanumericPieces(const QString& text) {
-    QStringList pieces;
-    QString current;
-    for (const QChar c : text) {
-        if (c.isLetterOrNumber()) {
-            current.append(c);
-        } else if (!current.isEmpty()) {
-            pieces.append(current);
-            current.clear();
-        }
-    }
-    if (!current.isEmpty())
-        pieces.append(current);
-    return pieces;
-}
-
 int termScore(const QString& term, const QString& query) {
     // An empty term would be contained in every query.
     if (term.isEmpty())
@@ -113,6 +96,22 @@ std::optional<QString> systemSettingsTitleOverride(const QString& bundleIdentifi
     if (it == overrides.constEnd())
         return std::nullopt;
     return *it;
+}
+
+QStringList alphanumericPieces(const QString& text) {
+    QStringList pieces;
+    QString current;
+    for (const QChar c : text) {
+        if (c.isLetterOrNumber()) {
+            current.append(c);
+        } else if (!current.isEmpty()) {
+            pieces.append(current);
+            current.clear();
+        }
+    }
+    if (!current.isEmpty())
+        pieces.append(current);
+    return pieces;
 }
 
 QStringList systemSettingsKeywords(const QString& title, const QString& bundleIdentifier) {

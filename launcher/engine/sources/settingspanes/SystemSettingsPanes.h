@@ -21,6 +21,9 @@ QString cleanupSystemSettingsTitle(const QString& title);
 // The fixed title of a well-known pane, keyed by its identifier in any case.
 std::optional<QString> systemSettingsTitleOverride(const QString& bundleIdentifier);
 
+// Pieces of a text split at every character that is not a letter or digit.
+QStringList alphanumericPieces(const QString& text);
+
 // The lower-case title, the keyword groups whose fragment the title holds, and
 // the identifier's pieces of two or more characters; no duplicates.
 QStringList systemSettingsKeywords(const QString& title, const QString& bundleIdentifier);
