@@ -126,24 +126,6 @@ private Q_SLOTS:
         QVERIFY(discoverAppBundles({m_folderTree.path() + "/Projects/readme.txt"}).isEmpty());
     }
 
-    void appBundles() {
-        QTemporaryDir dir;
-        const QString root = dir.path();
-        QVERIFY(makeDirs(root,
-                         {"Calculator.app/Contents/Helpers/Inner.app", ".Hidden.app/Contents",
-                          ".hiddenFolder/Secret.app", "Utilities/Terminal.APP",
-                          "Kit.framework/Versions/Tool.app", "Library/Deep/a/b/c/d/e/f/Far.app"}));
-        QVERIFY(writeFile(root + "/Alias.app"));
-        const QList<SearchResult> results = discoverAppBundles({root, root + "/"});
-        QCOMPARE(relativePaths(root, results),
-                 (QStringList{".Hidden.app", "Alias.app", "Calculator.app",
-                              "Library/Deep/a/b/c/d/e/f/Far.app", "Utilities/Terminal.APP"}));
-        for (const SearchResult& result : results) {
-            QVERIFY(result.kind == SearchResultKind::app);
-            QCOMPARE(result.id, stableNegativeID(result.fullPath()));
-        }
-    }
-
     void shortcutRules_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("listed");
