@@ -150,31 +150,6 @@ private Q_SLOTS:
         QVERIFY(plain.out.startsWith("Files ") && !plain.out.contains(".desktop"));
     }
 
-    void indexedDocumentIsFoundByContentAndCountedWhenOpened() {
-        TempHome home;
-        const QString docs = home.mkdir("papers");
-        const QString indexPath = home.mkdir(".pelmora") + "/index.db";
-        auto db = trovi::db::Connection::open(indexPath, trovi::db::ReadWrite | trovi::db::Create);
-        QVERIFY(db.ok());
-        QVERIFY(!db->execute("CREATE TABLE files(id INTEGER PRIMARY KEY, filename TEXT, "
-                             "directory TEXT, open_count INTEGER, indexed_at INTEGER);"
-                             "CREATE TABLE file_tags(file_id INTEGER, tag TEXT);"
-                             "CREATE VIRTUAL TABLE files_fts USING fts5(filename, content);"
-                             "INSERT INTO files_fts(rowid, filename, content) VALUES(7, "
-                             "'thesis.pdf', 'a study of photosynthesis in alpine meadows')"));
-        QVERIFY(!db->run("INSERT INTO files VALUES(7, 'thesis.pdf', ?, 2, 1)", {docs}));
-
-        const QJsonObject hit = home.first("photosynthesis");
-        QCOMPARE(hit["filename"].toString(), "thesis.pdf");
-        QCOMPARE(hit["databaseID"].toInt(), 7);
-        QVERIFY(hit["snippet"].toString().contains("<mark>photosynthesis</mark>"));
-
-        QCOMPARE(home.run({"open", "--dry-run", "photosynthesis"}).exitCode, 0);
-        auto count = db->prepare("SELECT open_count FROM files WHERE id = 7");
-        QVERIFY(count.ok());
-        QCOMPARE(count->all()->front().integer(0), 3);
-    }
-
     void missingIndexTablesAreReportedOnStderrOnly() {
         TempHome home;
         home.mkdir(".pelmora");

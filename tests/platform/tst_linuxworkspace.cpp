@@ -217,22 +217,6 @@ private Q_SLOTS:
         QVERIFY(!LinuxWorkspace(missing).open(QUrl("https://example.org")));
     }
 
-    void revealFallsBackWithoutSessionBus() {
-        QVERIFY(QDir(dir_->path()).mkpath("Reports/2024"));
-        const QString item = dir_->filePath("Reports/2024/summary.pdf");
-        QVERIFY(writeFile(item, "%PDF"));
-        LinuxWorkspace workspace(options());
-        QSignalSpy finished(&workspace, &LinuxWorkspace::revealFinished);
-
-        workspace.reveal(item);
-
-        QTRY_COMPARE(finished.size(), 1);
-        QCOMPARE(finished.first(), (QVariantList{item, false}));
-        QCOMPARE(workspace.pendingReveals(), 0);
-        QTRY_VERIFY(opener_->ran());
-        QCOMPARE(opener_->arguments(), QStringList{dir_->filePath("Reports/2024")});
-    }
-
     void revealAsksFileManagerWhileOneAnswers() {
         if (!startPrivateBus())
             QSKIP("dbus-daemon is not available");

