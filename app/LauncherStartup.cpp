@@ -9,6 +9,7 @@
 #include "launcher/shell/settings/SettingsWindow.h"
 #include "launcher/shell/startup/PermissionsOnboardingWindow.h"
 #include "launcher/tools/notion/NotionClient.h"
+#include "launcher/tools/translation/TranslationLookup.h"
 
 #include <QCoreApplication>
 
@@ -114,6 +115,7 @@ void LauncherStartup::showSettings() {
         environment.notifications = &m_notifications;
         environment.launchAtLogin = &m_loginItem;
         environment.themePreviews = &themePreviews;
+        environment.translationEngines = LocalTranslationEngines::shared();
         m_notionClient =
             std::make_unique<NotionClient>(NotionClientConfiguration::fromEnvironment());
         SettingsExtraSections extras;

@@ -243,14 +243,7 @@ private Q_SLOTS:
         auto places =
             trovi::db::Connection::open(home.mkdir(".mozilla/firefox/p.default") + "/places.sqlite",
                                         trovi::db::ReadWrite | trovi::db::Create);
-        QVERIFY(!places->execute(R"(
-            CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT, title TEXT);
-            CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER,
-                parent INTEGER, position INTEGER, title TEXT, guid TEXT);
-            INSERT INTO moz_bookmarks VALUES (1,2,NULL,0,0,'','root________'),
-                (2,2,NULL,1,0,'toolbar','toolbar_____'), (3,2,NULL,2,0,'Recipes',''),
-                (4,1,1,3,0,'Pasta','');
-            INSERT INTO moz_places VALUES (1,'https://pasta.example/',NULL);)"));
+        QVERIFY(!places->execute(readFile(TROVI_FIXTURES_DIR "/browser/places.sql")));
         const auto row = [&](const QString& query) -> QString {
             const QJsonObject first = home.first(query, {"XDG_CURRENT_DESKTOP=GNOME"});
             return first["filename"].toString() + u'|' + first["directory"].toString();

@@ -3,6 +3,7 @@
 
 #include "launcher/platform/linux/DesktopEntry.h"
 #include "launcher/platform/linux/DesktopEntryExec.h"
+#include "tests/support/Files.h"
 
 #include <QtTest>
 
@@ -40,12 +41,8 @@ private Q_SLOTS:
     }
 
     void localisedName() {
-        const QByteArray content = "[Desktop Entry]\n"
-                                   "Name=Files\n"
-                                   "Name[de]=Dateien\n"
-                                   "Name[de_CH]=Dateien (CH)\n"
-                                   "Name[sr@latin]=Datoteke\n"
-                                   "Name[sr]=Датотеке\n";
+        const QByteArray content =
+            trovi::test::readFile(TROVI_FIXTURES_DIR "/desktop-entries/localised.desktop");
         const QList<std::pair<const char*, const char*>> expectations = {
             {"C", "Files"},
             {"de", "Dateien"},
@@ -58,19 +55,9 @@ private Q_SLOTS:
     }
 
     void readsOnlyTheEntryGroupOfUntidyFiles() {
-        const QByteArray content = "Exec=before-any-group\r\n"
-                                   "# comment\r\n"
-                                   "[Desktop Entry]\r\n"
-                                   "Type=Application\r\n"
-                                   "Name = Editor\r\n"
-                                   "Exec=editor %F\r\n"
-                                   "Exec=second\r\n"
-                                   "garbage line\r\n"
-                                   "=no key\r\n"
-                                   "Path=/srv/work\r\n"
-                                   "Terminal=true\r\n"
-                                   "[Desktop Action new-window]\r\n"
-                                   "Exec=editor --new-window\r\n";
+        // Keys before the group, comments, CRLF lines, repeated and malformed keys.
+        const QByteArray content =
+            trovi::test::readFile(TROVI_FIXTURES_DIR "/desktop-entries/untidy.desktop");
         const auto entry = parseDesktopEntry(content, "/apps/editor.desktop", "C");
         QVERIFY(entry);
         QCOMPARE(entry->type, "Application");

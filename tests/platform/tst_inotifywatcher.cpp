@@ -37,23 +37,22 @@ private Q_SLOTS:
     void rootsAreReducedToExistingFolders() {
         QTemporaryDir dir;
         const QString root = dir.path();
-        QVERIFY(writeFile(root + u"/file"_s));
-        QCOMPARE(watchableShortcutRoots(
-                     {root + u"/missing"_s, root + u"/"_s, root + u"/file"_s, root, u""_s}),
+        QVERIFY(writeFile(root + "/file"));
+        QCOMPARE(watchableShortcutRoots({root + "/missing", root + "/", root + "/file", root, ""}),
                  QStringList{root});
         auto counter = std::make_shared<Counter>();
-        QVERIFY(!watch({root + u"/missing"_s, root + u"/file"_s}, 0.1, counter));
+        QVERIFY(!watch({root + "/missing", root + "/file"}, 0.1, counter));
     }
 
     void burstOfChangesGivesOneCallback() {
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkpath(u"Sub/Deeper"_s));
+        QVERIFY(QDir(dir.path()).mkpath("Sub/Deeper"));
         auto counter = std::make_shared<Counter>();
         const auto watcher = watch({dir.path()}, 0.25, counter);
         QVERIFY(watcher);
         for (int i = 0; i < 20; ++i)
             QVERIFY(writeFile(dir.path() +
-                              (i % 2 ? u"/Sub/Deeper/link%1.url"_s : u"/file%1.url"_s).arg(i)));
+                              QString(i % 2 ? "/Sub/Deeper/link%1.url" : "/file%1.url").arg(i)));
         QTRY_COMPARE_WITH_TIMEOUT(counter->calls.load(), 1, kTimeoutMs);
         // Give a second, wrongly uncoalesced callback time to show up.
         QTest::qWait(750);
@@ -64,28 +63,28 @@ private Q_SLOTS:
         QTemporaryDir outside;
         QTemporaryDir dir;
         const QString root = dir.path();
-        QVERIFY(QDir(outside.path()).mkpath(u"Bundle/Inner"_s));
+        QVERIFY(QDir(outside.path()).mkpath("Bundle/Inner"));
         auto counter = std::make_shared<Counter>();
         const auto watcher = watch({root}, 0.1, counter);
         QVERIFY(watcher);
 
         // Created in one go: the inner folders exist before a watch can be
         // put on their parent.
-        QVERIFY(QDir(root).mkpath(u"New/A/B"_s));
+        QVERIFY(QDir(root).mkpath("New/A/B"));
         QTRY_COMPARE_WITH_TIMEOUT(counter->calls.load(), 1, kTimeoutMs);
-        QVERIFY(writeFile(root + u"/New/A/B/inside.url"_s));
+        QVERIFY(writeFile(root + "/New/A/B/inside.url"));
         QTRY_COMPARE_WITH_TIMEOUT(counter->calls.load(), 2, kTimeoutMs);
         // Moved in from outside the watched roots.
-        QVERIFY(QDir().rename(outside.path() + u"/Bundle"_s, root + u"/Bundle"_s));
+        QVERIFY(QDir().rename(outside.path() + "/Bundle", root + "/Bundle"));
         QTRY_COMPARE_WITH_TIMEOUT(counter->calls.load(), 3, kTimeoutMs);
-        QVERIFY(writeFile(root + u"/Bundle/Inner/x.url"_s));
+        QVERIFY(writeFile(root + "/Bundle/Inner/x.url"));
         QTRY_COMPARE_WITH_TIMEOUT(counter->calls.load(), 4, kTimeoutMs);
     }
 
     void aRootDeletedAndCreatedAgainIsWatchedAgain() {
         QTemporaryDir dir;
-        const QString root = dir.path() + u"/Sync"_s;
-        QVERIFY(QDir().mkpath(root + u"/Sub"_s));
+        const QString root = dir.path() + "/Sync";
+        QVERIFY(QDir().mkpath(root + "/Sub"));
         auto counter = std::make_shared<Counter>();
         const auto watcher = watch({root}, 0.2, counter);
         QVERIFY(watcher);
@@ -93,7 +92,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(counter->calls.load(), 1, kTimeoutMs);
         QVERIFY(QDir().mkpath(root));
         QTRY_COMPARE_WITH_TIMEOUT(counter->calls.load(), 2, kTimeoutMs);
-        QVERIFY(writeFile(root + u"/back.url"_s));
+        QVERIFY(writeFile(root + "/back.url"));
         QTRY_COMPARE_WITH_TIMEOUT(counter->calls.load(), 3, kTimeoutMs);
     }
 
@@ -104,7 +103,7 @@ private Q_SLOTS:
         auto watcher = watch({dir.path()}, 0.2, counter);
         const auto canaryWatcher = watch({dir.path()}, 0.0, canary);
         QVERIFY(watcher && canaryWatcher);
-        QVERIFY(writeFile(dir.path() + u"/pending.url"_s));
+        QVERIFY(writeFile(dir.path() + "/pending.url"));
         // Once the canary has seen the change, the watcher's callback is due
         // 0.2 s later; destroying it now must cancel that.
         QTRY_VERIFY_WITH_TIMEOUT(canary->calls.load() >= 1, kTimeoutMs);
@@ -124,9 +123,9 @@ private Q_SLOTS:
         });
         QVERIFY(watcher);
         self.store(watcher.get());
-        QVERIFY(writeFile(dir.path() + u"/one.url"_s));
+        QVERIFY(writeFile(dir.path() + "/one.url"));
         QTRY_COMPARE_WITH_TIMEOUT(counter->calls.load(), 1, kTimeoutMs);
-        QVERIFY(writeFile(dir.path() + u"/two.url"_s));
+        QVERIFY(writeFile(dir.path() + "/two.url"));
         QTest::qWait(300);
         QCOMPARE(counter->calls.load(), 1);
         watcher.reset(); // after a stop from the callback, destruction still ends cleanly

@@ -67,20 +67,14 @@ class TestLinuxWorkspace : public QObject {
             return false;
         // A bus of our own, without service activation, so the answer never
         // depends on which file managers the machine has installed.
-        busAddress_ = "unix:path=" + dir_->filePath("bus");
-        const QString config = dir_->filePath("bus.conf");
-        writeFile(config,
-                  "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
-                  "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/"
-                  "busconfig.dtd\">\n<busconfig><type>session</type><listen>" +
-                      busAddress_.toUtf8() +
-                      "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-                      "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                      "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
         busDaemon_ = std::make_unique<QProcess>();
-        busDaemon_->start(daemon, {"--config-file=" + config, "--nofork", "--print-address"});
+        busDaemon_->start(daemon, {"--config-file=" TROVI_FIXTURES_DIR "/dbus/private-session.conf",
+                                   "--nofork", "--print-address"});
         // The daemon prints its address once it listens.
-        return busDaemon_->waitForStarted() && busDaemon_->waitForReadyRead(10000);
+        if (!busDaemon_->waitForStarted() || !busDaemon_->waitForReadyRead(10000))
+            return false;
+        busAddress_ = QString::fromUtf8(busDaemon_->readLine()).trimmed();
+        return true;
     }
 
 private Q_SLOTS:

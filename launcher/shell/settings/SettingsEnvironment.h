@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QGroupBox;
 class QLabel;
@@ -19,12 +20,14 @@ class LaunchAtLoginManaging;
 class NotificationCenter;
 class NotionClient;
 class PreferenceStore;
+class TranslationEngines;
 
 struct SettingsEnvironment {
     PreferenceStore* preferences = nullptr;
     NotificationCenter* notifications = nullptr;
-    LaunchAtLoginManaging* launchAtLogin = nullptr;     // null: run at login is not offered
-    std::function<QList<ThemePreview>()> themePreviews; // the theme catalogue, in order
+    LaunchAtLoginManaging* launchAtLogin = nullptr;         // null: run at login is not offered
+    std::function<QList<ThemePreview>()> themePreviews;     // the theme catalogue, in order
+    std::shared_ptr<TranslationEngines> translationEngines; // null: availability not shown
 };
 
 // Section builders, in the window's order. Each control writes through its

@@ -1,12 +1,18 @@
 #include "launcher/shell/settings/SettingsEnvironment.h"
 #include "launcher/tools/TranslationSettingsStores.h"
+#include "launcher/tools/translation/TranslationLookup.h"
 
+#include <QApplication>
 #include <QCheckBox>
-#include <QFormLayout>
+#include <QFuture>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPromise>
+#include <QStyle>
+#include <QThreadPool>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -14,15 +20,52 @@ namespace trovi {
 
 namespace {
 
-// Engines in priority order, each with its switch and move buttons; every
-// change is stored at once.
+using EngineAvailabilities = QHash<TranslationEngineID, TranslationEngineAvailability>;
+
+// The first check of the local engine starts Python and may take a second,
+// so it runs on the pool; later windows reuse the status the engines keep.
+QFuture<EngineAvailabilities>
+availabilitiesInBackground(std::shared_ptr<TranslationEngines> engines) {
+    auto promise = std::make_shared<QPromise<EngineAvailabilities>>();
+    QFuture<EngineAvailabilities> future = promise->future();
+    promise->start();
+    QThreadPool::globalInstance()->start([engines = std::move(engines), promise] {
+        EngineAvailabilities availabilities;
+        for (TranslationEngineID id : allTranslationEngineIDs)
+            availabilities.insert(id, engines->availability(id));
+        promise->addResult(availabilities);
+        promise->finish();
+    });
+    return future;
+}
+
+QLabel* makeGroupTitle(const QString& text, QWidget* parent) {
+    auto* title = new QLabel(text, parent);
+    QFont font = title->font();
+    font.setBold(true);
+    title->setFont(font);
+    return title;
+}
+
+// Engines in priority order, each with its switch, availability and move
+// buttons; every change is stored at once.
 class EngineList : public QWidget {
 public:
-    EngineList(PreferenceStore& preferences, QWidget* parent)
+    EngineList(PreferenceStore& preferences, std::shared_ptr<TranslationEngines> engines,
+               QWidget* parent)
         : QWidget(parent), m_store(preferences) {
         m_grid = new QGridLayout(this);
         m_grid->setContentsMargins(0, 0, 0, 0);
+        m_grid->setVerticalSpacing(2);
         m_preferences = m_store.load();
+        m_checking = engines != nullptr;
+        if (engines)
+            availabilitiesInBackground(std::move(engines))
+                .then(this, [this](const EngineAvailabilities& availabilities) {
+                    m_availabilities = availabilities;
+                    m_checking = false;
+                    rebuild();
+                });
         rebuild();
     }
 
@@ -33,10 +76,20 @@ private:
         rebuild();
     }
 
+    QString availabilityText(TranslationEngineID id) const {
+        if (m_checking)
+            return QStringLiteral("Checking availability…");
+        return m_availabilities.value(id).message;
+    }
+
     void rebuild() {
+        QWidget* focused = QApplication::focusWidget();
+        const QString focusedName =
+            focused && isAncestorOf(focused) ? focused->objectName() : QString();
         while (QLayoutItem* item = m_grid->takeAt(0)) {
             if (QWidget* widget = item->widget()) {
                 widget->hide();
+                widget->setObjectName(QString());
                 widget->deleteLater();
             }
             delete item;
@@ -54,10 +107,17 @@ private:
                     m_preferences.enabledEngineIDs.remove(id);
                 store();
             });
+            auto* availability = makeCaption(availabilityText(id), this);
+            availability->setObjectName(QStringLiteral("engineAvailability_") + rawValue(id));
+            availability->setVisible(!availability->text().isEmpty());
+            // Lined up under the engine's name, past the check box.
+            availability->setIndent(style()->pixelMetric(QStyle::PM_IndicatorWidth) +
+                                    style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing));
             auto* up = new QToolButton(this);
             up->setArrowType(Qt::UpArrow);
             up->setObjectName(QStringLiteral("engineUp_") + rawValue(id));
             up->setAccessibleName(QStringLiteral("Move up"));
+            up->setToolTip(QStringLiteral("Move up"));
             up->setEnabled(row > 0);
             connect(up, &QToolButton::clicked, this, [this, row] {
                 m_preferences.order.swapItemsAt(row, row - 1);
@@ -67,23 +127,37 @@ private:
             down->setArrowType(Qt::DownArrow);
             down->setObjectName(QStringLiteral("engineDown_") + rawValue(id));
             down->setAccessibleName(QStringLiteral("Move down"));
+            down->setToolTip(QStringLiteral("Move down"));
             down->setEnabled(row + 1 < order.size());
             connect(down, &QToolButton::clicked, this, [this, row] {
                 m_preferences.order.swapItemsAt(row, row + 1);
                 store();
             });
-            m_grid->addWidget(new QLabel(QString::number(row + 1) + u'.', this), row, 0);
-            m_grid->addWidget(enabled, row, 1);
-            m_grid->addWidget(up, row, 2);
-            m_grid->addWidget(down, row, 3);
+            m_grid->addWidget(enabled, 2 * row, 0);
+            m_grid->addWidget(availability, 2 * row + 1, 0);
+            m_grid->addWidget(up, 2 * row, 1, 2, 1, Qt::AlignVCenter);
+            m_grid->addWidget(down, 2 * row, 2, 2, 1, Qt::AlignVCenter);
         }
-        m_grid->setColumnStretch(1, 1);
+        m_grid->setColumnStretch(0, 1);
+        // Moving an engine rebuilds the rows: keep the keyboard where it was.
+        if (!focusedName.isEmpty()) {
+            if (auto* again = findChild<QWidget*>(focusedName); again && again->isEnabled())
+                again->setFocus();
+        }
     }
 
     TranslationEngineSettingsStore m_store;
     TranslationEnginePreferences m_preferences;
+    EngineAvailabilities m_availabilities;
+    bool m_checking = false;
     QGridLayout* m_grid;
 };
+
+QString triggerCaption(const QString& trigger) {
+    return QStringLiteral("Use this prefix in search (for example \"%1 hello\" or \"%1 en:de "
+                          "hello\").")
+        .arg(trigger);
+}
 
 } // namespace
 
@@ -92,32 +166,58 @@ QGroupBox* makeTranslationSection(const SettingsEnvironment& env, QWidget* paren
         makeSection(QStringLiteral("Translation"), QStringLiteral("translationSection"), parent);
     auto* layout = static_cast<QVBoxLayout*>(box->layout());
     PreferenceStore& preferences = *env.preferences;
-    auto* form = new QFormLayout;
 
+    // Stored on every edit; the field shows the normalised form once editing
+    // ends, so a half-typed value is not rewritten under the cursor.
+    auto* triggerTitle = makeGroupTitle(QStringLiteral("Translation &Trigger"), box);
     auto* trigger = new QLineEdit(TranslationCommandSettingsStore(preferences).loadTrigger(), box);
     trigger->setObjectName(QStringLiteral("translationTrigger"));
+    triggerTitle->setBuddy(trigger);
+    auto* triggerHint = makeCaption(triggerCaption(trigger->text()), box);
+    triggerHint->setObjectName(QStringLiteral("translationTriggerCaption"));
+    QObject::connect(
+        trigger, &QLineEdit::textEdited, box, [&preferences, triggerHint](const QString& text) {
+            triggerHint->setText(
+                triggerCaption(TranslationCommandSettingsStore(preferences).saveTrigger(text)));
+        });
     QObject::connect(trigger, &QLineEdit::editingFinished, box, [&preferences, trigger] {
-        trigger->setText(TranslationCommandSettingsStore(preferences).saveTrigger(trigger->text()));
+        const QString stored = TranslationCommandSettingsStore(preferences).loadTrigger();
+        if (trigger->text() != stored)
+            trigger->setText(stored);
     });
-    form->addRow(QStringLiteral("&Trigger"), trigger);
+    layout->addWidget(triggerTitle);
+    layout->addWidget(trigger);
+    layout->addWidget(triggerHint);
 
-    const TranslationLanguageSettingsStore languageStore(preferences);
-    auto* languages = new QLineEdit(languageStore.load().join(QStringLiteral(", ")), box);
+    auto* languagesTitle = makeGroupTitle(QStringLiteral("Translation Lang&uages"), box);
+    auto* languages =
+        new QLineEdit(TranslationLanguageSettingsStore(preferences).load().join(u','), box);
     languages->setObjectName(QStringLiteral("translationLanguages"));
-    languages->setPlaceholderText(QStringLiteral("en, de"));
-    QObject::connect(languages, &QLineEdit::editingFinished, box, [&preferences, languages] {
-        const TranslationLanguageSettingsStore store(preferences);
-        store.save(languages->text());
-        languages->setText(store.load().join(QStringLiteral(", ")));
+    languages->setPlaceholderText(QStringLiteral("en,de"));
+    languagesTitle->setBuddy(languages);
+    QObject::connect(languages, &QLineEdit::textEdited, box, [&preferences](const QString& text) {
+        TranslationLanguageSettingsStore(preferences).save(text);
     });
-    form->addRow(QStringLiteral("Lang&uages"), languages);
-    layout->addLayout(form);
-    layout->addWidget(makeCaption(
-        QStringLiteral("Type the trigger, a space and the text, e.g. \"cc hello\"; up to eight "
-                       "language codes."),
-        box));
-    layout->addWidget(new QLabel(QStringLiteral("Engines, highest priority first"), box));
-    layout->addWidget(new EngineList(preferences, box));
+    QObject::connect(languages, &QLineEdit::editingFinished, box, [languages] {
+        QStringList codes = TranslationLanguageSettingsStore::normalizedLanguageCodesFromRawValue(
+            languages->text());
+        if (codes.isEmpty())
+            codes = TranslationLanguageSettingsStore::defaultLanguageCodes();
+        const QString shown = codes.join(u',');
+        if (languages->text() != shown)
+            languages->setText(shown);
+    });
+    layout->addSpacing(6);
+    layout->addWidget(languagesTitle);
+    layout->addWidget(languages);
+    layout->addWidget(makeCaption(QStringLiteral("Comma-separated ISO language codes (for example "
+                                                 "\"en,de,fr,es\"). Explicit pairs use \"xx:yy\"."),
+                                  box));
+
+    layout->addSpacing(6);
+    layout->addWidget(
+        makeGroupTitle(QStringLiteral("Translation Engines (priority top -> bottom)"), box));
+    layout->addWidget(new EngineList(preferences, env.translationEngines, box));
     return box;
 }
 

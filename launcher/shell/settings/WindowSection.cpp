@@ -48,8 +48,9 @@ QGroupBox* makeWindowSection(const SettingsEnvironment& env, QWidget* parent) {
     refusal->setObjectName(QStringLiteral("menuBarIconRefusal"));
     refusal->setWordWrap(true);
     refusal->hide();
-    auto* icon = storedToggle(QStringLiteral("Show Tra&y Icon"), QStringLiteral("showMenuBarIcon"),
-                              MenuBarIconVisibilityStore(preferences).load(true), box);
+    auto* icon =
+        storedToggle(QStringLiteral("Show &Menu Bar Icon"), QStringLiteral("showMenuBarIcon"),
+                     MenuBarIconVisibilityStore(preferences).load(true), box);
     QObject::connect(
         icon, &QCheckBox::toggled, box, [&preferences, center, icon, refusal](bool on) {
             if (!on && !globalHotKeyEnabled(preferences)) {

@@ -33,10 +33,8 @@ QList<SearchResult> results(const QString& tag) {
 }
 
 QJsonObject storedEntries(const PreferenceStore& prefs) {
-    const auto bytes = prefs.bytesValue(kKey);
-    if (!bytes)
-        return {};
-    return QJsonDocument::fromJson(*bytes).object().value("entries").toObject();
+    const QByteArray bytes = prefs.bytesValue(kKey).value_or(QByteArray());
+    return QJsonDocument::fromJson(bytes).object().value("entries").toObject();
 }
 
 void writePayload(PreferenceStore& prefs, const QJsonObject& entries) {

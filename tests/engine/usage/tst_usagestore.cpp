@@ -4,6 +4,7 @@
 
 #include "launcher/engine/cache/PersistentQueryResultCacheStore.h"
 #include "launcher/engine/usage/RecentActivationRecord.h"
+#include "launcher/engine/usage/SearchResultPromotion.h"
 #include "launcher/engine/usage/UsageStore.h"
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/settings/SqlitePreferenceStore.h"
@@ -97,6 +98,19 @@ private Q_SLOTS:
             for (int i = 0; i < 50; ++i)
                 QVERIFY(cache.cachedSearchResults(prefix + QString::number(i) + "|r", kClock.at(60),
                                                   false));
+    }
+
+    void countsSaturate() {
+        InMemoryPreferenceStore prefs;
+        UsageStore usage(prefs);
+        const std::int64_t most = std::numeric_limits<std::int64_t>::max();
+        usage.setCount("/a", most);
+        usage.increment("/a");
+        QCOMPARE(usage.count("/a"), most);
+        const SearchResult app = pathResult(SearchResultKind::app, "/apps", "Mail", most);
+        const auto promoted = searchResultsPromotingActivatedResult(
+            {app}, app, "mail", [](const SearchResult&) { return 0; });
+        QCOMPARE(promoted.value(0).openCount, most);
     }
 
     void whatIsRemembered_data() {

@@ -15,12 +15,6 @@ namespace {
 
 const QString python = QStringLiteral("/usr/bin/python3");
 
-QStringList environmentWith(const QString& pythonPath) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("PYTHONPATH", pythonPath);
-    return environment.toStringList();
-}
-
 // A helper that answers each request through BODY, with `i` (the request id)
 // and `t` (its text) in scope.
 QString standInHelper(const QString& body) {
@@ -51,7 +45,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, reply);
         test::ArgosStandIn standIn;
         QProcess process;
-        process.setEnvironment(environmentWith(withArgos ? standIn.path() : QString()));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PYTHONPATH", withArgos ? standIn.path() : QString());
+        process.setProcessEnvironment(environment);
         process.start(python, {"-u", "-c", ArgosDaemon::defaultScript()});
         QVERIFY(process.waitForStarted());
         process.write("\n  \n" + request + "\n"); // blank lines get no reply

@@ -79,22 +79,10 @@ private Q_SLOTS:
         auto firefox =
             db::Connection::open(root + "/abc.default/places.sqlite", db::ReadWrite | db::Create);
         QVERIFY(firefox);
-        QVERIFY(!firefox->execute(R"(
-            PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;
-            CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT, title TEXT);
-            CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER,
-                parent INTEGER, position INTEGER, title TEXT, guid TEXT);
-            PRAGMA locking_mode=EXCLUSIVE;
-            BEGIN;
-            INSERT INTO moz_bookmarks VALUES (1,2,NULL,0,0,'','root________'),
-                (2,2,NULL,1,0,'menu','menu________'), (3,2,NULL,1,1,'toolbar','toolbar_____'),
-                (4,2,NULL,1,2,'tags','tags________'), (5,2,NULL,1,3,'unfiled','unfiled_____'),
-                (6,2,NULL,3,0,'Recipes',''), (7,2,NULL,6,0,'recipes',''),
-                (8,1,1,7,0,'Pasta',''), (9,1,2,2,0,NULL,''), (10,2,NULL,4,0,'food',''),
-                (11,1,1,10,0,'Pasta tagged',''), (12,1,3,5,0,'Local','');
-            INSERT INTO moz_places VALUES (1,'https://pasta.example/',NULL),
-                (2,'https://menu.example/a',NULL), (3,'place:sort=8',NULL);
-            COMMIT;)"));
+        const QString places = test::readFile(TROVI_FIXTURES_DIR "/browser/places.sql");
+        QVERIFY(!firefox->execute("PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
+                                  "PRAGMA locking_mode=EXCLUSIVE; BEGIN;" +
+                                  places + "COMMIT;"));
         const auto bookmarks =
             discoverBrowserBookmarks({{"Firefox", root, BrowserBookmarkFormat::firefox}});
         QCOMPARE(described(bookmarks),

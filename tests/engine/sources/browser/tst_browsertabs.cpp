@@ -1,4 +1,4 @@
-// Open browser tabs as rows. Only the parsing and the search are checked here:
+// Open browser tabs as rows. Only the parsing of a listing is checked here:
 // this platform has no script host to list or focus tabs, so the engine never
 // starts a listing (see the catalogue refresh test).
 
@@ -41,25 +41,6 @@ private Q_SLOTS:
         QCOMPARE(got, parsed.isEmpty() ? QStringList{} : QStringList{parsed});
         if (parsed == "1/2//h")
             QCOMPARE(browserTabResult(tabs.first()).filename, "h");
-    }
-
-    void searchCutsToFifty() {
-        QList<BrowserTabShortcut> tabs;
-        for (int i = 1; i <= 80; ++i)
-            tabs << BrowserTabShortcut("Edge", "com.microsoft.edgemac", 1, i,
-                                       QString("Page %1").arg(i, 2, 10, QChar(u'0')),
-                                       QString("https://example.com/%1").arg(i), "example.com");
-        tabs[79].title = "exam";
-        const auto results = searchBrowserTabActionResults("exam", tabs, [](const SearchResult& r) {
-            return r.filename.startsWith("Page 70") ? 3 : 0;
-        });
-        QCOMPARE(results.size(), 50);
-        QCOMPARE(results[0].filename, "exam • example.com"); // equal title first
-        QCOMPARE(results[1].openCount, 3);                   // then learned use
-        QCOMPARE(results[2].filename, "Page 01 • example.com");
-        QCOMPARE(results[0].directory, "Edge tab");
-        QCOMPARE(*results[0].fallbackActionURLString,
-                 "browser-tab-focus://com.microsoft.edgemac?window=1&tab=80");
     }
 };
 

@@ -17,9 +17,7 @@ class TestDirectPath : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        QVERIFY(QDir(home()).mkpath("Applications/Tool.app/Contents"));
         QVERIFY(test::writeFile(home() + "/Documents/My Reports/q1 report.pdf"));
-        QVERIFY(test::writeFile(home() + "/Downloads/Setup.APP"));
     }
 
     void resolution_data() {
@@ -57,10 +55,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("query");
         QTest::addColumn<K>("kind");
         QTest::addColumn<QString>("expectedPath"); // empty: no result
-        QTest::addRow("bundle, trailing slash")
-            << "~/Applications/Tool.app/" << K::app << "/Applications/Tool.app";
-        QTest::addRow("file named like a bundle")
-            << "~/Downloads/Setup.APP" << K::app << "/Downloads/Setup.APP";
         QTest::addRow("folder") << "~/Documents/" << K::folder << "/Documents";
         QTest::addRow("file URL") << "file://%1/Documents/My%20Reports/q1%20report.pdf" << K::file
                                   << "/Documents/My Reports/q1 report.pdf";

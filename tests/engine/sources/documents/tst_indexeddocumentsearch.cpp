@@ -213,15 +213,13 @@ private Q_SLOTS:
     void unusableIndexFailsCleanly_data() {
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("failure"); // expected in the first line
-        QTest::addRow("folder missing") << "missing"
-                                        << "Failed to open database: ";
-        QTest::addRow("empty file, no tables") << "empty"
-                                               << "Search query failed: no such table";
-        QTest::addRow("locked before first use") << "locked"
-                                                 << "Search query failed: database is locked";
-        QTest::addRow("locked after the statements are prepared")
-            << "locked later"
-            << "Search query failed: database is locked";
+        const auto row = [](const char* state, const char* failure) {
+            QTest::newRow(state) << QString(state) << QString(failure);
+        };
+        row("missing", "Failed to open database: "); // its folder is missing
+        row("empty", "Search query failed: no such table");
+        row("locked", "Search query failed: database is locked");       // before first use
+        row("locked later", "Search query failed: database is locked"); // once prepared
     }
 
     void unusableIndexFailsCleanly() {

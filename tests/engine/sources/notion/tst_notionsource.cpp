@@ -21,13 +21,10 @@ const QString kRoadmapID = "0123abcd00004000800000000000000a";
 const QString kRoadmapKey = QStringLiteral("notion://page/") + kRoadmapID;
 const QString kRoadmapAddress = QStringLiteral("https://www.notion.so/") + kRoadmapID;
 
-QList<SearchResult> notionRows(const QList<SearchResult>& results) {
-    QList<SearchResult> rows;
-    for (const SearchResult& r : results) {
-        if (r.action == SearchResultAction::openNotionPage)
-            rows.append(r);
-    }
-    return rows;
+QList<SearchResult> notionRows(QList<SearchResult> results) {
+    results.removeIf(
+        [](const SearchResult& r) { return r.action != SearchResultAction::openNotionPage; });
+    return results;
 }
 
 } // namespace
