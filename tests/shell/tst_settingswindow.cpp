@@ -134,6 +134,12 @@ private Q_SLOTS:
         QCOMPARE(token->echoMode(), QLineEdit::Normal);
     }
 
+    void triggerIsStoredNormalisedWithItsExamples() {
+        QTest::keyClicks(find<QLineEdit>("translationTrigger"), "X!");
+        QCOMPARE(m_preferences->stringValue(keys::launcherTranslationTrigger), "ccx");
+        QVERIFY(find<QLabel>("translationTriggerCaption")->text().contains("\"ccx en:de hello\""));
+    }
+
     void hidingTheTrayIconNeedsTheHotkey() {
         m_preferences->setBool(keys::launcherHotKeyEnabled, false);
         auto* icon = find<QCheckBox>("showMenuBarIcon");

@@ -17,6 +17,8 @@ QGroupBox* makeSystemIntegrationSection(const SettingsEnvironment& env, QWidget*
     auto* status = new QLabel(box);
     status->setObjectName(QStringLiteral("runAtLoginStatus"));
     status->setWordWrap(true);
+    // Shown once there is something to say, so the section keeps no blank line.
+    status->hide();
     layout->addWidget(toggle);
     layout->addWidget(makeCaption(launchAtLoginCaption(), box));
     layout->addWidget(status);
@@ -25,6 +27,7 @@ QGroupBox* makeSystemIntegrationSection(const SettingsEnvironment& env, QWidget*
     if (!manager) {
         toggle->setEnabled(false);
         status->setText(QStringLiteral("Run at login is not available on this system."));
+        status->show();
         return box;
     }
     toggle->setChecked(manager->currentState() != LaunchAtLoginState::disabled);
@@ -36,6 +39,7 @@ QGroupBox* makeSystemIntegrationSection(const SettingsEnvironment& env, QWidget*
                          const QSignalBlocker block(toggle);
                          toggle->setChecked(outcome.enabled);
                          status->setText(outcome.statusMessage);
+                         status->setVisible(!outcome.statusMessage.isEmpty());
                      });
     return box;
 }

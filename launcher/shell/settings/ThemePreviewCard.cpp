@@ -45,9 +45,17 @@ void ThemePreviewCard::paintEvent(QPaintEvent*) {
     painter.setPen(m_preview.text);
     const QRectF label(frame.left() + 8, row.bottom() + 4, frame.width() - 16,
                        frame.bottom() - row.bottom() - 6);
-    painter.drawText(
-        label, Qt::AlignLeft | Qt::AlignVCenter,
-        painter.fontMetrics().elidedText(m_preview.name, Qt::ElideRight, int(label.width())));
+    // Long names ("Vitesse Dark Soft (Syntax)") take a second line rather
+    // than losing the part that tells them apart.
+    const QRect bounds = painter.fontMetrics().boundingRect(
+        label.toRect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, m_preview.name);
+    if (bounds.height() <= label.height())
+        painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
+                         m_preview.name);
+    else
+        painter.drawText(
+            label, Qt::AlignLeft | Qt::AlignVCenter,
+            painter.fontMetrics().elidedText(m_preview.name, Qt::ElideRight, int(label.width())));
 
     QPen outline(isChecked() ? palette().color(QPalette::Highlight)
                              : palette().color(QPalette::Mid));

@@ -18,7 +18,7 @@ class ThemePreviewCard : public QAbstractButton {
 public:
     ThemePreviewCard(ThemePreview preview, QWidget* parent = nullptr);
     const ThemePreview& preview() const { return m_preview; }
-    QSize sizeHint() const override { return {132, 78}; }
+    QSize sizeHint() const override { return {132, 86}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
