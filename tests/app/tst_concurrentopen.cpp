@@ -4,11 +4,11 @@
 #include "db/SqliteDatabase.h"
 #include "launcher/engine/usage/UsageStore.h"
 #include "launcher/settings/SqlitePreferenceStore.h"
+#include "tests/support/TroviHome.h"
 
 #include <QFileSystemWatcher>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -19,11 +19,11 @@ using trovi::db::Connection;
 // content (counted in the document index).
 const QStringList kQueries{"invoices", "photosynthesis"};
 
-class Home {
+class Home : public trovi::test::TroviHome {
 public:
     Home() {
-        QDir(path()).mkpath("work/Invoices");
-        QDir(path()).mkpath(".pelmora");
+        mkdir("work/Invoices");
+        mkdir(".pelmora");
         auto db = Connection::open(indexPath(), trovi::db::ReadWrite | trovi::db::Create);
         db->execute("CREATE TABLE files(id INTEGER PRIMARY KEY, filename TEXT, directory TEXT, "
                     "open_count INTEGER, indexed_at INTEGER);"
@@ -31,25 +31,14 @@ public:
                     "CREATE VIRTUAL TABLE files_fts USING fts5(filename, content);"
                     "INSERT INTO files_fts VALUES('thesis.pdf', 'on photosynthesis');");
         db->run("INSERT INTO files VALUES(1, 'thesis.pdf', ?, 0, 1)", {path() + "/work"});
-        m_env.insert("HOME", path());
-        m_env.insert("XDG_CONFIG_HOME", path() + "/.config");
-        m_env.insert("XDG_DATA_HOME", path() + "/.local/share");
-        m_env.insert("XDG_DATA_DIRS", path() + "/system-share");
-        m_env.remove("DISPLAY");
-        m_env.remove("WAYLAND_DISPLAY");
     }
-    QString path() const { return m_dir.path(); }
     QString indexPath() const { return path() + "/.pelmora/index.db"; }
     QString preferencesPath() const {
         return path() + "/.config/trovi-launcher/preferences.sqlite3";
     }
-
     void start(QProcess& process, const QString& program, const QStringList& arguments) const {
-        process.setProcessEnvironment(m_env);
+        process.setProcessEnvironment(environment());
         process.start(program, arguments);
-    }
-    void startOpen(QProcess& process, const QString& query) const {
-        start(process, TROVI_EXECUTABLE, {"open", "--dry-run", query});
     }
 
     // What each store holds now, in the order of kQueries.
@@ -65,10 +54,6 @@ public:
         auto rows = db->prepare("PRAGMA integrity_check")->all();
         return rows ? rows->front().text(0).value_or("") : rows.error().description();
     }
-
-private:
-    QTemporaryDir m_dir;
-    QProcessEnvironment m_env = QProcessEnvironment::systemEnvironment();
 };
 
 } // namespace
@@ -97,7 +82,7 @@ private Q_SLOTS:
     void killedOpensLoseNoFinishedOne() {
         Home home;
         QProcess first;
-        home.startOpen(first, kQueries[0]);
+        home.start(first, TROVI_EXECUTABLE, {"open", "--dry-run", kQueries[0]});
         QVERIFY(first.waitForFinished(60000));
         QList<qint64> finished{1, 0};
         QList<qint64> killed{0, 0};
@@ -112,7 +97,7 @@ private Q_SLOTS:
                     victim.kill();
             });
             QSignalSpy done(&victim, &QProcess::finished);
-            home.startOpen(victim, kQueries[target]);
+            home.start(victim, TROVI_EXECUTABLE, {"open", "--dry-run", kQueries[target]});
             if (killAfterWrites == 0)
                 victim.kill();
             QVERIFY(done.wait(60000));

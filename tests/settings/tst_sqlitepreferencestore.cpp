@@ -1,9 +1,5 @@
 // The preference file under real conditions: values keep their type across a
-// reopen, two processes write at once, a writer is killed mid-loop, a broken
-// file is moved aside, and several threads share one store.
-//
-// The executable doubles as its own child process: "--child …" runs the writer
-// program below instead of the tests.
+// reopen, a broken file is moved aside, and several threads share one store.
 
 #include "db/SqliteDatabase.h"
 #include "launcher/settings/LauncherSettingsStores.h"
@@ -13,19 +9,13 @@
 
 #include <QCborArray>
 #include <QCborMap>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstdio>
-#include <cstdlib>
-#include <iostream>
 #include <limits>
-#include <string>
 #include <thread>
 
 #include <sys/stat.h>
@@ -36,40 +26,6 @@ using trovi::test::StderrCapture;
 using trovi::test::writeFile;
 
 namespace {
-
-// The child program, "--child <path> <prefix> <count>": prints "ready", waits
-// for a line on stdin, then writes <prefix>-0 … <prefix>-(count-1), each its
-// own write, and prints each index once its write has returned.
-int runChild(int argc, char** argv) {
-    if (argc != 5)
-        return 2;
-    auto store = SqlitePreferenceStore::open(QString::fromLocal8Bit(argv[2]));
-    if (!store)
-        return 3;
-    std::printf("ready\n");
-    std::fflush(stdout);
-    std::string go;
-    std::getline(std::cin, go);
-    const QString prefix = QString::fromLocal8Bit(argv[3]);
-    const QString padding(512, QChar(u'x')); // large writes make a kill mid-write likely
-    for (int i = 0; i < std::atoi(argv[4]); ++i) {
-        store->setMap(prefix + QStringLiteral("-%1").arg(i),
-                      QCborMap{{"index", i}, {"padding", padding}});
-        std::printf("%d\n", i);
-        std::fflush(stdout);
-    }
-    return 0;
-}
-
-void startChild(QProcess& process, const QString& path, const QString& prefix, int count) {
-    process.start(QCoreApplication::applicationFilePath(),
-                  {"--child", path, prefix, QString::number(count)});
-}
-
-// The "index" of the map under `key`, or -1 when it is missing.
-qint64 indexAt(const PreferenceStore& store, const QString& key) {
-    return store.mapValue(key).value_or(QCborMap()).value("index").toInteger(-1);
-}
 
 QStringList asideCopies(const QString& path) {
     const QFileInfo info(path);
@@ -251,63 +207,6 @@ private Q_SLOTS:
         QVERIFY(asideCopies(folderPath).isEmpty());
     }
 
-    void twoProcessesWritingLoseNothing() {
-        const QString path = freshPath();
-        // Opened before the writers: a long-lived reader must see their writes.
-        auto reader = SqlitePreferenceStore::open(path);
-        QVERIFY(reader && !reader->value("first-0"));
-        constexpr int kCount = 1000;
-        QProcess first;
-        QProcess second;
-        startChild(first, path, "first", kCount);
-        startChild(second, path, "second", kCount);
-        for (QProcess* child : {&first, &second}) {
-            while (!child->canReadLine())
-                QVERIFY(child->waitForReadyRead(30000));
-            QCOMPARE(child->readLine(), QByteArray("ready\n"));
-        }
-        first.write("go\n"); // let both loose at once
-        second.write("go\n");
-        for (QProcess* child : {&first, &second}) {
-            QVERIFY(child->waitForFinished(60000));
-            QCOMPARE(child->exitCode(), 0);
-            QCOMPARE(child->readAllStandardError(), QByteArray());
-        }
-        QCOMPARE(reader->keys().size(), 2 * kCount);
-        for (int i = 0; i < kCount; ++i) {
-            QCOMPARE(indexAt(*reader, QStringLiteral("first-%1").arg(i)), qint64(i));
-            QCOMPARE(indexAt(*reader, QStringLiteral("second-%1").arg(i)), qint64(i));
-        }
-    }
-
-    void killedWriterKeepsEveryCompletedWrite() {
-        const QString path = freshPath();
-        QProcess child;
-        startChild(child, path, "k", 100'000'000);
-        child.write("go\n");
-        // Let it get well into its loop, then kill it without warning.
-        QByteArray output;
-        while (output.count('\n') < 300) {
-            QVERIFY2(child.waitForReadyRead(30000), child.readAllStandardError().constData());
-            output += child.readAllStandardOutput();
-        }
-        child.kill(); // SIGKILL
-        QVERIFY(child.waitForFinished(30000));
-        output += child.readAllStandardOutput();
-
-        // Only whole lines after "ready" are writes the child saw complete.
-        const qint64 last = output.left(output.lastIndexOf('\n')).split('\n').size() - 2;
-        QVERIFY(last >= 298);
-        StderrCapture capture;
-        auto store = SqlitePreferenceStore::open(path);
-        QCOMPARE(capture.finish(), QString());
-        QVERIFY(store && asideCopies(path).isEmpty());
-        for (qint64 i = 0; i <= last; ++i)
-            QCOMPARE(indexAt(*store, QStringLiteral("k-%1").arg(i)), i);
-        store->setBool("after", true); // writable again
-        QCOMPARE(store->boolValue("after"), true);
-    }
-
     void threadsShareOneStore() {
         auto store = SqlitePreferenceStore::open(freshPath());
         QVERIFY(store);
@@ -328,13 +227,6 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char** argv) {
-    if (argc >= 2 && qstrcmp(argv[1], "--child") == 0)
-        return runChild(argc, argv);
-    QCoreApplication app(argc, argv);
-    TestSqlitePreferenceStore test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(TestSqlitePreferenceStore)
 
 #include "tst_sqlitepreferencestore.moc"

@@ -3,6 +3,7 @@
 #include "launcher/engine/model/Deduplication.h"
 #include "launcher/engine/ranking/Relevance.h"
 #include "launcher/engine/sources/paths/PathCatalog.h"
+#include "tests/support/Results.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -11,19 +12,13 @@ using namespace trovi;
 
 namespace {
 
-const QStringList kWords = {"Budget", "budget", "Report", "notes", "Notes", "Ünïcode", "résumé",
-                            "Resume", "project", "x", "a", "photo", "url", "app", "Q4",
-                            // Case that does not come back letter by letter.
-                            "İzmir", "ǅemal"};
-const QStringList kSuffixes = {".gsheet.url", ".url",    ".app", ".pdf", ".PDF", ".txt", ".webloc",
-                               ".gdoc",       ".tar.gz", ".md",  "",     "",     ".",    ".Url"};
-// Includes folders differing only in case, the root and no folder at all.
-const QStringList kDirectories = {"/home/ana/Documents",
-                                  "/home/ana/documents",
-                                  "/Applications",
-                                  "/home/ana/My Drive/Team",
-                                  "/",
-                                  ""};
+// Case that does not come back letter by letter, suffixes the rules match, folders differing
+// only in case, the root and no folder at all.
+const QStringList kWords = {"Budget", "budget", "notes", "Ünïcode", "résumé", "x",
+                            "a",      "url",    "app",   "Q4",      "İzmir",  "ǅemal"};
+const QStringList kSuffixes = {".gsheet.url", ".url", ".app", ".pdf", ".PDF",
+                               ".tar.gz",     "",     "",     ".",    ".Url"};
+const QStringList kDirectories = {"/home/ana/Documents", "/home/ana/documents", "/", ""};
 
 struct Generator {
     QRandomGenerator random;
@@ -34,34 +29,18 @@ struct Generator {
     }
 
     QString name() {
-        QString text;
-        const int words = 1 + below(3);
-        for (int i = 0; i < words; ++i) {
-            if (i > 0)
-                text += below(2) ? QStringLiteral(" ") : QStringLiteral("-");
-            text += pick(kWords);
-        }
-        if (below(10) == 0)
-            text = QStringLiteral(".") + text; // hidden file
-        return text + pick(kSuffixes);
-    }
-
-    SearchResult folderNamed(const QString& name) {
-        SearchResult r;
-        r.kind = SearchResultKind::folder;
-        r.directory = pick(kDirectories);
-        r.filename = name;
-        r.id = stableNegativeID(name);
-        return r;
+        QString text = pick(kWords);
+        for (int i = below(3); i > 0; --i)
+            text += (below(2) ? u' ' : u'-') + pick(kWords);
+        return (below(10) == 0 ? "." : "") + text + pick(kSuffixes);
     }
 
     SearchResult result() {
-        SearchResult r;
-        r.kind = SearchResultKind(below(4));
-        r.filename = below(30) == 0 ? QString() : name();
-        r.directory = pick(kDirectories);
-        r.openCount = below(8) == 0 ? -1 - below(3) : below(4) * below(20);
-        r.id = below(10) == 0 ? 1 + below(100) : stableNegativeID(r.filename);
+        SearchResult r = test::pathResult(SearchResultKind(below(4)), pick(kDirectories),
+                                          below(30) == 0 ? QString() : name(),
+                                          below(8) == 0 ? -1 - below(3) : below(4) * below(20));
+        if (below(10) == 0)
+            r.id = 1 + below(100);
         if (r.kind == SearchResultKind::action) {
             r.action = SearchResultAction(below(6));
             if (below(2))
@@ -78,55 +57,29 @@ struct Generator {
 
     QList<SearchResult> catalogue(int size) {
         QList<SearchResult> items;
-        if (size > 100 && below(2)) {
-            // A numbered series: its names start with "word." but its base
-            // names stop before the dot.
-            const QString word = pick(kWords);
-            for (int i = 1; i <= 90; ++i)
-                items.append(folderNamed(word + u'.' + QString::number(i)));
-        }
         for (int i = 0; i < size; ++i) {
-            if (!items.isEmpty() && below(8) == 0) {
-                // Same file under a path differing only in case, or a repeat.
-                SearchResult copy = pick(items);
-                if (below(2))
-                    copy.filename = copy.filename.toUpper();
-                copy.openCount = below(30);
-                items.append(copy);
-            } else {
+            if (items.isEmpty() || below(8) != 0) {
                 items.append(result());
+                continue;
             }
+            // Same file under a path differing only in case, or a repeat.
+            SearchResult copy = pick(items);
+            if (below(2))
+                copy.filename = copy.filename.toUpper();
+            copy.openCount = below(30);
+            items.append(copy);
         }
         return items;
     }
 
     QString query(const QList<SearchResult>& items) {
-        const int choice = below(6);
+        const int choice = below(5);
         if (choice == 0)
             return QString();
-        if (choice == 1)
-            return pick(kSuffixes).toLower();
-        if (choice == 2 || items.isEmpty())
-            return pick(kWords).toLower().left(1 + below(8));
+        if (choice == 1 || items.isEmpty())
+            return pick(choice == 1 ? kSuffixes : kWords).toLower().left(1 + below(8));
         const QString name = pick(items).filename.toLower();
         return name.mid(name.isEmpty() ? 0 : below(int(name.size())), 1 + below(8));
-    }
-
-    SearchRankingPreferences preferences() {
-        QList<ExtensionBoostRule> rules;
-        const int count = below(5);
-        for (int i = 0; i < count; ++i)
-            rules.append({QUuid::createUuid(), pick(kSuffixes).toLower(), below(100)});
-        return SearchRankingPreferences(rules);
-    }
-
-    QHash<QString, std::int64_t> learnedCounts(const QList<SearchResult>& items) {
-        QHash<QString, std::int64_t> counts;
-        const int count = below(12);
-        for (int i = 0; i < count && !items.isEmpty(); ++i)
-            counts.insert(pick(items).usageKeyOrFullPath().toLower(), below(60) - 3);
-        counts.insert(QStringLiteral("/nowhere/at/all"), 7);
-        return counts;
     }
 };
 
@@ -138,28 +91,6 @@ QList<SearchResult> reference(const QList<SearchResult>& items, const QList<Sear
         [&](const SearchResult& r, std::int64_t databaseCount) {
             return std::max(databaseCount, counts.value(r.usageKeyOrFullPath().toLower(), 0));
         });
-}
-
-// Messages are cut at about a kilobyte, so show where the lists part.
-QString firstDifference(const QList<SearchResult>& expected, const QList<SearchResult>& actual) {
-    qsizetype i = 0;
-    while (i < expected.size() && i < actual.size() && expected[i] == actual[i])
-        ++i;
-    return QStringLiteral("sizes %1/%2, first difference at %3: expected %4, got %5")
-        .arg(expected.size())
-        .arg(actual.size())
-        .arg(i)
-        .arg(expected.value(i).fullPath(), actual.value(i).fullPath());
-}
-
-SearchResult folder(const QString& directory, const QString& name, std::int64_t openCount = 0) {
-    SearchResult r;
-    r.kind = SearchResultKind::folder;
-    r.directory = directory;
-    r.filename = name;
-    r.openCount = openCount;
-    r.id = stableNegativeID(joinPath(directory, name));
-    return r;
 }
 
 } // namespace
@@ -178,8 +109,9 @@ private Q_SLOTS:
         // belongs first: no base name starts with the query.
         QList<SearchResult> backups;
         for (int i = 1; i <= 90; ++i)
-            backups.append(folder("/srv", QStringLiteral("backup.%1").arg(i)));
-        backups.append(folder("/srv", "old backup.7", 8));
+            backups.append(test::pathResult(SearchResultKind::folder, "/srv",
+                                            QStringLiteral("backup.%1").arg(i)));
+        backups.append(test::pathResult(SearchResultKind::folder, "/srv", "old backup.7", 8));
         const SearchRankingPreferences noRules({});
         const auto found = PathCatalog::build(backups).filterAndSort("backup.", noRules, {});
         QCOMPARE(found, reference(backups, {}, "backup.", noRules, {}));
@@ -191,19 +123,20 @@ private Q_SLOTS:
                 g.catalogue(round % 5 == 0 ? 300 + g.below(500) : g.below(200));
             const PathCatalog catalogue = PathCatalog::build(items);
             for (int search = 0; search < 15; ++search) {
-                const SearchRankingPreferences prefs = g.preferences();
+                QList<ExtensionBoostRule> rules;
+                for (int i = g.below(5); i > 0; --i)
+                    rules.append({QUuid::createUuid(), g.pick(kSuffixes).toLower(), g.below(100)});
+                const SearchRankingPreferences prefs(rules);
                 const QString query = g.query(items);
-                const auto counts = g.learnedCounts(items);
+                QHash<QString, std::int64_t> counts{{"/nowhere/at/all", 7}};
+                for (int i = items.isEmpty() ? 0 : g.below(12); i > 0; --i)
+                    counts.insert(g.pick(items).usageKeyOrFullPath().toLower(), g.below(60) - 3);
                 QList<SearchResult> extras;
-                const int extraCount = g.below(2) == 0 ? g.below(6) : 0;
-                for (int i = 0; i < extraCount; ++i)
+                for (int i = g.below(2) == 0 ? g.below(6) : 0; i > 0; --i)
                     extras.append(g.below(2) && !items.isEmpty() ? g.pick(items) : g.result());
-                const auto expected = reference(items, extras, query, prefs, counts);
                 const auto actual = catalogue.filterAndSort(query, prefs, counts, extras);
-                if (actual != expected)
-                    QFAIL(qPrintable(QStringLiteral("seed %1, query \"%2\"\n%3")
-                                         .arg(seed)
-                                         .arg(query, firstDifference(expected, actual))));
+                QVERIFY2(actual == reference(items, extras, query, prefs, counts),
+                         qPrintable(QStringLiteral("seed %1, query \"%2\"").arg(seed).arg(query)));
             }
         }
     }
