@@ -61,6 +61,24 @@ inline QByteArray encodedPath(const QString& path) {
 // QString::toLower turns the escapes into U+FFFD; this keeps them, so two
 // names that differ only in such bytes still differ when compared as keys.
 inline QString lowerCasePath(const QString& path) {
+    // Every result's identity comes through here, and most paths are ASCII:
+    // those are lower-cased without the Unicode tables.
+    const char16_t* units = QStringView(path).utf16();
+    bool ascii = true;
+    bool upper = false;
+    for (qsizetype i = 0; i < path.size() && ascii; ++i) {
+        ascii = units[i] < 0x80;
+        upper = upper || (units[i] >= u'A' && units[i] <= u'Z');
+    }
+    if (ascii && !upper)
+        return path;
+    if (ascii) {
+        QString lowered = path;
+        for (QChar& c : lowered)
+            if (c >= u'A' && c <= u'Z')
+                c = QChar(c.unicode() + (u'a' - u'A'));
+        return lowered;
+    }
     const auto isEscape = [](QChar c) { return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF; };
     if (std::none_of(path.cbegin(), path.cend(), isEscape))
         return path.toLower();

@@ -137,12 +137,26 @@ private:
             m_grid->addWidget(availability, 2 * row + 1, 0);
             m_grid->addWidget(up, 2 * row, 1, 2, 1, Qt::AlignVCenter);
             m_grid->addWidget(down, 2 * row, 2, 2, 1, Qt::AlignVCenter);
+            // Shown now rather than by the layout later, so focus can move here.
+            for (QWidget* widget : std::initializer_list<QWidget*>{enabled, up, down})
+                widget->show();
         }
         m_grid->setColumnStretch(0, 1);
-        // Moving an engine rebuilds the rows: keep the keyboard where it was.
+        // Moving an engine rebuilds the rows: keep the keyboard on that engine,
+        // on its other arrow once it reaches the end of the list.
         if (!focusedName.isEmpty()) {
-            if (auto* again = findChild<QWidget*>(focusedName); again && again->isEnabled())
-                again->setFocus();
+            QString otherArrow = focusedName;
+            if (otherArrow.startsWith(QLatin1String("engineUp_")))
+                otherArrow.replace(0, 8, QStringLiteral("engineDown"));
+            else if (otherArrow.startsWith(QLatin1String("engineDown_")))
+                otherArrow.replace(0, 10, QStringLiteral("engineUp"));
+            for (const QString& name : {focusedName, otherArrow}) {
+                auto* again = findChild<QWidget*>(name);
+                if (again && again->isEnabled()) {
+                    again->setFocus();
+                    break;
+                }
+            }
         }
     }
 

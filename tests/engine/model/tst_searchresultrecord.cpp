@@ -48,6 +48,8 @@ private Q_SLOTS:
         SearchResult file = fileResult();
         file.usageKey = "https://Example.org/Report";
         QCOMPARE(file.identity(), "/home/ana/documents/report.pdf");
+        file.filename = QStringLiteral("Ärger Über.PDF");
+        QCOMPARE(file.identity(), QStringLiteral("/home/ana/documents/ärger über.pdf"));
         SearchResult page;
         page.kind = SearchResultKind::action;
         page.action = SearchResultAction::openNotionPage;

@@ -11,6 +11,7 @@
 #endif
 
 #include <algorithm>
+#include <bit>
 #include <mutex>
 #include <numeric>
 #include <vector>
@@ -137,10 +138,21 @@ struct PathCatalog::Data {
     }
     QString filename(qsizetype e) const {
         QString name = loweredName(e).toString();
-        const qsizetype start = nameStart[e];
-        for (qsizetype i = 0; i < name.size(); ++i)
-            if (upperCase[std::size_t(start + i) / 64] >> ((start + i) % 64) & 1)
-                name[i] = name[i].toUpper();
+        // Every result is rebuilt here: visit only the upper-case bits.
+        const std::size_t start = nameStart[e];
+        const std::size_t end = nameStart[e + 1];
+        for (std::size_t word = start / 64; word * 64 < end; ++word) {
+            std::uint64_t bits = upperCase[word];
+            if (word == start / 64)
+                bits &= ~std::uint64_t(0) << (start % 64);
+            while (bits) {
+                const std::size_t at = word * 64 + std::size_t(std::countr_zero(bits));
+                if (at >= end)
+                    break;
+                name[qsizetype(at - start)] = name[qsizetype(at - start)].toUpper();
+                bits &= bits - 1;
+            }
+        }
         return name;
     }
     SearchResult entry(qsizetype e) const {
@@ -498,6 +510,9 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
             if (last->tier == 0 && last->count <= highestCount) {
                 candidates.clear();
                 decided = false;
+            } else {
+                // The rest can no longer make the cut: spare the final sort them.
+                candidates.resize(std::size_t(kPathResultLimit));
             }
         }
     }
