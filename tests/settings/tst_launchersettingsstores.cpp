@@ -3,10 +3,9 @@
 
 #include "launcher/settings/LauncherSettingsStores.h"
 #include "launcher/settings/PreferenceKeys.h"
-#include "launcher/settings/SqlitePreferenceStore.h"
+#include "launcher/settings/PreferenceStore.h"
 
 #include <QCborValue>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <limits>
@@ -16,15 +15,7 @@ using namespace trovi;
 class TestLauncherSettingsStores : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_configHome;
-
 private Q_SLOTS:
-    void initTestCase() {
-        QVERIFY(m_configHome.isValid());
-        // The shared stores must land in a throwaway folder.
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_configHome.path()));
-    }
-
     void booleansLoadOnlyFromBooleans() {
         InMemoryPreferenceStore defaults;
         const BooleanSettingStore store(defaults, "k");
@@ -85,28 +76,12 @@ private Q_SLOTS:
             defaults.setValue("launcherThemeID", stored);
             QCOMPARE(store.load(), "graphite");
         }
-        QCOMPARE(launcherThemeIDs().size(), 12);
         for (const QString& id : launcherThemeIDs()) {
             QVERIFY(store.save(id));
             QCOMPARE(store.load(), id);
         }
         QVERIFY(!store.save("neon"));
         QCOMPARE(store.load(), launcherThemeIDs().back());
-    }
-
-    void standardStoresShareTheUserFile() {
-        QCOMPARE(&WindowSnapSettingsStore::standard(), &WindowSnapSettingsStore::standard());
-        WindowSnapSettingsStore::standard().save(false);
-        SearchDebounceSettingsStore::standard().save(120);
-        LauncherThemeStore::standard().save("forest");
-        // A second connection to the user's file sees the values.
-        QCOMPARE(SqlitePreferenceStore::defaultPath(),
-                 m_configHome.filePath("trovi-launcher/preferences.sqlite3"));
-        auto reopened = SqlitePreferenceStore::open(SqlitePreferenceStore::defaultPath());
-        QVERIFY(reopened);
-        QCOMPARE(WindowSnapSettingsStore(*reopened).load(true), false);
-        QCOMPARE(SearchDebounceSettingsStore(*reopened).load(), 120);
-        QCOMPARE(LauncherThemeStore(*reopened).load(), "forest");
     }
 };
 
