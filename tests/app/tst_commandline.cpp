@@ -56,6 +56,9 @@ private Q_SLOTS:
         row("blank query", {"query", "--json", "   "}, 0, "[\n]", "");
         row("nothing to open", {"open", "--dry-run", "zzzz-nothing"}, 1, "", "no results");
         row("copy without a display prints the value", {"open", "6*7"}, 1, "42", "could not");
+        row("unknown setting", {"config", "get", "launcherNoSuchKey"}, 2, "", "unknown preference");
+        row("setting value refused", {"config", "set", "launcherHotKeyCharacter", "ab"}, 1, "",
+            "trovi: ");
     }
     void exitCodes() {
         QFETCH(QStringList, arguments);
@@ -194,7 +197,10 @@ private Q_SLOTS:
         const Run run =
             home.run({"query", "--json", "roadmap"}, {"TROVI_NOTION_API_URL=" + server.baseURL()});
         QCOMPARE(run.exitCode, 0);
-        QVERIFY(!QByteArray(set.out + set.err + run.out + run.err).contains(token.toUtf8()));
+        const Run list = home.run({"config", "list"});
+        QVERIFY(list.out.contains("notionIntegrationToken = (set)"));
+        QVERIFY(
+            !QByteArray(set.out + set.err + run.out + run.err + list.out).contains(token.toUtf8()));
         QCOMPARE(server.requests().size(), 1);
         bool found = false;
         for (const QJsonValue& row : QJsonDocument::fromJson(run.out).array())

@@ -88,21 +88,6 @@ class ResidentLauncherTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void configReadsAndWritesThroughTheStores() {
-        Home home;
-        QCOMPARE(home.run({"config", "get", "launcherNoSuchKey"}).exitCode, 2);
-        QCOMPARE(home.run({"config", "set", "launcherSearchDebounceMilliseconds", "900"}).exitCode,
-                 0);
-        QCOMPARE(home.run({"config", "get", "launcherSearchDebounceMilliseconds"}).out,
-                 QByteArray("500\n"));
-        QCOMPARE(home.run({"config", "set", "launcherHotKeyCharacter", "ab"}).exitCode, 1);
-        QCOMPARE(home.run({"config", "set", "notionIntegrationToken", "secret_abc"}).exitCode, 0);
-        const QByteArray list = home.run({"config", "list"}).out;
-        QVERIFY(list.contains("notionIntegrationToken = (set)"));
-        QVERIFY(!list.contains("secret_abc"));
-        QVERIFY(list.contains("notionSearchEnabled = true"));
-    }
-
     void secondLaunchHandsOverAndLeaves() {
         if (!skipReason.isEmpty())
             QSKIP(qPrintable(skipReason));

@@ -12,11 +12,8 @@ using trovi::test::names;
 namespace {
 SearchResult result(const QString& filename, const QString& directory = QStringLiteral("/apps"),
                     std::optional<QString> snippet = {}) {
-    SearchResult r;
-    r.filename = filename;
-    r.directory = directory;
+    SearchResult r = trovi::test::pathResult(SearchResultKind::file, directory, filename);
     r.snippet = snippet;
-    r.id = stableNegativeID(r.fullPath());
     return r;
 }
 

@@ -2,6 +2,7 @@
 // cache key the preferences derive from them.
 #include "launcher/engine/ranking/SearchRankingSettingsStore.h"
 #include "launcher/settings/PreferenceStore.h"
+#include "tests/support/Results.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -142,10 +143,8 @@ private Q_SLOTS:
         InMemoryPreferenceStore preferences;
         const SearchRankingSettingsStore store(preferences);
         store.save(store.defaultExtensionBoostRules() + QList{rule(".gsheet.url", -50)});
-        SearchResult result;
-        result.kind = SearchResultKind(kind);
-        result.filename = name;
-        QCOMPARE(store.load().extensionBoost(result), expected);
+        QCOMPARE(store.load().extensionBoost(test::pathResult(SearchResultKind(kind), "/d", name)),
+                 expected);
     }
 };
 
