@@ -65,9 +65,7 @@ private Q_SLOTS:
         QTest::addColumn<SearchResult>("result");
         QTest::addColumn<QString>("query");
         QTest::addColumn<qint64>("expected");
-        QTest::addRow("contains 250") << file("old notes.md") << "notes" << qint64(250);
-        QTest::addRow("prefix 500") << file("notes old.md") << "notes" << qint64(500);
-        QTest::addRow("exact 1000") << file("Notes.md") << "notes" << qint64(1000);
+        // The exact, prefix and contains tiers show in pathResultsOrderAndCut.
         QTest::addRow("snippet text counts as contains, plus 50")
             << with(file("a.md"), [](SearchResult& r) { r.snippet = "Quarterly TAXES"; }) << "taxes"
             << qint64(250 + 50);
