@@ -55,7 +55,7 @@ private Q_SLOTS:
         m_folders = discoverFolders({root}, 5, defaultExcludedFolderNames());
 
         const QString s = m_shortcutTree.path();
-        for (const QString& file :
+        for (const char* file :
              {"LINK.WEBLOC", "Manual.PDF", ".secret.url", "Notes.webloc/inner.url",
               "Target/release/y.url", "Viewer.app/Contents/z.url", "a/b/c/d/e/depth6.url",
               "a/b/c/d/e/f/depth7.url"})
