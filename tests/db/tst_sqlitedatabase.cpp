@@ -15,13 +15,6 @@ using namespace trovi::db;
 
 Q_DECLARE_METATYPE(trovi::db::Value)
 
-namespace {
-// The code of a failure, or SQLITE_OK when there was none.
-int codeOf(const std::optional<SqliteError>& error) {
-    return error ? error->code : SQLITE_OK;
-}
-} // namespace
-
 class TestSqliteDatabase : public QObject {
     Q_OBJECT
 
@@ -83,7 +76,8 @@ private Q_SLOTS:
         QVERIFY(statement.error().description().contains("no such table: nowhere"));
         QVERIFY(!db.execute("CREATE TABLE c(id INTEGER PRIMARY KEY, tag TEXT UNIQUE);"
                             "INSERT INTO c VALUES (1, 'same');"));
-        QCOMPARE(codeOf(db.run("INSERT INTO c VALUES (2, 'same')")), SQLITE_CONSTRAINT_UNIQUE);
+        QCOMPARE(db.run("INSERT INTO c VALUES (2, 'same')").value_or(SqliteError{}).code,
+                 SQLITE_CONSTRAINT_UNIQUE);
         QCOMPARE(db.prepare("SELECT ?1", {std::int64_t(1), std::int64_t(2)}).error().code,
                  SQLITE_RANGE);
         // A closed or moved-from object reports misuse instead of crashing.

@@ -1,13 +1,8 @@
 // The launcher's search session, driven step by step: typing, late answers,
 // selection, history, the reopen window, paste and activation.
 
-#include "launcher/session/ContentView.h"
-#include "launcher/session/ResultActivator.h"
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/PreferenceKeys.h"
-#include "launcher/settings/PreferenceStore.h"
-#include "tests/support/ManualScheduler.h"
-#include "tests/support/RecordingPlatform.h"
 #include "tests/support/Results.h"
 #include "tests/support/SessionFakes.h"
 
@@ -25,27 +20,11 @@ SearchResult file(const QString& name, std::int64_t score) {
     return pathResult(SearchResultKind::file, "/d", name).withRelevanceScore(score);
 }
 
-struct Session {
-    InMemoryPreferenceStore preferences;
-    NotificationCenter notifications;
-    ManualScheduler scheduler;
-    PendingSearchEngine engine;
+struct Session : SessionParts {
     RecordingHost host;
-    RecordingWorkspace workspace;
-    RecordingClipboard clipboard;
-    ResultActivator activator{workspace, clipboard};
-    std::unique_ptr<ContentView> view;
+    std::unique_ptr<ContentView> view = std::make_unique<ContentView>(services(&host));
 
     Session() {
-        engine.activator = &activator;
-        ContentViewServices s;
-        s.preferences = &preferences;
-        s.engine = &engine;
-        s.host = &host;
-        s.scheduler = &scheduler;
-        s.notifications = &notifications;
-        s.clock = scheduler.clock();
-        view = std::make_unique<ContentView>(std::move(s));
         host.onHide = [this] { notifications.post(notifications::WindowHidden); };
         view->viewAppeared();
     }

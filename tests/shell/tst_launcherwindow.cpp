@@ -1,18 +1,14 @@
 // The real search window offscreen: typing, rows with icons, snippets and
 // scores as the preferences say, and keys that arrive before the field.
 
-#include "launcher/session/ResultActivator.h"
 #include "launcher/session/SearchResultListModel.h"
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/LauncherSettingsStores.h"
-#include "launcher/settings/PreferenceStore.h"
 #include "launcher/shell/LauncherShell.h"
 #include "launcher/shell/LauncherWindow.h"
 #include "launcher/shell/ResultIconProvider.h"
 #include "launcher/shell/ThemePalette.h"
 #include "tests/support/Files.h"
-#include "tests/support/ManualScheduler.h"
-#include "tests/support/RecordingPlatform.h"
 #include "tests/support/Results.h"
 #include "tests/support/SessionFakes.h"
 
@@ -26,15 +22,8 @@ using namespace trovi::test;
 
 namespace {
 
-struct WindowUnderTest {
+struct WindowUnderTest : SessionParts {
     QTemporaryDir home;
-    InMemoryPreferenceStore preferences;
-    NotificationCenter notifications;
-    ManualScheduler scheduler;
-    PendingSearchEngine engine;
-    RecordingWorkspace workspace;
-    RecordingClipboard clipboard;
-    ResultActivator activator{workspace, clipboard};
     std::unique_ptr<LauncherWindow> window;
     QLineEdit* field = nullptr;
     QListView* list = nullptr;
@@ -42,14 +31,7 @@ struct WindowUnderTest {
     explicit WindowUnderTest(bool snippets, bool scores) {
         setShowSnippets(preferences, snippets);
         SearchScoreVisibilityStore(preferences).save(scores);
-        engine.activator = &activator;
-        ContentViewServices s;
-        s.preferences = &preferences;
-        s.engine = &engine;
-        s.scheduler = &scheduler;
-        s.notifications = &notifications;
-        s.clock = scheduler.clock();
-        window = std::make_unique<LauncherWindow>(std::move(s));
+        window = std::make_unique<LauncherWindow>(services());
         window->show();
         field = window->findChild<QLineEdit*>(QStringLiteral("searchField"));
         list = window->findChild<QListView*>(QStringLiteral("resultList"));

@@ -2,9 +2,14 @@
 // Stand-ins for what the launcher session talks to: an engine whose searches
 // answer when the test says so, and a host that records what it was asked.
 
+#include "launcher/session/ContentView.h"
 #include "launcher/session/LauncherHost.h"
 #include "launcher/session/LauncherSearchEngine.h"
 #include "launcher/session/ResultActivator.h"
+#include "launcher/settings/NotificationCenter.h"
+#include "launcher/settings/PreferenceStore.h"
+#include "tests/support/ManualScheduler.h"
+#include "tests/support/RecordingPlatform.h"
 
 #include <QPromise>
 #include <QStringList>
@@ -70,6 +75,29 @@ public:
     int terminations = 0;
     bool commandHeld = false;
     QString clipboard;
+};
+
+// Everything a session needs, with activations carried out on recording stand-ins.
+struct SessionParts {
+    InMemoryPreferenceStore preferences;
+    NotificationCenter notifications;
+    ManualScheduler scheduler;
+    PendingSearchEngine engine;
+    RecordingWorkspace workspace;
+    RecordingClipboard clipboard;
+    ResultActivator activator{workspace, clipboard};
+
+    SessionParts() { engine.activator = &activator; }
+    ContentViewServices services(LauncherHost* host = nullptr) {
+        ContentViewServices s;
+        s.preferences = &preferences;
+        s.engine = &engine;
+        s.host = host;
+        s.scheduler = &scheduler;
+        s.notifications = &notifications;
+        s.clock = scheduler.clock();
+        return s;
+    }
 };
 
 } // namespace trovi::test

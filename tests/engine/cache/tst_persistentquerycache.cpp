@@ -37,13 +37,6 @@ QJsonObject storedEntries(const PreferenceStore& prefs) {
     return QJsonDocument::fromJson(bytes).object().value("entries").toObject();
 }
 
-void writePayload(PreferenceStore& prefs, const QJsonObject& entries) {
-    prefs.setBytes(kKey, QJsonDocument(QJsonObject{{"entries", entries}}).toJson());
-}
-
-QJsonObject entryJson(const QJsonArray& records, const QDateTime& cachedAt) {
-    return QJsonObject{{"results", records}, {"cachedAt", toReferenceSeconds(cachedAt)}};
-}
 } // namespace
 
 class TestPersistentQueryCache : public QObject {
@@ -152,10 +145,11 @@ private Q_SLOTS:
         duplicate.insert("openCount", 99); // same identity, later in the list
         const QJsonArray records{persistentSearchResultRecord(app("Mail")), widget, duplicate,
                                  persistentSearchResultRecord(app("Notes"))};
-        writePayload(prefs,
-                     {{"m|r", entryJson(records, at(5))},
-                      {"bad date|r", QJsonObject{{"results", records}, {"cachedAt", "soon"}}},
-                      {"not an object|r", 12}});
+        const QJsonObject entries{
+            {"m|r", QJsonObject{{"results", records}, {"cachedAt", toReferenceSeconds(at(5))}}},
+            {"bad date|r", QJsonObject{{"results", records}, {"cachedAt", "soon"}}},
+            {"not an object|r", 12}};
+        prefs.setBytes(kKey, QJsonDocument(QJsonObject{{"entries", entries}}).toJson());
 
         PersistentQueryResultCacheStore store(prefs, kKey);
         const auto hit = store.cachedSearchResults("m|r", at(10), false);

@@ -23,11 +23,6 @@ QStringList described(const QList<BrowserBookmarkShortcut>& bookmarks) {
     return out;
 }
 
-// A Chromium bookmark file with nested, nameless, non-web and odd root entries.
-QByteArray chromiumBookmarks() {
-    return test::readFile(TROVI_FIXTURES_DIR "/browser/Bookmarks");
-}
-
 } // namespace
 
 class TestBrowserBookmarks : public QObject {
@@ -50,7 +45,9 @@ private Q_SLOTS:
 
     void chromiumWalk() {
         QTemporaryDir root;
-        writeFile(root.filePath("Default/Bookmarks"), chromiumBookmarks());
+        // Nested, nameless, non-web and odd root entries.
+        writeFile(root.filePath("Default/Bookmarks"),
+                  test::readFile(TROVI_FIXTURES_DIR "/browser/Bookmarks"));
         writeFile(root.filePath("Profile 2/Bookmarks"), "{\"roots\": ");
         const auto bookmarks = discoverBrowserBookmarks({{"Chrome", root.path()}});
         QCOMPARE(described(bookmarks),

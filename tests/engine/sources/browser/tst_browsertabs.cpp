@@ -23,9 +23,7 @@ private Q_SLOTS:
             "3/4/Docs/bücher.de");
         row("window 0", {"0", "1", "t", "https://h/"}, "");
         row("non-numeric tab", {"1", "x", "t", "https://h/"}, "");
-        row("padded index", {" 1", "1", "t", "https://h/"}, "");
         row("browser page", {"1", "1", "t", "chrome://newtab/"}, "");
-        row("blank page", {"1", "1", "t", "about:blank"}, "");
         row("three fields", {"1", "1", "https://h/"}, "");
     }
     void parseLines() {
