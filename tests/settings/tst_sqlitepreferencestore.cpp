@@ -146,9 +146,7 @@ private Q_SLOTS:
     void invalidFileIsMovedAside_data() {
         QTest::addColumn<QByteArray>("contents");
         QTest::addColumn<QString>("reasonPart"); // empty: adopted quietly
-        QByteArray garbage;
-        for (int i = 0; i < 8192; ++i)
-            garbage.append(char((i * 7919 + 13) % 251));
+        const QByteArray garbage(8192, '\x93');
         const QString scratch = m_dir.filePath("scratch-%1.sqlite3");
         QTest::addRow("garbage bytes") << garbage << "not a database";
         QTest::addRow("other program's database")
