@@ -23,14 +23,6 @@ using namespace trovi;
 using trovi::test::RecordingScript;
 using trovi::test::writeFile;
 
-namespace {
-
-QString canonical(const QString& path) {
-    return QFileInfo(path).canonicalFilePath();
-}
-
-} // namespace
-
 // Stands in for a file manager that implements the freedesktop interface.
 class FakeFileManager : public QObject {
     Q_OBJECT
@@ -117,7 +109,8 @@ private Q_SLOTS:
         QTRY_VERIFY(app.ran());
         QCOMPARE(app.arguments(),
                  (QStringList{"--title=Demo App", "two words", "100%", "--icon", "demo-icon"}));
-        QCOMPARE(canonical(app.workingDir()), canonical(dir_->filePath("work")));
+        QCOMPARE(QFileInfo(app.workingDir()).canonicalFilePath(),
+                 QFileInfo(dir_->filePath("work")).canonicalFilePath());
         QVERIFY2(!opener_->ran(), "a desktop entry must never be handed to the opener");
     }
 
@@ -134,7 +127,8 @@ private Q_SLOTS:
         QTRY_VERIFY(terminal.ran());
         QCOMPARE(terminal.arguments(), (QStringList{"-e", "htop", "--tree"}));
         // A missing working folder falls back to the home folder.
-        QCOMPARE(canonical(terminal.workingDir()), canonical(QDir::homePath()));
+        QCOMPARE(QFileInfo(terminal.workingDir()).canonicalFilePath(),
+                 QFileInfo(QDir::homePath()).canonicalFilePath());
     }
 
     void unlaunchableEntries_data() {

@@ -50,6 +50,17 @@ struct WindowUnderTest : SessionParts {
             document.withRelevanceScore(700), sum.withRelevanceScore(1000)};
     }
 
+    // Whether a pixel of row `r`, right of its icon, passes `test`.
+    bool rowPainted(int r, const std::function<bool(const QColor&)>& test) const {
+        const QImage shot = list->viewport()->grab().toImage();
+        const QRect rect = list->visualRect(list->model()->index(r, 0));
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = 60; x < rect.right(); ++x)
+                if (test(shot.pixelColor(x, y)))
+                    return true;
+        return false;
+    }
+
     ResultRowPresentation row(int r) const {
         return list->model()
             ->index(r, 0)
@@ -96,15 +107,11 @@ private Q_SLOTS:
         QCOMPARE(t.row(0).trailingSymbol, QStringLiteral("return")); // the calculator, selected
 
         // The highlight is painted: the marker colour appears only with snippets.
-        const QImage shot = t.list->viewport()->grab().toImage();
-        const QRect documentRow = t.list->visualRect(t.list->model()->index(3, 0));
-        bool painted = false;
-        for (int y = documentRow.top(); y <= documentRow.bottom() && !painted; ++y)
-            for (int x = 60; x < shot.width() && !painted; ++x) {
-                const QColor c = shot.pixelColor(x, y);
-                painted = c.red() > 240 && c.green() > 200 && c.blue() < 200;
-            }
-        QCOMPARE(painted, snippets);
+        QCOMPARE(t.rowPainted(3,
+                              [](const QColor& c) {
+                                  return c.red() > 240 && c.green() > 200 && c.blue() < 200;
+                              }),
+                 snippets);
 
         // Holding Ctrl on a document row turns its second line into the hint.
         QTest::keyClick(t.field, Qt::Key_Down);
@@ -150,13 +157,7 @@ private Q_SLOTS:
             near(window.pixelColor(3, 3), themeQColor(expected.backgroundGradient.start, dark)));
         // The application row's title (yellow in the Vitesse theme) is painted.
         const QColor title = rowColours(expected, ThemedResultKind::app, false).primary;
-        const QImage rows = t.list->viewport()->grab().toImage();
-        const QRect appRow = t.list->visualRect(t.list->model()->index(1, 0));
-        bool found = false;
-        for (int y = appRow.top(); y <= appRow.bottom() && !found; ++y)
-            for (int x = 60; x < appRow.right() && !found; ++x)
-                found = near(rows.pixelColor(x, y), title);
-        QVERIFY(found);
+        QVERIFY(t.rowPainted(1, [&](const QColor& c) { return near(c, title); }));
     }
 
     void dragSnapsToTheCentreOnlyWhenAsked_data() {

@@ -53,7 +53,6 @@ private Q_SLOTS:
         row("regional code in a pair", "cc pt-BR:en olá", "cc|olá|pt-br:en", {"en", "pt-br"});
         row("trigger alone", "cc", "");
         row("trigger glued to text", "cchello", "");
-        row("one configured language", "cc hello", "", {"en"});
         row("codes that normalise to one", "cc hello", "", {"EN", " en ", "1"});
         row("custom trigger, normalised", "tr hello", "tr|hello|en>de", kDefaultCodes, " Tr! ");
         row("default trigger inactive under a custom one", "cc hello", "", kDefaultCodes, "tr");

@@ -46,9 +46,6 @@ class NotionSourceTest : public QObject {
             prepare(m_harness->preferences);
         return m_harness->make();
     }
-    DatabaseManager& makeEngine(std::function<void(PreferenceStore&)> prepare) {
-        return makeEngine(kNotionTestToken, std::move(prepare));
-    }
 
 private Q_SLOTS:
     void init() { m_server = new LocalHttpServer; }
@@ -59,8 +56,9 @@ private Q_SLOTS:
 
     void rowsArriveAfterOneBackgroundRequest() {
         m_server->reply(200, notionTestResponse());
-        DatabaseManager& engine = makeEngine(
-            [](PreferenceStore& preferences) { UsageStore(preferences).increment(kRoadmapKey); });
+        DatabaseManager& engine = makeEngine(kNotionTestToken, [](PreferenceStore& preferences) {
+            UsageStore(preferences).increment(kRoadmapKey);
+        });
         QSignalSpy refreshed(&engine, &DatabaseManager::searchDataRefreshed);
 
         QVERIFY(notionRows(engine.search("Roadmap", true)).isEmpty());
