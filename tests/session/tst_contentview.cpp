@@ -39,8 +39,8 @@ struct Session : SessionParts {
     }
 
     // Steps separated by ";": "type TEXT", "wait MS", "answer N NAME...",
-    // "refresh", "up", "down", "hide", "show", "later SECONDS", "clip TEXT",
-    // "key NAME". "_" stands for a space in texts.
+    // "refresh", "up", "down", "hide", "show", "clip TEXT", "paste". "_" stands for a
+    // space in texts.
     void run(const QString& script) {
         for (const QString& step : script.split(u';', Qt::SkipEmptyParts)) {
             const QStringList w = step.trimmed().split(u' ');
@@ -59,12 +59,9 @@ struct Session : SessionParts {
                 notifications.post(notifications::LauncherSearchDataRefreshed);
             } else if (op == QLatin1String("up") || op == QLatin1String("down")) {
                 view->handleKey(op == QLatin1String("up") ? Qt::Key_Up : Qt::Key_Down, {});
-            } else if (op == QLatin1String("hide")) {
-                notifications.post(notifications::WindowHidden);
-            } else if (op == QLatin1String("show")) {
-                notifications.post(notifications::WindowAppeared);
-            } else if (op == QLatin1String("later")) {
-                scheduler.advance(qint64(w[1].toDouble() * 1000));
+            } else if (op == QLatin1String("hide") || op == QLatin1String("show")) {
+                notifications.post(op == QLatin1String("hide") ? notifications::WindowHidden
+                                                               : notifications::WindowAppeared);
             } else if (op == QLatin1String("clip")) {
                 host.clipboard = arg(w, 1);
             } else if (op == QLatin1String("paste")) {
@@ -75,12 +72,7 @@ struct Session : SessionParts {
         }
     }
 
-    QString shown() const {
-        QStringList names;
-        for (const SearchResult& r : view->search().results)
-            names.append(r.filename);
-        return names.join(u',');
-    }
+    QString shown() const { return names(view->search().results).join(u','); }
     QString selected() const {
         const auto& s = view->search();
         return s.selectedIndex && *s.selectedIndex < s.results.size()
@@ -142,10 +134,10 @@ private Q_SLOTS:
             "type alphax; up",
             "beta", "b1", "b1", 2);
         row("reopening within the persistence window restores the search",
-            "type notes; wait 50; answer 0 notes1; hide; type _; later 3; show", "notes", "notes1",
-            "notes1", 1);
+            "type notes; wait 50; answer 0 notes1; hide; type _; wait 3000; show", "notes",
+            "notes1", "notes1", 1);
         row("reopening after the persistence window clears the field",
-            "type notes; wait 50; answer 0 notes1; hide; later 11; show", "", "", "", 1);
+            "type notes; wait 50; answer 0 notes1; hide; wait 11000; show", "", "", "", 1);
         row("paste joins with one space", "type hello; clip world; paste", "hello world", "", "",
             -1);
         row("paste into an empty field", "clip _world_; paste", "world", "", "", -1);
