@@ -60,12 +60,6 @@ class TestSqlitePreferenceStore : public QObject {
         return m_dir.filePath(QStringLiteral("case-%1/preferences.sqlite3").arg(++m_counter));
     }
 
-    QString fileWith(const QByteArray& contents) {
-        const QString path = freshPath();
-        writeFile(path, contents);
-        return path;
-    }
-
 private Q_SLOTS:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
 
@@ -133,9 +127,7 @@ private Q_SLOTS:
         auto store = SqlitePreferenceStore::open(loose);
         QVERIFY(store);
         store->setBool("launcherSnapToGrid", false);
-        const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
-                            QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                            QFileDevice::WriteOther | QFileDevice::ExeOther;
+        const QFileDevice::Permissions others(0x0077); // any group or other bit
         for (const QString& file :
              QStringList{m_dir.filePath("new"), m_dir.filePath("new/deeper"), path, path + "-wal",
                          loose, loose + "-wal", loose + "-shm"})
@@ -163,7 +155,8 @@ private Q_SLOTS:
     void invalidFileIsMovedAside() {
         QFETCH(QByteArray, contents);
         QFETCH(QString, reasonPart);
-        const QString path = fileWith(contents);
+        const QString path = freshPath();
+        writeFile(path, contents);
         StderrCapture capture;
         auto store = SqlitePreferenceStore::open(path);
         const QString diagnostics = capture.finish();
