@@ -20,8 +20,6 @@ private Q_SLOTS:
             << QString("good morning how are you") << QString("en") << "de";
         QTest::addRow("too short to judge falls back to English")
             << QString("hello") << QString("en") << "de";
-        QTest::addRow("unjudged word with sharp s is German")
-            << QString("Straße") << QString("de") << "en";
         QTest::addRow("French when configured")
             << QString("je voudrais un café s'il vous plaît") << QString("fr") << "en";
     }

@@ -82,7 +82,6 @@ private Q_SLOTS:
         QCOMPARE(roadmap.fallbackActionURLString,
                  QString(QStringLiteral("https://www.notion.so/Roadmap-2027-") + kRoadmapID));
         QCOMPARE(roadmap.usageKey, kRoadmapKey);
-        QCOMPARE(roadmap.id, stableNegativeID(*roadmap.usageKey));
         QCOMPARE(roadmap.openCount, qint64(1));
         QCOMPARE(rows.value("Plan").directory, "Notion · yesterday");
         QVERIFY(!rows.value("Plan").fallbackActionURLString);
