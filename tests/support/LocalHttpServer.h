@@ -33,8 +33,9 @@ public:
         m_server.listen(QHostAddress::LocalHost);
     }
 
-    quint16 port() const { return m_server.serverPort(); }
-    QString baseURL() const { return QStringLiteral("http://127.0.0.1:%1").arg(port()); }
+    QString baseURL() const {
+        return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort());
+    }
     void stop() {
         m_server.close();
         for (const QPointer<QTcpSocket>& socket : m_sockets) {

@@ -65,15 +65,13 @@ public:
             onHide();
     }
     void showSettingsWindow() override { ++settingsShown; }
-    void terminate() override { ++terminations; }
-    bool isCommandKeyHeld() const override { return commandHeld; }
+    void terminate() override {}
+    bool isCommandKeyHeld() const override { return false; }
     QString clipboardText() const override { return clipboard; }
 
     std::function<void()> onHide; // the real window announces "WindowHidden"
     int hides = 0;
     int settingsShown = 0;
-    int terminations = 0;
-    bool commandHeld = false;
     QString clipboard;
 };
 

@@ -125,14 +125,10 @@ void TestArgosHelper::helperScriptReplies_data() {
         R"({"id": 7, "source": "en", "target": "de", "text": "Straße"})",
         R"({"ok": true, "text": "[de] Straße", "id": 7})");
     row("bad_json", true, "{nope", R"({"ok": false, "error": "bad_json"})");
-    row("invalid_request", true, R"({"id": 2, "source": "en", "target": 1, "text": "x"})",
-        R"({"ok": false, "error": "invalid_request", "id": 2})");
     row("module_missing", false, R"({"id": 3, "source": "en", "target": "de", "text": "x"})",
         R"({"ok": false, "error": "module_missing", "id": 3})");
     row("pair_not_installed", true, R"({"id": 5, "source": "fr", "target": "de", "text": "x"})",
         R"({"ok": false, "error": "pair_not_installed", "id": 5})");
-    row("translate_failed", true, R"({"id": 6, "source": "en", "target": "de", "text": "boom"})",
-        R"({"ok": false, "error": "translate_failed", "id": 6})");
     row("empty_translation", true, R"({"id": 8, "source": "en", "target": "de", "text": "blank"})",
         R"({"ok": false, "error": "empty_translation", "id": 8})");
 }
