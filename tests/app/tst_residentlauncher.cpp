@@ -59,7 +59,7 @@ QByteArray tool(const QStringList& arguments) {
     env.insert("DISPLAY", xvfb->display());
     process.setProcessEnvironment(env);
     process.start("xdotool", arguments);
-    process.waitForFinished(10000);
+    process.waitForFinished(30000);
     return process.readAllStandardOutput();
 }
 

@@ -162,8 +162,10 @@ bool sendToRunningInstance(const SingleInstanceConfiguration& configuration,
     socket.connectToServer(configuration.socketPath());
     if (!socket.waitForConnected(500))
         return false;
-    socket.write(line + '\n');
-    const bool sent = socket.waitForBytesWritten(500);
+    // Once connected the line counts as sent, even when the flush below is slow:
+    // a retry would deliver it twice, and two toggles cancel each other.
+    const bool sent = socket.write(line + '\n') >= 0;
+    socket.waitForBytesWritten(500);
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState)
         socket.waitForDisconnected(200);
