@@ -148,24 +148,40 @@ bool SqliteError::isInterruption() const {
 }
 
 Connection::InterruptGuard::InterruptGuard(sqlite3* handle, std::function<bool()> shouldStop,
-                                           int instructions)
-    : m_handle(handle), m_shouldStop(std::move(shouldStop)) {
+                                           int instructions, int busyMilliseconds)
+    : m_handle(handle), m_shouldStop(std::move(shouldStop)), m_busyMilliseconds(busyMilliseconds) {
     if (!m_handle)
         return;
     sqlite3_progress_handler(
         m_handle, instructions,
         [](void* self) { return static_cast<InterruptGuard*>(self)->m_shouldStop() ? 1 : 0; },
         this);
+    if (m_busyMilliseconds > 0)
+        sqlite3_busy_handler(
+            m_handle,
+            [](void* self, int attempt) {
+                constexpr int kSliceMilliseconds = 5;
+                const auto* guard = static_cast<InterruptGuard*>(self);
+                if (guard->m_shouldStop() ||
+                    attempt * kSliceMilliseconds >= guard->m_busyMilliseconds)
+                    return 0;
+                sqlite3_sleep(kSliceMilliseconds);
+                return 1;
+            },
+            this);
 }
 
 Connection::InterruptGuard::~InterruptGuard() {
-    if (m_handle)
-        sqlite3_progress_handler(m_handle, 0, nullptr, nullptr);
+    if (!m_handle)
+        return;
+    sqlite3_progress_handler(m_handle, 0, nullptr, nullptr);
+    if (m_busyMilliseconds > 0)
+        sqlite3_busy_handler(m_handle, nullptr, nullptr);
 }
 
 Connection::InterruptGuard Connection::interruptWhen(std::function<bool()> shouldStop,
-                                                     int instructions) {
-    return InterruptGuard(m_handle, std::move(shouldStop), instructions);
+                                                     int instructions, int busyMilliseconds) {
+    return InterruptGuard(m_handle, std::move(shouldStop), instructions, busyMilliseconds);
 }
 
 void Connection::setBusyTimeout(int milliseconds) {

@@ -91,7 +91,10 @@ public:
     // While the returned guard lives, statements on this connection are asked
     // every `instructions` virtual-machine steps whether to go on; once
     // `shouldStop` answers true they fail with an error whose
-    // isInterruption() is true. One guard per connection at a time.
+    // isInterruption() is true. With `busyMilliseconds`, a statement that finds
+    // the database locked by another process waits up to that long, but gives
+    // up (SQLITE_BUSY) as soon as `shouldStop` answers true; the guard replaces
+    // any busy timeout while it lives. One guard per connection at a time.
     class InterruptGuard {
     public:
         InterruptGuard(InterruptGuard&&) = delete;
@@ -99,12 +102,14 @@ public:
 
     private:
         friend class Connection;
-        InterruptGuard(sqlite3* handle, std::function<bool()> shouldStop, int instructions);
+        InterruptGuard(sqlite3* handle, std::function<bool()> shouldStop, int instructions,
+                       int busyMilliseconds);
         sqlite3* m_handle;
         std::function<bool()> m_shouldStop;
+        int m_busyMilliseconds;
     };
     [[nodiscard]] InterruptGuard interruptWhen(std::function<bool()> shouldStop,
-                                               int instructions = 1000);
+                                               int instructions = 1000, int busyMilliseconds = 0);
 
     sqlite3* handle() const { return m_handle; }
 

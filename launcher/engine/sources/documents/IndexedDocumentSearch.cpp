@@ -17,7 +17,9 @@ constexpr int kRowLimit = 250;
 
 // While the indexer commits, a search waits only a moment (typing must not
 // stall); a count update waits longer and is retried once, so it is not lost.
-constexpr int kSearchBusyMilliseconds = 100;
+// A search waits out another process's short write (an open count) but stops
+// waiting the moment a newer search is asked for, so typing never stalls.
+constexpr int kSearchBusyMilliseconds = 2000;
 constexpr int kUpdateBusyMilliseconds = 1000;
 
 // Query text is matched literally: "%" and "_" are escaped for LIKE ... ESCAPE '\'.
@@ -172,18 +174,17 @@ QList<SearchResult> IndexedDocumentSearch::search(const QString& query,
         return {};
     // A newer search is waiting behind this one: stop within a few thousand
     // steps instead of finishing a full-text scan nobody will see.
-    const auto interruptGuard =
-        m_connection.interruptWhen([&ticket] { return ticket.isSuperseded(); });
+    const auto interruptGuard = m_connection.interruptWhen(
+        [&ticket] { return ticket.isSuperseded(); }, 1000, kSearchBusyMilliseconds);
 
     // Deliberately untrimmed: a blank query still lists files by name.
     const QString pattern = likeContainsPattern(query);
-    m_connection.setBusyTimeout(kSearchBusyMilliseconds);
 
     QHash<std::int64_t, OrderedRow> rowsByID;
     int nextOrder = 0;
 
-    auto fail = [this](const db::SqliteError& error) {
-        if (!error.isInterruption())
+    auto fail = [this, &ticket](const db::SqliteError& error) {
+        if (!error.isInterruption() && !ticket.isSuperseded())
             report(QStringLiteral("Search query failed: ") + error.description());
         return QList<SearchResult>();
     };
