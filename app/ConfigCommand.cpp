@@ -6,7 +6,7 @@
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/LauncherSettingsStores.h"
 #include "launcher/settings/PreferenceKeys.h"
-#include "launcher/tools/TranslationSettingsStores.h"
+#include "launcher/clients/TranslationSettingsStores.h"
 
 #include <QList>
 

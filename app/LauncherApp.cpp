@@ -20,8 +20,8 @@
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/shell/LauncherShell.h"
 #include "launcher/shell/LauncherWindow.h"
-#include "launcher/tools/TranslationSettingsStores.h"
-#include "launcher/tools/translation/TranslationLookup.h"
+#include "launcher/clients/TranslationSettingsStores.h"
+#include "launcher/clients/translation/TranslationLookup.h"
 
 #include <QApplication>
 #include <QTimer>

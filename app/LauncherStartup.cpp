@@ -8,8 +8,8 @@
 #include "launcher/shell/ThemePalette.h"
 #include "launcher/shell/settings/SettingsWindow.h"
 #include "launcher/shell/startup/PermissionsOnboardingWindow.h"
-#include "launcher/tools/notion/NotionClient.h"
-#include "launcher/tools/translation/TranslationLookup.h"
+#include "launcher/clients/notion/NotionClient.h"
+#include "launcher/clients/translation/TranslationLookup.h"
 
 #include <QCoreApplication>
 

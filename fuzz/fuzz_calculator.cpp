@@ -1,5 +1,5 @@
 // Any query typed into the launcher reaches the calculator first.
-#include "launcher/tools/MathEvaluator.h"
+#include "launcher/engine/sources/calculator/MathEvaluator.h"
 
 #include <cstddef>
 #include <cstdint>

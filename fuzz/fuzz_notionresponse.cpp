@@ -1,6 +1,6 @@
 // Notion's search answers come over the network and may come from a proxy.
 #include "launcher/engine/sources/notion/NotionRows.h"
-#include "launcher/tools/notion/NotionResponse.h"
+#include "launcher/clients/notion/NotionResponse.h"
 
 #include <cstddef>
 #include <cstdint>

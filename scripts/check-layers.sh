@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Fails when a lower layer includes a header of a higher one. Layers, lowest
-# first: core, db, settings, tools, engine, session, then platform and shell
+# first: core, db, settings, clients, engine, session, then platform and shell
 # side by side (neither includes the other), then app.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rank() {
   case "$1" in
     launcher/core/*) echo 0 ;; db/*) echo 1 ;; launcher/settings/*) echo 2 ;;
-    launcher/tools/*) echo 3 ;; launcher/engine/*) echo 4 ;; launcher/session/*) echo 5 ;;
+    launcher/clients/*) echo 3 ;; launcher/engine/*) echo 4 ;; launcher/session/*) echo 5 ;;
     launcher/platform/*) echo 6 ;; launcher/shell/*) echo 7 ;; app/*) echo 9 ;; *) echo 99 ;;
   esac
 }

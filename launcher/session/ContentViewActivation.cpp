@@ -9,8 +9,8 @@
 #include "launcher/session/LauncherHost.h"
 #include "launcher/session/LauncherSearchEngine.h"
 #include "launcher/session/ResultActivator.h"
-#include "launcher/tools/TranslationCommand.h"
-#include "launcher/tools/TranslationSettingsStores.h"
+#include "launcher/clients/TranslationCommand.h"
+#include "launcher/clients/TranslationSettingsStores.h"
 
 #include <QPointer>
 

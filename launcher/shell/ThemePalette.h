@@ -5,7 +5,7 @@
 
 #include "launcher/shell/ResultRowStyle.h"
 #include "launcher/shell/settings/ThemePreviewCard.h"
-#include "launcher/tools/themes/LauncherTheme.h"
+#include "launcher/settings/themes/LauncherTheme.h"
 
 #include <QLinearGradient>
 

@@ -5,7 +5,7 @@
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/shell/settings/SettingsWindow.h"
-#include "launcher/tools/notion/NotionClient.h"
+#include "launcher/clients/notion/NotionClient.h"
 
 #include <QCheckBox>
 #include <QLabel>

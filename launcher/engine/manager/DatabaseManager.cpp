@@ -7,7 +7,7 @@
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
-#include "launcher/tools/TranslationSettingsStores.h"
+#include "launcher/clients/TranslationSettingsStores.h"
 
 #include <QDir>
 #include <QThread>

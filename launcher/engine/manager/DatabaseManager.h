@@ -17,8 +17,8 @@
 #include "launcher/engine/sources/paths/ShortcutRootWatcher.h"
 #include "launcher/engine/usage/UsageStore.h"
 #include "launcher/settings/NotificationCenter.h"
-#include "launcher/tools/TranslationCommand.h"
-#include "launcher/tools/translation/TranslationLookup.h"
+#include "launcher/clients/TranslationCommand.h"
+#include "launcher/clients/translation/TranslationLookup.h"
 
 #include <QFuture>
 #include <QHash>

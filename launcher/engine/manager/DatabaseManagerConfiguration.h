@@ -6,7 +6,7 @@
 #include "launcher/engine/sources/browser/BrowserShortcuts.h"
 #include "launcher/engine/sources/paths/CatalogDiscovery.h"
 #include "launcher/engine/sources/settingspanes/SettingsPanels.h"
-#include "launcher/tools/notion/NotionClient.h"
+#include "launcher/clients/notion/NotionClient.h"
 
 #include <QSet>
 #include <QString>

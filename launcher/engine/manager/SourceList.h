@@ -3,7 +3,7 @@
 
 #include "launcher/engine/sources/Source.h"
 #include "launcher/engine/sources/paths/PathCatalogSource.h"
-#include "launcher/tools/TranslationCommand.h"
+#include "launcher/clients/TranslationCommand.h"
 
 #include <climits>
 #include <memory>

@@ -3,7 +3,7 @@
 // compact language detector. Short or ambiguous text ("hello", "Haus") yields
 // nothing, so the parser's own fallback rules decide.
 
-#include "launcher/tools/TranslationCommand.h"
+#include "launcher/clients/TranslationCommand.h"
 
 namespace trovi::platform {
 

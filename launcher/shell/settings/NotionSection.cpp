@@ -1,5 +1,5 @@
 #include "launcher/shell/settings/SettingsEnvironment.h"
-#include "launcher/tools/notion/NotionSettingsSection.h"
+#include "launcher/session/settings/NotionSettingsSection.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #include "launcher/shell/settings/SettingsEnvironment.h"
-#include "launcher/tools/TranslationSettingsStores.h"
-#include "launcher/tools/translation/TranslationLookup.h"
+#include "launcher/clients/TranslationSettingsStores.h"
+#include "launcher/clients/translation/TranslationLookup.h"
 
 #include <QApplication>
 #include <QCheckBox>

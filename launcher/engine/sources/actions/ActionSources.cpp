@@ -1,7 +1,7 @@
 #include "launcher/engine/sources/actions/ActionSources.h"
 
 #include "launcher/engine/sources/actions/LauncherActions.h"
-#include "launcher/tools/MathEvaluator.h"
+#include "launcher/engine/sources/calculator/MathEvaluator.h"
 
 namespace trovi {
 

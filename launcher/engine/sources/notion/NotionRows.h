@@ -3,7 +3,7 @@
 // under any earlier address form one identity.
 
 #include "launcher/engine/model/SearchResult.h"
-#include "launcher/tools/notion/NotionPage.h"
+#include "launcher/clients/notion/NotionPage.h"
 
 #include <QDateTime>
 #include <QString>

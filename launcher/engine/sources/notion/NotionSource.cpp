@@ -3,7 +3,7 @@
 #include "launcher/core/Clock.h"
 #include "launcher/engine/model/Deduplication.h"
 #include "launcher/engine/sources/notion/NotionRows.h"
-#include "launcher/tools/notion/NotionSettingsStore.h"
+#include "launcher/clients/notion/NotionSettingsStore.h"
 
 #include <algorithm>
 

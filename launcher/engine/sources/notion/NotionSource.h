@@ -6,7 +6,7 @@
 // so the session searches again and finds them.
 
 #include "launcher/engine/sources/Source.h"
-#include "launcher/tools/notion/NotionClient.h"
+#include "launcher/clients/notion/NotionClient.h"
 
 #include <QHash>
 #include <QSet>

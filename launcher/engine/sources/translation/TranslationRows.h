@@ -5,8 +5,8 @@
 // which runs the engines and may block for their time limits.
 
 #include "launcher/engine/model/SearchResult.h"
-#include "launcher/tools/TranslationCommand.h"
-#include "launcher/tools/translation/TranslationLookup.h"
+#include "launcher/clients/TranslationCommand.h"
+#include "launcher/clients/translation/TranslationLookup.h"
 
 #include <QList>
 

@@ -1,7 +1,7 @@
 #include "launcher/engine/sources/translation/TranslationSource.h"
 
 #include "launcher/core/Clock.h"
-#include "launcher/tools/TranslationSettingsStores.h"
+#include "launcher/clients/TranslationSettingsStores.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 
 #include "launcher/engine/sources/notion/NotionRows.h"
 #include "launcher/engine/usage/UsageStore.h"
-#include "launcher/tools/notion/NotionSettingsStore.h"
+#include "launcher/clients/notion/NotionSettingsStore.h"
 #include "tests/support/EngineHarness.h"
 #include "tests/support/LocalHttpServer.h"
 #include "tests/support/NotionFixtures.h"

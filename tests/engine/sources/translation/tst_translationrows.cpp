@@ -5,7 +5,7 @@
 // expiry and eviction.
 
 #include "launcher/engine/sources/translation/TranslationSource.h"
-#include "launcher/tools/TranslationSettingsStores.h"
+#include "launcher/clients/TranslationSettingsStores.h"
 #include "tests/support/EngineHarness.h"
 
 #include <QtTest>

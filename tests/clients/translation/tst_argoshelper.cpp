@@ -1,0 +1,174 @@
+// The local translation helper: our helper script run by a real Python with a
+// stand-in Argos package, the client's framing against helpers that misbehave
+// (slow, split, doubled, dying, garbage), and finding Python for it.
+
+#include "launcher/clients/translation/ArgosDaemon.h"
+#include "launcher/clients/translation/TranslationLookup.h"
+#include "tests/support/ArgosStandIn.h"
+
+#include <QProcess>
+#include <QtTest>
+
+using namespace trovi;
+
+namespace {
+
+const QString python = QStringLiteral("/usr/bin/python3");
+
+// A helper that answers each request through BODY, with `i` (the request id)
+// and `t` (its text) in scope.
+QString standInHelper(const QString& body) {
+    return QStringLiteral(R"PY(
+import json, sys, time
+def out(data):
+    sys.stdout.buffer.write(data)
+    sys.stdout.buffer.flush()
+def ok(i, t):
+    return (json.dumps({"id": i, "ok": True, "text": t}) + "\n").encode()
+for raw in sys.stdin.buffer:
+    request = json.loads(raw)
+    i, t = request["id"], request["text"]
+%1
+)PY")
+        .arg(QString(body).replace("\n", "\n    "));
+}
+
+} // namespace
+
+class TestArgosHelper : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void helperScriptReplies_data(); // below the class: moc cannot read its raw strings
+    void helperScriptReplies() {
+        QFETCH(bool, withArgos);
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, reply);
+        test::ArgosStandIn standIn;
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PYTHONPATH", withArgos ? standIn.path() : QString());
+        process.setProcessEnvironment(environment);
+        process.start(python, {"-u", "-c", ArgosDaemon::defaultScript()});
+        QVERIFY(process.waitForStarted());
+        process.write("\n  \n" + request + "\n"); // blank lines get no reply
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished());
+        QCOMPARE(process.readAllStandardOutput(), reply + "\n");
+    }
+
+    void framing_data(); // below the class: moc cannot read its raw strings
+    void framing() {
+        QFETCH(QString, body);
+        QFETCH(QStringList, texts);
+        QFETCH(QStringList, answers);
+        QFETCH(int, starts);
+        ArgosDaemon daemon(standInHelper(body));
+        const QStringList environment = QProcessEnvironment::systemEnvironment().toStringList();
+        for (qsizetype n = 0; n < texts.size(); ++n) {
+            // The slow request is given up on long before its reply comes.
+            const double timeout = texts[n] == "slow" ? 0.1 : ArgosDaemon::responseTimeoutSeconds;
+            const auto response =
+                daemon.exchange(python, environment, "en", "de", texts[n], timeout);
+            const QString answer = response && response->ok ? response->text.value_or("?") : "-";
+            QCOMPARE(answer, answers[n]);
+        }
+        QCOMPARE(daemon.startCount(), starts);
+    }
+
+    void localEngines() {
+        test::ArgosStandIn standIn;
+        qputenv("TROVI_TRANSLATION_PYTHON", python.toUtf8());
+        qputenv("PYTHONPATH", standIn.path().toUtf8());
+        // A finished translation is the command-line test's.
+        LocalTranslationEngines engines;
+        QVERIFY(!engines.translate(TranslationEngineID::argos, "x", "xx", "de"));
+        QCOMPARE(engines.availability(TranslationEngineID::argos).message,
+                 QString("Ready (python3)."));
+        const auto apple = engines.availability(TranslationEngineID::apple);
+        QVERIFY(!apple.isAvailable);
+        QCOMPARE(apple.message, QString("Unavailable on Linux; requires macOS 26+."));
+    }
+
+    void pythonDiscovery() {
+        QTemporaryDir home;
+        qputenv("HOME", home.path().toUtf8());
+        const QString site = home.filePath(".local/lib/python3.9/site-packages");
+        QDir().mkpath(site);
+        QFile notExecutable(home.filePath("python3.9"));
+        QVERIFY(notExecutable.open(QIODevice::WriteOnly));
+        notExecutable.close();
+
+        qputenv("TROVI_TRANSLATION_PYTHON", notExecutable.fileName().toUtf8());
+        QCOMPARE(translation::resolvedPythonExecutablePath(), std::optional<QString>(python));
+        notExecutable.setPermissions(notExecutable.permissions() | QFile::ExeOwner);
+        QCOMPARE(translation::resolvedPythonExecutablePath(),
+                 std::optional<QString>(notExecutable.fileName()));
+
+        qputenv("PYTHONPATH", "/old");
+        const QStringList environment = translation::processEnvironment(notExecutable.fileName());
+        QVERIFY(environment.contains("PYTHONPATH=" + site + ":/old"));
+        QVERIFY(environment.contains("PYTHONNOUSERSITE=0"));
+        QCOMPARE(translation::evaluateArgosRuntimeStatus(std::nullopt),
+                 ArgosRuntimeStatus::pythonMissing);
+    }
+};
+
+// The client reads only "ok" and "text"; the error names are for people reading logs.
+void TestArgosHelper::helperScriptReplies_data() {
+    QTest::addColumn<bool>("withArgos");
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("reply");
+    const auto row = [](const char* name, bool argos, const char* request, const char* reply) {
+        QTest::newRow(name) << argos << QByteArray(request) << QByteArray(reply);
+    };
+    row("translation, UTF-8 unescaped, id echoed", true,
+        R"({"id": 7, "source": "en", "target": "de", "text": "Straße"})",
+        R"({"ok": true, "text": "[de] Straße", "id": 7})");
+    row("bad_json", true, "{nope", R"({"ok": false, "error": "bad_json"})");
+    row("module_missing", false, R"({"id": 3, "source": "en", "target": "de", "text": "x"})",
+        R"({"ok": false, "error": "module_missing", "id": 3})");
+    row("pair_not_installed", true, R"({"id": 5, "source": "fr", "target": "de", "text": "x"})",
+        R"({"ok": false, "error": "pair_not_installed", "id": 5})");
+    row("empty_translation", true, R"({"id": 8, "source": "en", "target": "de", "text": "blank"})",
+        R"({"ok": false, "error": "empty_translation", "id": 8})");
+}
+
+void TestArgosHelper::framing_data() {
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QStringList>("answers"); // "-" for no answer
+    QTest::addColumn<int>("starts");
+    QTest::addRow("reply split across reads")
+        << R"(
+b = ok(i, t)
+out(b[:5]); time.sleep(0.05); out(b[5:12]); time.sleep(0.05); out(b[12:]))"
+        << QStringList{"a", "b"} << QStringList{"a", "b"} << 1;
+    QTest::addRow("two replies in one read, one per request")
+        << R"(
+if i == 1:
+    out(ok(1, "first") + ok(2, "second")))"
+        << QStringList{"a", "b"} << QStringList{"first", "second"} << 1;
+    QTest::addRow("CRLF line ending") << R"(
+out(ok(i, t).replace(b"\n", b"\r\n")))"
+                                      << QStringList{"a"} << QStringList{"a"} << 1;
+    QTest::addRow("late reply is not taken for the next request") << R"(
+if t == "slow":
+    time.sleep(0.4)
+out(ok(i, "reply to " + t)))" << QStringList{"slow", "b"} << QStringList{"-", "reply to b"}
+                                                                  << 1;
+    QTest::addRow("repeated reply is dropped") << R"(
+out(ok(i, t)); out(ok(i, t)))" << QStringList{"a", "b"}
+                                               << QStringList{"a", "b"} << 1;
+    QTest::addRow("dead helper is replaced") << R"(
+if t == "exit":
+    sys.exit(0)
+out(ok(i, t)))" << QStringList{"exit", "b"} << QStringList{"-", "b"}
+                                             << 2;
+    QTest::addRow("garbage gives nothing, helper kept")
+        << R"(
+out(b"this is not json\n" if t == "junk" else ok(i, t)))"
+        << QStringList{"junk", "b"} << QStringList{"-", "b"} << 1;
+}
+
+QTEST_GUILESS_MAIN(TestArgosHelper)
+#include "tst_argoshelper.moc"

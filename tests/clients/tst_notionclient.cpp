@@ -1,0 +1,134 @@
+// The Notion client against a real HTTP server on 127.0.0.1: the request it
+// sends, and that every kind of failure is an empty list.
+
+#include "launcher/clients/notion/NotionClient.h"
+#include "launcher/clients/notion/NotionResponse.h"
+#include "launcher/session/settings/NotionSettingsSection.h"
+#include "tests/support/LocalHttpServer.h"
+#include "tests/support/NotionFixtures.h"
+#include "tests/support/StderrCapture.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+
+using namespace trovi;
+using namespace trovi::test;
+
+class NotionClientTest : public QObject {
+    Q_OBJECT
+
+    // Asynchronous: nothing has arrived when the call returns.
+    void startSearch(NotionClient& client, const QString& query,
+                     std::optional<QList<NotionPage>>& answer) {
+        client.searchPages(query, kNotionTestToken, this,
+                           [&answer](QList<NotionPage> pages) { answer = std::move(pages); });
+    }
+
+    static NotionClientConfiguration configurationFor(const LocalHttpServer& server) {
+        NotionClientConfiguration configuration;
+        configuration.apiBaseURL = QUrl(server.baseURL() + "/ignored/path");
+        configuration.timeoutSeconds = 0.3;
+        return configuration;
+    }
+
+private Q_SLOTS:
+    void requestAndParsedPages() {
+        LocalHttpServer server;
+        server.reply(200, notionTestResponse());
+        NotionClient client(configurationFor(server));
+        StderrCapture stderrCapture;
+        std::optional<QList<NotionPage>> pages;
+        startSearch(client, "Road Map", pages);
+        QVERIFY(!pages);
+        QTRY_VERIFY_WITH_TIMEOUT(pages.has_value(), 10000);
+        QVERIFY(!stderrCapture.finish().contains(kNotionTestToken));
+
+        QCOMPARE(server.requests().size(), 1);
+        const ReceivedHttpRequest& request = server.requests().first();
+        QCOMPARE(request.method, QByteArray("POST"));
+        QCOMPARE(request.path, QByteArray("/v1/search"));
+        QCOMPARE(request.headers.value("authorization"), "Bearer " + kNotionTestToken.toUtf8());
+        QCOMPARE(request.headers.value("notion-version"), QByteArray("2022-06-28"));
+        const QJsonObject body = QJsonDocument::fromJson(request.body).object();
+        QCOMPARE(body.value("query").toString(), "Road Map");
+        QCOMPARE(body.value("page_size").toInt(), 12);
+        QCOMPARE(body.value("filter").toObject(),
+                 (QJsonObject{{"property", "object"}, {"value", "page"}}));
+
+        // Empty titles and pages without an address are left out, in order.
+        QStringList titles;
+        for (const NotionPage& page : *pages)
+            titles.append(page.title);
+        QCOMPARE(titles, (QStringList{"Roadmap 2027", "Plan", "Zürich – 東京 Notizen"}));
+        // Emoji icons and edit times are checked on the engine's rows.
+        QCOMPARE(pages->at(1).icon,
+                 (NotionPageIcon{NotionPageIcon::Kind::external, "https://x.test/i.png"}));
+    }
+
+    void failuresAreEmpty_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addRow("malformed JSON") << 200 << QByteArray("{\"results\": [");
+        QTest::addRow("results not a list of objects") << 200 << QByteArray("{\"results\":[1]}");
+        QTest::addRow("401 unauthorized") << 401 << notionTestResponse();
+        QTest::addRow("429 rate limited") << 429 << notionTestResponse();
+        QTest::addRow("never answers") << 0 << QByteArray();
+        QTest::addRow("connection refused") << -1 << QByteArray();
+    }
+
+    void failuresAreEmpty() {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        LocalHttpServer server;
+        if (status == 0)
+            server.neverAnswer();
+        else
+            server.reply(status, body);
+        NotionClient client(configurationFor(server));
+        if (status == -1)
+            server.stop();
+        StderrCapture stderrCapture;
+        std::optional<QList<NotionPage>> pages;
+        startSearch(client, "roadmap", pages);
+        QVERIFY(!pages);
+        QTRY_VERIFY_WITH_TIMEOUT(pages.has_value(), 10000);
+        QVERIFY(!stderrCapture.finish().contains(kNotionTestToken));
+        QVERIFY(pages->isEmpty());
+    }
+
+    void settingsSectionSavesAndTests() {
+        LocalHttpServer server;
+        NotionClient client(configurationFor(server));
+        InMemoryPreferenceStore preferences;
+        NotionSettingsSection section(preferences, nullptr, client);
+        QVERIFY(!section.isEnabled());
+
+        section.testConnection();
+        QCOMPARE(section.status(), "No token provided.");
+
+        // Storing the token and the switch is the settings window's test.
+        section.setToken(QStringLiteral("  ") + kNotionTestToken + "\n");
+        QVERIFY(section.status().isEmpty());
+
+        server.reply(200, notionTestResponse());
+        section.testConnection();
+        QCOMPARE(section.status(), "Testing...");
+        QTRY_COMPARE(section.status(), "Connected — found 3 page(s).");
+        QCOMPARE(QJsonDocument::fromJson(server.requests().last().body)["query"].toString(),
+                 "test");
+        QCOMPARE(server.requests().last().headers.value("authorization"),
+                 "Bearer " + kNotionTestToken.toUtf8());
+
+        // A refused token cannot be told from no matches.
+        server.reply(401, "{}");
+        section.testConnection();
+        QTRY_COMPARE(section.status(), "Connected (no pages matched \"test\").");
+
+        section.setEnabled(false);
+        QVERIFY(section.status().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(NotionClientTest)
+#include "tst_notionclient.moc"
