@@ -1,7 +1,6 @@
 #include "launcher/session/ActivationSequence.h"
 
 #include "launcher/engine/manager/DatabaseManager.h"
-#include "launcher/session/ActivationCaching.h"
 #include "launcher/session/ResultActivator.h"
 
 #include <QFuture>
@@ -16,9 +15,8 @@ ActivationRun activateResult(DatabaseManager& engine, ResultActivator& activator
     QFuture<void> stored = QtFuture::makeReadyFuture();
     if (mode == ResultActivationMode::open) {
         stored = engine.run([request](DatabaseManager& m) {
-            cachePromotedSearchResultsAfterActivation(m, request.result, request.query,
-                                                      request.shown, request.shownIsPreview);
-            m.recordActivation(request.result);
+            m.recordActivation(request.result,
+                               {request.query, request.shown, request.shownIsPreview});
         });
     }
     return {activator.activate(request.result, mode), stored};

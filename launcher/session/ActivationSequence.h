@@ -1,8 +1,8 @@
 #pragma once
 // The one way a chosen result is carried out, by the window and by
-// `trovi open` alike: the list that led to the choice is cached with the
-// choice promoted, the activation is recorded (both queued on the engine's
-// thread, in that order, never waited for here), then the item is opened or
+// `trovi open` alike: the engine learns the activation (the list that led to
+// the choice cached with the choice promoted, the use recorded; queued on the
+// engine's thread, never waited for here), then the item is opened or
 // revealed or the action run. A reveal neither records nor caches; a result
 // that cannot be carried out here records nothing.
 

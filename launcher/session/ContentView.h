@@ -7,6 +7,7 @@
 // results; and keeps the search history and the reopen window. Lives on the
 // main thread; the widgets bind to its state and signals.
 
+#include "launcher/clients/TranslationCommand.h"
 #include "launcher/core/Clock.h"
 #include "launcher/engine/cache/PersistentQueryResultCacheStore.h"
 #include "launcher/engine/model/SearchTicket.h"
@@ -39,6 +40,9 @@ struct ContentViewServices {
     Clock clock = systemClock();
     // The persistent query cache shared with the engine; null: none.
     std::shared_ptr<PersistentQueryResultCacheStore> persistentQueryCacheStore;
+    // The engine's recogniser, so a query reads as the same translation command
+    // here and there; empty: none.
+    LanguageRecognizer languageRecognizer;
 };
 
 class ContentView : public QObject {
@@ -132,6 +136,9 @@ private:
     void runDebouncedSearch(QUuid searchId, const QString& trimmed, const QString& normalized);
     void setSelectedIndex(std::optional<int> index);
     void setSearching(bool searching);
+    // applySearchResults() for a list already scored and in display order.
+    void showSearchResults(const QList<SearchResult>& results, bool preserveSelection,
+                           bool isPreview);
     void setHovered(std::optional<QString> identity);
     void activateActionResult(const ActivationRequest& request);
     void carryOut(const ActivationRequest& request);
@@ -139,7 +146,6 @@ private:
                                                    const QList<SearchResult>& results,
                                                    bool resultsArePreview);
     bool isTranslationCommand(const QString& normalizedQuery) const;
-    QString persistentCacheKey(const QString& normalizedQuery) const;
     void reloadPreferences();
     void observeNotifications();
 

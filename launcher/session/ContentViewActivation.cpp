@@ -3,14 +3,13 @@
 
 #include "launcher/session/ContentView.h"
 
-#include "launcher/engine/ranking/Relevance.h"
+#include "launcher/clients/TranslationSettingsStores.h"
+#include "launcher/engine/cache/QueryCacheKey.h"
 #include "launcher/engine/usage/SearchResultPromotion.h"
 #include "launcher/session/ActivationSequence.h"
 #include "launcher/session/LauncherHost.h"
 #include "launcher/session/LauncherSearchEngine.h"
 #include "launcher/session/ResultActivator.h"
-#include "launcher/clients/TranslationCommand.h"
-#include "launcher/clients/TranslationSettingsStores.h"
 
 #include <QPointer>
 
@@ -104,11 +103,8 @@ void ContentView::activateActionResult(const ActivationRequest& request) {
 }
 
 bool ContentView::isTranslationCommand(const QString& normalizedQuery) const {
-    PreferenceStore& p = *m_services.preferences;
-    const QStringList codes = TranslationLanguageSettingsStore(p).load();
-    return TranslationCommandParser::parse(normalizedQuery,
-                                           TranslationCommandSettingsStore(p).loadTrigger(),
-                                           QSet<QString>(codes.begin(), codes.end()))
+    return translationCommandFromSettings(normalizedQuery, *m_services.preferences,
+                                          m_services.languageRecognizer)
         .has_value();
 }
 
@@ -118,16 +114,11 @@ void ContentView::cachePromotedSearchResultsAfterActivation(const SearchResult& 
                                                             const QString& query,
                                                             const QList<SearchResult>& results,
                                                             bool resultsArePreview) {
-    const QString normalized = normalizedLauncherQuery(query);
-    if (resultsArePreview || normalized.isEmpty() || results.isEmpty() ||
-        isTranslationCommand(normalized))
-        return;
-    const SearchRankingPreferences& preferences = m_rankingPreferences;
-    m_search.incrementalSearchResultCache.store(
-        searchResultsPromotingActivatedResult(
-            results, result, normalized,
-            [&](const SearchResult& r) { return relevanceScore(r, normalized, preferences); }),
-        normalized);
+    const auto promoted = promotedSearchResultsAfterActivation(
+        result, {query, results, resultsArePreview}, m_rankingPreferences,
+        [this](const QString& normalized) { return isTranslationCommand(normalized); });
+    if (promoted)
+        m_search.incrementalSearchResultCache.store(*promoted, normalizedQuery(query));
 }
 
 } // namespace trovi

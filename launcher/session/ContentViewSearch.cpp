@@ -2,6 +2,7 @@
 
 #include "launcher/session/ContentView.h"
 
+#include "launcher/engine/cache/QueryCacheKey.h"
 #include "launcher/engine/ranking/Relevance.h"
 #include "launcher/session/LauncherHost.h"
 #include "launcher/session/LauncherSearchEngine.h"
@@ -55,7 +56,8 @@ void ContentView::awaitAnswer(PendingTask& task, QFuture<QList<SearchResult>> an
         // Before applying: whatever the new list sets off may start the next search.
         task.running = false;
         m_search.incrementalSearchResultCache.store(results, normalized);
-        applySearchResults(results, true, false);
+        // The engine's list is already scored and in display order.
+        showSearchResults(results, true, false);
     };
     if (answer.isFinished()) {
         apply(answer);
@@ -66,10 +68,6 @@ void ContentView::awaitAnswer(PendingTask& task, QFuture<QList<SearchResult>> an
     connect(task.answer, &QFutureWatcherBase::finished, this,
             [apply, watcher = task.answer] { apply(watcher->future()); });
     task.answer->setFuture(std::move(answer));
-}
-
-QString ContentView::persistentCacheKey(const QString& normalizedQuery) const {
-    return normalizedQuery + u'|' + m_rankingPreferences.cacheKey();
 }
 
 void ContentView::setQuery(const QString& query) {
@@ -92,8 +90,8 @@ void ContentView::debounceSearch(const QString& query) {
         m_session.historyIndex = -1;
 
     const QString previous = m_search.lastTypedNormalizedQuery;
-    const QString normalized = normalizedLauncherQuery(query);
-    const QString trimmed = query.trimmed();
+    const QString normalized = normalizedQuery(query);
+    const QString trimmed = trimmedBlanksAndTabs(query);
     m_search.lastTypedNormalizedQuery = normalized;
     m_search.searchId = QUuid::createUuid();
     const QUuid searchId = m_search.searchId;
@@ -108,7 +106,7 @@ void ContentView::debounceSearch(const QString& query) {
         return;
     }
 
-    const QString key = persistentCacheKey(normalized);
+    const QString key = queryCacheKey(normalized, m_rankingPreferences);
     auto& cache = m_search.incrementalSearchResultCache;
     if (const auto it = cache.entries().constFind(normalized); it != cache.entries().cend()) {
         const QList<SearchResult> results = *it;
@@ -169,18 +167,25 @@ ContentView::immediateResults(const QString& normalizedQuery,
 
 void ContentView::applySearchResults(const QList<SearchResult>& results, bool preserveSelection,
                                      bool isPreview) {
+    const QString normalized = normalizedQuery(m_search.query);
+    const SearchRankingPreferences& preferences = m_rankingPreferences;
+    showSearchResults(scoredSearchResultsForDisplay(results, normalized,
+                                                    [&](const SearchResult& r) {
+                                                        return relevanceScore(r, normalized,
+                                                                              preferences);
+                                                    }),
+                      preserveSelection, isPreview);
+}
+
+void ContentView::showSearchResults(const QList<SearchResult>& results, bool preserveSelection,
+                                    bool isPreview) {
     std::optional<QString> selectedIdentity;
     if (preserveSelection && m_search.selectedIndex && *m_search.selectedIndex >= 0 &&
         *m_search.selectedIndex < m_search.results.size())
         selectedIdentity = resultIdentity(m_search.results.at(*m_search.selectedIndex));
 
     const bool hadResults = !m_search.results.isEmpty();
-    const QString normalized = normalizedLauncherQuery(m_search.query);
-    const SearchRankingPreferences& preferences = m_rankingPreferences;
-    m_search.results =
-        scoredSearchResultsForDisplay(results, normalized, [&](const SearchResult& r) {
-            return relevanceScore(r, normalized, preferences);
-        });
+    m_search.results = results;
 
     std::optional<int> selection;
     if (selectedIdentity) {
@@ -212,11 +217,11 @@ void ContentView::setSearching(bool searching) {
 }
 
 void ContentView::refreshResultsAfterBackgroundCacheRefresh() {
-    const QString trimmed = m_search.query.trimmed();
+    const QString trimmed = trimmedBlanksAndTabs(m_search.query);
     if (trimmed.isEmpty())
         return;
     const QUuid searchId = m_search.searchId;
-    const QString normalized = trimmed.toLower();
+    const QString normalized = normalizedQuery(m_search.query);
     cancel(m_refreshSearchTask);
     m_refreshSearchTask.running = true;
     awaitAnswer(m_refreshSearchTask,

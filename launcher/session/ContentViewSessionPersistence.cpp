@@ -2,6 +2,8 @@
 
 #include "launcher/session/ContentView.h"
 
+#include "launcher/engine/cache/QueryCacheKey.h"
+
 #include "launcher/settings/LauncherSettingsStores.h"
 #include "launcher/settings/PreferenceKeys.h"
 #include "launcher/settings/PreferenceStore.h"
@@ -75,8 +77,7 @@ void ContentView::clearSessionIfTimeoutExpired() {
 
 void ContentView::restoreHistoryEntry(const SearchHistoryEntry& entry) {
     if (!entry.results.isEmpty() && !entry.resultsArePreview)
-        m_search.incrementalSearchResultCache.store(entry.results,
-                                                    normalizedLauncherQuery(entry.query));
+        m_search.incrementalSearchResultCache.store(entry.results, normalizedQuery(entry.query));
     m_search.resultsArePreview = entry.resultsArePreview;
     setQuery(entry.query);
 }

@@ -43,12 +43,6 @@ struct SessionState {
     int persistenceSeconds = 10;
 };
 
-// Leading and trailing white space and line breaks removed, lower-cased: the
-// key of the launcher's own result cache.
-inline QString normalizedLauncherQuery(const QString& query) {
-    return query.trimmed().toLower();
-}
-
 // Keeps the selection and the hover on the same result across lists.
 inline QString resultIdentity(const SearchResult& result) {
     if (result.kind == SearchResultKind::action && result.usageKey)

@@ -1,7 +1,6 @@
 // The activation sequence shared by the window and `trovi open`: what it
 // records and caches for each kind of activation, and under which key.
 
-#include "launcher/session/ActivationCaching.h"
 #include "launcher/session/ActivationSequence.h"
 #include "launcher/session/ResultActivator.h"
 #include "tests/support/EngineHarness.h"
@@ -51,23 +50,30 @@ private Q_SLOTS:
         QCOMPARE(cached ? cached->results.first().filename : QString(), firstCached);
     }
 
-    // The promoted list is stored under the key the engine reads: a line break
-    // is part of the query there, so it must be here too.
-    void promotedListIsFoundUnderTheEnginesKey_data() {
+    // The promoted list is stored under the key the window and the engine
+    // read: a line break is part of the query there, so it must be here too.
+    void promotedListIsFoundUnderTheQuerysKey_data() {
         QTest::addColumn<QString>("query");
-        QTest::addRow("line break kept") << "Mail\n";
-        QTest::addRow("blanks and tabs trimmed") << " \tMail\t ";
+        QTest::addColumn<QString>("key");
+        QTest::addRow("line break kept") << "Mail\n"
+                                         << "mail\n|";
+        QTest::addRow("blanks and tabs trimmed") << " \tMail\t "
+                                                 << "mail|";
     }
-    void promotedListIsFoundUnderTheEnginesKey() {
+    void promotedListIsFoundUnderTheQuerysKey() {
         QFETCH(QString, query);
+        QFETCH(QString, key);
         EngineHarness h;
         const QString apps = h.mkdir("Applications");
         const SearchResult mail = pathResult(SearchResultKind::app, apps, "Mail.app");
         const SearchResult mailbox = pathResult(SearchResultKind::app, apps, "Mailbox.app");
-        cachePromotedSearchResultsAfterActivation(h.make(), mailbox, query, {mail, mailbox}, false);
-        const auto results = h.make().search(query, true); // a restart, empty catalogues
-        QCOMPARE(results.size(), 2);
-        QCOMPARE(results.first().filename, "Mailbox.app");
+        auto& m = h.make();
+        m.recordActivation(mailbox, {query, {mail, mailbox}, false});
+        const auto cached = m.persistentQueryResultCacheStore()->cachedSearchResults(
+            key + m.rankingPreferences().cacheKey(), h.now, false);
+        QVERIFY(cached);
+        QCOMPARE(cached->results.size(), 2);
+        QCOMPARE(cached->results.first().filename, "Mailbox.app");
     }
 };
 

@@ -37,7 +37,8 @@ struct WindowUnderTest : SessionParts {
         list = window->findChild<QListView*>(QStringLiteral("resultList"));
     }
 
-    // An application, a folder, a document with a snippet and a calculator row.
+    // A calculator row, an application, a folder and a document with a
+    // snippet, scored and in display order as the engine answers.
     QList<SearchResult> mixedResults() const {
         writeFile(home.filePath("calc.desktop"),
                   "[Desktop Entry]\nName=Budget Calculator\nIcon=accessories-calculator\n");
@@ -45,9 +46,10 @@ struct WindowUnderTest : SessionParts {
         document.snippet = QStringLiteral("the <mark>budget</mark> for next year");
         SearchResult sum = actionResult(SearchResultAction::copyToClipboard, "4", "4", "2+2");
         return {
+            sum.withRelevanceScore(1000),
             pathResult(SearchResultKind::app, home.path(), "calc.desktop").withRelevanceScore(900),
             pathResult(SearchResultKind::folder, home.path(), "Budgets").withRelevanceScore(800),
-            document.withRelevanceScore(700), sum.withRelevanceScore(1000)};
+            document.withRelevanceScore(700)};
     }
 
     // Whether a pixel of row `r`, right of its icon, passes `test`.

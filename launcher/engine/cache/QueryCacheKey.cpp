@@ -12,8 +12,12 @@ QString trimmedBlanksAndTabs(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
+QString normalizedQuery(const QString& query) {
+    return trimmedBlanksAndTabs(query).toLower();
+}
+
 QString queryCacheKey(const QString& query, const SearchRankingPreferences& preferences) {
-    return trimmedBlanksAndTabs(query).toLower() + u'|' + preferences.cacheKey();
+    return normalizedQuery(query) + u'|' + preferences.cacheKey();
 }
 
 } // namespace trovi

@@ -1,8 +1,8 @@
 #pragma once
-// The key under which a query's results are cached, in memory and across
-// launches: the query with blanks and tabs trimmed (line breaks stay part of
-// it), lower-cased, then "|" and the ranking rules' own key, so results ranked
-// under other rules are never reused.
+// The one form of a query that the window and the engine both key their
+// caches with: blanks and tabs trimmed (line breaks stay part of it) and
+// lower-cased. The cache key adds "|" and the ranking rules' own key, so
+// results ranked under other rules are never reused.
 
 #include "launcher/engine/ranking/SearchRankingPreferences.h"
 
@@ -12,6 +12,10 @@ namespace trovi {
 
 // Leading and trailing blanks and tabs removed; line breaks are kept.
 QString trimmedBlanksAndTabs(const QString& text);
+
+// Trimmed of blanks and tabs, lower-cased: the key of the window's own
+// result cache and the query part of the engine's.
+QString normalizedQuery(const QString& query);
 
 QString queryCacheKey(const QString& query, const SearchRankingPreferences& preferences);
 

@@ -1,5 +1,6 @@
 #include "launcher/engine/manager/DatabaseManager.h"
 
+#include "launcher/clients/TranslationSettingsStores.h"
 #include "launcher/engine/cache/QueryCacheKey.h"
 #include "launcher/engine/model/Deduplication.h"
 #include "launcher/engine/ranking/Relevance.h"
@@ -7,7 +8,6 @@
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
-#include "launcher/clients/TranslationSettingsStores.h"
 
 #include <QDir>
 #include <QThread>
@@ -45,9 +45,9 @@ DatabaseManager::DatabaseManager(DatabaseManagerConfiguration configuration,
     }
     if (!m_services.translationEngines)
         m_services.translationEngines = LocalTranslationEngines::shared();
-    m_sources = addStandardSources(m_sourceList, *this, m_usage, m_config,
-                                   {m_services.languageRecognizer, m_services.translationEngines,
-                                    m_services.installedApplications});
+    m_sources =
+        addStandardSources(m_sourceList, *this, m_usage, m_config,
+                           {m_services.translationEngines, m_services.installedApplications});
     m_persistentStore = PersistentQueryResultCacheStoreRegistry::store(
         *m_services.preferences, m_config.persistentQueryResultCacheKey());
     // Notion rows stored under an older address form come back with one identity.
@@ -139,7 +139,8 @@ QList<SearchResult> DatabaseManager::search(const QString& query, bool allowPers
     context.ranking = rankingPreferences();
     context.now = now();
     const QString cacheKey = queryCacheKey(query, context.ranking);
-    const bool isTranslationCommand = translationCommand(context.trimmedQuery).has_value();
+    context.translationCommand = translationCommand(context.trimmedQuery);
+    const bool isTranslationCommand = context.translationCommand.has_value();
 
     scheduleBackgroundCacheRefreshIfNeeded();
     if (!isTranslationCommand) {

@@ -7,6 +7,8 @@
 // search order, in StandardSources.cpp; their slow work runs on a low-priority
 // pool through BackgroundWork.
 
+#include "launcher/clients/TranslationCommand.h"
+#include "launcher/clients/translation/TranslationLookup.h"
 #include "launcher/core/Clock.h"
 #include "launcher/engine/cache/PersistentQueryResultCacheStore.h"
 #include "launcher/engine/manager/BackgroundWork.h"
@@ -15,10 +17,9 @@
 #include "launcher/engine/model/SearchResult.h"
 #include "launcher/engine/ranking/SearchRankingSettingsStore.h"
 #include "launcher/engine/sources/paths/ShortcutRootWatcher.h"
+#include "launcher/engine/usage/SearchResultPromotion.h"
 #include "launcher/engine/usage/UsageStore.h"
 #include "launcher/settings/NotificationCenter.h"
-#include "launcher/clients/TranslationCommand.h"
-#include "launcher/clients/translation/TranslationLookup.h"
 
 #include <QFuture>
 #include <QHash>
@@ -81,7 +82,11 @@ public:
     QDateTime currentTime() const { return now(); }
 
     // ---- usage and caches --------------------------------------------------
-    void recordActivation(const SearchResult& result);
+    // Learns one activation: the list it was chosen from is stored for its
+    // query with the choice promoted (stamped just before now, so the cache
+    // invalidation that the recording causes postdates it), then the use is
+    // counted and remembered as a recent activation.
+    void recordActivation(const SearchResult& result, const ActivationContext& context = {});
     std::int64_t learnedOpenCount(const SearchResult& result,
                                   std::int64_t databaseOpenCount) override;
     void invalidateQueryResultCache();

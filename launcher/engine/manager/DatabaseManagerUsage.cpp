@@ -3,6 +3,7 @@
 
 #include "launcher/engine/manager/DatabaseManager.h"
 
+#include "launcher/engine/cache/QueryCacheKey.h"
 #include "launcher/engine/sources/documents/DocumentSource.h"
 #include "launcher/engine/sources/paths/ShortcutUsageKey.h"
 #include "launcher/engine/usage/RecentActivationRecord.h"
@@ -58,7 +59,16 @@ void DatabaseManager::migrateLegacyUsageCountIfNeeded(const SearchResult& result
         m_usage.setCount(usageKey, legacy);
 }
 
-void DatabaseManager::recordActivation(const SearchResult& result) {
+void DatabaseManager::recordActivation(const SearchResult& result,
+                                       const ActivationContext& context) {
+    const SearchRankingPreferences preferences = rankingPreferences();
+    const auto isTranslationCommand = [this](const QString& normalized) {
+        return translationCommand(normalized).has_value();
+    };
+    if (const auto promoted = promotedSearchResultsAfterActivation(result, context, preferences,
+                                                                   isTranslationCommand))
+        m_persistentStore->storeResults(*promoted, queryCacheKey(context.query, preferences),
+                                        now().addMSecs(-1));
     storeRecentActivation(result.withOpenCount(saturatingIncrement(result.openCount)));
     const QString usageKey = result.usageKeyOrFullPath();
     if (result.kind == SearchResultKind::action) {

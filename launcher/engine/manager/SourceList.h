@@ -1,9 +1,9 @@
 #pragma once
 // The engine's sources in search order, and the order their catalogues refresh.
 
+#include "launcher/clients/TranslationCommand.h"
 #include "launcher/engine/sources/Source.h"
 #include "launcher/engine/sources/paths/PathCatalogSource.h"
-#include "launcher/clients/TranslationCommand.h"
 
 #include <climits>
 #include <memory>
@@ -52,7 +52,6 @@ class TranslationEngines;
 
 // Services the standard sources need beyond the host and the configuration.
 struct StandardSourceServices {
-    LanguageRecognizer languageRecognizer;
     std::shared_ptr<TranslationEngines> translationEngines;
     InstalledApplications installedApplications;
 };

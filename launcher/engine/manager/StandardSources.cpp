@@ -52,9 +52,9 @@ StandardSources addStandardSources(SourceList& list, SourceHost& host, UsageStor
     // Search order; the numbers give the catalogues' refresh order.
     list.add(std::make_unique<CalculatorSource>());
     list.add(std::make_unique<TranslationSource>(
-        host, TranslationSource::Options{services.languageRecognizer, services.translationEngines,
-                                         config.translationActionCacheTTL,
-                                         config.translationActionCacheMaxEntries}));
+        host,
+        TranslationSource::Options{services.translationEngines, config.translationActionCacheTTL,
+                                   config.translationActionCacheMaxEntries}));
     list.add(std::make_unique<LauncherActionSource>(host));
     list.add(std::make_unique<SystemSettingsSource>(host, config.systemSettingsCacheTTL,
                                                     config.systemSettingsPanes),

@@ -4,6 +4,7 @@
 // context, and offers them a SourceHost for what they share: learned counts,
 // background work, the clock and the preference store.
 
+#include "launcher/clients/TranslationCommand.h"
 #include "launcher/engine/model/SearchResult.h"
 #include "launcher/engine/model/SearchTicket.h"
 #include "launcher/engine/ranking/SearchRankingPreferences.h"
@@ -28,6 +29,8 @@ struct SearchContext {
     QString queryLowercased;
     SearchRankingPreferences ranking{{}};
     QDateTime now;
+    // The trimmed query read as a translation command, parsed once per search.
+    std::optional<TranslationCommand> translationCommand;
     // Superseded once the caller has asked for a newer search.
     SearchTicket ticket;
 

@@ -1,5 +1,6 @@
 #include "launcher/engine/usage/SearchResultPromotion.h"
 
+#include "launcher/engine/cache/QueryCacheKey.h"
 #include "launcher/engine/ranking/Relevance.h"
 
 namespace trovi {
@@ -23,6 +24,19 @@ QList<SearchResult> searchResultsPromotingActivatedResult(
         promoted.append(copy);
     }
     return scoredSearchResultsForDisplay(promoted, normalizedQuery, scoreProvider);
+}
+
+std::optional<QList<SearchResult>>
+promotedSearchResultsAfterActivation(const SearchResult& chosen, const ActivationContext& context,
+                                     const SearchRankingPreferences& preferences,
+                                     const TranslationCommandTest& isTranslationCommand) {
+    const QString normalized = normalizedQuery(context.query);
+    if (context.shownIsPreview || normalized.isEmpty() || context.shown.isEmpty() ||
+        isTranslationCommand(normalized))
+        return std::nullopt;
+    return searchResultsPromotingActivatedResult(
+        context.shown, chosen, normalized,
+        [&](const SearchResult& r) { return relevanceScore(r, normalized, preferences); });
 }
 
 } // namespace trovi

@@ -1,7 +1,7 @@
 #include "launcher/engine/sources/translation/TranslationSource.h"
 
-#include "launcher/core/Clock.h"
 #include "launcher/clients/TranslationSettingsStores.h"
+#include "launcher/core/Clock.h"
 
 #include <algorithm>
 
@@ -37,8 +37,7 @@ TranslationSource::TranslationSource(SourceHost& host, Options options)
       m_cache(m_options.cacheTimeToLive, m_options.cacheMaxEntries) {}
 
 QList<SearchResult> TranslationSource::search(const SearchContext& context) {
-    const std::optional<TranslationCommand> command = translationCommandFromSettings(
-        context.trimmedQuery, m_host.preferences(), m_options.languageRecognizer);
+    const std::optional<TranslationCommand>& command = context.translationCommand;
     if (!command)
         return {};
     const QList<TranslationEngineID> engines =

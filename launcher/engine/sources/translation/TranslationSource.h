@@ -38,7 +38,6 @@ private:
 class TranslationSource final : public Source {
 public:
     struct Options {
-        LanguageRecognizer languageRecognizer;
         std::shared_ptr<TranslationEngines> engines; // required
         double cacheTimeToLive = 1800;
         int cacheMaxEntries = 300;
