@@ -2,20 +2,17 @@
 
 #include "ClipboardServer.h"
 #include "DryRun.h"
+#include "EngineBuilder.h"
 #include "QuitWhenSettled.h"
 
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/engine/model/SearchResultRecord.h"
-#include "launcher/platform/linux/Cld2LanguageRecognizer.h"
-#include "launcher/platform/linux/DesktopApplicationDiscovery.h"
-#include "launcher/platform/linux/LinuxSettingsPanels.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
 #include "launcher/session/ActivationSequence.h"
 #include "launcher/session/ResultActivator.h"
 #include "launcher/settings/PreferenceStore.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -51,17 +48,9 @@ void printLine(FILE* stream, const QString& line) {
 }
 
 std::unique_ptr<DatabaseManager> makeManager() {
-    DatabaseManagerServices services;
-    services.preferences = &PreferenceStore::standard();
-    services.diagnostics = [](const QString& line) { printLine(stderr, line); };
-    services.installedApplications = &platform::discoverDesktopApplications;
-    services.languageRecognizer = platform::cld2LanguageRecognizer();
-    auto configuration = DatabaseManagerConfiguration::standard(QDir::homePath());
-    configuration.systemSettingsPanes =
-        platform::linuxSystemSettingsPaneSource(configuration.desktopApplicationDirectories);
-    // One query and out: no watching and no background work.
-    configuration.backgroundRefreshEnabled = false;
-    auto manager = std::make_unique<DatabaseManager>(std::move(configuration), std::move(services));
+    EngineBuilder builder(EngineBuilder::Purpose::commandLine, PreferenceStore::standard());
+    builder.services().diagnostics = [](const QString& line) { printLine(stderr, line); };
+    auto manager = builder.build();
     manager->refreshCatalogsNow();
     return manager;
 }

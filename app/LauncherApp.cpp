@@ -1,14 +1,15 @@
 #include "LauncherApp.h"
 
 #include "ClipboardServer.h"
+#include "EngineBuilder.h"
+#include "EngineThread.h"
 #include "LauncherStartup.h"
+#include "QuitOnTermination.h"
 #include "Version.h"
 
+#include "launcher/clients/TranslationSettingsStores.h"
+#include "launcher/clients/translation/TranslationLookup.h"
 #include "launcher/engine/manager/DatabaseManager.h"
-#include "launcher/platform/linux/Cld2LanguageRecognizer.h"
-#include "launcher/platform/linux/DesktopApplicationDiscovery.h"
-#include "launcher/platform/linux/InotifyShortcutRootWatcher.h"
-#include "launcher/platform/linux/LinuxSettingsPanels.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
 #include "launcher/platform/linux/SingleInstance.h"
 #include "launcher/platform/linux/X11HotKeyBackend.h"
@@ -20,8 +21,6 @@
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/shell/LauncherShell.h"
 #include "launcher/shell/LauncherWindow.h"
-#include "launcher/clients/TranslationSettingsStores.h"
-#include "launcher/clients/translation/TranslationLookup.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -62,21 +61,13 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
                      "trovi: a second launch cannot reach this launcher (%s); it keeps running\n",
                      listenError.toUtf8().constData());
 
-    DatabaseManager::configureShared(
-        [] {
-            DatabaseManagerServices services;
-            services.preferences = &PreferenceStore::standard();
-            services.notifications = &NotificationCenter::defaultCenter();
-            services.shortcutRootWatcherFactory = &InotifyShortcutRootWatcher::create;
-            services.installedApplications = &platform::discoverDesktopApplications;
-            services.languageRecognizer = platform::cld2LanguageRecognizer();
-            return services;
-        },
-        [](DatabaseManagerConfiguration& configuration) {
-            configuration.systemSettingsPanes = platform::linuxSystemSettingsPaneSource(
-                configuration.desktopApplicationDirectories);
-        });
-    DatabaseManager& engine = DatabaseManager::shared();
+    // The engine runs on its own thread. Declared before everything that calls
+    // into it, so it is stopped last: translation helper, watchers, thread.
+    EngineBuilder builder(EngineBuilder::Purpose::window, PreferenceStore::standard());
+    builder.services().notifications = &notifications;
+    const std::shared_ptr<TranslationEngines> translationEngines = builder.translationEngines();
+    EngineThread engineThread(builder.build(), translationEngines);
+    DatabaseManager& engine = engineThread.engine();
 
     LinuxWorkspace workspace;
     ClipboardServer clipboard;
@@ -89,22 +80,22 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
     services.engine = &searchEngine;
     services.scheduler = &scheduler;
     services.notifications = &notifications;
-    services.persistentQueryCacheStore = PersistentQueryResultCacheStoreRegistry::store(
-        PreferenceStore::standard(), PersistentQueryResultCacheStore::defaultStoreKey());
+    services.persistentQueryCacheStore = engine.persistentQueryResultCacheStore();
+    services.languageRecognizer = builder.services().languageRecognizer;
     // The window's view answers "LauncherSearchDataRefreshed" and announces
     // "LauncherResultsVisibilityChanged" itself.
     LauncherWindow window(std::move(services));
     window.setVersionLabel(QStringLiteral("Trovi Launcher " TROVI_VERSION));
 
     X11HotKeyBackend hotKeys;
-    LauncherStartup startup(engine, PreferenceStore::standard(), notifications);
+    LauncherStartup startup(engine, translationEngines, PreferenceStore::standard(), notifications);
     LauncherShell shell(&window, PreferenceStore::standard(), notifications, &hotKeys,
                         QStringLiteral(TROVI_VERSION));
     LauncherShellHooks hooks = startup.hooks(shell);
     // The translation helper starts once the window is up, so the first "cc"
     // query finds it ready without delaying the window.
-    hooks.prewarmTranslation = [] {
-        LocalTranslationEngines::shared()->prewarm(
+    hooks.prewarmTranslation = [translationEngines] {
+        translationEngines->prewarm(
             TranslationEngineSettingsStore::standard().load().prioritizedEnabledEngineIDs());
     };
     shell.setHooks(std::move(hooks));
@@ -145,6 +136,7 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
     QTimer::singleShot(0, &application, [&engine] {
         engine.run([](DatabaseManager& m) { m.scheduleBackgroundCacheRefreshIfNeeded(); });
     });
+    QuitOnTermination quitOnTermination;
     const int status = application.exec();
     instance->setDuplicateLaunchHandler({});
     return status;

@@ -1,5 +1,6 @@
 #pragma once
-// Starts the resident launcher on the shared engine.
+// Starts the resident launcher: assembles the engine, the window and the shell
+// around them, runs until quit, then stops them in order.
 
 #include "CommandLine.h"
 

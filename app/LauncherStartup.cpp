@@ -1,5 +1,7 @@
 #include "LauncherStartup.h"
 
+#include "launcher/clients/notion/NotionClient.h"
+#include "launcher/clients/translation/TranslationLookup.h"
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/session/startup/LaunchAtLogin.h"
 #include "launcher/settings/LauncherNotifications.h"
@@ -8,8 +10,6 @@
 #include "launcher/shell/ThemePalette.h"
 #include "launcher/shell/settings/SettingsWindow.h"
 #include "launcher/shell/startup/PermissionsOnboardingWindow.h"
-#include "launcher/clients/notion/NotionClient.h"
-#include "launcher/clients/translation/TranslationLookup.h"
 
 #include <QCoreApplication>
 
@@ -25,9 +25,11 @@ constexpr bool fileAccessNeedsConsent = false;
 #endif
 } // namespace
 
-LauncherStartup::LauncherStartup(DatabaseManager& engine, PreferenceStore& preferences,
-                                 NotificationCenter& notifications)
-    : m_engine(engine), m_preferences(preferences), m_notifications(notifications),
+LauncherStartup::LauncherStartup(DatabaseManager& engine,
+                                 std::shared_ptr<TranslationEngines> translationEngines,
+                                 PreferenceStore& preferences, NotificationCenter& notifications)
+    : m_engine(engine), m_translationEngines(std::move(translationEngines)),
+      m_preferences(preferences), m_notifications(notifications),
       m_loginItem(QCoreApplication::applicationFilePath()) {}
 
 LauncherStartup::~LauncherStartup() = default;
@@ -115,7 +117,7 @@ void LauncherStartup::showSettings() {
         environment.notifications = &m_notifications;
         environment.launchAtLogin = &m_loginItem;
         environment.themePreviews = &themePreviews;
-        environment.translationEngines = LocalTranslationEngines::shared();
+        environment.translationEngines = m_translationEngines;
         m_notionClient =
             std::make_unique<NotionClient>(NotionClientConfiguration::fromEnvironment());
         SettingsExtraSections extras;

@@ -16,14 +16,15 @@ class DatabaseManager;
 class NotionClient;
 class PermissionsOnboardingWindow;
 class SettingsWindow;
+class TranslationEngines;
 } // namespace trovi
 
 namespace trovi::app {
 
 class LauncherStartup {
 public:
-    LauncherStartup(DatabaseManager& engine, PreferenceStore& preferences,
-                    NotificationCenter& notifications);
+    LauncherStartup(DatabaseManager& engine, std::shared_ptr<TranslationEngines> translationEngines,
+                    PreferenceStore& preferences, NotificationCenter& notifications);
     ~LauncherStartup();
 
     // Called once the shell exists; the hooks refer back to it.
@@ -38,6 +39,7 @@ private:
     QFuture<FileSystemWarmupCounts> fileSystemWarmup();
 
     DatabaseManager& m_engine;
+    std::shared_ptr<TranslationEngines> m_translationEngines;
     PreferenceStore& m_preferences;
     NotificationCenter& m_notifications;
     platform::XdgAutostartLoginItem m_loginItem;

@@ -3,7 +3,8 @@
 // makes, with translations that are easy to recognise ("[de] hello"). Put the
 // directory on PYTHONPATH. Special texts trigger the helper's failure paths:
 // "boom" raises, "blank" translates to white space, text starting "slow" takes a minute;
-// "fr" has no pairs.
+// "fr" has no pairs. `loadSeconds` makes listing the languages take that long,
+// as loading real models does.
 
 #include <QDir>
 #include <QFile>
@@ -14,10 +15,11 @@ namespace trovi::test {
 
 class ArgosStandIn {
 public:
-    ArgosStandIn() {
+    explicit ArgosStandIn(int loadSeconds = 0) {
         QDir(m_dir.path()).mkpath("argostranslate");
         write("argostranslate/__init__.py", "");
-        write("argostranslate/translate.py", R"PY(
+        write("argostranslate/translate.py", "LOAD_SECONDS = " + QByteArray::number(loadSeconds) +
+                                                 R"PY(
 import time
 
 
@@ -44,6 +46,7 @@ class _Language:
 
 
 def get_installed_languages():
+    time.sleep(LOAD_SECONDS)
     return [_Language(code) for code in ("en", "de", "fr")]
 )PY");
     }

@@ -32,6 +32,8 @@ bool ArgosDaemon::isUsable() const {
 
 bool ArgosDaemon::startProcess(const QString& pythonExecutablePath,
                                const QStringList& environment) {
+    if (m_stopped)
+        return false;
     m_process = ChildProcess::start(pythonExecutablePath, {"-u", "-c", m_script}, environment,
                                     ChildProcess::Streams::pipes);
     m_stdoutBuffer.clear();
@@ -137,6 +139,13 @@ void ArgosDaemon::warmUp(const QString& pythonExecutablePath, const QStringList&
 
 void ArgosDaemon::interruptWait() {
     ::eventfd_write(m_interruptFd, 1);
+}
+
+void ArgosDaemon::stop() {
+    interruptWait();
+    std::lock_guard lock(m_mutex);
+    m_stopped = true;
+    restart();
 }
 
 } // namespace trovi

@@ -50,6 +50,9 @@ public:
     void warmUp(const QString& pythonExecutablePath, const QStringList& environment);
     // Ends the wait in progress, if any, at once (it gives nothing).
     void interruptWait();
+    // Ends the wait in progress and the helper for good: no helper starts
+    // afterwards (the launcher is quitting).
+    void stop();
     // How many helpers were started; lets callers see reuse.
     int startCount() const { return m_startCount.load(); }
 
@@ -68,6 +71,7 @@ private:
     qint64 m_lastRequestID = 0;
     int m_interruptFd = -1;
     std::atomic<int> m_startCount{0};
+    bool m_stopped = false; // guarded by m_mutex
 };
 
 } // namespace trovi

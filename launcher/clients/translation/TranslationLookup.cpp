@@ -166,12 +166,6 @@ LocalTranslationEngines::LocalTranslationEngines() : m_daemon(std::make_shared<A
 
 LocalTranslationEngines::~LocalTranslationEngines() = default;
 
-std::shared_ptr<LocalTranslationEngines> LocalTranslationEngines::shared() {
-    static const std::shared_ptr<LocalTranslationEngines> instance =
-        std::make_shared<LocalTranslationEngines>();
-    return instance;
-}
-
 std::optional<TranslationLookupResult>
 LocalTranslationEngines::translate(TranslationEngineID engine, const QString& text,
                                    const QString& sourceLanguageCode,
@@ -225,6 +219,10 @@ void LocalTranslationEngines::prewarm(const QList<TranslationEngineID>& engines)
 
 void LocalTranslationEngines::interrupt() {
     m_daemon->interruptWait();
+}
+
+void LocalTranslationEngines::shutDown() {
+    m_daemon->stop();
 }
 
 } // namespace trovi

@@ -46,6 +46,8 @@ public:
     virtual void prewarm(const QList<TranslationEngineID>&) {}
     // Ends a translation in progress early (it gives nothing).
     virtual void interrupt() {}
+    // Interrupts, then stops any helper process for good (at exit).
+    virtual void shutDown() { interrupt(); }
 };
 
 enum class ArgosRuntimeStatus { pythonMissing, moduleMissing, checkFailed, ready };
@@ -91,16 +93,14 @@ QString runningSystemName();
 
 } // namespace translation
 
-// The real engines: Argos through the shared helper process; Apple's
+// The real engines: Argos through one helper process (share the object, so the
+// launcher's warm-up and its searches use the same helper); Apple's
 // framework exists only on macOS, so elsewhere it is unavailable and never
 // called.
 class LocalTranslationEngines : public TranslationEngines {
 public:
     LocalTranslationEngines();
     ~LocalTranslationEngines() override;
-
-    // One per process, so the launcher and its warm-up share one helper.
-    static std::shared_ptr<LocalTranslationEngines> shared();
 
     std::optional<TranslationLookupResult> translate(TranslationEngineID engine,
                                                      const QString& text,
@@ -109,6 +109,7 @@ public:
     TranslationEngineAvailability availability(TranslationEngineID engine) override;
     void prewarm(const QList<TranslationEngineID>& engines) override;
     void interrupt() override;
+    void shutDown() override;
 
     ArgosDaemon& daemon() { return *m_daemon; }
 

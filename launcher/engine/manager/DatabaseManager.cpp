@@ -9,27 +9,10 @@
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
 
-#include <QDir>
-#include <QThread>
-
 #include <algorithm>
 #include <cstdio>
 
 namespace trovi {
-
-namespace {
-
-std::function<DatabaseManagerServices()>& sharedServicesFactory() {
-    static std::function<DatabaseManagerServices()> factory;
-    return factory;
-}
-
-std::function<void(DatabaseManagerConfiguration&)>& sharedConfigurationAdjustment() {
-    static std::function<void(DatabaseManagerConfiguration&)> adjust;
-    return adjust;
-}
-
-} // namespace
 
 DatabaseManager::DatabaseManager(DatabaseManagerConfiguration configuration,
                                  DatabaseManagerServices services)
@@ -38,13 +21,8 @@ DatabaseManager::DatabaseManager(DatabaseManagerConfiguration configuration,
       m_usage(*m_services.preferences, m_config.usageStoreKey) {
     if (!m_services.clock)
         m_services.clock = systemClock();
-    if (m_config.isRunningUnitTests) {
-        m_config.recentActivationsEnabled = false;
-        m_config.persistentQueryResultCacheEnabled = false;
-        m_config.browserBookmarkSources.clear();
-    }
     if (!m_services.translationEngines)
-        m_services.translationEngines = LocalTranslationEngines::shared();
+        m_services.translationEngines = std::make_shared<LocalTranslationEngines>();
     m_sources =
         addStandardSources(m_sourceList, *this, m_usage, m_config,
                            {m_services.translationEngines, m_services.installedApplications});
@@ -70,35 +48,6 @@ DatabaseManager::~DatabaseManager() {
     m_services.translationEngines->interrupt();
     // The watcher's callback queues work on this object: stop it first.
     m_shortcutRootWatcher.reset();
-}
-
-void DatabaseManager::configureShared(
-    std::function<DatabaseManagerServices()> servicesFactory,
-    std::function<void(DatabaseManagerConfiguration&)> configure) {
-    sharedServicesFactory() = std::move(servicesFactory);
-    sharedConfigurationAdjustment() = std::move(configure);
-}
-
-DatabaseManager& DatabaseManager::shared() {
-    static DatabaseManager* instance = [] {
-        DatabaseManagerServices services;
-        if (sharedServicesFactory())
-            services = sharedServicesFactory()();
-        if (!services.preferences)
-            services.preferences = &PreferenceStore::standard();
-        if (!services.notifications)
-            services.notifications = &NotificationCenter::defaultCenter();
-        auto configuration = DatabaseManagerConfiguration::standard(QDir::homePath());
-        if (sharedConfigurationAdjustment())
-            sharedConfigurationAdjustment()(configuration);
-        auto* manager = new DatabaseManager(std::move(configuration), std::move(services));
-        auto* thread = new QThread;
-        thread->setObjectName(QStringLiteral("trovi-engine"));
-        manager->moveToThread(thread);
-        thread->start();
-        return manager;
-    }();
-    return *instance;
 }
 
 void DatabaseManager::diagnostic(const QString& line) const {

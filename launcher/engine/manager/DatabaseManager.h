@@ -43,7 +43,7 @@ struct DatabaseManagerServices {
     std::function<void(const QString&)> diagnostics;       // empty: standard output
     LanguageRecognizer languageRecognizer;
     InstalledApplications installedApplications;            // empty: bundles only
-    std::shared_ptr<TranslationEngines> translationEngines; // null: the local engines
+    std::shared_ptr<TranslationEngines> translationEngines; // null: local engines of its own
 };
 
 struct CatalogRefreshCounts {
@@ -56,14 +56,6 @@ class DatabaseManager : public QObject, private SourceHost {
 public:
     DatabaseManager(DatabaseManagerConfiguration configuration, DatabaseManagerServices services);
     ~DatabaseManager() override;
-
-    // The launcher's engine on its own thread, built on first use from the
-    // real home directory, preference store and notification centre.
-    // `configure` (optional, before first use) supplies the platform pieces.
-    static DatabaseManager& shared();
-    // `configure` adjusts the standard configuration with the platform's parts.
-    static void configureShared(std::function<DatabaseManagerServices()> servicesFactory,
-                                std::function<void(DatabaseManagerConfiguration&)> configure = {});
 
     // Queues `fn(*this)` on the manager's thread.
     template <typename F> auto run(F fn) -> QFuture<std::invoke_result_t<F, DatabaseManager&>>;

@@ -16,7 +16,6 @@ DatabaseManagerConfiguration DatabaseManagerConfiguration::standard(const QStrin
     c.desktopApplicationDirectories = defaultDesktopApplicationDirectories(home);
     c.folderSearchRoots = {home};
     c.shortcutSearchRoots = defaultShortcutSearchRoots(home);
-    c.isRunningUnitTests = isRunningUnitTests;
     c.notionClient = NotionClientConfiguration::fromEnvironment();
     c.recentActivationsEnabled = !isRunningUnitTests;
     c.persistentQueryResultCacheEnabled = !isRunningUnitTests;

@@ -3,10 +3,10 @@
 // values and feature switches. `standard(home)` gives the launcher's values;
 // tests build their own with temporary roots.
 
+#include "launcher/clients/notion/NotionClient.h"
 #include "launcher/engine/sources/browser/BrowserShortcuts.h"
 #include "launcher/engine/sources/paths/CatalogDiscovery.h"
 #include "launcher/engine/sources/settingspanes/SettingsPanels.h"
-#include "launcher/clients/notion/NotionClient.h"
 
 #include <QSet>
 #include <QString>
@@ -32,9 +32,6 @@ struct DatabaseManagerConfiguration {
         return usageStoreKey + QStringLiteral(".queryResults");
     }
 
-    // Stands in for the unit-test host probe: turns bookmarks, browser tabs,
-    // recent activations and the persistent query cache off.
-    bool isRunningUnitTests = false;
     bool recentActivationsEnabled = true;
     bool persistentQueryResultCacheEnabled = true;
     bool backgroundRefreshEnabled = true;
@@ -72,6 +69,8 @@ struct DatabaseManagerConfiguration {
     double shortcutRootWatcherCoalescingDelay = 0.5;
 
     // The launcher's configuration for a user whose home directory is `home`.
+    // `isRunningUnitTests` stands in for the unit-test host probe: bookmarks,
+    // browser tabs, recent activations and the persistent query cache stay off.
     static DatabaseManagerConfiguration standard(const QString& home,
                                                  bool isRunningUnitTests = false);
 };

@@ -47,7 +47,6 @@ StandardSources addStandardSources(SourceList& list, SourceHost& host, UsageStor
     s.apps = apps.get();
     s.folders = folders.get();
     s.shortcuts = shortcuts.get();
-    const bool tabsListable = config.browserTabsAvailable && !config.isRunningUnitTests;
 
     // Search order; the numbers give the catalogues' refresh order.
     list.add(std::make_unique<CalculatorSource>());
@@ -59,8 +58,8 @@ StandardSources addStandardSources(SourceList& list, SourceHost& host, UsageStor
     list.add(std::make_unique<SystemSettingsSource>(host, config.systemSettingsCacheTTL,
                                                     config.systemSettingsPanes),
              4);
-    list.add(std::make_unique<OpenTabSource>(host, config.browserTabsCacheTTL, tabsListable,
-                                             config.scriptHostPath),
+    list.add(std::make_unique<OpenTabSource>(host, config.browserTabsCacheTTL,
+                                             config.browserTabsAvailable, config.scriptHostPath),
              5);
     list.add(std::make_unique<BookmarkSource>(host, config.browserBookmarksCacheTTL,
                                               config.browserBookmarkSources),

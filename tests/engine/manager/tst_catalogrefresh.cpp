@@ -36,7 +36,10 @@ struct WatcherFactoryProbe {
 // Refresh runs in the background, as in the app, but the tests drive the clock.
 void enableRefresh(EngineHarness& h, WatcherFactoryProbe* probe = nullptr) {
     h.config.backgroundRefreshEnabled = true;
-    h.config.isRunningUnitTests = true;
+    // As the test host runs it: no recent activations, no persistent cache, no bookmarks.
+    h.config.recentActivationsEnabled = false;
+    h.config.persistentQueryResultCacheEnabled = false;
+    h.config.browserBookmarkSources.clear();
     if (probe)
         h.watcherFactory = probe->factory();
 }
