@@ -22,6 +22,8 @@ packages=(
   libxkbcommon-dev libxkbcommon-x11-dev          # keysym <-> keycode on the current layout
   xdotool x11-apps imagemagick                   # hotkey tests under Xvfb, screenshots
   clang libclang-rt-14-dev                       # libFuzzer targets in fuzz/
+  libpoppler-cpp-dev                             # trovi-index: text of PDF documents
+  libzip-dev                                     # trovi-index: XML parts of ODF/OOXML documents
 )
 
 missing=()
