@@ -39,7 +39,7 @@ QString HtmlExtractor::textOf(QStringView html, const ExtractionLimits& limits) 
     QString out;
     out.reserve(std::min(html.size(), limits.maxTextCharacters));
     bool pendingSpace = false;
-    auto emit = [&](QStringView text) {
+    auto put = [&](QStringView text) {
         for (const QChar c : text) {
             if (c.isSpace()) {
                 pendingSpace = !out.isEmpty();
@@ -69,7 +69,7 @@ QString HtmlExtractor::textOf(QStringView html, const ExtractionLimits& limits) 
             for (QStringView raw : {QStringView(u"script"), QStringView(u"style")}) {
                 if (startsWithTag(html, i + 1, raw)) {
                     const qsizetype close =
-                        html.indexOf(QString(u"</" + raw.toString()), i, Qt::CaseInsensitive);
+                        html.indexOf(QStringLiteral("</") + raw.toString(), i, Qt::CaseInsensitive);
                     i = close < 0 ? html.size() : close;
                     break;
                 }
@@ -84,13 +84,13 @@ QString HtmlExtractor::textOf(QStringView html, const ExtractionLimits& limits) 
             if (semicolon > i + 1 && semicolon - i <= 10) {
                 const QString decoded = entity(html.sliced(i + 1, semicolon - i - 1));
                 if (!decoded.isEmpty()) {
-                    emit(decoded);
+                    put(decoded);
                     i = semicolon + 1;
                     continue;
                 }
             }
         }
-        emit(html.sliced(i, 1));
+        put(html.sliced(i, 1));
         ++i;
     }
     out.truncate(limits.maxTextCharacters);

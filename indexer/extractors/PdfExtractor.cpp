@@ -31,8 +31,10 @@ Result<QString> PdfExtractor::extract(QByteArrayView data, const ExtractionLimit
     if (document->is_locked())
         return Error{QStringLiteral("encrypted PDF")};
 
-    QString out;
     const int pages = document->pages();
+    if (pages <= 0)
+        return Error{QStringLiteral("a PDF without pages (cut short?)")};
+    QString out;
     for (int i = 0; i < pages; ++i) {
         if (limits.deadline.hasExpired())
             break;
