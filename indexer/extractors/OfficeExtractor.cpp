@@ -138,7 +138,7 @@ Result<QString> OfficeExtractor::extract(QByteArrayView data,
         if (out.size() >= limits.maxTextCharacters || limits.deadline.hasExpired())
             break;
         if (const auto failure = readPart(archive.get(), index, limits, out))
-            return Error{name + u": " + *failure};
+            return Error{name + QStringLiteral(": ") + *failure};
     }
     return out.trimmed();
 }
