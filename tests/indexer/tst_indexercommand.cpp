@@ -118,7 +118,7 @@ private Q_SLOTS:
         QCOMPARE(indexed.exitCode, 0);
         const QStringList lines = QString::fromUtf8(indexed.err).split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 4);
-        for (const QString& name : {"bomb.odt", "cut.pdf", "sparse.txt", "pipe.txt"})
+        for (const char* name : {"bomb.odt", "cut.pdf", "sparse.txt", "pipe.txt"})
             QVERIFY2(lines.filter(name).size() == 1, qPrintable(indexed.err));
         QCOMPARE(home.indexedNames(),
                  QStringList({"bomb.odt", "cut.pdf", "fine.txt", "sparse.txt"}));
