@@ -68,8 +68,8 @@ QString HtmlExtractor::textOf(QStringView html, const ExtractionLimits& limits) 
             // Script and style bodies are code, not text.
             for (QStringView raw : {QStringView(u"script"), QStringView(u"style")}) {
                 if (startsWithTag(html, i + 1, raw)) {
-                    const qsizetype close =
-                        html.indexOf(QStringLiteral("</") + raw.toString(), i, Qt::CaseInsensitive);
+                    const qsizetype close = html.indexOf(
+                        QString(QStringLiteral("</") + raw.toString()), i, Qt::CaseInsensitive);
                     i = close < 0 ? html.size() : close;
                     break;
                 }
