@@ -22,6 +22,7 @@ packages=(
   libxkbcommon-dev libxkbcommon-x11-dev          # keysym <-> keycode on the current layout
   xdotool x11-apps imagemagick                   # hotkey tests under Xvfb, screenshots
   clang libclang-rt-14-dev                       # libFuzzer targets in fuzz/
+  python3-gi gir1.2-glib-2.0                     # GLib's desktop-entry reader, the tests' reference
 )
 
 missing=()
