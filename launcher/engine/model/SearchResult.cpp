@@ -85,9 +85,9 @@ QString SearchResult::fullPath() const {
 }
 
 QString SearchResult::identity() const {
-    if (kind == SearchResultKind::action && usageKey)
-        return usageKey->toLower();
-    return lowerCasePath(fullPath());
+    if (kind == SearchResultKind::action)
+        return usageKey ? usageKey->toLower() : lowerCasePath(fullPath());
+    return pathIdentityKey(fullPath());
 }
 
 QString SearchResult::usageKeyOrFullPath() const {
