@@ -31,6 +31,11 @@ SearchResult applicationResult(const DesktopEntry& entry) {
         result.keywords = words.join(u';');
     if (!entry.icon.isEmpty())
         result.iconName = entry.icon;
+    // What the application is says more than the folder of its entry.
+    const QString description =
+        (entry.genericName.isEmpty() ? entry.comment : entry.genericName).simplified();
+    if (!description.isEmpty())
+        result.description = description;
     return result;
 }
 

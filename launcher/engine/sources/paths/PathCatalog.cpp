@@ -74,7 +74,7 @@ std::uint8_t tierFor(bool nameStartsWithQuery, qsizetype baseLength, qsizetype q
 bool isPlain(const SearchResult& r, QStringView lowered) {
     if (r.openCount != 0 || r.snippet || r.givenDatabaseID || r.action || r.actionURLString ||
         r.fallbackActionURLString || r.isDirectPathMatch || r.usageKey || r.isRecentActivation ||
-        r.relevanceScore || r.title || r.keywords || r.iconName ||
+        r.relevanceScore || r.title || r.keywords || r.iconName || r.description ||
         lowered.size() != r.filename.size())
         return false;
     for (qsizetype i = 0; i < lowered.size(); ++i)
