@@ -72,10 +72,13 @@ install: build
 	  $(DESTDIR)$(PREFIX)/share/icons/hicolor/scalable/apps/trovi-launcher.svg
 	@echo "installed trovi in $(DESTDIR)$(PREFIX)/bin"
 
+# The login entry "Run at login" wrote goes too: left behind, it would start a
+# program that is gone.
 uninstall:
 	@rm -f $(DESTDIR)$(PREFIX)/bin/trovi \
 	  $(DESTDIR)$(PREFIX)/share/applications/trovi-launcher.desktop \
-	  $(DESTDIR)$(PREFIX)/share/icons/hicolor/scalable/apps/trovi-launcher.svg
+	  $(DESTDIR)$(PREFIX)/share/icons/hicolor/scalable/apps/trovi-launcher.svg \
+	  "$${XDG_CONFIG_HOME:-$$HOME/.config}/autostart/trovi-launcher.desktop"
 
 clean:
 	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
