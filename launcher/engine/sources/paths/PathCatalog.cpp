@@ -325,7 +325,7 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
         data->pathHashes.emplace_back(std::uint32_t(qHash(path, 0)), e);
         if (learns) {
             const std::size_t keyHash =
-                item.usageKey ? qHash(item.usageKey->toLower(), 0) : qHash(path, 0);
+                qHash(item.usageKey ? item.usageKey->toLower() : item.fullPath().toLower(), 0);
             data->usageKeyHashes.emplace_back(std::uint32_t(keyHash), e);
         }
         seenPaths.insert(std::move(path));
