@@ -178,8 +178,10 @@ private Q_SLOTS:
             << "PulseAudio Volume Control";
         QTest::addRow("Print Settings keeps Settings")
             << "print" << QStringList{"Print"} << "Print Settings";
-        QTest::addRow("an r inside firefox") << "firefox" << QStringList{"ARandR"} << QString();
-        QTest::addRow("an r inside terminal") << "terminal" << QStringList{"ARandR"} << QString();
+        QTest::addRow("an r inside firefox")
+            << "firefox" << QStringList{"ARandR", "ARand R"} << QString();
+        QTest::addRow("an r inside terminal")
+            << "terminal" << QStringList{"ARandR", "ARand R"} << QString();
     }
     void namesAsWrittenAndNoOneLetterMatches() {
         QFETCH(QString, query);
@@ -193,6 +195,21 @@ private Q_SLOTS:
             QVERIFY2(!found.contains(name), qPrintable(found.join(", ")));
         if (!expected.isEmpty())
             QVERIFY2(found.contains(expected), qPrintable(found.join(", ")));
+    }
+
+    void oneLetterWordMatchesOnlyAsAWord_data() {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<bool>("found");
+        QTest::addRow("inside firefox") << "firefox" << false;
+        QTest::addRow("inside terminal") << "terminal" << false;
+        QTest::addRow("a word of the query") << "r console" << true;
+    }
+    void oneLetterWordMatchesOnlyAsAWord() {
+        QFETCH(QString, query);
+        QFETCH(bool, found);
+        const SystemSettingsShortcut pane{
+            "R Console", "System Settings", "file:///r.desktop", std::nullopt, {"r"}};
+        QCOMPARE(searchSystemSettingsActionResults(query, {pane}, {}).size(), found ? 1 : 0);
     }
 
     // pavucontrol is a settings dialog and an application: one row, not two.
