@@ -85,13 +85,16 @@ install: build
 	  else echo "enable trovi-index.service to keep the index current"; fi; \
 	else echo "run 'trovi-index --watch' (or enable trovi-index.service) to keep the index current"; fi
 
+# The login entry "Run at login" wrote goes too: left behind, it would start a
+# program that is gone.
 uninstall:
 	@if [ -z "$(DESTDIR)" ]; then systemctl --user disable --now trovi-index.service 2>/dev/null || true; fi
 	@rm -f $(DESTDIR)$(USER_UNIT_DIR)/trovi-index.service
 	@if [ -z "$(DESTDIR)" ]; then systemctl --user daemon-reload 2>/dev/null || true; fi
 	@rm -f $(DESTDIR)$(PREFIX)/bin/trovi $(DESTDIR)$(PREFIX)/bin/trovi-index \
 	  $(DESTDIR)$(PREFIX)/share/applications/trovi-launcher.desktop \
-	  $(DESTDIR)$(PREFIX)/share/icons/hicolor/scalable/apps/trovi-launcher.svg
+	  $(DESTDIR)$(PREFIX)/share/icons/hicolor/scalable/apps/trovi-launcher.svg \
+	  "$${XDG_CONFIG_HOME:-$$HOME/.config}/autostart/trovi-launcher.desktop"
 
 clean:
 	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

@@ -17,7 +17,7 @@ QString usageText() {
         "                             (default: wait up to 4 s)\n"
         "  trovi open [--reveal] [--index N] [--dry-run] [--wait SECONDS | --no-wait] TEXT\n"
         "                             activate result N (default 0) for TEXT as Enter would;\n"
-        "                             --reveal shows it in the file browser instead;\n"
+        "                             --reveal shows it in the file manager (Ctrl+Return);\n"
         "                             --dry-run prints what would happen and still records usage\n"
         "  trovi config list          print every preference (the Notion token as set/unset)\n"
         "  trovi config get KEY       print one preference\n"

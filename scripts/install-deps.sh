@@ -24,6 +24,7 @@ packages=(
   clang libclang-rt-14-dev                       # libFuzzer targets in fuzz/
   libpoppler-cpp-dev                             # trovi-index: text of PDF documents
   libzip-dev                                     # trovi-index: XML parts of ODF/OOXML documents
+  python3-gi gir1.2-glib-2.0                     # GLib's desktop-entry reader, the tests' reference
 )
 
 missing=()

@@ -464,7 +464,7 @@ QMenu* LauncherShell::buildTrayMenu() {
             VersionVisibilityStore(m_preferences).save(!m_showVersionNumber);
             m_notifications.post(names::LauncherVersionVisibilityChanged);
         });
-        toggle(QStringLiteral("Show Menu Bar Icon"), m_showMenuBarIcon, [this] {
+        toggle(QStringLiteral("Show Tray Icon"), m_showMenuBarIcon, [this] {
             MenuBarIconVisibilityStore(m_preferences).save(!m_showMenuBarIcon);
             m_notifications.post(names::LauncherMenuBarIconVisibilityChanged);
         });

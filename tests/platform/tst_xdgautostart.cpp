@@ -22,7 +22,8 @@ private Q_SLOTS:
         auto on = applyLaunchAtLoginToggle(item, store, true);
         QVERIFY(on.enabled);
         QCOMPARE(on.statusMessage, "Launcher will start automatically when you log in.");
-        QVERIFY(test::readFile(item.entryPath()).contains("\nExec=\"/opt/my apps/trovi\"\n"));
+        QVERIFY(
+            test::readFile(item.entryPath()).contains("\nExec=\"/opt/my apps/trovi\" --hide\n"));
         QCOMPARE(store.storedValue(), true);
 
         auto off = applyLaunchAtLoginToggle(item, store, false);
@@ -30,6 +31,23 @@ private Q_SLOTS:
         QCOMPARE(off.statusMessage, "Launcher will not start automatically.");
         QVERIFY(!QFile::exists(item.entryPath()));
         QCOMPARE(store.storedValue(), false);
+    }
+
+    void uninstallRemovesTheLoginEntry() {
+        QTemporaryDir dir;
+        XdgAutostartLoginItem item("/usr/bin/trovi", dir.path() + "/config/autostart");
+        QVERIFY(std::holds_alternative<LaunchAtLoginState>(item.update(true)));
+        QVERIFY(test::writeFile(dir.path() + "/config/autostart/other.desktop"));
+        QProcess make;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", dir.path() + "/config");
+        make.setProcessEnvironment(env);
+        make.start("make", {"-s", "-C", TROVI_FIXTURES_DIR "/../..", "uninstall",
+                            "PREFIX=" + dir.path() + "/prefix"});
+        QVERIFY(make.waitForFinished(60000));
+        QCOMPARE(make.exitCode(), 0);
+        QVERIFY(!QFile::exists(item.entryPath()));
+        QVERIFY(QFile::exists(dir.path() + "/config/autostart/other.desktop"));
     }
 
     void hiddenEntryCountsAsOff() {

@@ -1,11 +1,11 @@
 // The settings window as a person uses it: every control writes its key and
 // tells the running launcher; refusals and disabled Save keep bad states out.
 
+#include "launcher/clients/notion/NotionClient.h"
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/shell/settings/SettingsWindow.h"
-#include "launcher/clients/notion/NotionClient.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -147,7 +147,7 @@ private Q_SLOTS:
         QVERIFY(icon->isChecked());
         QVERIFY(!m_preferences->value(keys::launcherShowMenuBarIcon));
         QCOMPARE(find<QLabel>("menuBarIconRefusal")->text(),
-                 "Enable Global Hotkey before hiding the menu bar icon.");
+                 "Enable Global Hotkey before hiding the tray icon.");
         QVERIFY(m_posted.isEmpty());
     }
 

@@ -72,7 +72,9 @@ LaunchAtLoginUpdateResult XdgAutostartLoginItem::update(bool enabled) {
                                    "Comment=Keyboard launcher\n"
                                    "Exec=" +
                                    quotedExecArgument(m_executablePath).toUtf8() +
-                                   "\n"
+                                   // Started at login, it waits for the hotkey
+                                   // rather than showing its window.
+                                   " --hide\n"
                                    "Icon=trovi-launcher\n"
                                    "Terminal=false\n"
                                    "X-GNOME-Autostart-enabled=true\n";

@@ -239,17 +239,31 @@ QString keyName(quint32 keyCode, const std::optional<QString>& character, bool s
 QString displayString(quint32 keyCode, quint32 modifiers, const std::optional<QString>& character,
                       bool symbols) {
     QStringList parts;
+#ifdef Q_OS_MACOS
     const std::pair<quint32, const char*> names[] = {
         {carbonModifier::control, symbols ? "⌃" : "Control"},
         {carbonModifier::option, symbols ? "⌥" : "Option"},
         {carbonModifier::shift, symbols ? "⇧" : "Shift"},
         {carbonModifier::command, symbols ? "⌘" : "Command"},
     };
+    const QString separator = symbols ? QString() : QStringLiteral(" + ");
+#else
+    // The keys a person presses here (the X11 grab maps Command to Super),
+    // short as desktops write them: "Ctrl+Alt+Space".
+    const std::pair<quint32, const char*> names[] = {
+        {carbonModifier::control, "Ctrl"},
+        {carbonModifier::option, "Alt"},
+        {carbonModifier::shift, "Shift"},
+        {carbonModifier::command, "Super"},
+    };
+    const QString separator = symbols ? QStringLiteral("+") : QStringLiteral(" + ");
+    symbols = false; // arrows and Return keep their names
+#endif
     for (const auto& [bit, name] : names)
         if (modifiers & bit)
             parts.append(QString::fromUtf8(name));
     parts.append(keyName(keyCode, character, symbols));
-    return parts.join(symbols ? QString() : QStringLiteral(" + "));
+    return parts.join(separator);
 }
 
 } // namespace

@@ -112,7 +112,7 @@ public:
         m_current->setObjectName(QStringLiteral("hotKeyCurrent"));
         m_symbols = new QLabel(box);
         auto* reset =
-            new QPushButton(QStringLiteral("Reset shortcut to de&fault (Control + Space)"), box);
+            new QPushButton(QStringLiteral("Reset shortcut to de&fault (Ctrl + Space)"), box);
         reset->setObjectName(QStringLiteral("hotKeyReset"));
         m_status = new QLabel(box);
         m_status->setObjectName(QStringLiteral("hotKeyStatus"));

@@ -48,16 +48,15 @@ QGroupBox* makeWindowSection(const SettingsEnvironment& env, QWidget* parent) {
     refusal->setObjectName(QStringLiteral("menuBarIconRefusal"));
     refusal->setWordWrap(true);
     refusal->hide();
-    auto* icon =
-        storedToggle(QStringLiteral("Show &Menu Bar Icon"), QStringLiteral("showMenuBarIcon"),
-                     MenuBarIconVisibilityStore(preferences).load(true), box);
+    auto* icon = storedToggle(QStringLiteral("Show &Tray Icon"), QStringLiteral("showMenuBarIcon"),
+                              MenuBarIconVisibilityStore(preferences).load(true), box);
     QObject::connect(
         icon, &QCheckBox::toggled, box, [&preferences, center, icon, refusal](bool on) {
             if (!on && !globalHotKeyEnabled(preferences)) {
                 const QSignalBlocker block(icon);
                 icon->setChecked(true);
                 refusal->setText(
-                    QStringLiteral("Enable Global Hotkey before hiding the menu bar icon."));
+                    QStringLiteral("Enable Global Hotkey before hiding the tray icon."));
                 refusal->show();
                 return;
             }

@@ -74,13 +74,13 @@ private:
     std::unordered_set<std::string, StringHash, std::equal_to<>> m_names;
 };
 
-// Paths already taken by one call, compared lower-cased, so overlapping roots
-// and case variants give one record.
+// Paths already taken by one call, so overlapping roots give one record
+// (and, where the file system ignores case, case variants too).
 class SeenPaths {
 public:
     bool take(const QString& path) {
         const qsizetype before = m_paths.size();
-        m_paths.insert(lowerCasePath(path));
+        m_paths.insert(pathIdentityKey(path));
         return m_paths.size() != before;
     }
 
