@@ -63,8 +63,9 @@ int main(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         return runConfigCommand(
             *config, trovi::PreferenceStore::standard(), [](const QString& notification) {
-                trovi::sendToRunningInstance(trovi::SingleInstanceConfiguration::standard(),
-                                             trovi::kNotifyPrefix + notification.toUtf8());
+                trovi::sendToRunningInstance(
+                    trovi::SingleInstanceConfiguration::standard(),
+                    trovi::encodeInstanceRequest(trovi::InstanceNotification{notification}));
             });
     }
 
@@ -87,7 +88,12 @@ int main(int argc, char** argv) {
     if (const auto* failed = std::get_if<trovi::SingleInstanceController::Failed>(&started)) {
         std::fprintf(stderr, "Trovi Launcher failed to acquire the single-instance lock: %s\n",
                      failed->message.toUtf8().constData());
-        return 0;
+        return 1;
+    }
+    if (const auto* lost = std::get_if<trovi::SingleInstanceController::NotDelivered>(&started)) {
+        printError(QStringLiteral("the request did not reach the running launcher: ") +
+                   lost->message);
+        return 1;
     }
     return runLauncher(
         argc, argv, std::move(std::get<trovi::SingleInstanceController::Run>(started).controller),
