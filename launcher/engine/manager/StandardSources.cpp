@@ -3,7 +3,7 @@
 
 #include "launcher/engine/manager/DatabaseManagerConfiguration.h"
 #include "launcher/engine/manager/SourceList.h"
-#include "launcher/engine/sources/actions/ActionSources.h"
+#include "launcher/engine/sources/actions/LauncherActionSource.h"
 #include "launcher/engine/sources/browser/BrowserSources.h"
 #include "launcher/engine/sources/directpath/DirectPathSource.h"
 #include "launcher/engine/sources/documents/DocumentSource.h"

@@ -1,4 +1,4 @@
-#include "launcher/engine/sources/actions/ActionSources.h"
+#include "launcher/engine/sources/actions/LauncherActionSource.h"
 
 #include "launcher/engine/sources/actions/LauncherActions.h"
 #include "launcher/engine/sources/calculator/MathEvaluator.h"
