@@ -22,6 +22,9 @@ QString usageText() {
         "  trovi config list          print every preference (the Notion token as set/unset)\n"
         "  trovi config get KEY       print one preference\n"
         "  trovi config set KEY VALUE store one preference and tell the running launcher\n"
+        "  trovi config set KEY -     the same, reading VALUE as one line from standard input:\n"
+        "                             the way to set a secret such as notionIntegrationToken,\n"
+        "                             since arguments are visible to other users\n"
         "  trovi --help | --version\n");
 }
 

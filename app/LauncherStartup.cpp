@@ -1,5 +1,7 @@
 #include "LauncherStartup.h"
 
+#include "launcher/clients/notion/NotionClient.h"
+#include "launcher/clients/translation/TranslationLookup.h"
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/session/startup/LaunchAtLogin.h"
 #include "launcher/settings/LauncherNotifications.h"
@@ -8,8 +10,6 @@
 #include "launcher/shell/ThemePalette.h"
 #include "launcher/shell/settings/SettingsWindow.h"
 #include "launcher/shell/startup/PermissionsOnboardingWindow.h"
-#include "launcher/clients/notion/NotionClient.h"
-#include "launcher/clients/translation/TranslationLookup.h"
 
 #include <QCoreApplication>
 
@@ -49,7 +49,7 @@ LauncherShellHooks LauncherStartup::hooks(LauncherShell& shell) {
             });
     };
     hooks.needsOnboarding = [this, &shell] {
-        const bool completed = PermissionOnboardingStore(m_preferences).load(false);
+        const bool completed = PermissionOnboardingStore(m_preferences).load();
         if (launchDecision(completed) == LaunchDecision::showOnboarding)
             return true;
         // Folders are readable without consent here, so an empty home is just
@@ -102,7 +102,7 @@ bool LauncherStartup::raiseOnboardingIfVisible() {
 void LauncherStartup::revalidateInBackground(LauncherShell& shell) {
     QPointer<LauncherShell> weakShell(&shell);
     fileSystemWarmup().then(&shell, [this, weakShell](const FileSystemWarmupCounts& counts) {
-        const bool completed = PermissionOnboardingStore(m_preferences).load(false);
+        const bool completed = PermissionOnboardingStore(m_preferences).load();
         if (weakShell && shouldReopenOnboarding(completed, counts))
             showOnboarding(*weakShell);
     });

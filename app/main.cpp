@@ -3,6 +3,7 @@
 #include "CommandRunner.h"
 #include "ConfigCommand.h"
 #include "LauncherApp.h"
+#include "TerminalOutput.h"
 #include "Version.h"
 
 #include "launcher/platform/linux/SingleInstance.h"
@@ -23,7 +24,7 @@ bool hasDisplay() {
 }
 
 void printError(const QString& message) {
-    std::fprintf(stderr, "trovi: %s\n", message.toUtf8().constData());
+    printLine(stderr, QStringLiteral("trovi: ") + message);
 }
 
 } // namespace

@@ -30,11 +30,11 @@ ContentView::~ContentView() {
 void ContentView::reloadPreferences() {
     PreferenceStore& p = *m_services.preferences;
     m_searchDebounceMilliseconds = SearchDebounceSettingsStore(p).load();
-    m_showSnippets = trovi::showSnippets(p);
+    m_showSnippets = ShowSnippetsStore(p).load();
     m_launcherThemeID = LauncherThemeStore(p).load();
-    m_useNativeAppIcons = LauncherIconSettingsStore(p).load(false);
-    m_showVersionNumber = VersionVisibilityStore(p).load(true);
-    m_showSearchScores = SearchScoreVisibilityStore(p).load(true);
+    m_useNativeAppIcons = LauncherIconSettingsStore(p).load();
+    m_showVersionNumber = VersionVisibilityStore(p).load();
+    m_showSearchScores = SearchScoreVisibilityStore(p).load();
     m_rankingPreferences = SearchRankingSettingsStore(p).load();
 }
 

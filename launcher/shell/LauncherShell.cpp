@@ -107,24 +107,24 @@ void LauncherShell::start(bool startHidden) {
         names::LauncherHotKeyChanged, [this](const QVariantMap&) { reloadGlobalHotKey(); }));
     m_observers.push_back(m_notifications.observe(
         names::LauncherMenuBarIconVisibilityChanged, [this](const QVariantMap&) {
-            m_showMenuBarIcon = MenuBarIconVisibilityStore(m_preferences).load(true);
+            m_showMenuBarIcon = MenuBarIconVisibilityStore(m_preferences).load();
             updateTrayIcon();
         }));
     m_observers.push_back(m_notifications.observe(
         names::LauncherVersionVisibilityChanged, [this](const QVariantMap&) {
-            m_showVersionNumber = VersionVisibilityStore(m_preferences).load(true);
+            m_showVersionNumber = VersionVisibilityStore(m_preferences).load();
         }));
 
     m_observers.push_back(
         m_notifications.observe(names::LauncherWindowSnapChanged, [this](const QVariantMap&) {
-            m_snapToGrid = WindowSnapSettingsStore(m_preferences).load(true);
+            m_snapToGrid = WindowSnapSettingsStore(m_preferences).load();
             if (!m_snapToGrid)
                 hideSnapOverlay();
         }));
 
-    m_showMenuBarIcon = MenuBarIconVisibilityStore(m_preferences).load(true);
-    m_showVersionNumber = VersionVisibilityStore(m_preferences).load(true);
-    m_snapToGrid = WindowSnapSettingsStore(m_preferences).load(true);
+    m_showMenuBarIcon = MenuBarIconVisibilityStore(m_preferences).load();
+    m_showVersionNumber = VersionVisibilityStore(m_preferences).load();
+    m_snapToGrid = WindowSnapSettingsStore(m_preferences).load();
     updateTrayIcon();
 
     if (m_hotKeyManager) {
@@ -391,12 +391,7 @@ void LauncherShell::saveSize() {
 // ---- Hotkey ---------------------------------------------------------------
 
 void LauncherShell::reloadGlobalHotKey() {
-    const HotKeySettings settings =
-        HotKeySettingsStore(m_preferences, preferenceKeys::launcherHotKeyEnabled,
-                            preferenceKeys::launcherHotKeyCode,
-                            preferenceKeys::launcherHotKeyModifiers,
-                            preferenceKeys::launcherHotKeyCharacter)
-            .load(HotKeySettings::defaultSettings());
+    const HotKeySettings settings = HotKeySettingsStore(m_preferences).load();
     if (m_hotKeyManager)
         m_lastRegistration = m_hotKeyManager->registerHotKey(settings);
     else
@@ -456,17 +451,13 @@ QMenu* LauncherShell::buildTrayMenu() {
             action->setCheckable(true);
             action->setChecked(checked);
         };
-        toggle(QStringLiteral("Show Search Snippets"), showSnippets(m_preferences), [this] {
-            toggleShowSnippets(m_preferences);
-            m_notifications.post(names::ShowSnippetsChanged);
-        });
+        toggle(QStringLiteral("Show Search Snippets"), ShowSnippetsStore(m_preferences).load(),
+               [this] { ShowSnippetsStore(m_preferences, &m_notifications).toggle(); });
         toggle(QStringLiteral("Show Version Number"), m_showVersionNumber, [this] {
-            VersionVisibilityStore(m_preferences).save(!m_showVersionNumber);
-            m_notifications.post(names::LauncherVersionVisibilityChanged);
+            VersionVisibilityStore(m_preferences, &m_notifications).save(!m_showVersionNumber);
         });
         toggle(QStringLiteral("Show Tray Icon"), m_showMenuBarIcon, [this] {
-            MenuBarIconVisibilityStore(m_preferences).save(!m_showMenuBarIcon);
-            m_notifications.post(names::LauncherMenuBarIconVisibilityChanged);
+            MenuBarIconVisibilityStore(m_preferences, &m_notifications).save(!m_showMenuBarIcon);
         });
         menu->addSeparator();
         connect(menu->addAction(QStringLiteral("Quit")), &QAction::triggered, qApp,

@@ -185,7 +185,10 @@ private Q_SLOTS:
         trovi::test::LocalHttpServer server;
         server.reply(200, trovi::test::notionTestResponse());
         const QString token = trovi::test::kNotionTestToken;
-        const Run set = home.run({"config", "set", "notionIntegrationToken", token});
+        // Read from standard input, so it never shows in the process list;
+        // the line break is not part of it.
+        const Run set = home.runWithInput({"config", "set", "notionIntegrationToken", "-"},
+                                          token.toUtf8() + "\n");
         QCOMPARE(set.exitCode, 0);
         const Run run =
             home.run({"query", "--json", "roadmap"}, {"TROVI_NOTION_API_URL=" + server.baseURL()});
@@ -195,6 +198,7 @@ private Q_SLOTS:
         QVERIFY(
             !QByteArray(set.out + set.err + run.out + run.err + list.out).contains(token.toUtf8()));
         QCOMPARE(server.requests().size(), 1);
+        QCOMPARE(server.requests()[0].headers.value("authorization"), "Bearer " + token.toUtf8());
         bool found = false;
         for (const QJsonValue& row : QJsonDocument::fromJson(run.out).array())
             found |=
@@ -202,6 +206,39 @@ private Q_SLOTS:
                 row["action"] == "openNotionPage" &&
                 row["actionURLString"] == "https://www.notion.so/0123abcd00004000800000000000000a";
         QVERIFY(found);
+    }
+
+    // Nothing on standard input stores nothing: an empty token would turn
+    // the Notion search off without a word.
+    void secretFromEmptyInputIsRefused() {
+        TempHome home;
+        const Run set = home.runWithInput({"config", "set", "notionIntegrationToken", "-"}, "");
+        QCOMPARE(set.exitCode, 1);
+        QVERIFY2(set.err.contains("standard input"), set.err.constData());
+        QCOMPARE(home.run({"config", "get", "notionIntegrationToken"}).out, "(unset)\n");
+    }
+
+    // What the user typed comes back in messages with its control characters
+    // escaped, like every other output.
+    void configMessagesEscapeTheArgument_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        const QString evil = QString::fromUtf8("x\x1b]2;owned\x07\u009b2J");
+        QTest::addRow("unknown key") << QStringList{"config", "get", evil} << 2;
+        QTest::addRow("refused theme")
+            << QStringList{"config", "set", "launcherThemeID", evil} << 1;
+        QTest::addRow("refused number")
+            << QStringList{"config", "set", "launcherSearchDebounceMilliseconds", evil} << 1;
+    }
+    void configMessagesEscapeTheArgument() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        const Run run = TempHome().run(arguments);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains("x\\x1b]2;owned\\x07\\x9b2J"), run.err.constData());
+        for (const QByteArray& forbidden :
+             {QByteArray("\x1b"), QByteArray("\x07"), QString(QChar(0x9b)).toUtf8()})
+            QVERIFY(!run.out.contains(forbidden) && !run.err.contains(forbidden));
     }
 
     void settingsPanelsAndBookmarksAreFoundUnderHome() {

@@ -29,7 +29,7 @@ struct WindowUnderTest : SessionParts {
     QListView* list = nullptr;
 
     explicit WindowUnderTest(bool snippets, bool scores) {
-        setShowSnippets(preferences, snippets);
+        ShowSnippetsStore(preferences).save(snippets);
         SearchScoreVisibilityStore(preferences).save(scores);
         window = std::make_unique<LauncherWindow>(services());
         window->show();

@@ -64,6 +64,21 @@ public:
                 process.readAllStandardError()};
     }
 
+    // The same, with `input` on standard input, then end of input.
+    TroviRun runWithInput(const QStringList& arguments, const QByteArray& input,
+                          const QStringList& extra = {}) const {
+        QProcess process;
+        process.setProcessEnvironment(environment(extra));
+        process.start(TROVI_EXECUTABLE, arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000))
+            process.kill();
+        process.waitForFinished();
+        return {process.exitCode(), process.readAllStandardOutput(),
+                process.readAllStandardError()};
+    }
+
 private:
     QTemporaryDir m_dir;
 };

@@ -1,5 +1,7 @@
 #include "launcher/session/hotkey/HotKeySettings.h"
 
+#include "launcher/settings/LauncherNotifications.h"
+#include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceKeys.h"
 #include "launcher/settings/PreferenceStore.h"
 
@@ -11,18 +13,14 @@ namespace trovi {
 
 // ---- Store ----------------------------------------------------------------
 
-HotKeySettingsStore::HotKeySettingsStore(PreferenceStore& defaults, QString enabledKey,
-                                         QString keyCodeKey, QString modifiersKey,
-                                         std::optional<QString> characterKey)
-    : m_defaults(&defaults), m_enabledKey(std::move(enabledKey)),
-      m_keyCodeKey(std::move(keyCodeKey)), m_modifiersKey(std::move(modifiersKey)),
-      m_characterKey(std::move(characterKey)) {}
+namespace keys = preferenceKeys;
+
+HotKeySettingsStore::HotKeySettingsStore(PreferenceStore& defaults,
+                                         NotificationCenter* notifications)
+    : m_defaults(&defaults), m_notifications(notifications) {}
 
 HotKeySettingsStore& HotKeySettingsStore::standard() {
-    static HotKeySettingsStore store(
-        PreferenceStore::standard(), preferenceKeys::launcherHotKeyEnabled,
-        preferenceKeys::launcherHotKeyCode, preferenceKeys::launcherHotKeyModifiers,
-        preferenceKeys::launcherHotKeyCharacter);
+    static HotKeySettingsStore store(PreferenceStore::standard());
     return store;
 }
 
@@ -39,29 +37,28 @@ std::optional<quint32> storedUInt32(const PreferenceStore& defaults, const QStri
 
 HotKeySettings HotKeySettingsStore::load(const HotKeySettings& defaultSettings) const {
     HotKeySettings settings;
-    settings.isEnabled = m_defaults->boolValue(m_enabledKey).value_or(defaultSettings.isEnabled);
-    settings.keyCode = storedUInt32(*m_defaults, m_keyCodeKey).value_or(defaultSettings.keyCode);
-    settings.modifiers =
-        storedUInt32(*m_defaults, m_modifiersKey).value_or(defaultSettings.modifiers);
+    settings.isEnabled =
+        m_defaults->boolValue(keys::launcherHotKeyEnabled).value_or(defaultSettings.isEnabled);
+    settings.keyCode =
+        storedUInt32(*m_defaults, keys::launcherHotKeyCode).value_or(defaultSettings.keyCode);
+    settings.modifiers = storedUInt32(*m_defaults, keys::launcherHotKeyModifiers)
+                             .value_or(defaultSettings.modifiers);
     settings.character = defaultSettings.character;
-    if (m_characterKey) {
-        if (const auto stored = m_defaults->stringValue(*m_characterKey); stored)
-            settings.character =
-                stored->isEmpty() ? std::nullopt : normalizedHotKeyCharacter(*stored);
-    }
+    if (const auto stored = m_defaults->stringValue(keys::launcherHotKeyCharacter); stored)
+        settings.character = stored->isEmpty() ? std::nullopt : normalizedHotKeyCharacter(*stored);
     return settings;
 }
 
 void HotKeySettingsStore::save(const HotKeySettings& settings) const {
-    m_defaults->setBool(m_enabledKey, settings.isEnabled);
-    m_defaults->setInteger(m_keyCodeKey, settings.keyCode);
-    m_defaults->setInteger(m_modifiersKey, settings.modifiers);
-    if (!m_characterKey)
-        return;
+    m_defaults->setBool(keys::launcherHotKeyEnabled, settings.isEnabled);
+    m_defaults->setInteger(keys::launcherHotKeyCode, settings.keyCode);
+    m_defaults->setInteger(keys::launcherHotKeyModifiers, settings.modifiers);
     if (settings.character)
-        m_defaults->setString(*m_characterKey, *settings.character);
+        m_defaults->setString(keys::launcherHotKeyCharacter, *settings.character);
     else
-        m_defaults->remove(*m_characterKey);
+        m_defaults->remove(keys::launcherHotKeyCharacter);
+    if (m_notifications)
+        m_notifications->post(notifications::LauncherHotKeyChanged);
 }
 
 // ---- Characters -----------------------------------------------------------

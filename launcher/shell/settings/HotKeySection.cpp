@@ -90,13 +90,8 @@ protected:
 class HotKeyEditor : public QObject {
 public:
     HotKeyEditor(PreferenceStore& preferences, NotificationCenter& center, QGroupBox* box)
-        : QObject(box),
-          m_store(HotKeySettingsStore(preferences, preferenceKeys::launcherHotKeyEnabled,
-                                      preferenceKeys::launcherHotKeyCode,
-                                      preferenceKeys::launcherHotKeyModifiers,
-                                      preferenceKeys::launcherHotKeyCharacter)),
-          m_center(center) {
-        m_settings = m_store.load(HotKeySettings::defaultSettings());
+        : QObject(box), m_store(HotKeySettingsStore(preferences, &center)) {
+        m_settings = m_store.load();
         auto* layout = static_cast<QVBoxLayout*>(box->layout());
 
         m_enabled = new QCheckBox(QStringLiteral("&Enable Global Hotkey"), box);
@@ -191,7 +186,6 @@ public:
 private:
     void store() {
         m_store.save(m_settings);
-        m_center.post(notifications::LauncherHotKeyChanged);
         refresh();
     }
 
@@ -215,7 +209,6 @@ private:
     }
 
     HotKeySettingsStore m_store;
-    NotificationCenter& m_center;
     HotKeySettings m_settings;
     ShortcutRecorder m_recorder;
     NotificationToken m_token;

@@ -13,8 +13,7 @@ namespace keys = preferenceKeys;
 namespace {
 
 HotKeySettingsStore storeOn(PreferenceStore& preferences) {
-    return HotKeySettingsStore(preferences, keys::launcherHotKeyEnabled, keys::launcherHotKeyCode,
-                               keys::launcherHotKeyModifiers, keys::launcherHotKeyCharacter);
+    return HotKeySettingsStore(preferences);
 }
 
 } // namespace

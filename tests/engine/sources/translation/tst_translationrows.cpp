@@ -4,8 +4,8 @@
 // finished rows with their exact texts, order, notes and retries; the cache's
 // expiry and eviction.
 
-#include "launcher/engine/sources/translation/TranslationSource.h"
 #include "launcher/clients/TranslationSettingsStores.h"
+#include "launcher/engine/sources/translation/TranslationSource.h"
 #include "tests/support/EngineHarness.h"
 
 #include <QtTest>
@@ -134,9 +134,9 @@ private Q_SLOTS:
 
     void cacheExpiresAndEvicts() {
         QDateTime now = QDateTime::fromSecsSinceEpoch(1'000'000, QTimeZone::utc());
-        TranslationActionCache cache(1800, 300);
+        TimedCache<QList<SearchResult>> cache(1800, 300);
         for (int i = 0; i <= 300; ++i)
-            cache.store({}, QString::number(i), now.addSecs(i));
+            cache.store(QString::number(i), {}, now.addSecs(i));
         QCOMPARE(cache.size(), 300);
         QVERIFY(!cache.lookup("0", now.addSecs(300)));
         QVERIFY(cache.lookup("1", now.addSecs(1801)));

@@ -1,15 +1,9 @@
 #pragma once
-// The inline calculator and the launcher's own actions as sources.
+// The launcher's own actions as a source.
 
 #include "launcher/engine/sources/Source.h"
 
 namespace trovi {
-
-// A query that is an arithmetic expression gives one row holding its value.
-class CalculatorSource final : public Source {
-public:
-    QList<SearchResult> search(const SearchContext& context) override;
-};
 
 // "Show Launcher Settings" for queries that ask for settings.
 class LauncherActionSource final : public Source {

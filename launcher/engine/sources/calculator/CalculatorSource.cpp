@@ -1,6 +1,5 @@
-#include "launcher/engine/sources/actions/ActionSources.h"
+#include "launcher/engine/sources/calculator/CalculatorSource.h"
 
-#include "launcher/engine/sources/actions/LauncherActions.h"
 #include "launcher/engine/sources/calculator/MathEvaluator.h"
 
 namespace trovi {
@@ -18,12 +17,6 @@ QList<SearchResult> CalculatorSource::search(const SearchContext& context) {
     row.action = SearchResultAction::copyToClipboard;
     row.actionURLString = *value;
     return {row};
-}
-
-QList<SearchResult> LauncherActionSource::search(const SearchContext& context) {
-    if (context.isSingleCharacter() || !launcherSettingsActionMatches(context.queryLowercased))
-        return {};
-    return {m_host.withLearnedOpenCount(launcherSettingsActionResult())};
 }
 
 } // namespace trovi
