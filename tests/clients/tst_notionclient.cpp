@@ -3,7 +3,6 @@
 
 #include "launcher/clients/notion/NotionClient.h"
 #include "launcher/clients/notion/NotionResponse.h"
-#include "launcher/session/settings/NotionSettingsSection.h"
 #include "tests/support/LocalHttpServer.h"
 #include "tests/support/NotionFixtures.h"
 #include "tests/support/StderrCapture.h"
@@ -95,38 +94,6 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(pages.has_value(), 10000);
         QVERIFY(!stderrCapture.finish().contains(kNotionTestToken));
         QVERIFY(pages->isEmpty());
-    }
-
-    void settingsSectionSavesAndTests() {
-        LocalHttpServer server;
-        NotionClient client(configurationFor(server));
-        InMemoryPreferenceStore preferences;
-        NotionSettingsSection section(preferences, nullptr, client);
-        QVERIFY(!section.isEnabled());
-
-        section.testConnection();
-        QCOMPARE(section.status(), "No token provided.");
-
-        // Storing the token and the switch is the settings window's test.
-        section.setToken(QStringLiteral("  ") + kNotionTestToken + "\n");
-        QVERIFY(section.status().isEmpty());
-
-        server.reply(200, notionTestResponse());
-        section.testConnection();
-        QCOMPARE(section.status(), "Testing...");
-        QTRY_COMPARE(section.status(), "Connected — found 3 page(s).");
-        QCOMPARE(QJsonDocument::fromJson(server.requests().last().body)["query"].toString(),
-                 "test");
-        QCOMPARE(server.requests().last().headers.value("authorization"),
-                 "Bearer " + kNotionTestToken.toUtf8());
-
-        // A refused token cannot be told from no matches.
-        server.reply(401, "{}");
-        section.testConnection();
-        QTRY_COMPARE(section.status(), "Connected (no pages matched \"test\").");
-
-        section.setEnabled(false);
-        QVERIFY(section.status().isEmpty());
     }
 };
 
