@@ -42,7 +42,7 @@ fuzz: deps
 	@cmake --build $(FUZZ_DIR) -j $(JOBS)
 	@mkdir -p $(FUZZ_DIR)/findings; passed=0; \
 	for target in calculator snippet linkfile desktopentry browsertabs chromiumbookmarks \
-	    firefoxplaces notionresponse; do \
+	    firefoxplaces notionresponse notionreply; do \
 	  mkdir -p $(FUZZ_DIR)/corpus/$$target; \
 	  log=$(FUZZ_DIR)/fuzz_$$target.log; \
 	  if ! $(FUZZ_DIR)/fuzz_$$target $(FUZZ_DIR)/corpus/$$target fuzz/corpus/$$target \
