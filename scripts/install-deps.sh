@@ -8,7 +8,6 @@ packages=(
   qt6-base-dev libgl-dev                         # Qt 6 Core/Gui/Widgets/Network/DBus/Test
   qt6-qpa-plugins                                # offscreen and xcb platform plugins
   libsqlite3-dev sqlite3                         # SQLite C API; the shell for benchmarks
-  libplist-dev                                   # XML and binary property lists (.webloc link files)
   libbenchmark-dev                               # Google Benchmark for bench/
   clang-format                                   # make format
   dbus                                           # session bus for reveal-in-file-browser

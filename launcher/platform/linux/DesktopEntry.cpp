@@ -1,5 +1,6 @@
 #include "launcher/platform/linux/DesktopEntry.h"
 
+#include "launcher/core/RegularFile.h"
 #include "launcher/platform/linux/DesktopEntryExec.h"
 
 #include <QDir>
@@ -232,12 +233,10 @@ bool DesktopEntry::programsFound() const {
 namespace {
 
 std::optional<DesktopEntry> readDesktopEntry(const QString& filePath, const QString& localeName) {
-    QFile file(filePath);
-    // Desktop files are small; a huge one is not a desktop file.
-    constexpr qint64 kMaxSize = 1 << 20;
-    if (file.size() > kMaxSize || !file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> contents = readRegularFile(filePath, file_caps::settingsFile);
+    if (!contents)
         return std::nullopt;
-    return parseDesktopEntry(file.readAll(), filePath, localeName);
+    return parseDesktopEntry(*contents, filePath, localeName);
 }
 
 } // namespace
