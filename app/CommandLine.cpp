@@ -22,6 +22,7 @@ QString usageText() {
         "  trovi config list          print every preference (the Notion token as set/unset)\n"
         "  trovi config get KEY       print one preference\n"
         "  trovi config set KEY VALUE store one preference and tell the running launcher\n"
+        "  trovi translation status   print what each translation engine finds and needs\n"
         "  trovi --help | --version\n");
 }
 
@@ -121,6 +122,12 @@ Command parseCommandLine(const QStringList& arguments) {
                 QStringLiteral("use 'config list', 'config get KEY' or 'config set KEY VALUE'")};
         }
         return command;
+    }
+
+    if (first == QStringLiteral("translation")) {
+        if (rest != QStringList{QStringLiteral("status")})
+            return UsageError{QStringLiteral("use 'translation status'")};
+        return TranslationStatusCommand{};
     }
 
     if (first == QStringLiteral("query")) {

@@ -3,6 +3,7 @@
 #include "CommandRunner.h"
 #include "ConfigCommand.h"
 #include "LauncherApp.h"
+#include "TranslationStatus.h"
 #include "Version.h"
 
 #include "launcher/platform/linux/SingleInstance.h"
@@ -58,6 +59,10 @@ int main(int argc, char** argv) {
     if (const auto* open = std::get_if<OpenCommand>(&command)) {
         QCoreApplication app(argc, argv);
         return runOpenCommand(*open);
+    }
+    if (std::holds_alternative<TranslationStatusCommand>(command)) {
+        QCoreApplication app(argc, argv);
+        return runTranslationStatus();
     }
     if (const auto* config = std::get_if<ConfigCommand>(&command)) {
         QCoreApplication app(argc, argv);
