@@ -114,6 +114,35 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(marker));
     }
 
+    // Where Python cannot import Argos, nothing stays running for it.
+    void noHelperWithoutArgos() {
+        qputenv("TROVI_TRANSLATION_PYTHON", python.toUtf8());
+        qputenv("PYTHONPATH", "");
+        LocalTranslationEngines engines;
+        QVERIFY(!engines.translate(TranslationEngineID::argos, "hello", "en", "de"));
+        engines.prewarm({TranslationEngineID::argos}, {});
+        QVERIFY(!engines.availability(TranslationEngineID::argos).isAvailable);
+        QCOMPARE(engines.daemon().startCount(), 0);
+    }
+
+    // Debian's pip is closed: the launcher's own virtual environment comes
+    // after TROVI_TRANSLATION_PYTHON and before the system's python3.
+    void virtualEnvironmentBeforeSystemPython() {
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+        const QString venvPython = data.filePath("trovi-launcher/argos/bin/python3");
+        QDir().mkpath(QFileInfo(venvPython).path());
+        QVERIFY(QFile::link(python, venvPython));
+        qunsetenv("TROVI_TRANSLATION_PYTHON");
+        test::ArgosStandIn standIn;
+        qputenv("PYTHONPATH", standIn.path().toUtf8());
+        const auto runtime = translation::findArgosRuntime();
+        QCOMPARE(runtime.status, ArgosRuntimeStatus::ready);
+        QCOMPARE(runtime.python, std::optional<QString>(venvPython));
+        qputenv("TROVI_TRANSLATION_PYTHON", python.toUtf8());
+        QCOMPARE(translation::findArgosRuntime().python, std::optional<QString>(python));
+    }
+
     void pythonDiscovery() {
         QTemporaryDir home;
         qputenv("HOME", home.path().toUtf8());

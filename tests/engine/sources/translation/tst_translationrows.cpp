@@ -90,9 +90,9 @@ private Q_SLOTS:
             {"XYZ | DE -> EN" + argos + copies, "Search dict.cc for alternatives | DE -> EN" + dot +
                                                     "Local result unchanged" + dot +
                                                     "Enter opens dict.cc"});
-        row("unchanged by one engine, changed by the next", "cc en:de Berlin", "apertium,argos",
-            {"apertium:en>de:Berlin=berlin", "argos:en>de:Berlin=Berlín!"}, "EN -> DE",
-            {"Berlín! | EN -> DE" + argos + copies});
+        row("unchanged by one engine, changed by the next", "cc en:es Berlin", "apertium,argos",
+            {"apertium:en>es:Berlin=berlin", "argos:en>es:Berlin=Berlín!"}, "EN -> ES",
+            {"Berlín! | EN -> ES" + argos + copies});
         // Both directions open the same page, so the engine keeps one of them.
         row("nothing answers: unavailable row", "cc hello", "argos", {}, "EN <-> DE",
             {"hello | EN -> DE" + dot + "Local engine unavailable" + dot + "Enter opens dict.cc"});
