@@ -25,6 +25,7 @@ QString usageText() {
         "  trovi config set KEY -     the same, reading VALUE as one line from standard input:\n"
         "                             the way to set a secret such as notionIntegrationToken,\n"
         "                             since arguments are visible to other users\n"
+        "  trovi translation status   print what each translation engine finds and needs\n"
         "  trovi --help | --version\n");
 }
 
@@ -124,6 +125,12 @@ Command parseCommandLine(const QStringList& arguments) {
                 QStringLiteral("use 'config list', 'config get KEY' or 'config set KEY VALUE'")};
         }
         return command;
+    }
+
+    if (first == QStringLiteral("translation")) {
+        if (rest != QStringList{QStringLiteral("status")})
+            return UsageError{QStringLiteral("use 'translation status'")};
+        return TranslationStatusCommand{};
     }
 
     if (first == QStringLiteral("query")) {

@@ -4,6 +4,8 @@
 #include "LauncherStartup.h"
 #include "Version.h"
 
+#include "launcher/clients/TranslationSettingsStores.h"
+#include "launcher/clients/translation/TranslationLookup.h"
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/platform/linux/Cld2LanguageRecognizer.h"
 #include "launcher/platform/linux/DesktopApplicationDiscovery.h"
@@ -20,8 +22,6 @@
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/shell/LauncherShell.h"
 #include "launcher/shell/LauncherWindow.h"
-#include "launcher/clients/TranslationSettingsStores.h"
-#include "launcher/clients/translation/TranslationLookup.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -101,11 +101,12 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
     LauncherShell shell(&window, PreferenceStore::standard(), notifications, &hotKeys,
                         QStringLiteral(TROVI_VERSION));
     LauncherShellHooks hooks = startup.hooks(shell);
-    // The translation helper starts once the window is up, so the first "cc"
-    // query finds it ready without delaying the window.
+    // The translation engines start once the window is up, so the first "cc"
+    // query finds them ready without delaying the window.
     hooks.prewarmTranslation = [] {
         LocalTranslationEngines::shared()->prewarm(
-            TranslationEngineSettingsStore::standard().load().prioritizedEnabledEngineIDs());
+            TranslationEngineSettingsStore::standard().load().prioritizedEnabledEngineIDs(),
+            TranslationLanguageSettingsStore::standard().load());
     };
     shell.setHooks(std::move(hooks));
     QObject::connect(&window, &LauncherWindow::hideRequested, &shell, &LauncherShell::hideWindow);

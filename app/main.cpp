@@ -4,6 +4,7 @@
 #include "ConfigCommand.h"
 #include "LauncherApp.h"
 #include "TerminalOutput.h"
+#include "TranslationStatus.h"
 #include "Version.h"
 
 #include "launcher/platform/linux/SingleInstance.h"
@@ -59,6 +60,10 @@ int main(int argc, char** argv) {
     if (const auto* open = std::get_if<OpenCommand>(&command)) {
         QCoreApplication app(argc, argv);
         return runOpenCommand(*open);
+    }
+    if (std::holds_alternative<TranslationStatusCommand>(command)) {
+        QCoreApplication app(argc, argv);
+        return runTranslationStatus();
     }
     if (const auto* config = std::get_if<ConfigCommand>(&command)) {
         QCoreApplication app(argc, argv);

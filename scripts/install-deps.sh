@@ -16,6 +16,7 @@ packages=(
   findutils python3                              # benchmark comparison scripts
   ccache                                         # rebuilds reuse earlier compilations
   libcld2-dev                                    # language recognition for the translator
+  apertium apertium-eng-spa                      # local rule-based translation (English <-> Spanish)
   qt6-svg-dev                                    # SVG icons (tray, application icon)
   libx11-dev libx11-xcb-dev libxcb1-dev          # X11 global hotkey: key grabs on the root window
   libxkbcommon-dev libxkbcommon-x11-dev          # keysym <-> keycode on the current layout

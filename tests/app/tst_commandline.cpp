@@ -168,8 +168,7 @@ private Q_SLOTS:
         QCOMPARE(waited.size(), 2);
         QCOMPARE(waited[0]["filename"].toString(), QString("[de] hello"));
         QCOMPARE(waited[0]["directory"].toString(),
-                 QString("EN -> DE via Argos (local) \u00b7 Apple Translation unavailable on Linux "
-                         "\u00b7 Enter copies"));
+                 QString("EN -> DE via Argos (local) \u00b7 Enter copies"));
         QCOMPARE(waited[1]["actionURLString"].toString(),
                  QString("https://www.dict.cc/?s=hello#lexweb"));
 
@@ -178,6 +177,28 @@ private Q_SLOTS:
 
         const Run open = home.run({"open", "--dry-run", "cc en:de hello"}, environment);
         QCOMPARE(open.out, QByteArray("copy [de] hello\n"));
+    }
+
+    // Nothing but Debian packages: Apertium answers, and no engine that
+    // cannot exist on Linux is named anywhere.
+    void apertiumTranslatesOnAFreshHome() {
+        TempHome home;
+        QCOMPARE(
+            home.run({"config", "set", "launcherTranslationLanguageCodes", "en,de,es"}).exitCode,
+            0);
+        const QStringList noArgos{"TROVI_TRANSLATION_PYTHON=/nonexistent/python3"};
+        const Run run =
+            home.run({"query", "--json", "--wait", "120", "cc en:es good morning"}, noArgos);
+        const QJsonArray rows = QJsonDocument::fromJson(run.out).array();
+        QVERIFY(!rows.isEmpty());
+        QCOMPARE(rows[0]["filename"].toString(), QString("buenos días"));
+        QVERIFY(rows[0]["directory"].toString().startsWith("EN -> ES via Apertium"));
+        const Run status = home.run({"translation", "status"}, noArgos);
+        QCOMPARE(status.exitCode, 0);
+        QVERIFY(status.out.contains("Apertium (apertium, enabled): Ready"));
+        QVERIFY(status.out.contains("EN -> ES: Ready for EN -> ES (eng-spa)."));
+        QVERIFY(status.out.contains("/bin/pip install argostranslate"));
+        QVERIFY(!QByteArray(run.out + status.out).contains("Apple"));
     }
 
     void notionPagesOpenTheirAddressAndTheTokenIsNeverPrinted() {
