@@ -22,6 +22,9 @@ packages=(
   libxkbcommon-dev libxkbcommon-x11-dev          # keysym <-> keycode on the current layout
   xdotool x11-apps imagemagick                   # hotkey tests under Xvfb, screenshots
   clang libclang-rt-14-dev                       # libFuzzer targets in fuzz/
+  openbox                                        # a real window manager for focus/resize tests
+  tigervnc-standalone-server x11-xserver-utils   # Xvnc + xrandr: a screen that can change size
+  stress-ng                                      # checking GUI tests under load
 )
 
 missing=()
