@@ -297,22 +297,6 @@ private Q_SLOTS:
         QVERIFY(footer->height() >= footer->fontMetrics().height());
     }
 
-    void ctrlLetGoWhileHiddenDoesNotStick() {
-        WindowUnderTest t(false, false);
-        QTest::keyClicks(t.field, QStringLiteral("d"));
-        t.scheduler.advance(50);
-        t.engine.answer(0, t.documents(2));
-        QTRY_COMPARE(t.list->model()->rowCount(), 2);
-        QTest::keyPress(t.field, Qt::Key_Control);
-        QCOMPARE(t.row(0).secondLine, ResultRowPresentation::revealHint);
-        t.window->hide();
-        // The release goes to whatever has focus meanwhile.
-        QWidget elsewhere;
-        QTest::keyRelease(&elsewhere, Qt::Key_Control);
-        t.window->show();
-        QTRY_COMPARE(t.row(0).secondLine, t.home.path());
-    }
-
     void everyThemeKeepsItsChromeReadable_data() {
         QTest::addColumn<QString>("theme");
         for (const LauncherTheme& theme : LauncherThemeCatalog::all())
