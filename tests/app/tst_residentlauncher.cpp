@@ -119,29 +119,29 @@ private Q_SLOTS:
             QSKIP(qPrintable(skipReason));
         Home home;
         home.start();
-        WAIT_VISIBLE(home, true, 20000);
+        WAIT_VISIBLE(home, true, 60000);
 
         const auto hide = home.run({"--hide"});
         QCOMPARE(hide.exitCode, 0);
-        WAIT_VISIBLE(home, false, 10000);
+        WAIT_VISIBLE(home, false, 30000);
         // The request left by the second launch was read and removed.
         QVERIFY(QDir(home.lockFolder() + "/DuplicateLaunchRequests")
                     .entryList({"*.json"}, QDir::Files)
                     .isEmpty());
         QCOMPARE(home.run({}).exitCode, 0); // a plain second launch toggles
-        WAIT_VISIBLE(home, true, 10000);
+        WAIT_VISIBLE(home, true, 30000);
 
         // A launcher killed outright leaves its lock file and socket behind.
         home.launchers.first()->kill();
         home.launchers.first()->waitForFinished();
-        WAIT_VISIBLE(home, false, 10000);
+        WAIT_VISIBLE(home, false, 30000);
         QProcess* next = home.start();
-        WAIT_VISIBLE(home, true, 20000);
+        WAIT_VISIBLE(home, true, 60000);
         QFile lock(home.lockFolder() + "/TroviLauncher.lock");
         QVERIFY(lock.open(QIODevice::ReadOnly));
         QCOMPARE(lock.readAll(), QByteArray::number(next->processId()) + '\n');
         QCOMPARE(home.run({"--hide"}).exitCode, 0);
-        WAIT_VISIBLE(home, false, 10000);
+        WAIT_VISIBLE(home, false, 30000);
     }
 
     void hotKeyTogglesAndFollowsTheStoredShortcut() {
@@ -149,7 +149,7 @@ private Q_SLOTS:
             QSKIP(qPrintable(skipReason));
         Home home;
         home.start();
-        WAIT_VISIBLE(home, true, 20000);
+        WAIT_VISIBLE(home, true, 60000);
         QVERIFY(pressUntil("ctrl+space", false));
         QVERIFY(pressUntil("ctrl+space", true));
 
@@ -167,16 +167,16 @@ private Q_SLOTS:
         // Once Ctrl+Space shows the other launcher, the key is its.
         QVERIFY(pressUntil("ctrl+space", true));
         QCOMPARE(other.run({"--hide"}).exitCode, 0);
-        WAIT_VISIBLE(other, false, 10000);
+        WAIT_VISIBLE(other, false, 30000);
         Home home;
         QProcess* launcher = home.start();
-        WAIT_VISIBLE(home, true, 20000);
+        WAIT_VISIBLE(home, true, 60000);
         QByteArray errors;
         QTRY_VERIFY_WITH_TIMEOUT(
             (errors += launcher->readAllStandardError()).contains("already taken"), 10000);
         QCOMPARE(blocker->state(), QProcess::Running);
         QCOMPARE(home.run({"--hide"}).exitCode, 0);
-        WAIT_VISIBLE(home, false, 10000);
+        WAIT_VISIBLE(home, false, 30000);
         QCOMPARE(launcher->state(), QProcess::Running);
     }
 };
