@@ -20,6 +20,7 @@
 #include "launcher/settings/LauncherSettingsStores.h"
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
+#include "launcher/shell/AppVersionLabel.h"
 #include "launcher/shell/LauncherShell.h"
 #include "launcher/shell/LauncherWindow.h"
 
@@ -91,10 +92,11 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
     services.notifications = &notifications;
     services.persistentQueryCacheStore = PersistentQueryResultCacheStoreRegistry::store(
         PreferenceStore::standard(), PersistentQueryResultCacheStore::defaultStoreKey());
-    // The window's view answers "LauncherSearchDataRefreshed" and announces
-    // "LauncherResultsVisibilityChanged" itself.
+    // The window's view answers "LauncherSearchDataRefreshed"; the shell
+    // hears of the results' visibility from the window itself.
     LauncherWindow window(std::move(services));
-    window.setVersionLabel(QStringLiteral("Trovi Launcher " TROVI_VERSION));
+    window.setVersionLabel(
+        appVersionLabel(QStringLiteral(TROVI_VERSION), QString(), executableBuildDate()));
 
     X11HotKeyBackend hotKeys;
     LauncherStartup startup(engine, PreferenceStore::standard(), notifications);

@@ -25,6 +25,9 @@ packages=(
   libpoppler-cpp-dev                             # trovi-index: text of PDF documents
   libzip-dev                                     # trovi-index: XML parts of ODF/OOXML documents
   python3-gi gir1.2-glib-2.0                     # GLib's desktop-entry reader, the tests' reference
+  openbox                                        # a real window manager for focus/resize tests
+  tigervnc-standalone-server x11-xserver-utils   # Xvnc + xrandr: a screen that can change size
+  stress-ng                                      # checking GUI tests under load
 )
 
 missing=()

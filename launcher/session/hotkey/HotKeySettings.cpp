@@ -276,6 +276,37 @@ std::optional<quint32> keyCodeForQtKey(int qtKey) {
     for (const KeyCodeInfo& info : kKeys)
         if (info.qtKey == qtKey)
             return info.keyCode;
+    // Modifier keys have codes of their own, so a recorder can tell them
+    // from the key of a shortcut.
+    switch (qtKey) {
+    case Qt::Key_Control:
+        return 59;
+    case Qt::Key_Shift:
+        return 56;
+    case Qt::Key_Alt:
+        return 58;
+    case Qt::Key_AltGr:
+        return 61;
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Hyper_L:
+        return 55;
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_R:
+        return 54;
+    case Qt::Key_CapsLock:
+        return 57;
+    case Qt::Key_Mode_switch:
+        return 63;
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<quint32> keyCodeForKeysym(quint32 keysym) {
+    for (const KeyCodeInfo& info : kKeys)
+        if (info.keysym == keysym)
+            return info.keyCode;
     return std::nullopt;
 }
 

@@ -79,6 +79,9 @@ struct KeyCodeInfo {
     const char* label; // null for the keys named only by the display rules
 };
 std::optional<KeyCodeInfo> keyCodeInfo(quint32 keyCode);
+// Modifier keys map to their modifier-only codes.
 std::optional<quint32> keyCodeForQtKey(int qtKey);
+// An X11 keysym as the layout reports it for the key pressed.
+std::optional<quint32> keyCodeForKeysym(quint32 keysym);
 
 } // namespace trovi
