@@ -7,6 +7,9 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 ARGS ?=
 PREFIX ?= $(HOME)/.local
+# systemd looks for a user's own units in $XDG_DATA_HOME/systemd/user, for
+# everyone's in $(PREFIX)/lib/systemd/user.
+USER_UNIT_DIR ?= $(if $(filter $(HOME)/%,$(PREFIX)),$(HOME)/.local/share/systemd/user,$(PREFIX)/lib/systemd/user)
 
 .PHONY: all deps configure build run test test-sanitize fuzz bench format install uninstall clean
 
@@ -42,7 +45,7 @@ fuzz: deps
 	@cmake --build $(FUZZ_DIR) -j $(JOBS)
 	@mkdir -p $(FUZZ_DIR)/findings; passed=0; \
 	for target in calculator snippet linkfile desktopentry browsertabs chromiumbookmarks \
-	    firefoxplaces notionresponse; do \
+	    firefoxplaces notionresponse notionreply instancerequest plaintext markdown html pdf office; do \
 	  mkdir -p $(FUZZ_DIR)/corpus/$$target; \
 	  log=$(FUZZ_DIR)/fuzz_$$target.log; \
 	  if ! $(FUZZ_DIR)/fuzz_$$target $(FUZZ_DIR)/corpus/$$target fuzz/corpus/$$target \
@@ -70,12 +73,28 @@ install: build
 	  > $(DESTDIR)$(PREFIX)/share/applications/trovi-launcher.desktop
 	@install -Dm644 data/trovi-launcher.svg \
 	  $(DESTDIR)$(PREFIX)/share/icons/hicolor/scalable/apps/trovi-launcher.svg
-	@echo "installed trovi in $(DESTDIR)$(PREFIX)/bin"
+	@install -Dm755 $(BUILD_DIR)/indexer/trovi-index $(DESTDIR)$(PREFIX)/bin/trovi-index
+	@install -d $(DESTDIR)$(USER_UNIT_DIR)
+	@sed 's|@BINDIR@|$(PREFIX)/bin|' indexer/trovi-index.service.in \
+	  > $(DESTDIR)$(USER_UNIT_DIR)/trovi-index.service
+	@echo "installed trovi and trovi-index in $(DESTDIR)$(PREFIX)/bin"
+	@# The watcher starts now and at every login where a systemd user session runs.
+	@if [ -z "$(DESTDIR)" ] && systemctl --user daemon-reload 2>/dev/null; then \
+	  if systemctl --user enable --now trovi-index.service 2>/dev/null; then \
+	    echo "started trovi-index.service (trovi-index --watch)"; \
+	  else echo "enable trovi-index.service to keep the index current"; fi; \
+	else echo "run 'trovi-index --watch' (or enable trovi-index.service) to keep the index current"; fi
 
+# The login entry "Run at login" wrote goes too: left behind, it would start a
+# program that is gone.
 uninstall:
-	@rm -f $(DESTDIR)$(PREFIX)/bin/trovi \
+	@if [ -z "$(DESTDIR)" ]; then systemctl --user disable --now trovi-index.service 2>/dev/null || true; fi
+	@rm -f $(DESTDIR)$(USER_UNIT_DIR)/trovi-index.service
+	@if [ -z "$(DESTDIR)" ]; then systemctl --user daemon-reload 2>/dev/null || true; fi
+	@rm -f $(DESTDIR)$(PREFIX)/bin/trovi $(DESTDIR)$(PREFIX)/bin/trovi-index \
 	  $(DESTDIR)$(PREFIX)/share/applications/trovi-launcher.desktop \
-	  $(DESTDIR)$(PREFIX)/share/icons/hicolor/scalable/apps/trovi-launcher.svg
+	  $(DESTDIR)$(PREFIX)/share/icons/hicolor/scalable/apps/trovi-launcher.svg \
+	  "$${XDG_CONFIG_HOME:-$$HOME/.config}/autostart/trovi-launcher.desktop"
 
 clean:
 	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

@@ -22,9 +22,10 @@ int serveClipboard(int argc, char** argv, const QString& text) {
     SystemClipboard clipboard;
     if (!clipboard.setText(text))
         return 1;
-    // Own the clipboard until someone else copies; a day at most.
-    QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, &app, [text] {
-        if (QGuiApplication::clipboard()->text() != text)
+    // Own the clipboard until someone else takes it, even with the same
+    // text; a day at most.
+    QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, &app, [] {
+        if (!QGuiApplication::clipboard()->ownsClipboard())
             QCoreApplication::quit();
     });
     QTimer::singleShot(24 * 3600 * 1000, &app, &QCoreApplication::quit);

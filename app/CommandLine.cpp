@@ -17,11 +17,15 @@ QString usageText() {
         "                             (default: wait up to 4 s)\n"
         "  trovi open [--reveal] [--index N] [--dry-run] [--wait SECONDS | --no-wait] TEXT\n"
         "                             activate result N (default 0) for TEXT as Enter would;\n"
-        "                             --reveal shows it in the file browser instead;\n"
+        "                             --reveal shows it in the file manager (Ctrl+Return);\n"
         "                             --dry-run prints what would happen and still records usage\n"
         "  trovi config list          print every preference (the Notion token as set/unset)\n"
         "  trovi config get KEY       print one preference\n"
         "  trovi config set KEY VALUE store one preference and tell the running launcher\n"
+        "  trovi config set KEY -     the same, reading VALUE as one line from standard input:\n"
+        "                             the way to set a secret such as notionIntegrationToken,\n"
+        "                             since arguments are visible to other users\n"
+        "  trovi translation status   print what each translation engine finds and needs\n"
         "  trovi --help | --version\n");
 }
 
@@ -121,6 +125,12 @@ Command parseCommandLine(const QStringList& arguments) {
                 QStringLiteral("use 'config list', 'config get KEY' or 'config set KEY VALUE'")};
         }
         return command;
+    }
+
+    if (first == QStringLiteral("translation")) {
+        if (rest != QStringList{QStringLiteral("status")})
+            return UsageError{QStringLiteral("use 'translation status'")};
+        return TranslationStatusCommand{};
     }
 
     if (first == QStringLiteral("query")) {

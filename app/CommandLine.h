@@ -33,12 +33,14 @@ struct OpenCommand {
     int index = 0;
     QString text;
 };
+// `trovi translation status`: what each translation engine finds on this machine.
+struct TranslationStatusCommand {};
 struct UsageError {
     QString message; // one line, without the program name
 };
 
 using Command = std::variant<StartLauncher, ShowHelp, ShowVersion, QueryCommand, OpenCommand,
-                             ConfigCommand, UsageError>;
+                             ConfigCommand, TranslationStatusCommand, UsageError>;
 
 // `arguments` excludes the program name.
 Command parseCommandLine(const QStringList& arguments);

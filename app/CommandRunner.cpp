@@ -4,6 +4,7 @@
 #include "DryRun.h"
 #include "EngineBuilder.h"
 #include "QuitWhenSettled.h"
+#include "TerminalOutput.h"
 
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/engine/model/SearchResultRecord.h"
@@ -27,25 +28,6 @@
 namespace trovi::app {
 
 namespace {
-
-// A file name can hold terminal control sequences; plain output shows them as
-// visible escapes instead of letting them reach the terminal.
-QString terminalSafe(const QString& text) {
-    QString safe;
-    safe.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || (u >= 0x7f && u <= 0x9f))
-            safe += QStringLiteral("\\x%1").arg(uint(u), 2, 16, QLatin1Char('0'));
-        else
-            safe += c;
-    }
-    return safe;
-}
-
-void printLine(FILE* stream, const QString& line) {
-    std::fprintf(stream, "%s\n", terminalSafe(line).toUtf8().constData());
-}
 
 std::unique_ptr<DatabaseManager> makeManager() {
     EngineBuilder builder(EngineBuilder::Purpose::commandLine, PreferenceStore::standard());

@@ -1,7 +1,8 @@
 #pragma once
-// `trovi config get|set|list`: the preference keys read and written through
-// their typed stores, so a value set here obeys the same validation and
-// clamping as one set in the settings window.
+// `trovi config get|set|list`: the preference table's keys read and written
+// through their stores, so a value set here obeys the same validation and
+// clamping as one set in the settings window. A value of "-" is read from
+// standard input, which keeps a secret out of the process list.
 
 #include <QString>
 

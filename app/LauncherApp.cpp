@@ -19,6 +19,7 @@
 #include "launcher/settings/LauncherSettingsStores.h"
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
+#include "launcher/shell/AppVersionLabel.h"
 #include "launcher/shell/LauncherShell.h"
 #include "launcher/shell/LauncherWindow.h"
 
@@ -82,21 +83,23 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
     services.notifications = &notifications;
     services.persistentQueryCacheStore = engine.persistentQueryResultCacheStore();
     services.languageRecognizer = builder.services().languageRecognizer;
-    // The window's view answers "LauncherSearchDataRefreshed" and announces
-    // "LauncherResultsVisibilityChanged" itself.
+    // The window's view answers "LauncherSearchDataRefreshed"; the shell
+    // hears of the results' visibility from the window itself.
     LauncherWindow window(std::move(services));
-    window.setVersionLabel(QStringLiteral("Trovi Launcher " TROVI_VERSION));
+    window.setVersionLabel(
+        appVersionLabel(QStringLiteral(TROVI_VERSION), QString(), executableBuildDate()));
 
     X11HotKeyBackend hotKeys;
     LauncherStartup startup(engine, translationEngines, PreferenceStore::standard(), notifications);
     LauncherShell shell(&window, PreferenceStore::standard(), notifications, &hotKeys,
                         QStringLiteral(TROVI_VERSION));
     LauncherShellHooks hooks = startup.hooks(shell);
-    // The translation helper starts once the window is up, so the first "cc"
-    // query finds it ready without delaying the window.
+    // The translation engines start once the window is up, so the first "cc"
+    // query finds them ready without delaying the window.
     hooks.prewarmTranslation = [translationEngines] {
         translationEngines->prewarm(
-            TranslationEngineSettingsStore::standard().load().prioritizedEnabledEngineIDs());
+            TranslationEngineSettingsStore::standard().load().prioritizedEnabledEngineIDs(),
+            TranslationLanguageSettingsStore::standard().load());
     };
     shell.setHooks(std::move(hooks));
     QObject::connect(&window, &LauncherWindow::hideRequested, &shell, &LauncherShell::hideWindow);

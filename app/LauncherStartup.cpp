@@ -51,7 +51,7 @@ LauncherShellHooks LauncherStartup::hooks(LauncherShell& shell) {
             });
     };
     hooks.needsOnboarding = [this, &shell] {
-        const bool completed = PermissionOnboardingStore(m_preferences).load(false);
+        const bool completed = PermissionOnboardingStore(m_preferences).load();
         if (launchDecision(completed) == LaunchDecision::showOnboarding)
             return true;
         // Folders are readable without consent here, so an empty home is just
@@ -104,7 +104,7 @@ bool LauncherStartup::raiseOnboardingIfVisible() {
 void LauncherStartup::revalidateInBackground(LauncherShell& shell) {
     QPointer<LauncherShell> weakShell(&shell);
     fileSystemWarmup().then(&shell, [this, weakShell](const FileSystemWarmupCounts& counts) {
-        const bool completed = PermissionOnboardingStore(m_preferences).load(false);
+        const bool completed = PermissionOnboardingStore(m_preferences).load();
         if (weakShell && shouldReopenOnboarding(completed, counts))
             showOnboarding(*weakShell);
     });

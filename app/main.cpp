@@ -3,6 +3,8 @@
 #include "CommandRunner.h"
 #include "ConfigCommand.h"
 #include "LauncherApp.h"
+#include "TerminalOutput.h"
+#include "TranslationStatus.h"
 #include "Version.h"
 
 #include "launcher/platform/linux/SingleInstance.h"
@@ -23,7 +25,7 @@ bool hasDisplay() {
 }
 
 void printError(const QString& message) {
-    std::fprintf(stderr, "trovi: %s\n", message.toUtf8().constData());
+    printLine(stderr, QStringLiteral("trovi: ") + message);
 }
 
 } // namespace
@@ -59,12 +61,17 @@ int main(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         return runOpenCommand(*open);
     }
+    if (std::holds_alternative<TranslationStatusCommand>(command)) {
+        QCoreApplication app(argc, argv);
+        return runTranslationStatus();
+    }
     if (const auto* config = std::get_if<ConfigCommand>(&command)) {
         QCoreApplication app(argc, argv);
         return runConfigCommand(
             *config, trovi::PreferenceStore::standard(), [](const QString& notification) {
-                trovi::sendToRunningInstance(trovi::SingleInstanceConfiguration::standard(),
-                                             trovi::kNotifyPrefix + notification.toUtf8());
+                trovi::sendToRunningInstance(
+                    trovi::SingleInstanceConfiguration::standard(),
+                    trovi::encodeInstanceRequest(trovi::InstanceNotification{notification}));
             });
     }
 
@@ -87,7 +94,12 @@ int main(int argc, char** argv) {
     if (const auto* failed = std::get_if<trovi::SingleInstanceController::Failed>(&started)) {
         std::fprintf(stderr, "Trovi Launcher failed to acquire the single-instance lock: %s\n",
                      failed->message.toUtf8().constData());
-        return 0;
+        return 1;
+    }
+    if (const auto* lost = std::get_if<trovi::SingleInstanceController::NotDelivered>(&started)) {
+        printError(QStringLiteral("the request did not reach the running launcher: ") +
+                   lost->message);
+        return 1;
     }
     return runLauncher(
         argc, argv, std::move(std::get<trovi::SingleInstanceController::Run>(started).controller),

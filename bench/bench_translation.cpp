@@ -1,8 +1,11 @@
 // Translation rows with the local helper (the stand-in Argos package, so the
 // figures are the launcher's own cost, not a model's): from the first search
 // of a new text to its refreshed rows with the helper already warm, and what a
-// translation still pending costs an unrelated search.
+// translation still pending costs an unrelated search. Then the real Apertium
+// engine (apertium-eng-spa): the first translation of a new pipeline, and
+// translations through a warm one (median and p99).
 
+#include "launcher/clients/translation/ApertiumEngine.h"
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/settings/PreferenceStore.h"
 #include "tests/support/ArgosStandIn.h"
@@ -12,6 +15,9 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <vector>
 
 using namespace trovi;
 
@@ -87,8 +93,62 @@ void BM_UnrelatedSearch(benchmark::State& state) {
     state.SetLabel(state.range(0) == 1 ? "translation pending" : "nothing pending");
 }
 
+ApertiumEngine::Options patient() {
+    ApertiumEngine::Options options;
+    options.startupTimeoutSeconds = 120;
+    options.responseTimeoutSeconds = 60;
+    return options;
+}
+
+void BM_ApertiumColdFirstTranslation(benchmark::State& state) {
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        ApertiumEngine engine(patient());
+        const auto translated = engine.translate(QStringLiteral("good morning"), "en", "es");
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        if (!translated)
+            state.SkipWithError("apertium-eng-spa not installed");
+    }
+}
+
+void BM_ApertiumWarmTranslation(benchmark::State& state) {
+    static ApertiumEngine engine(patient());
+    static bool warm = engine.translate(QStringLiteral("hello"), "en", "es").has_value();
+    const QStringList texts{"good morning", "the dog eats the apple", "where is the station",
+                            "I have a big house", "thank you very much"};
+    for (auto _ : state) {
+        const QString text = texts.at(++counter % texts.size());
+        QElapsedTimer timer;
+        timer.start();
+        const auto translated = engine.translate(text, "en", "es");
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        if (!warm || !translated)
+            state.SkipWithError("apertium-eng-spa not installed");
+    }
+}
+
+double percentile99(const std::vector<double>& values) {
+    std::vector<double> sorted = values;
+    std::sort(sorted.begin(), sorted.end());
+    return sorted.empty() ? 0 : sorted[std::min(sorted.size() - 1, sorted.size() * 99 / 100)];
+}
+
 } // namespace
 
+BENCHMARK(BM_ApertiumColdFirstTranslation)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ApertiumWarmTranslation)
+    ->Iterations(1)
+    ->Repetitions(100)
+    ->ComputeStatistics("p99", percentile99)
+    ->ReportAggregatesOnly(true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstTranslationToRefreshedRows)
     ->Iterations(1)
     ->Repetitions(20)

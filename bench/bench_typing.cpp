@@ -145,7 +145,7 @@ Figures typeWords(const QString& indexPath, const Catalogues& catalogues) {
 
 double paintTwentyRows(const Catalogues& catalogues) {
     InMemoryPreferenceStore preferences;
-    setShowSnippets(preferences, true);
+    ShowSnippetsStore(preferences).save(true);
     struct FixedEngine : LauncherSearchEngine {
         QList<SearchResult> rows;
         QFuture<QList<SearchResult>> search(const QString&, bool, const SearchTicket&) override {

@@ -8,7 +8,6 @@ packages=(
   qt6-base-dev libgl-dev                         # Qt 6 Core/Gui/Widgets/Network/DBus/Test
   qt6-qpa-plugins                                # offscreen and xcb platform plugins
   libsqlite3-dev sqlite3                         # SQLite C API; the shell for benchmarks
-  libplist-dev                                   # XML and binary property lists (.webloc link files)
   libbenchmark-dev                               # Google Benchmark for bench/
   clang-format                                   # make format
   dbus                                           # session bus for reveal-in-file-browser
@@ -17,11 +16,18 @@ packages=(
   findutils python3                              # benchmark comparison scripts
   ccache                                         # rebuilds reuse earlier compilations
   libcld2-dev                                    # language recognition for the translator
+  apertium apertium-eng-spa                      # local rule-based translation (English <-> Spanish)
   qt6-svg-dev                                    # SVG icons (tray, application icon)
   libx11-dev libx11-xcb-dev libxcb1-dev          # X11 global hotkey: key grabs on the root window
   libxkbcommon-dev libxkbcommon-x11-dev          # keysym <-> keycode on the current layout
   xdotool x11-apps imagemagick                   # hotkey tests under Xvfb, screenshots
   clang libclang-rt-14-dev                       # libFuzzer targets in fuzz/
+  libpoppler-cpp-dev                             # trovi-index: text of PDF documents
+  libzip-dev                                     # trovi-index: XML parts of ODF/OOXML documents
+  python3-gi gir1.2-glib-2.0                     # GLib's desktop-entry reader, the tests' reference
+  openbox                                        # a real window manager for focus/resize tests
+  tigervnc-standalone-server x11-xserver-utils   # Xvnc + xrandr: a screen that can change size
+  stress-ng                                      # checking GUI tests under load
 )
 
 missing=()

@@ -90,6 +90,8 @@ QString rawValue(TranslationEngineID id) {
         return QStringLiteral("apple");
     case TranslationEngineID::argos:
         return QStringLiteral("argos");
+    case TranslationEngineID::apertium:
+        return QStringLiteral("apertium");
     }
     return {};
 }
@@ -108,6 +110,8 @@ QString displayName(TranslationEngineID id) {
         return QStringLiteral("Apple Translation");
     case TranslationEngineID::argos:
         return QStringLiteral("Argos (local)");
+    case TranslationEngineID::apertium:
+        return QStringLiteral("Apertium");
     }
     return {};
 }
@@ -122,11 +126,13 @@ QList<TranslationEngineID> TranslationEnginePreferences::prioritizedEnabledEngin
 }
 
 QList<TranslationEngineID> TranslationEngineSettingsStore::defaultOrder() {
-    return {TranslationEngineID::apple, TranslationEngineID::argos};
+    return QList<TranslationEngineID>(allTranslationEngineIDs.begin(),
+                                      allTranslationEngineIDs.end());
 }
 
 QSet<TranslationEngineID> TranslationEngineSettingsStore::defaultEnabled() {
-    return {TranslationEngineID::apple, TranslationEngineID::argos};
+    return QSet<TranslationEngineID>(allTranslationEngineIDs.begin(),
+                                     allTranslationEngineIDs.end());
 }
 
 std::optional<QList<TranslationEngineID>>

@@ -4,8 +4,8 @@
 // writes one PreferenceStore and normalises on both sides, so a hand-edited
 // or corrupt value falls back to sensible defaults.
 
-#include "launcher/settings/PreferenceStore.h"
 #include "launcher/clients/TranslationCommand.h"
+#include "launcher/settings/PreferenceStore.h"
 
 #include <QLatin1StringView>
 #include <QList>
@@ -66,12 +66,20 @@ private:
 };
 
 enum class TranslationEngineID {
-    apple, // the platform's translation framework
-    argos, // Argos Translate, run locally
+    apple,    // the platform's translation framework (macOS only)
+    argos,    // Argos Translate, run locally
+    apertium, // Apertium, Debian's rule-based translator, run locally
 };
 
+// The engines that can exist on this platform, in case order. Elsewhere than
+// macOS there is no Apple engine: a stored list naming it loads without it.
+#ifdef Q_OS_MACOS
+inline constexpr std::array<TranslationEngineID, 3> allTranslationEngineIDs{
+    TranslationEngineID::apple, TranslationEngineID::argos, TranslationEngineID::apertium};
+#else
 inline constexpr std::array<TranslationEngineID, 2> allTranslationEngineIDs{
-    TranslationEngineID::apple, TranslationEngineID::argos};
+    TranslationEngineID::argos, TranslationEngineID::apertium};
+#endif
 
 QString rawValue(TranslationEngineID id);
 std::optional<TranslationEngineID> translationEngineIDFromRawValue(const QString& rawValue);
@@ -96,8 +104,9 @@ class TranslationEngineSettingsStore {
 public:
     static constexpr QLatin1StringView orderKey{"launcherTranslationEngineOrder"};
     static constexpr QLatin1StringView enabledKey{"launcherTranslationEngineEnabled"};
-    static QList<TranslationEngineID> defaultOrder();  // apple, argos
-    static QSet<TranslationEngineID> defaultEnabled(); // apple and argos
+    // Every engine of this platform, all enabled: apple (macOS), argos, apertium.
+    static QList<TranslationEngineID> defaultOrder();
+    static QSet<TranslationEngineID> defaultEnabled();
 
     explicit TranslationEngineSettingsStore(PreferenceStore& preferences)
         : m_preferences(&preferences) {}

@@ -97,4 +97,15 @@ inline QString lowerCasePath(const QString& path) {
     return lowered;
 }
 
+// The key that tells two files apart as results: the path itself on Linux,
+// whose file systems keep "Readme" and "README" apart; lower-cased on macOS,
+// whose default file system does not.
+inline QString pathIdentityKey(const QString& path) {
+#ifdef Q_OS_MACOS
+    return lowerCasePath(path);
+#else
+    return path;
+#endif
+}
+
 } // namespace trovi

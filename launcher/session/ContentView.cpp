@@ -5,6 +5,8 @@
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/LauncherSettingsStores.h"
 
+#include <utility>
+
 namespace trovi {
 
 ContentView::ContentView(ContentViewServices services, QObject* parent)
@@ -30,11 +32,11 @@ ContentView::~ContentView() {
 void ContentView::reloadPreferences() {
     PreferenceStore& p = *m_services.preferences;
     m_searchDebounceMilliseconds = SearchDebounceSettingsStore(p).load();
-    m_showSnippets = trovi::showSnippets(p);
+    m_showSnippets = ShowSnippetsStore(p).load();
     m_launcherThemeID = LauncherThemeStore(p).load();
-    m_useNativeAppIcons = LauncherIconSettingsStore(p).load(false);
-    m_showVersionNumber = VersionVisibilityStore(p).load(true);
-    m_showSearchScores = SearchScoreVisibilityStore(p).load(true);
+    m_useNativeAppIcons = LauncherIconSettingsStore(p).load();
+    m_showVersionNumber = VersionVisibilityStore(p).load();
+    m_showSearchScores = SearchScoreVisibilityStore(p).load();
     m_rankingPreferences = SearchRankingSettingsStore(p).load();
 }
 
@@ -58,12 +60,6 @@ void ContentView::observeNotifications() {
             m_session.persistenceSeconds =
                 SessionPersistenceSettingsStore(*m_services.preferences).load();
         }));
-    m_observers.push_back(
-        center->observe(n::WindowHidden, [this](const QVariantMap&) { saveSessionOnHide(); }));
-    m_observers.push_back(center->observe(n::WindowAppeared, [this](const QVariantMap&) {
-        setCommandKeyHeld(m_services.host->isCommandKeyHeld());
-        clearSessionIfTimeoutExpired();
-    }));
     m_observers.push_back(
         center->observe(n::LauncherRankingSettingsChanged, [this](const QVariantMap&) {
             m_rankingPreferences = SearchRankingSettingsStore(*m_services.preferences).load();
@@ -91,9 +87,6 @@ ResultActivationMode ContentView::rowActivationMode(const SearchResult& result) 
 
 void ContentView::notifyResultsVisibility(bool hasResults) {
     Q_EMIT resultsVisibilityChanged(hasResults);
-    if (m_services.notifications)
-        m_services.notifications->post(notifications::LauncherResultsVisibilityChanged,
-                                       {{notifications::hasResultsKey, hasResults}});
 }
 
 bool ContentView::handleKey(int key, Qt::KeyboardModifiers modifiers) {
@@ -158,14 +151,24 @@ void ContentView::hoverLeft(int row) {
 }
 
 void ContentView::viewAppeared() {
+    // Ctrl may have been let go while the window was hidden (the hotkey itself).
     setCommandKeyHeld(m_services.host->isCommandKeyHeld());
-    notifyResultsVisibility(!m_search.results.isEmpty());
     loadPersistedHistory();
+    clearSessionIfTimeoutExpired();
+    // A search cut short by hiding runs again for the text still in the field.
+    if (std::exchange(m_searchInterruptedByHide, false) && !m_search.query.trimmed().isEmpty())
+        debounceSearch(m_search.query);
+    notifyResultsVisibility(!m_search.results.isEmpty());
 }
 
 void ContentView::viewDisappeared() {
+    saveSessionOnHide();
+    // Answers for a hidden window are wasted work: the next showing searches again.
+    m_searchInterruptedByHide |= m_searchTask.running || m_refreshSearchTask.running;
+    m_generation->bump();
     cancel(m_searchTask);
     cancel(m_refreshSearchTask);
+    setSearching(false);
 }
 
 } // namespace trovi

@@ -60,53 +60,30 @@ public:
     bool useNativeAppIcons() const { return m_useNativeAppIcons; }
     bool showVersionNumber() const { return m_showVersionNumber; }
     const QString& launcherThemeID() const { return m_launcherThemeID; }
-    int searchDebounceMilliseconds() const { return m_searchDebounceMilliseconds; }
-    ResultActivationMode activeModifierMode() const { return m_activeModifierMode; }
     const std::optional<QString>& hoveredResultIdentity() const { return m_hoveredResultIdentity; }
     // The mode a row's trailing symbol and second line show.
     ResultActivationMode rowActivationMode(const SearchResult& result) const;
 
     // ---- the field and the list ------------------------------------------------
-    // The field's binding: a changed text runs debounceSearch().
+    // The field's binding: a changed text starts a debounced search.
     void setQuery(const QString& query);
-    void debounceSearch(const QString& query);
-    void applySearchResults(const QList<SearchResult>& results, bool preserveSelection,
-                            bool isPreview);
-    std::optional<QList<SearchResult>>
-    immediateResults(const QString& normalizedQuery, const QString& previousNormalizedQuery) const;
-    std::optional<QList<SearchResult>> persistentCachedResults(const QString& key,
-                                                               bool allowSameQueryFallback) const;
-    void refreshResultsAfterBackgroundCacheRefresh();
-    void moveSelection(bool up);
-    void selectRow(int row);
-    void pasteClipboardIntoQuery();
-    void notifyResultsVisibility(bool hasResults);
     // True when the key is one of the launcher's bindings and was handled.
     bool handleKey(int key, Qt::KeyboardModifiers modifiers);
-    void perform(LauncherKeyCommand command);
     void setCommandKeyHeld(bool held);
     void hoverEntered(int row);
     void hoverLeft(int row);
-
-    // ---- activation ------------------------------------------------------------
-    void activateResult(const SearchResult& result, ResultActivationMode mode);
-    void activateSelection(ResultActivationMode mode);
     // A click: the mode follows the live Ctrl key.
     void activateRow(int row);
-    ResultActivationMode currentActivationModeForAction(const SearchResult& result) const;
+    void activateResult(const SearchResult& result, ResultActivationMode mode);
 
     // ---- the view's life -------------------------------------------------------
+    // Every time the window is about to show: the live Ctrl state, the reopen
+    // window, the stored history.
     void viewAppeared();
+    // The window hid: the search is remembered and nothing searches on for it.
     void viewDisappeared();
-
-    // ---- history and the reopen window -----------------------------------------
-    void loadPersistedHistory();
+    // The current search joins the history.
     void saveSession();
-    void saveSessionOnHide();
-    void clearSessionIfTimeoutExpired();
-    bool restorePreviousHistoryEntry();
-    void restoreHistoryEntry(const SearchHistoryEntry& entry);
-    void persistHistoryQueries();
 
 Q_SIGNALS:
     // The controller changed the text (history, paste, clearing); the field follows.
@@ -119,6 +96,28 @@ Q_SIGNALS:
     void resultsVisibilityChanged(bool hasResults);
 
 private:
+    void debounceSearch(const QString& query);
+    void applySearchResults(const QList<SearchResult>& results, bool preserveSelection,
+                            bool isPreview);
+    std::optional<QList<SearchResult>>
+    immediateResults(const QString& normalizedQuery, const QString& previousNormalizedQuery) const;
+    std::optional<QList<SearchResult>> persistentCachedResults(const QString& key,
+                                                               bool allowSameQueryFallback) const;
+    void refreshResultsAfterBackgroundCacheRefresh();
+    void moveSelection(bool up);
+    void selectRow(int row);
+    void pasteClipboardIntoQuery();
+    void notifyResultsVisibility(bool hasResults);
+    void perform(LauncherKeyCommand command);
+    void activateSelection(ResultActivationMode mode);
+    ResultActivationMode currentActivationModeForAction(const SearchResult& result) const;
+    void loadPersistedHistory();
+    void saveSessionOnHide();
+    void clearSessionIfTimeoutExpired();
+    bool restorePreviousHistoryEntry();
+    void restoreHistoryEntry(const SearchHistoryEntry& entry);
+    void persistHistoryQueries();
+
     struct PendingTask {
         SessionScheduler::Handle timer;
         quint64 serial = 0; // bumped on cancel; a stale answer sees a newer value
@@ -165,6 +164,7 @@ private:
     QString m_launcherThemeID;
     ResultActivationMode m_activeModifierMode = ResultActivationMode::open;
     std::optional<QString> m_hoveredResultIdentity;
+    bool m_searchInterruptedByHide = false;
     std::vector<NotificationToken> m_observers;
 };
 

@@ -93,6 +93,7 @@ void ContentView::debounceSearch(const QString& query) {
     const QString normalized = normalizedQuery(query);
     const QString trimmed = trimmedBlanksAndTabs(query);
     m_search.lastTypedNormalizedQuery = normalized;
+    m_search.selectionMovedSinceQueryChange = false;
     m_search.searchId = QUuid::createUuid();
     const QUuid searchId = m_search.searchId;
 
@@ -179,9 +180,14 @@ void ContentView::applySearchResults(const QList<SearchResult>& results, bool pr
 
 void ContentView::showSearchResults(const QList<SearchResult>& results, bool preserveSelection,
                                     bool isPreview) {
+    // Keeping the selection on the same result is for a person who moved it:
+    // without that, the preview's row 0 would stay selected when the final
+    // list puts a better result on top, and Return would open a row that is
+    // not the one shown first (and teach the ranking that mistake). So an
+    // untouched selection goes to the new list's first row.
     std::optional<QString> selectedIdentity;
-    if (preserveSelection && m_search.selectedIndex && *m_search.selectedIndex >= 0 &&
-        *m_search.selectedIndex < m_search.results.size())
+    if (preserveSelection && m_search.selectionMovedSinceQueryChange && m_search.selectedIndex &&
+        *m_search.selectedIndex >= 0 && *m_search.selectedIndex < m_search.results.size())
         selectedIdentity = resultIdentity(m_search.results.at(*m_search.selectedIndex));
 
     const bool hadResults = !m_search.results.isEmpty();
@@ -237,8 +243,10 @@ void ContentView::setSelectedIndex(std::optional<int> index) {
 }
 
 void ContentView::selectRow(int row) {
-    if (row >= 0 && row < m_search.results.size())
-        setSelectedIndex(row);
+    if (row < 0 || row >= m_search.results.size())
+        return;
+    m_search.selectionMovedSinceQueryChange = true;
+    setSelectedIndex(row);
 }
 
 void ContentView::moveSelection(bool up) {
@@ -257,6 +265,7 @@ void ContentView::moveSelection(bool up) {
         restorePreviousHistoryEntry();
         return;
     }
+    m_search.selectionMovedSinceQueryChange = true;
     setSelectedIndex(up ? std::max(current - 1, 0) : std::min(current + 1, int(count) - 1));
 }
 

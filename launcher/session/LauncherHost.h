@@ -10,7 +10,7 @@ class LauncherHost {
 public:
     virtual ~LauncherHost() = default;
 
-    // Hides the launcher window and announces "WindowHidden".
+    // Hides the launcher window; the view then hears viewDisappeared().
     virtual void hideLauncher() = 0;
     virtual void showSettingsWindow() = 0;
     virtual void terminate() = 0;

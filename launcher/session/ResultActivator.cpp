@@ -64,7 +64,7 @@ ActivationOutcome ResultActivator::activateItem(const SearchResult& result,
     if (mode == ResultActivationMode::revealInFileBrowser) {
         workspace_.reveal(path);
         return outcome(ActivationStatus::revealed,
-                       QStringLiteral("Revealed in the file browser: ") + path, path);
+                       QStringLiteral("Revealed in the file manager: ") + path, path);
     }
     if (workspace_.open(QUrl::fromLocalFile(path)))
         return outcome(ActivationStatus::opened, QStringLiteral("Opened ") + path, path);

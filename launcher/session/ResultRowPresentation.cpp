@@ -1,5 +1,7 @@
 #include "launcher/session/ResultRowPresentation.h"
 
+#include <QDir>
+
 namespace trovi {
 
 std::optional<CustomFileIconKind> customFileIcon(const SearchResult& result) {
@@ -83,6 +85,19 @@ RowIcon rowIcon(const SearchResult& result, const QString& themeID, bool useNati
     return {Kind::fileIcon, symbolName(result), result.fullPath()};
 }
 
+QString homeAbbreviatedPath(const QString& path, const QString& home) {
+    QStringView root(home);
+    while (root.size() > 1 && root.endsWith(u'/'))
+        root.chop(1);
+    if (root.isEmpty() || root == u"/")
+        return path;
+    if (path == root)
+        return QStringLiteral("~");
+    if (path.startsWith(root) && path.size() > root.size() && path[root.size()] == u'/')
+        return u'~' + path.mid(root.size());
+    return path;
+}
+
 ResultRowPresentation presentResultRow(const SearchResult& result, const RowContext& context) {
     ResultRowPresentation row;
     row.icon = rowIcon(result, context.themeID, context.useNativeAppIcons);
@@ -98,8 +113,10 @@ ResultRowPresentation presentResultRow(const SearchResult& result, const RowCont
     if (context.isSelected && reveals) {
         row.secondLine = ResultRowPresentation::revealHint;
         row.secondLineIsRevealHint = true;
+    } else if (result.kind == SearchResultKind::app && result.description) {
+        row.secondLine = *result.description;
     } else {
-        row.secondLine = result.directory;
+        row.secondLine = homeAbbreviatedPath(result.directory, QDir::homePath());
     }
     if (context.showSnippets && result.snippet && !result.snippet->isEmpty())
         row.snippet = parseSnippetSegments(*result.snippet);

@@ -53,7 +53,7 @@ struct RowContext {
 };
 
 struct ResultRowPresentation {
-    static inline const QString revealHint = QStringLiteral("Reveal in File Browser");
+    static inline const QString revealHint = QStringLiteral("Reveal in File Manager");
 
     RowIcon icon;
     SearchResultKind kind = SearchResultKind::file; // some themes colour rows by kind
@@ -67,6 +67,10 @@ struct ResultRowPresentation {
     bool isHovered = false;
     QString trailingSymbol; // "return" or "folder.fill" on the selected row
 };
+
+// "~/Documents" for a folder below home, "~" for home itself; anything else
+// as it is. Rows show this; stored results keep the full path.
+QString homeAbbreviatedPath(const QString& path, const QString& home);
 
 ResultRowPresentation presentResultRow(const SearchResult& result, const RowContext& context);
 

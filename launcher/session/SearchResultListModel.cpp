@@ -46,6 +46,14 @@ QVariant SearchResultListModel::data(const QModelIndex& index, int role) const {
         return m_view.search().results.at(index.row()).displayName();
     case PresentationRole:
         return QVariant::fromValue(presentation(index.row()));
+    case Qt::AccessibleTextRole: {
+        // What a screen reader says: the title, the second line, the score.
+        const ResultRowPresentation row = presentation(index.row());
+        QString text = row.title + QStringLiteral(", ") + row.secondLine;
+        if (row.score)
+            text += QStringLiteral(", Search score ") + QString::number(*row.score);
+        return text;
+    }
     default:
         return {};
     }

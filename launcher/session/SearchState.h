@@ -19,6 +19,9 @@ struct SearchState {
     QString query; // exactly as typed, not trimmed
     QList<SearchResult> results;
     std::optional<int> selectedIndex = 0;
+    // The person moved the selection (arrow keys, a click) since the query
+    // last changed; only then does a new list keep it on the same result.
+    bool selectionMovedSinceQueryChange = false;
     QUuid searchId; // a new value for every typed query
     bool isSearching = false;
     // The rows came from a cache or were derived, not from a finished search

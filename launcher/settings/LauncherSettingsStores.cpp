@@ -1,6 +1,9 @@
 #include "launcher/settings/LauncherSettingsStores.h"
 
+#include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceKeys.h"
+#include "launcher/settings/PreferenceRegistry.h"
+#include "launcher/settings/themes/LauncherTheme.h"
 
 #include <algorithm>
 
@@ -8,13 +11,32 @@ namespace trovi {
 
 namespace keys = preferenceKeys;
 
+namespace {
+
+// Posts the change notification of `key`, if it has one and a centre was given.
+void announce(NotificationCenter* notifications, const QString& key) {
+    if (!notifications)
+        return;
+    const PreferenceDefinition* definition = launcherPreferenceDefinitions().find(key);
+    if (definition && !definition->notification.isEmpty())
+        notifications->post(definition->notification);
+}
+
+} // namespace
+
 // ---- Booleans -------------------------------------------------------------
 
-BooleanSettingStore::BooleanSettingStore(PreferenceStore& defaults, QString key)
-    : m_defaults(&defaults), m_key(std::move(key)) {}
+BooleanSettingStore::BooleanSettingStore(PreferenceStore& defaults, QString key,
+                                         NotificationCenter* notifications)
+    : m_defaults(&defaults), m_key(std::move(key)), m_notifications(notifications) {}
 
 std::optional<bool> BooleanSettingStore::storedValue() const {
     return m_defaults->boolValue(m_key);
+}
+
+bool BooleanSettingStore::load() const {
+    const PreferenceDefinition* definition = launcherPreferenceDefinitions().find(m_key);
+    return load(definition && definition->defaultValue.toBool());
 }
 
 bool BooleanSettingStore::load(bool defaultValue) const {
@@ -23,16 +45,18 @@ bool BooleanSettingStore::load(bool defaultValue) const {
 
 void BooleanSettingStore::save(bool value) const {
     m_defaults->setBool(m_key, value);
+    announce(m_notifications, m_key);
 }
 
-bool BooleanSettingStore::toggle(bool defaultValue) const {
-    const bool value = !load(defaultValue);
+bool BooleanSettingStore::toggle() const {
+    const bool value = !load();
     save(value);
     return value;
 }
 
 #define TROVI_BOOLEAN_STORE(Type, key)                                                             \
-    Type::Type(PreferenceStore& defaults) : BooleanSettingStore(defaults, key) {}                  \
+    Type::Type(PreferenceStore& defaults, NotificationCenter* notifications)                       \
+        : BooleanSettingStore(defaults, key, notifications) {}                                     \
     Type& Type::standard() {                                                                       \
         static Type instance(PreferenceStore::standard());                                         \
         return instance;                                                                           \
@@ -45,15 +69,18 @@ TROVI_BOOLEAN_STORE(SearchScoreVisibilityStore, keys::launcherShowSearchScores)
 TROVI_BOOLEAN_STORE(LauncherIconSettingsStore, keys::launcherUseNativeAppIcons)
 TROVI_BOOLEAN_STORE(PermissionOnboardingStore, keys::launcherPermissionsOnboardingCompleted)
 TROVI_BOOLEAN_STORE(LaunchAtLoginSettingsStore, keys::launcherRunAtLogin)
+TROVI_BOOLEAN_STORE(ShowSnippetsStore, keys::showSnippets)
 
 #undef TROVI_BOOLEAN_STORE
 
 // ---- Bounded integers -----------------------------------------------------
 
 BoundedIntegerSettingStore::BoundedIntegerSettingStore(PreferenceStore& defaults, QString key,
-                                                       int minimum, int maximum, int defaultValue)
+                                                       int minimum, int maximum, int defaultValue,
+                                                       NotificationCenter* notifications)
     : m_defaults(&defaults), m_key(std::move(key)), m_minimum(minimum),
-      m_maximum(std::max(minimum, maximum)), m_default(defaultValue) {}
+      m_maximum(std::max(minimum, maximum)), m_default(defaultValue),
+      m_notifications(notifications) {}
 
 int BoundedIntegerSettingStore::clamped(qint64 value) const {
     return int(std::clamp<qint64>(value, m_minimum, m_maximum));
@@ -65,20 +92,24 @@ int BoundedIntegerSettingStore::load() const {
 
 void BoundedIntegerSettingStore::save(int value) const {
     m_defaults->setInteger(m_key, value);
+    announce(m_notifications, m_key);
 }
 
-SessionPersistenceSettingsStore::SessionPersistenceSettingsStore(PreferenceStore& defaults)
+SessionPersistenceSettingsStore::SessionPersistenceSettingsStore(PreferenceStore& defaults,
+                                                                 NotificationCenter* notifications)
     : BoundedIntegerSettingStore(defaults, keys::launcherSessionPersistenceSeconds, minimumSeconds,
-                                 maximumSeconds, defaultSeconds) {}
+                                 maximumSeconds, defaultSeconds, notifications) {}
 
 SessionPersistenceSettingsStore& SessionPersistenceSettingsStore::standard() {
     static SessionPersistenceSettingsStore instance(PreferenceStore::standard());
     return instance;
 }
 
-SearchDebounceSettingsStore::SearchDebounceSettingsStore(PreferenceStore& defaults)
+SearchDebounceSettingsStore::SearchDebounceSettingsStore(PreferenceStore& defaults,
+                                                         NotificationCenter* notifications)
     : BoundedIntegerSettingStore(defaults, keys::launcherSearchDebounceMilliseconds,
-                                 minimumMilliseconds, maximumMilliseconds, defaultMilliseconds) {}
+                                 minimumMilliseconds, maximumMilliseconds, defaultMilliseconds,
+                                 notifications) {}
 
 SearchDebounceSettingsStore& SearchDebounceSettingsStore::standard() {
     static SearchDebounceSettingsStore instance(PreferenceStore::standard());
@@ -88,20 +119,12 @@ SearchDebounceSettingsStore& SearchDebounceSettingsStore::standard() {
 // ---- Theme ----------------------------------------------------------------
 
 const QStringList& launcherThemeIDs() {
-    static const QStringList ids = {
-        QStringLiteral("graphite"),
-        QStringLiteral("vitesseDarkSoft"),
-        QStringLiteral("vitesseDarkSoftUnified"),
-        QStringLiteral("vitesseDarkSoftRoseHover"),
-        QStringLiteral("midnightBlue"),
-        QStringLiteral("forest"),
-        QStringLiteral("violetNoir"),
-        QStringLiteral("sunset"),
-        QStringLiteral("roseDust"),
-        QStringLiteral("frost"),
-        QStringLiteral("ember"),
-        QStringLiteral("daylight"),
-    };
+    static const QStringList ids = [] {
+        QStringList list;
+        for (const LauncherTheme& theme : LauncherThemeCatalog::all())
+            list.append(rawValue(theme.id));
+        return list;
+    }();
     return ids;
 }
 
@@ -113,8 +136,8 @@ bool isLauncherThemeID(const QString& themeID) {
     return launcherThemeIDs().contains(themeID);
 }
 
-LauncherThemeStore::LauncherThemeStore(PreferenceStore& defaults)
-    : m_defaults(&defaults), m_key(keys::launcherThemeID) {}
+LauncherThemeStore::LauncherThemeStore(PreferenceStore& defaults, NotificationCenter* notifications)
+    : m_defaults(&defaults), m_key(keys::launcherThemeID), m_notifications(notifications) {}
 
 LauncherThemeStore& LauncherThemeStore::standard() {
     static LauncherThemeStore instance(PreferenceStore::standard());
@@ -130,23 +153,8 @@ bool LauncherThemeStore::save(const QString& themeID) const {
     if (!isLauncherThemeID(themeID))
         return false;
     m_defaults->setString(m_key, themeID);
+    announce(m_notifications, m_key);
     return true;
-}
-
-// ---- Snippets -------------------------------------------------------------
-
-bool showSnippets(const PreferenceStore& defaults) {
-    return defaults.boolValue(keys::showSnippets).value_or(false);
-}
-
-void setShowSnippets(PreferenceStore& defaults, bool show) {
-    defaults.setBool(keys::showSnippets, show);
-}
-
-bool toggleShowSnippets(PreferenceStore& defaults) {
-    const bool show = !showSnippets(defaults);
-    setShowSnippets(defaults, show);
-    return show;
 }
 
 } // namespace trovi

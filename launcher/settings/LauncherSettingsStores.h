@@ -2,6 +2,8 @@
 // Typed stores for the launcher's own settings: on/off options, bounded
 // integers (debounce, session persistence), the theme choice and the snippet
 // switch. Each reads a PreferenceStore; `standard()` binds the user's store.
+// Defaults and change notifications come from the preference table; a store
+// given a NotificationCenter posts its key's notification when it saves.
 
 #include "launcher/settings/PreferenceStore.h"
 
@@ -12,75 +14,85 @@
 
 namespace trovi {
 
+class NotificationCenter;
+
 // One boolean under one key. A missing value, or one of another type, loads
-// as the caller's default.
+// as the key's default (false for a key without one).
 class BooleanSettingStore {
 public:
-    BooleanSettingStore(PreferenceStore& defaults, QString key);
+    BooleanSettingStore(PreferenceStore& defaults, QString key,
+                        NotificationCenter* notifications = nullptr);
 
     const QString& key() const { return m_key; }
     std::optional<bool> storedValue() const;
+    bool load() const;
     bool load(bool defaultValue) const;
     void save(bool value) const;
     // Read, invert, write; returns the value now stored.
-    bool toggle(bool defaultValue) const;
+    bool toggle() const;
 
 private:
     PreferenceStore* m_defaults;
     QString m_key;
+    NotificationCenter* m_notifications;
 };
 
 class WindowSnapSettingsStore : public BooleanSettingStore {
 public:
-    explicit WindowSnapSettingsStore(PreferenceStore& defaults);
+    explicit WindowSnapSettingsStore(PreferenceStore& defaults,
+                                     NotificationCenter* notifications = nullptr);
     static WindowSnapSettingsStore& standard();
-    bool load(bool defaultEnabled) const { return BooleanSettingStore::load(defaultEnabled); }
 };
 
 class MenuBarIconVisibilityStore : public BooleanSettingStore {
 public:
-    explicit MenuBarIconVisibilityStore(PreferenceStore& defaults);
+    explicit MenuBarIconVisibilityStore(PreferenceStore& defaults,
+                                        NotificationCenter* notifications = nullptr);
     static MenuBarIconVisibilityStore& standard();
-    bool load(bool defaultVisible) const { return BooleanSettingStore::load(defaultVisible); }
 };
 
 class VersionVisibilityStore : public BooleanSettingStore {
 public:
-    explicit VersionVisibilityStore(PreferenceStore& defaults);
+    explicit VersionVisibilityStore(PreferenceStore& defaults,
+                                    NotificationCenter* notifications = nullptr);
     static VersionVisibilityStore& standard();
-    bool load(bool defaultVisible) const { return BooleanSettingStore::load(defaultVisible); }
 };
 
 class SearchScoreVisibilityStore : public BooleanSettingStore {
 public:
-    explicit SearchScoreVisibilityStore(PreferenceStore& defaults);
+    explicit SearchScoreVisibilityStore(PreferenceStore& defaults,
+                                        NotificationCenter* notifications = nullptr);
     static SearchScoreVisibilityStore& standard();
-    bool load(bool defaultVisible) const { return BooleanSettingStore::load(defaultVisible); }
 };
 
 class LauncherIconSettingsStore : public BooleanSettingStore {
 public:
-    explicit LauncherIconSettingsStore(PreferenceStore& defaults);
+    explicit LauncherIconSettingsStore(PreferenceStore& defaults,
+                                       NotificationCenter* notifications = nullptr);
     static LauncherIconSettingsStore& standard();
-    bool load(bool defaultUseNativeAppIcons) const {
-        return BooleanSettingStore::load(defaultUseNativeAppIcons);
-    }
 };
 
 class PermissionOnboardingStore : public BooleanSettingStore {
 public:
-    explicit PermissionOnboardingStore(PreferenceStore& defaults);
+    explicit PermissionOnboardingStore(PreferenceStore& defaults,
+                                       NotificationCenter* notifications = nullptr);
     static PermissionOnboardingStore& standard();
-    bool load(bool defaultCompleted) const { return BooleanSettingStore::load(defaultCompleted); }
 };
 
 // The user's run-at-login choice. Absent until the first launch records the
 // system's state, so storedValue() tells "never decided" from "off".
 class LaunchAtLoginSettingsStore : public BooleanSettingStore {
 public:
-    explicit LaunchAtLoginSettingsStore(PreferenceStore& defaults);
+    explicit LaunchAtLoginSettingsStore(PreferenceStore& defaults,
+                                        NotificationCenter* notifications = nullptr);
     static LaunchAtLoginSettingsStore& standard();
-    bool load(bool defaultEnabled) const { return BooleanSettingStore::load(defaultEnabled); }
+};
+
+class ShowSnippetsStore : public BooleanSettingStore {
+public:
+    explicit ShowSnippetsStore(PreferenceStore& defaults,
+                               NotificationCenter* notifications = nullptr);
+    static ShowSnippetsStore& standard();
 };
 
 // An integer kept within [minimum, maximum]. Out-of-range values are clamped
@@ -88,7 +100,7 @@ public:
 class BoundedIntegerSettingStore {
 public:
     BoundedIntegerSettingStore(PreferenceStore& defaults, QString key, int minimum, int maximum,
-                               int defaultValue);
+                               int defaultValue, NotificationCenter* notifications = nullptr);
 
     const QString& key() const { return m_key; }
     int minimum() const { return m_minimum; }
@@ -105,6 +117,7 @@ private:
     int m_minimum;
     int m_maximum;
     int m_default;
+    NotificationCenter* m_notifications;
 };
 
 // How long the last search stays on screen when the window reopens, in seconds.
@@ -114,7 +127,8 @@ public:
     static constexpr int maximumSeconds = 120;
     static constexpr int defaultSeconds = 10;
 
-    explicit SessionPersistenceSettingsStore(PreferenceStore& defaults);
+    explicit SessionPersistenceSettingsStore(PreferenceStore& defaults,
+                                             NotificationCenter* notifications = nullptr);
     static SessionPersistenceSettingsStore& standard();
 };
 
@@ -125,11 +139,12 @@ public:
     static constexpr int maximumMilliseconds = 500;
     static constexpr int defaultMilliseconds = 50;
 
-    explicit SearchDebounceSettingsStore(PreferenceStore& defaults);
+    explicit SearchDebounceSettingsStore(PreferenceStore& defaults,
+                                         NotificationCenter* notifications = nullptr);
     static SearchDebounceSettingsStore& standard();
 };
 
-// Theme identifiers in catalogue order; the first is the default.
+// Theme identifiers in the theme catalogue's order; the first is the default.
 const QStringList& launcherThemeIDs();
 QString defaultLauncherThemeID();
 bool isLauncherThemeID(const QString& themeID);
@@ -137,7 +152,8 @@ bool isLauncherThemeID(const QString& themeID);
 // The chosen theme; a missing or unknown identifier loads as the default.
 class LauncherThemeStore {
 public:
-    explicit LauncherThemeStore(PreferenceStore& defaults);
+    explicit LauncherThemeStore(PreferenceStore& defaults,
+                                NotificationCenter* notifications = nullptr);
     static LauncherThemeStore& standard();
 
     const QString& key() const { return m_key; }
@@ -148,12 +164,7 @@ public:
 private:
     PreferenceStore* m_defaults;
     QString m_key;
+    NotificationCenter* m_notifications;
 };
-
-// The "show snippets" switch has no store of its own: absent reads as false.
-bool showSnippets(const PreferenceStore& defaults);
-void setShowSnippets(PreferenceStore& defaults, bool show);
-// Read, invert, write; returns the value now stored.
-bool toggleShowSnippets(PreferenceStore& defaults);
 
 } // namespace trovi

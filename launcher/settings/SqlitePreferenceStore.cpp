@@ -2,8 +2,10 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <sqlite3.h>
 
@@ -177,6 +179,37 @@ std::optional<OpenFailure> createSchema(db::Connection& connection) {
     return std::nullopt;
 }
 
+// Switching to WAL needs the file to itself, and SQLite answers "locked" at
+// once instead of calling the busy handler while another process writes, so
+// the switch is retried for as long as any other statement would wait. A file
+// that is already WAL needs no switch and never waits.
+std::optional<db::SqliteError> switchToWriteAheadLog(db::Connection& connection) {
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        std::optional<db::SqliteError> error;
+        auto statement = connection.prepare(QStringLiteral("PRAGMA journal_mode"));
+        if (!statement)
+            return statement.error();
+        auto row = statement->next();
+        if (!row)
+            return row.error();
+        const bool isWal = row.value() && row.value()->text(0).value_or(QString()).toLower() ==
+                                              QStringLiteral("wal");
+        statement->reset();
+        if (isWal)
+            return std::nullopt;
+        error = connection.execute(QStringLiteral("PRAGMA journal_mode = WAL"));
+        if (!error)
+            return std::nullopt;
+        if ((error->code & 0xff) != SQLITE_BUSY && (error->code & 0xff) != SQLITE_LOCKED)
+            return error;
+        if (waited.elapsed() >= kBusyTimeoutMilliseconds)
+            return error;
+        QThread::msleep(10);
+    }
+}
+
 Result<db::Connection, OpenFailure> openConnection(const QString& path) {
     auto opened = db::Connection::open(path, db::ReadWrite | db::Create | db::FullMutex);
     if (!opened)
@@ -190,7 +223,7 @@ Result<db::Connection, OpenFailure> openConnection(const QString& path) {
 
     // WAL lets readers and one writer of any process work at once; NORMAL
     // sync keeps every committed write across a crash of the process.
-    if (auto error = connection.execute(QStringLiteral("PRAGMA journal_mode = WAL")))
+    if (auto error = switchToWriteAheadLog(connection))
         return failure(QStringLiteral("Cannot configure the file: "), *error);
     if (auto error = connection.execute(QStringLiteral("PRAGMA synchronous = NORMAL")))
         return failure(QStringLiteral("Cannot configure the file: "), *error);

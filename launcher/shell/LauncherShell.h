@@ -2,13 +2,14 @@
 // LauncherShell: what keeps the launcher resident. It owns the window's
 // frame (a frameless tool window that stays on top, no taskbar entry), its
 // two shapes and stored place, showing and hiding (Escape, activation, focus
-// moving elsewhere, the hotkey, a second launch), the tray item and the
-// global hotkey's wiring. The window's contents are the launcher view's.
+// moving elsewhere, the hotkey, a second launch). The tray item, the
+// hotkey's wiring and mouse moves have their own classes; the window's
+// contents are the launcher view's.
 
 #include "launcher/session/hotkey/GlobalHotKeyManager.h"
 #include "launcher/session/window/WindowGeometry.h"
-#include "launcher/session/window/WindowSnapping.h"
 #include "launcher/settings/NotificationCenter.h"
+#include "launcher/shell/LauncherHotKey.h"
 
 #include <QObject>
 #include <QPointer>
@@ -17,15 +18,15 @@
 #include <memory>
 #include <vector>
 
-class QMenu;
+class QScreen;
 class QTimer;
-class QSystemTrayIcon;
-class QWidget;
 
 namespace trovi {
 
+class LauncherTray;
+class LauncherWindow;
 class PreferenceStore;
-class SnapGridOverlay;
+class WindowDragController;
 
 struct LauncherShellHooks {
     // Each runs once after the window is up; empty ones are skipped.
@@ -41,8 +42,9 @@ class LauncherShell : public QObject {
     Q_OBJECT
 public:
     // `hotKeyBackend` may be null (no global keys at all).
-    LauncherShell(QWidget* window, PreferenceStore& preferences, NotificationCenter& notifications,
-                  HotKeyBackend* hotKeyBackend, QString versionText, LauncherShellHooks hooks = {});
+    LauncherShell(LauncherWindow* window, PreferenceStore& preferences,
+                  NotificationCenter& notifications, HotKeyBackend* hotKeyBackend,
+                  QString versionText, LauncherShellHooks hooks = {});
     ~LauncherShell() override;
 
     // Hooks that need the shell itself; set before start().
@@ -59,7 +61,7 @@ public:
     void updateResultsVisibility(bool hasResults);
 
     bool isShowingResults() const { return m_showingResults; }
-    const HotKeyRegistration& lastHotKeyRegistration() const { return m_lastRegistration; }
+    const HotKeyRegistration& lastHotKeyRegistration() const { return m_hotKey.lastRegistration(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -68,48 +70,30 @@ private:
     void applyInitialGeometry();
     void resizeWindow(double height);
     void clampIntoScreen();
-    void saveSize();
+    void watchScreen(QScreen* screen);
+    void savePlacement();
     QRectF preferredAvailableFrame() const;
-    void reloadGlobalHotKey();
-    void updateTrayIcon();
-    QMenu* buildTrayMenu();
-    bool beginWindowDrag(const QPoint& position, const QPointF& globalPosition);
-    void dragWindowTo(const QPointF& globalPosition);
-    void endWindowDrag();
-    void hideSnapOverlay();
 
-    QPointer<QWidget> m_window;
+    QPointer<LauncherWindow> m_window;
     PreferenceStore& m_preferences;
     NotificationCenter& m_notifications;
     QString m_versionText;
     LauncherShellHooks m_hooks;
     WindowSizeStore m_sizeStore;
     WindowPositionStore m_positionStore;
-    std::unique_ptr<GlobalHotKeyManager> m_hotKeyManager;
-    HotKeyRegistration m_lastRegistration{true, {}};
-    QSystemTrayIcon* m_tray = nullptr;
+    LauncherHotKey m_hotKey;
+    LauncherTray* m_tray = nullptr;
+    WindowDragController* m_mover = nullptr;
     // Focus can leave for a moment (a key grab, the tray menu); only a loss
     // that lasts hides the window.
     QTimer* m_focusLossTimer = nullptr;
     std::vector<NotificationToken> m_observers;
 
-    // Our own drag, so each step can snap; where the compositor places
-    // windows (Wayland) it moves the window itself and nothing snaps.
-    struct WindowDrag {
-        bool pressed = false;
-        bool moving = false;
-        QPointF startPointer;
-        QPointF startOrigin;
-    } m_drag;
-    WindowDragSnapper m_snapper;
-    std::unique_ptr<SnapGridOverlay> m_snapOverlay;
-    bool m_snapToGrid = true;
-
     bool m_showingResults = false;
     double m_lastExpandedHeight = launcherGeometry::defaultWindowSize.height();
+    // Set while the shell itself moves or resizes the window, so the
+    // handlers that store the person's size and place leave them alone.
     bool m_resizingProgrammatically = false;
-    bool m_showMenuBarIcon = true;
-    bool m_showVersionNumber = true;
 };
 
 } // namespace trovi

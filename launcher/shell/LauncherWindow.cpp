@@ -2,6 +2,8 @@
 
 #include "launcher/session/SearchResultListModel.h"
 #include "launcher/settings/LauncherNotifications.h"
+#include "launcher/settings/LauncherSettingsStores.h"
+#include "launcher/shell/LauncherChrome.h"
 #include "launcher/shell/ResultRowDelegate.h"
 #include "launcher/shell/ThemePalette.h"
 
@@ -11,8 +13,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMetaMethod>
 #include <QPainter>
+#include <QProgressBar>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace trovi {
@@ -36,11 +41,16 @@ bool isCommandKey(int key) {
     return key == Qt::Key_Control || key == Qt::Key_Meta;
 }
 
+constexpr int kFieldHeight = 44;
+constexpr qreal kFieldRadius = 10;
+constexpr qreal kListRadius = 8;
+
 } // namespace
 
 LauncherWindow::LauncherWindow(ContentViewServices services, QWidget* parent)
     : QWidget(parent), m_field(new QLineEdit(this)), m_list(new QListView(this)),
-      m_footer(new QLabel(this)), m_delegate(new ResultRowDelegate(this)),
+      m_footer(new QLabel(this)), m_progress(new QProgressBar(this)),
+      m_delegate(new ResultRowDelegate(this)), m_preferences(services.preferences),
       m_notifications(services.notifications) {
     m_view = std::make_unique<ContentView>(withHost(std::move(services), this));
     m_model = new SearchResultListModel(*m_view, this);
@@ -53,8 +63,23 @@ LauncherWindow::LauncherWindow(ContentViewServices services, QWidget* parent)
     QFont fieldFont = m_field->font();
     fieldFont.setPixelSize(22);
     m_field->setFont(fieldFont);
-    m_field->setMinimumHeight(44);
+    m_field->setFixedHeight(kFieldHeight);
     m_field->setTextMargins(6, 0, 6, 0);
+    // The window paints the field's rounded background and outline itself, so
+    // a theme change recolours everything through palettes alone.
+    m_field->setAutoFillBackground(false);
+    m_field->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_field, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu* menu = createFieldContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(m_field->mapToGlobal(at));
+    });
+
+    // A thin busy line along the field's bottom edge while a search runs.
+    m_progress->setObjectName(QStringLiteral("searchProgress"));
+    m_progress->setRange(0, 0);
+    m_progress->setTextVisible(false);
+    m_progress->hide();
 
     m_list->setObjectName(QStringLiteral("resultList"));
     m_list->setModel(m_model);
@@ -67,16 +92,23 @@ LauncherWindow::LauncherWindow(ContentViewServices services, QWidget* parent)
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setSelectionMode(QAbstractItemView::NoSelection); // the controller owns it
     m_list->viewport()->setAttribute(Qt::WA_Hover);
+    m_list->setAutoFillBackground(false);
+    m_list->viewport()->setAutoFillBackground(false);
 
     m_footer->setObjectName(QStringLiteral("versionFooter"));
     m_footer->setAlignment(Qt::AlignCenter);
+    QFont footerFont = m_footer->font();
+    footerFont.setPixelSize(10);
+    m_footer->setFont(footerFont);
 
+    // Sized so the field and the footer both fit the 76-pixel compact bar.
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(10, 10, 10, 10);
-    layout->setSpacing(6);
+    layout->setContentsMargins(10, 8, 10, 6);
+    layout->setSpacing(4);
     layout->addWidget(m_field);
     layout->addWidget(m_list, 1);
     layout->addWidget(m_footer);
+    layout->addStretch(0);
     resize(720, 460);
     applyTheme();
 
@@ -99,6 +131,7 @@ LauncherWindow::LauncherWindow(ContentViewServices services, QWidget* parent)
     connect(&view, &ContentView::resultsVisibilityChanged, this,
             &LauncherWindow::resultsVisibilityChanged);
     connect(&view, &ContentView::presentationChanged, this, &LauncherWindow::updateChrome);
+    connect(&view, &ContentView::searchingChanged, m_progress, &QWidget::setVisible);
     connect(m_list, &QListView::clicked, this,
             [this](const QModelIndex& index) { m_view->activateRow(index.row()); });
     connect(m_list, &QListView::entered, this,
@@ -122,27 +155,41 @@ void LauncherWindow::applyTheme() {
         return;
     m_theme = &theme;
     m_delegate->setTheme(theme);
-    const bool dark = hasDarkBackground(theme);
-    const QColor primary = themeQColor(theme.unselectedPrimaryText, dark);
-    const QColor secondary = themeQColor(theme.unselectedSecondaryText, dark);
-    const QColor accent = themeQColor(theme.uiAccent, dark);
+    const LauncherChrome chrome = launcherChrome(theme);
 
+    // Palettes, not style sheets: a widget with a style sheet keeps the
+    // palette it had when the sheet was first applied.
     QPalette field = m_field->palette();
-    field.setColor(QPalette::Text, primary);
-    field.setColor(QPalette::PlaceholderText, secondary);
-    field.setColor(QPalette::Highlight, accent);
-    field.setColor(QPalette::HighlightedText, themeQColor(theme.selectedPrimaryText, dark));
+    field.setColor(QPalette::Text, chrome.fieldText);
+    field.setColor(QPalette::PlaceholderText, chrome.placeholder);
+    field.setColor(QPalette::Highlight, chrome.selection);
+    field.setColor(QPalette::HighlightedText, chrome.selectionText);
+    field.setColor(QPalette::Base, Qt::transparent);
     m_field->setPalette(field);
-    m_field->setStyleSheet(
-        QStringLiteral("QLineEdit#searchField { background: %1; border-radius: 10px; "
-                       "selection-background-color: %2; }")
-            .arg(cssColour(themeQColor(theme.searchBarBackground, dark)), cssColour(accent)));
 
-    m_list->setStyleSheet(QStringLiteral("QListView#resultList { background: %1; border: none; "
-                                         "border-radius: 8px; }")
-                              .arg(cssColour(themeQColor(theme.listBackground, dark))));
+    QPalette list = m_list->palette();
+    list.setColor(QPalette::Base, Qt::transparent);
+    list.setColor(QPalette::Window, Qt::transparent);
+    m_list->setPalette(list);
+    // The scroll bar has no palette of ours, so its sheet is rewritten whole.
+    m_list->verticalScrollBar()->setStyleSheet(
+        QStringLiteral("QScrollBar:vertical { background: %1; width: 10px; margin: 0; }"
+                       "QScrollBar::handle:vertical { background: %2; min-height: 24px; "
+                       "border-radius: 3px; margin: 2px; }"
+                       "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical "
+                       "{ height: 0; }"
+                       "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical "
+                       "{ background: none; }")
+            .arg(cssColour(chrome.scrollTrack), cssColour(chrome.scrollHandle)));
+
+    QPalette progress = m_progress->palette();
+    progress.setColor(QPalette::Highlight, chrome.progress);
+    progress.setColor(QPalette::Base, chrome.fieldBackground);
+    progress.setColor(QPalette::Window, chrome.fieldBackground);
+    m_progress->setPalette(progress);
+
     QPalette footer = m_footer->palette();
-    footer.setColor(QPalette::WindowText, secondary);
+    footer.setColor(QPalette::WindowText, chrome.footerText);
     m_footer->setPalette(footer);
     update();
     m_list->viewport()->update();
@@ -153,12 +200,23 @@ void LauncherWindow::paintEvent(QPaintEvent*) {
     const QRectF area = rect();
     p.fillRect(area, themeBackgroundGradient(*m_theme, area));
     const bool dark = hasDarkBackground(*m_theme);
+    const LauncherChrome chrome = launcherChrome(*m_theme);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(chrome.fieldOutline, 1));
+    p.setBrush(chrome.fieldBackground);
+    p.drawRoundedRect(QRectF(m_field->geometry()).adjusted(0.5, 0.5, -0.5, -0.5), kFieldRadius,
+                      kFieldRadius);
     if (m_list->isVisible()) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(chrome.listBackground);
+        p.drawRoundedRect(QRectF(m_list->geometry()), kListRadius, kListRadius);
         // Between the field and the list, in the layout's gap.
         const qreal y = (m_field->geometry().bottom() + 1 + m_list->geometry().top()) / 2.0;
         p.setPen(QPen(themeQColor(m_theme->divider, dark), 1));
         p.drawLine(QPointF(m_field->geometry().left(), y), QPointF(m_field->geometry().right(), y));
     }
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setBrush(Qt::NoBrush);
     p.setPen(QPen(themeQColor(m_theme->border, dark), 1));
     p.drawRect(area.adjusted(0.5, 0.5, -0.5, -0.5));
 }
@@ -175,19 +233,68 @@ void LauncherWindow::updateChrome() {
 void LauncherWindow::syncSelection(int row) {
     if (row < 0 || row >= m_model->rowCount())
         return;
-    m_list->scrollTo(m_model->index(row), QAbstractItemView::PositionAtCenter);
+    // The first row sits at the very top: centring it while the list still
+    // has the compact bar's height would leave it scrolled partly out of view.
+    if (row == 0)
+        m_list->scrollToTop();
+    else
+        m_list->scrollTo(m_model->index(row), QAbstractItemView::EnsureVisible);
+}
+
+void LauncherWindow::readCommandKey() {
+    // The hotkey's Ctrl may have been let go before the window had focus:
+    // ask the keyboard rather than trust the last key event seen.
+    m_commandHeld = QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
+    m_view->setCommandKeyHeld(m_commandHeld);
 }
 
 void LauncherWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!m_appeared) {
-        m_appeared = true;
-        m_view->viewAppeared();
-    }
+    m_commandHeld = QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
+    // Restores or clears the search before the first paint.
+    m_view->viewAppeared();
     activateWindow();
     m_field->setFocus(Qt::ActiveWindowFocusReason);
     // A restored query is ready to be typed over.
     m_field->selectAll();
+}
+
+void LauncherWindow::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        m_view->viewDisappeared();
+}
+
+void LauncherWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        readCommandKey();
+}
+
+void LauncherWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // Over the field's bottom edge, inside its rounded corners.
+    const QRect field = m_field->geometry();
+    m_progress->setGeometry(field.left() + int(kFieldRadius), field.bottom() - 2,
+                            field.width() - 2 * int(kFieldRadius), 2);
+    m_progress->raise();
+}
+
+QMenu* LauncherWindow::createFieldContextMenu() {
+    QMenu* menu = m_field->createStandardContextMenu();
+    menu->setObjectName(QStringLiteral("searchFieldMenu"));
+    if (!m_preferences)
+        return menu;
+    menu->addSeparator();
+    QAction* tray = menu->addAction(QStringLiteral("Show Tray Icon"));
+    tray->setCheckable(true);
+    tray->setChecked(MenuBarIconVisibilityStore(*m_preferences).load());
+    connect(tray, &QAction::triggered, this, [this](bool shown) {
+        MenuBarIconVisibilityStore(*m_preferences, m_notifications).save(shown);
+    });
+    connect(menu->addAction(QStringLiteral("Settings…")), &QAction::triggered, this,
+            &LauncherWindow::showSettingsWindow);
+    return menu;
 }
 
 bool LauncherWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -218,6 +325,11 @@ bool LauncherWindow::eventFilter(QObject* watched, QEvent* event) {
                 m_view->hoverLeft(row);
         }
         break;
+    case QEvent::Resize:
+        // The list grows from the bar's height to the panel's: keep the selection in view.
+        if (watched == m_list)
+            syncSelection(m_view->search().selectedIndex.value_or(-1));
+        break;
     case QEvent::WindowDeactivate:
         m_commandHeld = false;
         m_view->setCommandKeyHeld(false);
@@ -246,11 +358,7 @@ void LauncherWindow::hideLauncher() {
         Q_EMIT hideRequested();
         return;
     }
-    hide();
-    if (m_notifications)
-        m_notifications->post(notifications::WindowHidden);
-    else
-        m_view->saveSessionOnHide();
+    hide(); // the view hears of it in hideEvent()
 }
 
 void LauncherWindow::showSettingsWindow() {
@@ -266,7 +374,7 @@ void LauncherWindow::terminate() {
 }
 
 bool LauncherWindow::isCommandKeyHeld() const {
-    return m_commandHeld || QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
+    return m_commandHeld;
 }
 
 QString LauncherWindow::clipboardText() const {

@@ -15,9 +15,12 @@
 class QLabel;
 class QLineEdit;
 class QListView;
+class QMenu;
+class QProgressBar;
 
 namespace trovi {
 
+class PreferenceStore;
 class ResultRowDelegate;
 class SearchResultListModel;
 struct LauncherTheme;
@@ -34,9 +37,12 @@ public:
     void setVersionLabel(const QString& label);
     // The stored theme; it follows "LauncherThemeChanged".
     const LauncherTheme& theme() const { return *m_theme; }
+    // The field's context menu: the editing entries, then the tray icon's
+    // visibility and Settings (the way there on a desktop without a tray).
+    QMenu* createFieldContextMenu();
 
     // LauncherHost. Without a receiver of hideRequested() the window hides
-    // itself and announces "WindowHidden"; without a receiver of
+    // itself; without a receiver of
     // quitRequested() the application quits.
     void hideLauncher() override;
     void showSettingsWindow() override;
@@ -55,22 +61,27 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void syncSelection(int row);
     void updateChrome();
     void applyTheme();
+    void readCommandKey();
 
     std::unique_ptr<ContentView> m_view;
     SearchResultListModel* m_model;
     QLineEdit* m_field;
     QListView* m_list;
     QLabel* m_footer;
+    QProgressBar* m_progress;
     ResultRowDelegate* m_delegate;
     const LauncherTheme* m_theme = nullptr;
+    PreferenceStore* m_preferences;
     NotificationCenter* m_notifications;
-    bool m_appeared = false;
     bool m_commandHeld = false;
 };
 

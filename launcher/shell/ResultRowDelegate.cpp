@@ -3,10 +3,13 @@
 #include "launcher/session/SearchResultListModel.h"
 #include "launcher/shell/ThemePalette.h"
 
+#include <QAbstractItemView>
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTextLayout>
+#include <QToolTip>
 
 namespace trovi {
 
@@ -103,6 +106,30 @@ QSize ResultRowDelegate::sizeHint(const QStyleOptionViewItem& option,
     return {option.rect.width(), rowHeight(!row.snippet.isEmpty())};
 }
 
+QRect ResultRowDelegate::scoreArea(const QRect& rowRect, bool hasTrailingSymbol) {
+    using S = ResultRowStyle;
+    const QRect content = rowRect.adjusted(4 + S::horizontalPadding, 1 + S::verticalPadding,
+                                           -4 - S::horizontalPadding, -1 - S::verticalPadding);
+    const int right =
+        hasTrailingSymbol ? content.right() - S::trailingSymbolWidth - 6 : content.right();
+    return {right - S::scoreWidth + 1, content.top(), S::scoreWidth, content.height()};
+}
+
+bool ResultRowDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                                  const QStyleOptionViewItem& option, const QModelIndex& index) {
+    if (event->type() != QEvent::ToolTip)
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    const auto row =
+        index.data(SearchResultListModel::PresentationRole).value<ResultRowPresentation>();
+    if (row.score && scoreArea(option.rect, !row.trailingSymbol.isEmpty()).contains(event->pos())) {
+        QToolTip::showText(event->globalPos(), QStringLiteral("Search score"), view);
+        return true;
+    }
+    QToolTip::hideText();
+    event->ignore();
+    return true;
+}
+
 void ResultRowDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const {
     using S = ResultRowStyle;
@@ -162,8 +189,7 @@ void ResultRowDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
         content.setRight(symbolRect.left() - 6);
     }
     if (row.score) {
-        const QRect scoreRect(content.right() - S::scoreWidth + 1, content.top(), S::scoreWidth,
-                              content.height());
+        const QRect scoreRect = scoreArea(option.rect, !row.trailingSymbol.isEmpty());
         QFont font = sized(option.font, S::detailPixelSize, QFont::DemiBold);
         font.setFamily(QStringLiteral("monospace")); // digits line up across rows
         QColor colour = secondary;

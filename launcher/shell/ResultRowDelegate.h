@@ -3,9 +3,9 @@
 // reveal hint, highlighted snippet, score and the selected row's Return
 // symbol.
 
+#include "launcher/settings/themes/LauncherTheme.h"
 #include "launcher/shell/ResultIconProvider.h"
 #include "launcher/shell/ResultRowStyle.h"
-#include "launcher/settings/themes/LauncherTheme.h"
 
 #include <QStyledItemDelegate>
 
@@ -21,6 +21,10 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
     static int rowHeight(bool withSnippet);
+    // Where a row's score is drawn; its tooltip answers there.
+    static QRect scoreArea(const QRect& rowRect, bool hasTrailingSymbol);
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
     // `theme` is a catalogue entry, which lives as long as the program.
     void setTheme(const LauncherTheme& theme);
 

@@ -168,8 +168,7 @@ private Q_SLOTS:
         QCOMPARE(waited.size(), 2);
         QCOMPARE(waited[0]["filename"].toString(), QString("[de] hello"));
         QCOMPARE(waited[0]["directory"].toString(),
-                 QString("EN -> DE via Argos (local) \u00b7 Apple Translation unavailable on Linux "
-                         "\u00b7 Enter copies"));
+                 QString("EN -> DE via Argos (local) \u00b7 Enter copies"));
         QCOMPARE(waited[1]["actionURLString"].toString(),
                  QString("https://www.dict.cc/?s=hello#lexweb"));
 
@@ -180,12 +179,37 @@ private Q_SLOTS:
         QCOMPARE(open.out, QByteArray("copy [de] hello\n"));
     }
 
+    // Nothing but Debian packages: Apertium answers, and no engine that
+    // cannot exist on Linux is named anywhere.
+    void apertiumTranslatesOnAFreshHome() {
+        TempHome home;
+        QCOMPARE(
+            home.run({"config", "set", "launcherTranslationLanguageCodes", "en,de,es"}).exitCode,
+            0);
+        const QStringList noArgos{"TROVI_TRANSLATION_PYTHON=/nonexistent/python3"};
+        const Run run =
+            home.run({"query", "--json", "--wait", "120", "cc en:es good morning"}, noArgos);
+        const QJsonArray rows = QJsonDocument::fromJson(run.out).array();
+        QVERIFY(!rows.isEmpty());
+        QCOMPARE(rows[0]["filename"].toString(), QString("buenos días"));
+        QVERIFY(rows[0]["directory"].toString().startsWith("EN -> ES via Apertium"));
+        const Run status = home.run({"translation", "status"}, noArgos);
+        QCOMPARE(status.exitCode, 0);
+        QVERIFY(status.out.contains("Apertium (apertium, enabled): Ready"));
+        QVERIFY(status.out.contains("EN -> ES: Ready for EN -> ES (eng-spa)."));
+        QVERIFY(status.out.contains("/bin/pip install argostranslate"));
+        QVERIFY(!QByteArray(run.out + status.out).contains("Apple"));
+    }
+
     void notionPagesOpenTheirAddressAndTheTokenIsNeverPrinted() {
         TempHome home;
         trovi::test::LocalHttpServer server;
         server.reply(200, trovi::test::notionTestResponse());
         const QString token = trovi::test::kNotionTestToken;
-        const Run set = home.run({"config", "set", "notionIntegrationToken", token});
+        // Read from standard input, so it never shows in the process list;
+        // the line break is not part of it.
+        const Run set = home.runWithInput({"config", "set", "notionIntegrationToken", "-"},
+                                          token.toUtf8() + "\n");
         QCOMPARE(set.exitCode, 0);
         const Run run =
             home.run({"query", "--json", "roadmap"}, {"TROVI_NOTION_API_URL=" + server.baseURL()});
@@ -195,6 +219,7 @@ private Q_SLOTS:
         QVERIFY(
             !QByteArray(set.out + set.err + run.out + run.err + list.out).contains(token.toUtf8()));
         QCOMPARE(server.requests().size(), 1);
+        QCOMPARE(server.requests()[0].headers.value("authorization"), "Bearer " + token.toUtf8());
         bool found = false;
         for (const QJsonValue& row : QJsonDocument::fromJson(run.out).array())
             found |=
@@ -202,6 +227,39 @@ private Q_SLOTS:
                 row["action"] == "openNotionPage" &&
                 row["actionURLString"] == "https://www.notion.so/0123abcd00004000800000000000000a";
         QVERIFY(found);
+    }
+
+    // Nothing on standard input stores nothing: an empty token would turn
+    // the Notion search off without a word.
+    void secretFromEmptyInputIsRefused() {
+        TempHome home;
+        const Run set = home.runWithInput({"config", "set", "notionIntegrationToken", "-"}, "");
+        QCOMPARE(set.exitCode, 1);
+        QVERIFY2(set.err.contains("standard input"), set.err.constData());
+        QCOMPARE(home.run({"config", "get", "notionIntegrationToken"}).out, "(unset)\n");
+    }
+
+    // What the user typed comes back in messages with its control characters
+    // escaped, like every other output.
+    void configMessagesEscapeTheArgument_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        const QString evil = QString::fromUtf8("x\x1b]2;owned\x07\u009b2J");
+        QTest::addRow("unknown key") << QStringList{"config", "get", evil} << 2;
+        QTest::addRow("refused theme")
+            << QStringList{"config", "set", "launcherThemeID", evil} << 1;
+        QTest::addRow("refused number")
+            << QStringList{"config", "set", "launcherSearchDebounceMilliseconds", evil} << 1;
+    }
+    void configMessagesEscapeTheArgument() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        const Run run = TempHome().run(arguments);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains("x\\x1b]2;owned\\x07\\x9b2J"), run.err.constData());
+        for (const QByteArray& forbidden :
+             {QByteArray("\x1b"), QByteArray("\x07"), QString(QChar(0x9b)).toUtf8()})
+            QVERIFY(!run.out.contains(forbidden) && !run.err.contains(forbidden));
     }
 
     void settingsPanelsAndBookmarksAreFoundUnderHome() {

@@ -3,7 +3,6 @@
 
 #include "launcher/clients/notion/NotionClient.h"
 #include "launcher/clients/notion/NotionResponse.h"
-#include "launcher/session/settings/NotionSettingsSection.h"
 #include "tests/support/LocalHttpServer.h"
 #include "tests/support/NotionFixtures.h"
 #include "tests/support/StderrCapture.h"
@@ -97,36 +96,76 @@ private Q_SLOTS:
         QVERIFY(pages->isEmpty());
     }
 
-    void settingsSectionSavesAndTests() {
+    // The token is for the configured server alone: a redirect to another
+    // port on the same machine is another origin, and nothing reaches it.
+    void redirectsAreNotFollowed_data() {
+        QTest::addColumn<int>("status");
+        for (int status : {301, 302, 303, 307, 308})
+            QTest::addRow("%d", status) << status;
+    }
+
+    void redirectsAreNotFollowed() {
+        QFETCH(int, status);
+        LocalHttpServer elsewhere;
+        elsewhere.reply(200, notionTestResponse());
         LocalHttpServer server;
+        server.reply(status, "{}", {{"Location", elsewhere.baseURL().toUtf8() + "/v1/search"}});
         NotionClient client(configurationFor(server));
-        InMemoryPreferenceStore preferences;
-        NotionSettingsSection section(preferences, nullptr, client);
-        QVERIFY(!section.isEnabled());
+        StderrCapture stderrCapture;
+        std::optional<QList<NotionPage>> pages;
+        startSearch(client, "roadmap", pages);
+        QTRY_VERIFY_WITH_TIMEOUT(pages.has_value(), 10000);
+        const QString said = stderrCapture.finish();
+        QVERIFY(pages->isEmpty());
+        QCOMPARE(server.requests().size(), 1);
+        QVERIFY(elsewhere.requests().isEmpty());
+        QVERIFY2(said.contains("redirected to " + elsewhere.baseURL()), qPrintable(said));
+        QVERIFY(!said.contains(kNotionTestToken));
+    }
 
-        section.testConnection();
-        QCOMPARE(section.status(), "No token provided.");
+    // An answer that never ends, in its body or its header, ends the search:
+    // the body by its size (the deadline is far off), the header by the deadline.
+    void unboundedAnswersEnd_data() {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<QByteArray>("piece");
+        QTest::addColumn<double>("timeoutSeconds");
+        QTest::addColumn<QString>("said");
+        const QByteArray chunk(65536, ' ');
+        QTest::addRow("endless body without a length")
+            << QByteArray("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n") << chunk << 600.0
+            << "larger than 4 MB";
+        QTest::addRow("endless header")
+            << QByteArray("HTTP/1.1 200 OK\r\n") << "X-Padding: " + QByteArray(8000, 'a') + "\r\n"
+            << 0.3 << QString();
+    }
 
-        // Storing the token and the switch is the settings window's test.
-        section.setToken(QStringLiteral("  ") + kNotionTestToken + "\n");
-        QVERIFY(section.status().isEmpty());
+    void unboundedAnswersEnd() {
+        QFETCH(QByteArray, head);
+        QFETCH(QByteArray, piece);
+        QFETCH(double, timeoutSeconds);
+        QFETCH(QString, said);
+        LocalHttpServer server;
+        server.stream(head, piece);
+        NotionClientConfiguration configuration = configurationFor(server);
+        configuration.timeoutSeconds = timeoutSeconds;
+        NotionClient client(configuration);
+        StderrCapture stderrCapture;
+        std::optional<QList<NotionPage>> pages;
+        startSearch(client, "roadmap", pages);
+        QTRY_VERIFY_WITH_TIMEOUT(pages.has_value(), 30000);
+        QVERIFY(pages->isEmpty());
+        const QString written = stderrCapture.finish();
+        QVERIFY2(written.contains(said), qPrintable(written));
+    }
 
-        server.reply(200, notionTestResponse());
-        section.testConnection();
-        QCOMPARE(section.status(), "Testing...");
-        QTRY_COMPARE(section.status(), "Connected — found 3 page(s).");
-        QCOMPARE(QJsonDocument::fromJson(server.requests().last().body)["query"].toString(),
-                 "test");
-        QCOMPARE(server.requests().last().headers.value("authorization"),
-                 "Bearer " + kNotionTestToken.toUtf8());
-
-        // A refused token cannot be told from no matches.
-        server.reply(401, "{}");
-        section.testConnection();
-        QTRY_COMPARE(section.status(), "Connected (no pages matched \"test\").");
-
-        section.setEnabled(false);
-        QVERIFY(section.status().isEmpty());
+    void resultsBeyondTheCapAreNotParsed() {
+        QByteArrayList results;
+        for (int i = 0; i < 150; ++i)
+            results.append(R"({"id":")" + QByteArray::number(i) +
+                           R"(","url":"https://notion.test/p","properties":{"Name":)"
+                           R"({"type":"title","title":[{"plain_text":"page"}]}}})");
+        const QByteArray body = R"({"results":[)" + results.join(',') + "]}";
+        QCOMPARE(parseSearchResponse(body).size(), kNotionMaxParsedResults);
     }
 };
 

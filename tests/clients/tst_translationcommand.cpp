@@ -135,26 +135,34 @@ private Q_SLOTS:
         const TranslationEngineSettingsStore store(preferences);
         const QString orderKey = TranslationEngineSettingsStore::orderKey;
         const QString enabledKey = TranslationEngineSettingsStore::enabledKey;
-        QCOMPARE(store.load().order, (QList{ID::apple, ID::argos}));
-        QCOMPARE(store.load().prioritizedEnabledEngineIDs(), (QList{ID::apple, ID::argos}));
+        // Only engines that can exist here are offered: no Apple engine on Linux.
+        QCOMPARE(store.load().order, (QList{ID::argos, ID::apertium}));
+        QCOMPARE(store.load().prioritizedEnabledEngineIDs(), (QList{ID::argos, ID::apertium}));
 
         // Unknown names and repeats are dropped, missing engines appended.
-        preferences.setString(orderKey, " ARGOS ,foo,,argos");
-        preferences.setString(enabledKey, "argos");
-        QCOMPARE(store.load().order, (QList{ID::argos, ID::apple}));
-        QCOMPARE(store.load().prioritizedEnabledEngineIDs(), QList{ID::argos});
+        preferences.setString(orderKey, " APERTIUM ,foo,,apertium");
+        preferences.setString(enabledKey, "apertium");
+        QCOMPARE(store.load().order, (QList{ID::apertium, ID::argos}));
+        QCOMPARE(store.load().prioritizedEnabledEngineIDs(), QList{ID::apertium});
         // No known enabled engine means all of them.
         preferences.setString(enabledKey, "deepl,google");
-        QCOMPARE(store.load().prioritizedEnabledEngineIDs(), (QList{ID::argos, ID::apple}));
+        QCOMPARE(store.load().prioritizedEnabledEngineIDs(), (QList{ID::apertium, ID::argos}));
+        // Lists stored where the Apple engine exists keep working without it.
+        preferences.setString(orderKey, "apple,apertium,argos");
+        preferences.setString(enabledKey, "apple");
+        QCOMPARE(store.load().prioritizedEnabledEngineIDs(), (QList{ID::apertium, ID::argos}));
+        preferences.setString(enabledKey, "apple,argos");
+        QCOMPARE(store.load().prioritizedEnabledEngineIDs(), QList{ID::argos});
 
-        store.save({ID::argos, ID::apple}, {ID::apple});
-        QCOMPARE(preferences.stringValue(orderKey), "argos,apple");
-        QCOMPARE(preferences.stringValue(enabledKey), "apple");
-        QCOMPARE(store.load(), (TranslationEnginePreferences{{ID::argos, ID::apple}, {ID::apple}}));
+        store.save({ID::apertium, ID::argos}, {ID::argos});
+        QCOMPARE(preferences.stringValue(orderKey), "apertium,argos");
+        QCOMPARE(preferences.stringValue(enabledKey), "argos");
+        QCOMPARE(store.load(),
+                 (TranslationEnginePreferences{{ID::apertium, ID::argos}, {ID::argos}}));
         // The order is completed, and "none enabled" is never stored.
-        store.save({ID::argos}, {});
-        QCOMPARE(preferences.stringValue(orderKey), "argos,apple");
-        QCOMPARE(preferences.stringValue(enabledKey), "argos,apple");
+        store.save({ID::apertium}, {});
+        QCOMPARE(preferences.stringValue(orderKey), "apertium,argos");
+        QCOMPARE(preferences.stringValue(enabledKey), "apertium,argos");
     }
 };
 

@@ -12,11 +12,23 @@ using namespace Qt::StringLiterals;
 class DesktopApplicationsTest : public QObject {
     Q_OBJECT
 
+    QTemporaryDir m_bin;
+
 private Q_SLOTS:
+    void initTestCase() {
+        // The fixtures' entries run "app"; an entry whose program is not
+        // installed is hidden.
+        QFile app(m_bin.filePath("app"));
+        QVERIFY(app.open(QIODevice::WriteOnly));
+        app.close();
+        app.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        qputenv("PATH", (m_bin.path() + ":" + qEnvironmentVariable("PATH")).toUtf8());
+    }
+
     void listsVisibleApplicationsAndHonoursOverrides() {
         // The user's viewer wins over the system's; the user's removed entry
         // hides the system's; helpers, links, other desktops' entries, other
-        // files and programs that are not installed stay out.
+        // files and programs that are not installed (TryExec or Exec) stay out.
         const QString user = TROVI_FIXTURES_DIR "/applications/user/applications";
         const QString system = TROVI_FIXTURES_DIR "/applications/system/applications";
         qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");

@@ -66,6 +66,47 @@ private Q_SLOTS:
         QVERIFY(entry->terminal);
     }
 
+    // gettext's order: LANGUAGE unless the locale is C, then LC_ALL,
+    // LC_MESSAGES, LANG.
+    void messageLanguages_data() {
+        QTest::addColumn<QStringList>("environment"); // LANGUAGE, LC_ALL, LC_MESSAGES, LANG
+        QTest::addColumn<QString>("name");
+        QTest::addRow("LANGUAGE first") << QStringList{"de:en", "", "", "en_US.UTF-8"} << "Dateien";
+        QTest::addRow("LANGUAGE ignored under C")
+            << QStringList{"de:en", "", "", "C.UTF-8"} << "Files";
+        QTest::addRow("LANGUAGE's later choice")
+            << QStringList{"xx:sr@latin", "", "", "en_US"} << "Datoteke";
+        QTest::addRow("LC_ALL over LANG")
+            << QStringList{"", "de_CH.UTF-8", "", "fr_FR"} << "Dateien (CH)";
+        QTest::addRow("LC_MESSAGES over LANG") << QStringList{"", "", "de_AT", "C"} << "Dateien";
+    }
+    void messageLanguages() {
+        QFETCH(QStringList, environment);
+        QFETCH(QString, name);
+        const char* variables[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+        for (int i = 0; i < 4; ++i)
+            qputenv(variables[i], environment[i].toUtf8());
+        const QByteArray content =
+            trovi::test::readFile(TROVI_FIXTURES_DIR "/desktop-entries/localised.desktop");
+        QCOMPARE(parseDesktopEntry(content, "/x.desktop", currentMessageLocale())->name, name);
+        qputenv("LC_ALL", "C.UTF-8");
+        qunsetenv("LANGUAGE");
+    }
+
+    void keywordsAreKeptOnceAndCapped() {
+        // A hostile entry's hundred thousand keywords must not cost every
+        // refresh and search a quadratic scan.
+        QByteArray content = "[Desktop Entry]\nName=Many\nKeywords[de]=drei;eins;\nKeywords=";
+        for (int i = 0; i < 20000; ++i)
+            content += "word" + QByteArray::number(i) + ";";
+        content += "\n";
+        const auto entry = parseDesktopEntry(content, "/x.desktop", "de");
+        QVERIFY(entry);
+        QCOMPARE(entry->keywords.size(), 256);
+        QCOMPARE(entry->keywords.mid(0, 3), (QStringList{"drei", "eins", "word0"}));
+        QCOMPARE(QSet<QString>(entry->keywords.cbegin(), entry->keywords.cend()).size(), 256);
+    }
+
     void rejectsFilesWithoutEntryGroup() {
         QCOMPARE(parseDesktopEntry("[Desktop Action x]\nExec=x\n", "/x.desktop", "C"),
                  std::nullopt);

@@ -22,7 +22,8 @@ private Q_SLOTS:
         auto on = applyLaunchAtLoginToggle(item, store, true);
         QVERIFY(on.enabled);
         QCOMPARE(on.statusMessage, "Launcher will start automatically when you log in.");
-        QVERIFY(test::readFile(item.entryPath()).contains("\nExec=\"/opt/my apps/trovi\"\n"));
+        QVERIFY(
+            test::readFile(item.entryPath()).contains("\nExec=\"/opt/my apps/trovi\" --hide\n"));
         QCOMPARE(store.storedValue(), true);
 
         auto off = applyLaunchAtLoginToggle(item, store, false);
@@ -30,6 +31,23 @@ private Q_SLOTS:
         QCOMPARE(off.statusMessage, "Launcher will not start automatically.");
         QVERIFY(!QFile::exists(item.entryPath()));
         QCOMPARE(store.storedValue(), false);
+    }
+
+    void uninstallRemovesTheLoginEntry() {
+        QTemporaryDir dir;
+        XdgAutostartLoginItem item("/usr/bin/trovi", dir.path() + "/config/autostart");
+        QVERIFY(std::holds_alternative<LaunchAtLoginState>(item.update(true)));
+        QVERIFY(test::writeFile(dir.path() + "/config/autostart/other.desktop"));
+        QProcess make;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", dir.path() + "/config");
+        make.setProcessEnvironment(env);
+        make.start("make", {"-s", "-C", TROVI_FIXTURES_DIR "/../..", "uninstall",
+                            "PREFIX=" + dir.path() + "/prefix"});
+        QVERIFY(make.waitForFinished(60000));
+        QCOMPARE(make.exitCode(), 0);
+        QVERIFY(!QFile::exists(item.entryPath()));
+        QVERIFY(QFile::exists(dir.path() + "/config/autostart/other.desktop"));
     }
 
     void hiddenEntryCountsAsOff() {
@@ -60,25 +78,59 @@ private Q_SLOTS:
         QVERIFY(reports.isEmpty());
     }
 
-    void unwritableFolderKeepsTheChoiceAndSaysWhy() {
+    // `trovi config get launcherRunAtLogin` reads the stored value: after a
+    // failed registration it must say what the desktop will do, and nothing
+    // is written outside the folder through a link.
+    void refusedFolderSaysWhyAndStoresTheRealState_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addRow("a file where the folder should be") << "file";
+        QTest::addRow("the folder is a link to another folder") << "link";
+    }
+
+    void refusedFolderSaysWhyAndStoresTheRealState() {
+        QFETCH(QString, kind);
         QTemporaryDir dir;
-        // A file where the folder should be: fails for root too.
-        QVERIFY(test::writeFile(dir.path() + "/config"));
+        const QString folder = dir.path() + "/autostart";
+        const QString elsewhere = dir.path() + "/elsewhere";
+        if (kind == "file")
+            QVERIFY(test::writeFile(folder));
+        else
+            QVERIFY(QDir().mkpath(elsewhere) && QFile::link(elsewhere, folder));
         InMemoryPreferenceStore preferences;
         const LaunchAtLoginSettingsStore store(preferences);
-        XdgAutostartLoginItem item("/usr/bin/trovi", dir.path() + "/config/autostart");
+        XdgAutostartLoginItem item("/usr/bin/trovi", folder);
 
         store.save(true);
         QStringList reports;
         synchronizeLaunchAtLoginAtStartup(item, store, [&](const QString& l) { reports << l; });
-        QCOMPARE(store.storedValue(), true);
+        QCOMPARE(store.storedValue(), false);
         QCOMPARE(reports.size(), 1);
         QVERIFY(reports[0].startsWith(
             "Failed to update run-at-login state: Could not register run-at-login: "));
+        QVERIFY(QDir(elsewhere).isEmpty());
 
         auto outcome = applyLaunchAtLoginToggle(item, store, true);
         QVERIFY(!outcome.enabled);
         QVERIFY(outcome.statusMessage.startsWith("Could not register run-at-login: "));
+        QCOMPARE(store.storedValue(), false);
+        QVERIFY(QDir(elsewhere).isEmpty());
+    }
+
+    void linkedEntryIsReplacedNotWrittenThrough() {
+        QTemporaryDir dir;
+        const QString victim = dir.path() + "/victim.txt";
+        QVERIFY(test::writeFile(victim, "keep me\n"));
+        XdgAutostartLoginItem item("/usr/bin/trovi", dir.path() + "/autostart");
+        QVERIFY(QDir().mkpath(dir.path() + "/autostart"));
+        QVERIFY(QFile::link(victim, item.entryPath()));
+
+        QCOMPARE(std::get<LaunchAtLoginState>(item.update(true)), LaunchAtLoginState::enabled);
+        QCOMPARE(test::readFile(victim), QByteArray("keep me\n"));
+        QVERIFY(!QFileInfo(item.entryPath()).isSymLink());
+        QVERIFY(test::readFile(item.entryPath()).contains("\nExec=/usr/bin/trovi\n"));
+        // Nothing left beside it but the entry.
+        QCOMPARE(QDir(dir.path() + "/autostart").entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"trovi-launcher.desktop"});
     }
 };
 

@@ -25,7 +25,7 @@ struct Session : SessionParts {
     std::unique_ptr<ContentView> view = std::make_unique<ContentView>(services(&host));
 
     Session() {
-        host.onHide = [this] { notifications.post(notifications::WindowHidden); };
+        host.onHide = [this] { view->viewDisappeared(); };
         view->viewAppeared();
     }
 
@@ -59,9 +59,10 @@ struct Session : SessionParts {
                 notifications.post(notifications::LauncherSearchDataRefreshed);
             } else if (op == QLatin1String("up") || op == QLatin1String("down")) {
                 view->handleKey(op == QLatin1String("up") ? Qt::Key_Up : Qt::Key_Down, {});
-            } else if (op == QLatin1String("hide") || op == QLatin1String("show")) {
-                notifications.post(op == QLatin1String("hide") ? notifications::WindowHidden
-                                                               : notifications::WindowAppeared);
+            } else if (op == QLatin1String("hide")) {
+                view->viewDisappeared();
+            } else if (op == QLatin1String("show")) {
+                view->viewAppeared();
             } else if (op == QLatin1String("clip")) {
                 host.clipboard = arg(w, 1);
             } else if (op == QLatin1String("paste")) {
@@ -113,6 +114,17 @@ private Q_SLOTS:
         row("the selected result stays selected in its new row",
             "type a; wait 50; answer 0 alpha beta; down; refresh; answer 1 aardvark alpha beta",
             "a", "aardvark,alpha,beta", "beta", 2);
+        row("an untouched selection follows the final list's top row",
+            "type pl; wait 50; answer 0 plakate plaza; type pla; wait 50; answer 1 plan plakate",
+            "pla", "plan,plakate", "plan", 2);
+        row("a selection moved on the preview stays on its result",
+            "type pl; wait 50; answer 0 plakate plaza; type pla; down; wait 50; "
+            "answer 1 plan plakate plaza",
+            "pla", "plan,plakate,plaza", "plaza", 2);
+        row("hiding drops the pending search", "type notes; hide; wait 50", "notes", "", "", 0);
+        row("showing again runs the dropped search",
+            "type notes; hide; wait 50; show; wait 50; answer 0 notes1", "notes", "notes1",
+            "notes1", 1);
         row("a vanished selection falls back to row 0",
             "type a; wait 50; answer 0 alpha beta; down; refresh; answer 1 gamma alpha", "a",
             "gamma,alpha", "gamma", 2);

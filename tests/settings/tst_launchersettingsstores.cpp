@@ -1,13 +1,16 @@
 // The typed settings stores: wrong types load the default, integers are
 // clamped into their bounds, unknown themes load as the default theme.
 
+#include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/LauncherSettingsStores.h"
+#include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceKeys.h"
 #include "launcher/settings/PreferenceStore.h"
 
 #include <QCborValue>
 #include <QTest>
 
+#include <functional>
 #include <limits>
 
 using namespace trovi;
@@ -25,15 +28,63 @@ private Q_SLOTS:
             QVERIFY(!store.storedValue());
         }
         // A toggle replaces whatever was there with a real boolean.
-        QCOMPARE(store.toggle(false), true);
+        QCOMPARE(store.toggle(), true);
         QCOMPARE(defaults.value("k"), std::optional(QCborValue(true)));
-        QCOMPARE(store.toggle(true), false);
-        // The snippet switch starts off and follows the same rule.
-        QVERIFY(!showSnippets(defaults));
-        defaults.setString(preferenceKeys::showSnippets, "yes");
-        QVERIFY(!showSnippets(defaults));
-        QVERIFY(toggleShowSnippets(defaults));
-        QCOMPARE(defaults.boolValue(preferenceKeys::showSnippets), std::optional<bool>(true));
+        QCOMPARE(store.toggle(), false);
+    }
+
+    // Each switch loads its own default when unset and tells observers when
+    // saved, so the window, the tray menu and `trovi config` agree.
+    void switchesLoadTheirDefaultAndAnnounceTheirChange_data() {
+        QTest::addColumn<std::function<BooleanSettingStore(PreferenceStore&, NotificationCenter*)>>(
+            "make");
+        QTest::addColumn<bool>("defaultValue");
+        QTest::addColumn<QString>("notification");
+        const auto row = [](const char* name, auto make, bool defaultValue, const QString& note) {
+            QTest::addRow("%s", name)
+                << std::function<BooleanSettingStore(PreferenceStore&, NotificationCenter*)>(make)
+                << defaultValue << note;
+        };
+        namespace names = notifications;
+        row(
+            "snippets start off",
+            [](PreferenceStore& p, NotificationCenter* c) { return ShowSnippetsStore(p, c); },
+            false, names::ShowSnippetsChanged);
+        row(
+            "menu bar icon starts shown",
+            [](PreferenceStore& p, NotificationCenter* c) {
+                return MenuBarIconVisibilityStore(p, c);
+            },
+            true, names::LauncherMenuBarIconVisibilityChanged);
+        row(
+            "snapping starts on",
+            [](PreferenceStore& p, NotificationCenter* c) { return WindowSnapSettingsStore(p, c); },
+            true, names::LauncherWindowSnapChanged);
+        row(
+            "native icons start off",
+            [](PreferenceStore& p, NotificationCenter* c) {
+                return LauncherIconSettingsStore(p, c);
+            },
+            false, names::LauncherIconSettingsChanged);
+    }
+
+    void switchesLoadTheirDefaultAndAnnounceTheirChange() {
+        QFETCH(std::function<BooleanSettingStore(PreferenceStore&, NotificationCenter*)>, make);
+        QFETCH(bool, defaultValue);
+        QFETCH(QString, notification);
+        InMemoryPreferenceStore defaults;
+        NotificationCenter center;
+        int posted = 0;
+        const NotificationToken token =
+            center.observe(notification, [&posted](const QVariantMap&) { ++posted; });
+        QCOMPARE(make(defaults, nullptr).load(), defaultValue);
+        // A string where a boolean belongs still loads the default.
+        defaults.setString(make(defaults, nullptr).key(), "yes");
+        QCOMPARE(make(defaults, nullptr).load(), defaultValue);
+        QCOMPARE(make(defaults, &center).toggle(), !defaultValue);
+        QCOMPARE(posted, 1);
+        make(defaults, nullptr).save(defaultValue);
+        QCOMPARE(posted, 1);
     }
 
     void boundedIntegers_data() {

@@ -4,17 +4,23 @@
 #include "launcher/session/SearchResultListModel.h"
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/LauncherSettingsStores.h"
+#include "launcher/shell/LauncherChrome.h"
 #include "launcher/shell/LauncherShell.h"
 #include "launcher/shell/LauncherWindow.h"
 #include "launcher/shell/ResultIconProvider.h"
+#include "launcher/shell/ResultRowDelegate.h"
 #include "launcher/shell/ThemePalette.h"
 #include "tests/support/Files.h"
 #include "tests/support/Results.h"
 #include "tests/support/SessionFakes.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
+#include <QProgressBar>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace trovi;
@@ -29,7 +35,7 @@ struct WindowUnderTest : SessionParts {
     QListView* list = nullptr;
 
     explicit WindowUnderTest(bool snippets, bool scores) {
-        setShowSnippets(preferences, snippets);
+        ShowSnippetsStore(preferences).save(snippets);
         SearchScoreVisibilityStore(preferences).save(scores);
         window = std::make_unique<LauncherWindow>(services());
         window->show();
@@ -61,6 +67,16 @@ struct WindowUnderTest : SessionParts {
                 if (test(shot.pixelColor(x, y)))
                     return true;
         return false;
+    }
+
+    // `count` documents, best first.
+    QList<SearchResult> documents(int count) const {
+        QList<SearchResult> results;
+        for (int i = 0; i < count; ++i)
+            results.append(pathResult(SearchResultKind::file, home.path(),
+                                      QStringLiteral("doc%1.txt").arg(i, 2, 10, QChar(u'0')))
+                               .withRelevanceScore(1000 - i));
+        return results;
     }
 
     ResultRowPresentation row(int r) const {
@@ -195,6 +211,152 @@ private Q_SLOTS:
         QCOMPARE(overlayShown(), snap);
         send(QEvent::MouseButtonRelease, grip + QPointF(8, 0), Qt::NoButton);
         QVERIFY(!overlayShown());
+    }
+
+    void theFirstLongListShowsItsTopRowWhole() {
+        WindowUnderTest t(false, true);
+        LauncherShell shell(t.window.get(), t.preferences, t.notifications, nullptr, "1");
+        shell.start(false);
+        QCOMPARE(t.window->height(), 76); // the compact bar
+        QTest::keyClicks(t.field, QStringLiteral("d"));
+        t.scheduler.advance(50);
+        t.engine.answer(0, t.documents(40));
+        QTRY_VERIFY(t.window->height() > 300 && t.list->isVisible());
+        QTRY_VERIFY(t.list->viewport()->height() > 200);
+        QCOMPARE(t.list->visualRect(t.list->model()->index(0, 0)).top(), 0);
+        // Arrowing down far keeps the selected row in view.
+        for (int i = 0; i < 25; ++i)
+            QTest::keyClick(t.field, Qt::Key_Down);
+        const QRect selected = t.list->visualRect(t.list->model()->index(25, 0));
+        QVERIFY(t.list->viewport()->rect().contains(selected));
+    }
+
+    void rowsTellTheirScore() {
+        WindowUnderTest t(false, true);
+        t.window->resize(700, 460);
+        QTest::keyClicks(t.field, QStringLiteral("d"));
+        t.scheduler.advance(50);
+        t.engine.answer(0, t.documents(3));
+        QTRY_COMPARE(t.list->model()->rowCount(), 3);
+        const QModelIndex first = t.list->model()->index(0, 0);
+        QCOMPARE(first.data(Qt::AccessibleTextRole).toString(),
+                 QStringLiteral("doc00.txt, %1, Search score 1000").arg(t.home.path()));
+        auto* delegate = qobject_cast<ResultRowDelegate*>(t.list->itemDelegate());
+        QStyleOptionViewItem option;
+        option.rect = t.list->visualRect(first);
+        const QPoint over = ResultRowDelegate::scoreArea(option.rect, true).center();
+        QHelpEvent help(QEvent::ToolTip, over, t.list->viewport()->mapToGlobal(over));
+        QVERIFY(delegate->helpEvent(&help, t.list, option, first));
+        QTRY_COMPARE(QToolTip::text(), QStringLiteral("Search score"));
+    }
+
+    void aSearchShowsProgressAndHidingCancelsIt() {
+        WindowUnderTest t(false, false);
+        auto* progress = t.window->findChild<QProgressBar*>(QStringLiteral("searchProgress"));
+        QVERIFY(progress && !progress->isVisible());
+        QTest::keyClicks(t.field, QStringLiteral("d"));
+        QVERIFY(progress->isVisible());
+        t.window->hide();
+        QVERIFY(!progress->isVisible());
+        t.scheduler.advance(50);
+        QCOMPARE(t.engine.calls.size(), 0); // nothing searches for a hidden window
+    }
+
+    void theFieldMenuReachesSettingsAndTheTrayIcon() {
+        WindowUnderTest t(false, false);
+        QSignalSpy settings(t.window.get(), &LauncherWindow::settingsRequested);
+        QStringList posted;
+        auto token = t.notifications.observe(notifications::LauncherMenuBarIconVisibilityChanged,
+                                             [&](const QVariantMap&) { posted << "tray"; });
+        std::unique_ptr<QMenu> menu(t.window->createFieldContextMenu());
+        QAction* tray = nullptr;
+        QAction* open = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->text() == QLatin1String("Show Tray Icon"))
+                tray = action;
+            if (action->text() == QStringLiteral("Settings…"))
+                open = action;
+        }
+        QVERIFY(tray && open && tray->isChecked());
+        tray->trigger();
+        QCOMPARE(MenuBarIconVisibilityStore(t.preferences).load(), false);
+        QCOMPARE(posted, QStringList{"tray"});
+        open->trigger();
+        QCOMPARE(settings.size(), 1);
+    }
+
+    void theVersionFooterFitsTheCompactBar() {
+        WindowUnderTest t(false, false);
+        LauncherShell shell(t.window.get(), t.preferences, t.notifications, nullptr, "1");
+        shell.start(false);
+        t.window->setVersionLabel(QStringLiteral("1.2.3 (0) • build 2026-01-02 03:04:05"));
+        auto* footer = t.window->findChild<QLabel*>(QStringLiteral("versionFooter"));
+        QTRY_VERIFY(footer->isVisible());
+        QTRY_COMPARE(t.window->height(), 76);
+        QVERIFY2(footer->geometry().top() > t.field->geometry().bottom(),
+                 "the footer overlaps the field");
+        QVERIFY(footer->geometry().bottom() < t.window->height());
+        QVERIFY(footer->height() >= footer->fontMetrics().height());
+    }
+
+    void everyThemeKeepsItsChromeReadable_data() {
+        QTest::addColumn<QString>("theme");
+        for (const LauncherTheme& theme : LauncherThemeCatalog::all())
+            QTest::newRow(qPrintable(rawValue(theme.id))) << rawValue(theme.id);
+    }
+
+    void everyThemeKeepsItsChromeReadable() {
+        QFETCH(QString, theme);
+        const LauncherChrome c =
+            launcherChrome(LauncherThemeCatalog::theme(*launcherThemeIDFromRawValue(theme)));
+        const struct {
+            const char* what;
+            QColor front, back;
+        } pairs[] = {
+            {"typed text on the field", c.fieldText, c.fieldBackground},
+            {"placeholder on the field", c.placeholder, c.fieldBackground},
+            {"field outline on the window", c.fieldOutline, c.panel},
+            {"field outline on the window's other end", c.fieldOutline, c.panelLight},
+            {"footer on the window", c.footerText, c.panel},
+            {"footer on the window's other end", c.footerText, c.panelLight},
+            {"scroll handle on its track", c.scrollHandle, c.scrollTrack},
+        };
+        for (const auto& pair : pairs)
+            QVERIFY2(contrastRatio(pair.front, pair.back) >= 4.5,
+                     qPrintable(QStringLiteral("%1: %2:1")
+                                    .arg(pair.what)
+                                    .arg(contrastRatio(pair.front, pair.back), 0, 'f', 2)));
+    }
+
+    void liveThemeChangeRecoloursTheTypedText_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addRow("dark to Daylight") << "graphite"
+                                          << "daylight";
+        QTest::addRow("Daylight to dark") << "daylight"
+                                          << "graphite";
+    }
+
+    void liveThemeChangeRecoloursTheTypedText() {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        WindowUnderTest t(false, false);
+        LauncherThemeStore(t.preferences).save(from);
+        t.notifications.post(notifications::LauncherThemeChanged);
+        QTest::keyClicks(t.field, QStringLiteral("WWWW"));
+        LauncherThemeStore(t.preferences).save(to);
+        t.notifications.post(notifications::LauncherThemeChanged);
+        const LauncherChrome chrome =
+            launcherChrome(LauncherThemeCatalog::theme(*launcherThemeIDFromRawValue(to)));
+        // Some pixel of the typed text stands out from the new field colour.
+        const QImage window = t.window->grab().toImage();
+        const QRect field = t.field->geometry();
+        double best = 1;
+        for (int y = field.top() + 8; y < field.bottom() - 8; ++y)
+            for (int x = field.left() + 10; x < field.left() + 80; ++x)
+                best =
+                    std::max(best, contrastRatio(window.pixelColor(x, y), chrome.fieldBackground));
+        QVERIFY2(best >= 3.0, qPrintable(QString::number(best)));
     }
 
     void keysBeforeTheFieldHasFocusLandInTheQuery() {

@@ -1,11 +1,12 @@
 // The settings window as a person uses it: every control writes its key and
 // tells the running launcher; refusals and disabled Save keep bad states out.
 
+#include "launcher/clients/notion/NotionClient.h"
+#include "launcher/session/hotkey/HotKeySettings.h"
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/shell/settings/SettingsWindow.h"
-#include "launcher/clients/notion/NotionClient.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -140,6 +141,53 @@ private Q_SLOTS:
         QVERIFY(find<QLabel>("translationTriggerCaption")->text().contains("\"ccx en:de hello\""));
     }
 
+    // Keys as X11 delivers them: a modifier's own press does not carry it yet.
+    void recorderWaitsForTheShortcutsKey_data() {
+        QTest::addColumn<QList<int>>("keys"); // modifiers first, the key last
+        QTest::addColumn<int>("keyCode");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("shown");
+        using namespace carbonModifier;
+        QTest::addRow("Ctrl+K") << QList<int>{Qt::Key_Control, Qt::Key_K} << 40 << int(control)
+                                << "Control + K";
+        QTest::addRow("Alt+Space")
+            << QList<int>{Qt::Key_Alt, Qt::Key_Space} << 49 << int(option) << "Option + Space";
+        QTest::addRow("Ctrl+Alt+K") << QList<int>{Qt::Key_Control, Qt::Key_Alt, Qt::Key_K} << 40
+                                    << int(control | option) << "Control + Option + K";
+        QTest::addRow("Super+Space") << QList<int>{Qt::Key_Super_L, Qt::Key_Space} << 49
+                                     << int(command) << "Command + Space";
+    }
+
+    void recorderWaitsForTheShortcutsKey() {
+        QFETCH(QList<int>, keys);
+        QFETCH(int, keyCode);
+        QFETCH(int, modifiers);
+        QFETCH(QString, shown);
+        auto* recorder = find<QPushButton>("hotKeyRecorder");
+        recorder->click();
+        Qt::KeyboardModifiers held;
+        for (int key : keys) {
+            QTest::keyPress(recorder, Qt::Key(key), held);
+            if (key == Qt::Key_Control)
+                held |= Qt::ControlModifier;
+            else if (key == Qt::Key_Alt)
+                held |= Qt::AltModifier;
+            else if (key == Qt::Key_Super_L)
+                held |= Qt::MetaModifier;
+        }
+        QCOMPARE(m_preferences->integerValue(keys::launcherHotKeyCode).value_or(-1), keyCode);
+        QCOMPARE(m_preferences->integerValue(keys::launcherHotKeyModifiers).value_or(-1),
+                 modifiers);
+        QCOMPARE(find<QLabel>("hotKeyCurrent")->text(), "Current: " + shown);
+    }
+
+    void hotKeySectionFollowsChangesFromElsewhere() {
+        // As `trovi config set launcherHotKeyCode 0` does to a running launcher.
+        m_preferences->setInteger(keys::launcherHotKeyCode, 0);
+        m_center->post(notifications::LauncherHotKeyChanged);
+        QCOMPARE(find<QLabel>("hotKeyCurrent")->text(), QStringLiteral("Current: Control + A"));
+    }
+
     void hidingTheTrayIconNeedsTheHotkey() {
         m_preferences->setBool(keys::launcherHotKeyEnabled, false);
         auto* icon = find<QCheckBox>("showMenuBarIcon");
@@ -147,7 +195,7 @@ private Q_SLOTS:
         QVERIFY(icon->isChecked());
         QVERIFY(!m_preferences->value(keys::launcherShowMenuBarIcon));
         QCOMPARE(find<QLabel>("menuBarIconRefusal")->text(),
-                 "Enable Global Hotkey before hiding the menu bar icon.");
+                 "Enable Global Hotkey before hiding the tray icon.");
         QVERIFY(m_posted.isEmpty());
     }
 

@@ -1,7 +1,9 @@
 #pragma once
 // A small HTTP/1.1 server on 127.0.0.1 for tests that talk to web APIs. It
-// records every request and answers each with the configured status and body,
-// or, when silent, accepts the connection and never answers. Lives on the
+// records every request and answers each with the configured status, extra
+// header fields and body; when silent, accepts the connection and never
+// answers; when streaming, sends a head and then one piece again and again for
+// as long as the client reads (an endless body or header). Lives on the
 // test thread: the test's event loop (QTRY_*, QSignalSpy::wait) drives it.
 // Tests that include it link Qt6::Network.
 
@@ -44,12 +46,20 @@ public:
         }
     }
 
-    void reply(int status, const QByteArray& body) {
+    using HeaderFields = QList<QPair<QByteArray, QByteArray>>;
+    void reply(int status, const QByteArray& body, const HeaderFields& headers = {}) {
         m_status = status;
         m_body = body;
+        m_headers = headers;
         m_silent = false;
+        m_streamHead.clear();
     }
     void neverAnswer() { m_silent = true; }
+    void stream(const QByteArray& head, const QByteArray& piece) {
+        m_silent = false;
+        m_streamHead = head;
+        m_streamPiece = piece;
+    }
 
     const QList<ReceivedHttpRequest>& requests() const { return m_requests; }
 
@@ -79,9 +89,25 @@ private:
         m_requests.append(request);
         if (m_silent)
             return;
+        if (!m_streamHead.isEmpty()) {
+            socket->write(m_streamHead);
+            const QByteArray piece = m_streamPiece;
+            auto topUp = [socket, piece] {
+                while (socket->state() == QAbstractSocket::ConnectedState &&
+                       socket->bytesToWrite() < 4 * piece.size() + 65536)
+                    socket->write(piece);
+            };
+            connect(socket, &QTcpSocket::bytesWritten, socket, topUp);
+            topUp();
+            return;
+        }
+        QByteArray fields;
+        for (const auto& [name, value] : m_headers)
+            fields += name + ": " + value + "\r\n";
         socket->write("HTTP/1.1 " + QByteArray::number(m_status) +
                       " Test\r\nContent-Type: application/json\r\nContent-Length: " +
-                      QByteArray::number(m_body.size()) + "\r\nConnection: close\r\n\r\n" + m_body);
+                      QByteArray::number(m_body.size()) + "\r\n" + fields +
+                      "Connection: close\r\n\r\n" + m_body);
         socket->disconnectFromHost();
     }
 
@@ -91,7 +117,10 @@ private:
     QList<ReceivedHttpRequest> m_requests;
     int m_status = 200;
     QByteArray m_body = "{\"results\":[]}";
+    HeaderFields m_headers;
     bool m_silent = false;
+    QByteArray m_streamHead;
+    QByteArray m_streamPiece;
 };
 
 } // namespace trovi::test

@@ -69,7 +69,7 @@ public:
     bool isCommandKeyHeld() const override { return false; }
     QString clipboardText() const override { return clipboard; }
 
-    std::function<void()> onHide; // the real window announces "WindowHidden"
+    std::function<void()> onHide; // the real window tells its view it disappeared
     int hides = 0;
     int settingsShown = 0;
     QString clipboard;

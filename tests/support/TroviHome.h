@@ -18,7 +18,18 @@ struct TroviRun {
 
 class TroviHome {
 public:
-    TroviHome() { QDir(path()).mkpath(".config"); }
+    TroviHome() {
+        QDir(path()).mkpath(".config");
+        // Desktop entries whose program is not installed are hidden: the
+        // programs the tests' entries name are stand-ins here.
+        QDir(path()).mkpath("bin");
+        for (const char* program : {"app", "gnome-control-center"}) {
+            QFile stub(path() + "/bin/" + program);
+            if (stub.open(QIODevice::WriteOnly))
+                stub.write("#!/bin/sh\n");
+            stub.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+    }
     QString path() const { return m_dir.path(); }
     QString mkdir(const QString& relative) const {
         const QString folder = path() + u'/' + relative;
@@ -33,6 +44,7 @@ public:
         env.insert("XDG_CONFIG_HOME", path() + "/.config");
         env.insert("XDG_DATA_HOME", path() + "/.local/share");
         env.insert("XDG_DATA_DIRS", path() + "/system-share"); // not the machine's applications
+        env.insert("PATH", path() + "/bin:" + env.value("PATH"));
         env.remove("DISPLAY");
         env.remove("WAYLAND_DISPLAY");
         for (const QString& entry : extra)
@@ -45,6 +57,21 @@ public:
         QProcess process;
         process.setProcessEnvironment(environment(extra));
         process.start(TROVI_EXECUTABLE, arguments);
+        if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000))
+            process.kill();
+        process.waitForFinished();
+        return {process.exitCode(), process.readAllStandardOutput(),
+                process.readAllStandardError()};
+    }
+
+    // The same, with `input` on standard input, then end of input.
+    TroviRun runWithInput(const QStringList& arguments, const QByteArray& input,
+                          const QStringList& extra = {}) const {
+        QProcess process;
+        process.setProcessEnvironment(environment(extra));
+        process.start(TROVI_EXECUTABLE, arguments);
+        process.write(input);
+        process.closeWriteChannel();
         if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000))
             process.kill();
         process.waitForFinished();

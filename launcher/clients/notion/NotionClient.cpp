@@ -7,6 +7,9 @@
 #include <QNetworkRequest>
 #include <QTimer>
 
+#include <cstdio>
+#include <memory>
+
 namespace trovi {
 
 namespace {
@@ -24,6 +27,11 @@ public:
 
 private:
     QNetworkAccessManager* m_manager = nullptr;
+};
+
+struct Exchange {
+    QByteArray body;
+    bool answered = false;
 };
 
 } // namespace
@@ -87,6 +95,9 @@ void NotionClient::searchPages(const QString& query, const QString& token, QObje
     request.setRawHeader("Notion-Version", "2022-06-28");
     request.setRawHeader("Content-Type", "application/json");
     request.setTransferTimeout(timeoutMs);
+    // The token is for this server only: a redirect ends the search.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
     const QByteArray body = notionSearchRequestBody(query);
 
     auto* worker = static_cast<NotionNetworkWorker*>(m_worker.data());
@@ -94,17 +105,42 @@ void NotionClient::searchPages(const QString& query, const QString& token, QObje
         worker,
         [worker, request, body, timeoutMs, deliver] {
             QNetworkReply* reply = worker->manager().post(request, body);
-            // The whole exchange, not just a silent gap, is bounded.
-            QTimer::singleShot(timeoutMs, reply, [reply] { reply->abort(); });
-            QObject::connect(reply, &QNetworkReply::finished, reply, [reply, deliver] {
-                reply->deleteLater();
-                const int status =
-                    reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-                if (reply->error() != QNetworkReply::NoError || status != 200) {
-                    deliver({});
+            auto exchange = std::make_shared<Exchange>();
+            // One answer per search: from the end of the reply, the body cap or
+            // the deadline, whichever comes first. The deadline answers even
+            // while a huge header is still being read, and abort() finishing
+            // the reply at once finds the answer already given.
+            auto answer = [reply, exchange, deliver](const NotionSearchOutcome& outcome) {
+                if (exchange->answered)
                     return;
+                exchange->answered = true;
+                if (!outcome.error.isEmpty())
+                    std::fprintf(stderr, "trovi: %s\n", outcome.error.toUtf8().constData());
+                deliver(outcome.pages);
+                reply->abort();
+            };
+            QTimer::singleShot(timeoutMs, reply, [answer] { answer({}); });
+            QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, exchange, answer] {
+                exchange->body += reply->readAll();
+                if (exchange->body.size() > kNotionMaxReplyBytes)
+                    answer(readSearchReply({200, {}, exchange->body}));
+            });
+            QObject::connect(reply, &QNetworkReply::finished, reply, [reply, exchange, answer] {
+                reply->deleteLater();
+                if (exchange->answered)
+                    return;
+                NotionReply received;
+                received.status =
+                    reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+                const bool redirect = received.status >= 300 && received.status < 400;
+                // A refused, timed-out or aborted exchange has nothing to read.
+                if (reply->error() != QNetworkReply::NoError && !redirect)
+                    received = {};
+                else {
+                    received.headers = reply->rawHeaderPairs();
+                    received.body = exchange->body + reply->readAll();
                 }
-                deliver(parseSearchResponse(reply->readAll()));
+                answer(readSearchReply(received));
             });
         },
         Qt::QueuedConnection);

@@ -2,7 +2,8 @@
 // NotionClient: the HTTP exchange with Notion's search endpoint. One network
 // thread owns the QNetworkAccessManager; callers never wait for it and get
 // their answer on their own thread. Every failure (refused connection,
-// timeout, status other than 200, unreadable body) is an empty list.
+// timeout, status other than 200, unreadable body) is an empty list; a
+// redirect or an oversized answer also says so on standard error.
 
 #include "launcher/clients/notion/NotionPage.h"
 

@@ -4,6 +4,9 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QUrl>
+
+#include <algorithm>
 
 namespace trovi {
 
@@ -69,15 +72,16 @@ QList<NotionPage> parseSearchResponse(const QByteArray& body) {
     const QJsonValue results = document->value(QStringLiteral("results"));
     if (!results.isArray())
         return {};
-    const QJsonArray elements = results.toArray();
+    const QJsonArray all = results.toArray();
+    const qsizetype count = std::min(all.size(), kNotionMaxParsedResults);
     // A list of objects or nothing at all.
-    for (const QJsonValue& element : elements) {
-        if (!element.isObject())
+    for (qsizetype i = 0; i < count; ++i) {
+        if (!all.at(i).isObject())
             return {};
     }
     QList<NotionPage> pages;
-    for (const QJsonValue& element : elements) {
-        const QJsonObject object = element.toObject();
+    for (qsizetype i = 0; i < count; ++i) {
+        const QJsonObject object = all.at(i).toObject();
         const QJsonValue id = object.value(QStringLiteral("id"));
         const QJsonValue url = object.value(QStringLiteral("url"));
         if (!id.isString() || !url.isString())
@@ -91,6 +95,43 @@ QList<NotionPage> parseSearchResponse(const QByteArray& body) {
                                 parseNotionDate(object.value(QStringLiteral("last_edited_time")))});
     }
     return pages;
+}
+
+namespace {
+
+// Where a redirect pointed, reduced to its origin and to printable ASCII: it
+// comes from the server and is written to a terminal.
+QString redirectOrigin(const NotionReply& reply) {
+    QByteArray location;
+    for (const auto& [name, value] : reply.headers)
+        if (name.compare("location", Qt::CaseInsensitive) == 0)
+            location = value;
+    const QUrl url(QString::fromUtf8(location.left(2048)));
+    QString origin = url.isValid() && !url.host().isEmpty()
+                         ? url.adjusted(QUrl::RemovePath | QUrl::RemoveQuery |
+                                        QUrl::RemoveFragment | QUrl::RemoveUserInfo)
+                               .toString(QUrl::FullyEncoded)
+                         : QStringLiteral("another address");
+    origin.removeIf([](QChar c) { return c.unicode() < 0x21 || c.unicode() > 0x7e; });
+    return origin.left(200);
+}
+
+} // namespace
+
+NotionSearchOutcome readSearchReply(const NotionReply& reply) {
+    if (reply.status >= 300 && reply.status < 400)
+        return {{},
+                QStringLiteral("Notion search was redirected to %1 (HTTP %2); redirects are not "
+                               "followed, so the token only goes to the configured server")
+                    .arg(redirectOrigin(reply))
+                    .arg(reply.status)};
+    if (reply.body.size() > kNotionMaxReplyBytes)
+        return {{},
+                QStringLiteral("Notion's answer was larger than %1 MB and was dropped")
+                    .arg(kNotionMaxReplyBytes / (1024 * 1024))};
+    if (reply.status != 200)
+        return {};
+    return {parseSearchResponse(reply.body), {}};
 }
 
 } // namespace trovi

@@ -96,14 +96,20 @@ std::optional<ArgosResponse> ArgosDaemon::readResponse(qint64 id, double timeout
                 response.error = object.value("error").toString();
             return response;
         }
-        if (deadline.hasExpired())
-            return std::nullopt;
-        const auto status = m_process->read(m_stdoutBuffer, deadline, m_interruptFd);
-        // A helper whose output ended can answer nothing more: start afresh next time.
-        if (status == ChildProcess::ReadStatus::closed)
+        // A reply is a line of a few kilobytes; a helper that never ends its
+        // line, or is still busy with a request given up on, is replaced so
+        // the buffer cannot grow and a stale reply cannot be read later.
+        if (deadline.hasExpired() || m_stdoutBuffer.size() > maxLineBytes) {
             restart();
-        if (status != ChildProcess::ReadStatus::data)
             return std::nullopt;
+        }
+        const auto status = m_process->read(m_stdoutBuffer, deadline, m_interruptFd);
+        if (status == ChildProcess::ReadStatus::data)
+            continue;
+        // Output ended (it can answer nothing more) or the wait ran out.
+        if (status != ChildProcess::ReadStatus::interrupted)
+            restart();
+        return std::nullopt;
     }
 }
 

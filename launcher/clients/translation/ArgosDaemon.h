@@ -30,6 +30,8 @@ struct ArgosResponse {
 class ArgosDaemon {
 public:
     static constexpr double responseTimeoutSeconds = 2.5;
+    // The longest reply line read; past it the helper is replaced.
+    static constexpr qsizetype maxLineBytes = 256 * 1024;
 
     // `script` is the helper's program text, run as `python -u -c script`.
     explicit ArgosDaemon(QString script = defaultScript());
@@ -39,8 +41,8 @@ public:
 
     // Sends one request (starting the helper when none is running) and waits
     // up to `timeoutSeconds` for its reply. Nothing when the helper cannot be
-    // started, the write fails (the helper is then discarded) or no matching
-    // reply arrives in time (the helper stays).
+    // started, the write fails, no matching reply arrives in time or the reply
+    // line is too long; the helper is then replaced on the next request.
     std::optional<ArgosResponse> exchange(const QString& pythonExecutablePath,
                                           const QStringList& environment,
                                           const QString& sourceLanguageCode,

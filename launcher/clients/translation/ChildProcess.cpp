@@ -3,13 +3,18 @@
 #include <QThread>
 
 #include <cerrno>
+#include <condition_variable>
 #include <csignal>
+#include <deque>
 #include <fcntl.h>
+#include <functional>
 #include <mutex>
 #include <poll.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace trovi {
@@ -33,33 +38,89 @@ void closeFd(int& fd) {
     fd = -1;
 }
 
+// The kernel's parent-death signal follows the thread that forked, not the
+// process: children are forked from one thread that lives as long as the
+// launcher, so a helper started from a short-lived worker is not killed
+// when that worker ends.
+class SpawnThread {
+public:
+    static SpawnThread& instance() {
+        static SpawnThread* const thread = new SpawnThread; // never ends: see above
+        return *thread;
+    }
+
+    void run(const std::function<void()>& job) {
+        std::unique_lock lock(m_mutex);
+        const quint64 ticket = ++m_submitted;
+        m_jobs.push_back(&job);
+        m_wake.notify_all();
+        m_done.wait(lock, [&] { return m_finished >= ticket; });
+    }
+
+private:
+    SpawnThread() {
+        std::thread([this] {
+            std::unique_lock lock(m_mutex);
+            for (;;) {
+                m_wake.wait(lock, [this] { return !m_jobs.empty(); });
+                const std::function<void()>* job = m_jobs.front();
+                m_jobs.pop_front();
+                (*job)();
+                ++m_finished;
+                m_done.notify_all();
+            }
+        }).detach();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake, m_done;
+    std::deque<const std::function<void()>*> m_jobs;
+    quint64 m_submitted = 0, m_finished = 0;
+};
+
+// Between fork and exec only async-signal-safe calls are made.
+[[noreturn]] void execChild(pid_t launcher, int input, int output, const char* path,
+                            char* const* argv, char* const* envp, int errorPipe) {
+    ::setpgid(0, 0);
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != launcher) // the launcher died before the line above
+        ::_exit(127);
+    struct sigaction standard = {};
+    standard.sa_handler = SIG_DFL;
+    ::sigaction(SIGPIPE, &standard, nullptr);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    const int null = ::open("/dev/null", O_RDWR);
+    ::dup2(input >= 0 ? input : null, STDIN_FILENO);
+    ::dup2(output >= 0 ? output : null, STDOUT_FILENO);
+    ::dup2(null, STDERR_FILENO);
+    if (::chdir("/") == 0)
+        ::execve(path, argv, envp);
+    const int error = errno;
+    [[maybe_unused]] const ssize_t ignored = ::write(errorPipe, &error, sizeof error);
+    ::_exit(127);
+}
+
 } // namespace
 
 std::unique_ptr<ChildProcess> ChildProcess::start(const QString& program,
                                                   const QStringList& arguments,
                                                   const QStringList& environment, Streams streams) {
     ignoreSigpipeOnce();
-    int input[2] = {-1, -1}, output[2] = {-1, -1};
-    if (streams == Streams::pipes) {
-        if (::pipe2(input, O_CLOEXEC) != 0)
-            return nullptr;
-        if (::pipe2(output, O_CLOEXEC) != 0) {
-            ::close(input[0]);
-            ::close(input[1]);
-            return nullptr;
-        }
+    int input[2] = {-1, -1}, output[2] = {-1, -1}, errors[2] = {-1, -1};
+    auto closeAll = [&] {
+        for (int* fds : {input, output, errors})
+            for (int i : {0, 1})
+                closeFd(fds[i]);
+    };
+    if (::pipe2(errors, O_CLOEXEC) != 0)
+        return nullptr;
+    if (streams == Streams::pipes &&
+        (::pipe2(input, O_CLOEXEC) != 0 || ::pipe2(output, O_CLOEXEC) != 0)) {
+        closeAll();
+        return nullptr;
     }
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (streams == Streams::pipes) {
-        posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    }
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
 
     const QByteArray path = program.toLocal8Bit();
     std::vector<QByteArray> storage;
@@ -76,29 +137,50 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const QString& program,
     envp.push_back(nullptr);
 
     pid_t pid = -1;
-    const int error =
-        ::posix_spawn(&pid, path.constData(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t launcher = ::getpid();
+    const std::function<void()> spawn = [&] {
+        pid = ::fork();
+        if (pid == 0)
+            execChild(launcher, input[0], output[1], path.constData(), argv.data(), envp.data(),
+                      errors[1]);
+    };
+    SpawnThread::instance().run(spawn);
+    closeFd(input[0]);
+    closeFd(output[1]);
+    closeFd(errors[1]);
+    if (pid < 0) {
+        closeAll();
+        return nullptr;
+    }
+    // The child's group exists before anyone signals it, whichever runs first.
+    ::setpgid(pid, pid);
+    int childError = 0;
+    ssize_t n;
+    do {
+        n = ::read(errors[0], &childError, sizeof childError);
+    } while (n < 0 && errno == EINTR);
+    closeFd(errors[0]);
 
     auto child = std::unique_ptr<ChildProcess>(new ChildProcess);
+    child->m_pid = pid;
+    if (n > 0) { // exec failed
+        child->reap(0);
+        closeAll();
+        return nullptr;
+    }
     if (streams == Streams::pipes) {
-        ::close(input[0]);
-        ::close(output[1]);
-        child->m_stdin = input[1];
-        child->m_stdout = output[0];
+        child->m_stdin = std::exchange(input[1], -1);
+        child->m_stdout = std::exchange(output[0], -1);
         ::fcntl(child->m_stdin, F_SETFL, ::fcntl(child->m_stdin, F_GETFL) | O_NONBLOCK);
         ::fcntl(child->m_stdout, F_SETFL, ::fcntl(child->m_stdout, F_GETFL) | O_NONBLOCK);
     }
-    if (error != 0)
-        return nullptr; // the destructor of `child` closes the pipes
-    child->m_pid = pid;
     return child;
 }
 
 ChildProcess::~ChildProcess() {
     closeFd(m_stdin);
     closeFd(m_stdout);
-    if (m_pid > 0 && !m_exitStatus)
+    if (m_pid > 0)
         terminate(QDeadlineTimer(500));
 }
 
@@ -135,13 +217,19 @@ bool ChildProcess::waitForExit(QDeadlineTimer deadline) {
 }
 
 void ChildProcess::terminate(QDeadlineTimer grace) {
-    if (!isRunning())
+    if (m_pid <= 0 || m_groupEnded)
         return;
-    ::kill(m_pid, SIGTERM);
-    if (waitForExit(grace))
+    m_groupEnded = true;
+    if (!isRunning()) {
+        ::kill(-m_pid, SIGKILL); // its own children may still run in its group
         return;
-    ::kill(m_pid, SIGKILL);
-    reap(0);
+    }
+    ::kill(-m_pid, SIGTERM);
+    const bool exited = waitForExit(grace);
+    // Whatever the helper started goes with it, even what ignores SIGTERM.
+    ::kill(-m_pid, SIGKILL);
+    if (!exited)
+        reap(0);
 }
 
 bool ChildProcess::write(const QByteArray& bytes, QDeadlineTimer deadline) {

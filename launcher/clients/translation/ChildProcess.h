@@ -1,7 +1,12 @@
 #pragma once
 // A child process driven from whichever thread needs it (unlike QProcess,
-// which belongs to the thread that made it): spawned with posix_spawn, its
-// pipes non-blocking, every wait bounded by a deadline and interruptible.
+// which belongs to the thread that made it): its pipes non-blocking, every
+// wait bounded by a deadline and interruptible.
+//
+// A child never outlives the launcher: it runs in its own process group,
+// which is ended as a whole (so the helper's own children go too), and it is
+// killed by the kernel if the launcher dies without stopping it. It starts in
+// "/" so nothing in the launcher's working folder is picked up by accident.
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -35,9 +40,11 @@ public:
     // True when the child exited before the deadline; its status is then known.
     bool waitForExit(QDeadlineTimer deadline);
     std::optional<int> exitStatus() const { return m_exitStatus; }
-    // SIGTERM, up to `grace` for it to exit, then SIGKILL.
+    // SIGTERM to its process group, up to `grace` for it to exit, then
+    // SIGKILL to the group.
     void terminate(QDeadlineTimer grace);
 
+    pid_t pid() const { return m_pid; }
     bool hasPipes() const { return m_stdin >= 0 && m_stdout >= 0; }
     // Writes all bytes before the deadline, or fails (closed pipe, timeout).
     bool write(const QByteArray& bytes, QDeadlineTimer deadline);
@@ -53,6 +60,7 @@ private:
     int m_stdin = -1;
     int m_stdout = -1;
     std::optional<int> m_exitStatus;
+    bool m_groupEnded = false;
 };
 
 } // namespace trovi

@@ -1,5 +1,6 @@
 #include "launcher/clients/translation/TranslationLookup.h"
 
+#include "launcher/clients/translation/ApertiumEngine.h"
 #include "launcher/clients/translation/ArgosDaemon.h"
 #include "launcher/clients/translation/ChildProcess.h"
 
@@ -8,6 +9,7 @@
 #include <QLocale>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <thread>
@@ -65,6 +67,7 @@ QStringList pythonCandidatePaths() {
     const QString configured = qEnvironmentVariable("TROVI_TRANSLATION_PYTHON");
     if (qEnvironmentVariableIsSet("TROVI_TRANSLATION_PYTHON"))
         candidates << configured;
+    candidates << QDir(argosEnvironmentPath()).filePath(QStringLiteral("bin/python3"));
 #ifdef Q_OS_MACOS
     candidates << "/opt/homebrew/bin/python3.12"
                << "/opt/homebrew/bin/python3";
@@ -74,10 +77,38 @@ QStringList pythonCandidatePaths() {
     return candidates;
 }
 
+QString argosEnvironmentPath() {
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (data.isEmpty() || QDir::isRelativePath(data))
+        data = QDir::home().filePath(QStringLiteral(".local/share"));
+    return QDir(data).filePath(QStringLiteral("trovi-launcher/argos"));
+}
+
+namespace {
+bool isExecutableFile(const QString& path) {
+    const QFileInfo info(path);
+    return !path.isEmpty() && info.isFile() && info.isExecutable();
+}
+} // namespace
+
+ArgosRuntime findArgosRuntime() {
+    ArgosRuntime found;
+    for (const QString& candidate : pythonCandidatePaths()) {
+        if (!isExecutableFile(candidate))
+            continue;
+        const ArgosRuntimeStatus status = evaluateArgosRuntimeStatus(candidate);
+        if (status == ArgosRuntimeStatus::ready)
+            return {status, candidate};
+        if (!found.python || (status == ArgosRuntimeStatus::checkFailed &&
+                              found.status != ArgosRuntimeStatus::checkFailed))
+            found = {status, candidate};
+    }
+    return found;
+}
+
 std::optional<QString> resolvedPythonExecutablePath() {
     for (const QString& candidate : pythonCandidatePaths()) {
-        const QFileInfo info(candidate);
-        if (!candidate.isEmpty() && info.isFile() && info.isExecutable())
+        if (isExecutableFile(candidate))
             return candidate;
     }
     return std::nullopt;
@@ -108,6 +139,9 @@ std::optional<QString> userSitePackagesPath(const QString& pythonExecutablePath,
 QStringList processEnvironment(const QString& pythonExecutablePath) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PYTHONNOUSERSITE"), QStringLiteral("0"));
+    // Never import from the folder Python starts in (the same as -P, and
+    // ignored by interpreters older than 3.11, which then start in "/").
+    environment.insert(QStringLiteral("PYTHONSAFEPATH"), QStringLiteral("1"));
     if (const auto site = userSitePackagesPath(pythonExecutablePath, QDir::homePath())) {
         const QString old = environment.value(QStringLiteral("PYTHONPATH"));
         environment.insert(QStringLiteral("PYTHONPATH"),
@@ -134,35 +168,47 @@ TranslationEngineAvailability argosAvailability(ArgosRuntimeStatus status,
                                                 const std::optional<QString>& python) {
     switch (status) {
     case ArgosRuntimeStatus::pythonMissing:
-        return {false, QStringLiteral("Unavailable: Python 3 not found.")};
+        return {false, QStringLiteral("Unavailable: Python 3 not found."), {}};
     case ArgosRuntimeStatus::moduleMissing:
-        return {false, QStringLiteral("Unavailable: argostranslate module not installed.")};
+        return {false, QStringLiteral("Unavailable: argostranslate module not installed."), {}};
     case ArgosRuntimeStatus::checkFailed:
         return {true,
-                QStringLiteral("Runtime check failed; Argos will still be tried on translation.")};
+                QStringLiteral("Runtime check failed; Argos will still be tried on translation."),
+                {}};
     case ArgosRuntimeStatus::ready:
-        return {true, QStringLiteral("Ready (%1).").arg(QFileInfo(python.value_or("")).fileName())};
+        return {
+            true, QStringLiteral("Ready (%1).").arg(QFileInfo(python.value_or("")).fileName()), {}};
     }
     return {};
 }
 
-QString runningSystemName() {
-#if defined(Q_OS_LINUX)
-    return QStringLiteral("Linux");
-#else
-    return QSysInfo::prettyProductName();
-#endif
-}
-
+#ifdef Q_OS_MACOS
 TranslationEngineAvailability appleAvailability() {
-    // Apple's Translation framework is not part of this build's platforms.
-    return {false,
-            QStringLiteral("Unavailable on %1; requires macOS 26+.").arg(runningSystemName())};
+    // The framework is not linked into this build yet.
+    return {
+        false,
+        QStringLiteral("Unavailable on %1; requires macOS 26+.").arg(QSysInfo::prettyProductName()),
+        {}};
 }
+#endif
 
 } // namespace translation
 
-LocalTranslationEngines::LocalTranslationEngines() : m_daemon(std::make_shared<ArgosDaemon>()) {}
+struct LocalTranslationEngines::RuntimeCache {
+    std::mutex mutex;
+    std::optional<translation::ArgosRuntime> runtime;
+
+    translation::ArgosRuntime get() {
+        std::lock_guard lock(mutex);
+        if (!runtime)
+            runtime = translation::findArgosRuntime();
+        return *runtime;
+    }
+};
+
+LocalTranslationEngines::LocalTranslationEngines()
+    : m_daemon(std::make_shared<ArgosDaemon>()), m_apertium(std::make_shared<ApertiumEngine>()),
+      m_argosRuntime(std::make_shared<RuntimeCache>()) {}
 
 LocalTranslationEngines::~LocalTranslationEngines() = default;
 
@@ -175,14 +221,33 @@ LocalTranslationEngines::translate(TranslationEngineID engine, const QString& te
         return std::nullopt; // never called successfully off macOS
     case TranslationEngineID::argos:
         return translateWithArgos(text, sourceLanguageCode, targetLanguageCode);
+    case TranslationEngineID::apertium:
+        if (const auto translated =
+                m_apertium->translate(text, sourceLanguageCode, targetLanguageCode))
+            return TranslationLookupResult{*translated, displayName(engine), engine};
+        return std::nullopt;
     }
     return std::nullopt;
 }
 
+translation::ArgosRuntime LocalTranslationEngines::argosRuntime() {
+    return m_argosRuntime->get();
+}
+
+namespace {
+// No resident helper for an interpreter known not to have Argos.
+std::optional<QString> helperInterpreter(const translation::ArgosRuntime& runtime) {
+    if (runtime.status == ArgosRuntimeStatus::ready ||
+        runtime.status == ArgosRuntimeStatus::checkFailed)
+        return runtime.python;
+    return std::nullopt;
+}
+} // namespace
+
 std::optional<TranslationLookupResult>
 LocalTranslationEngines::translateWithArgos(const QString& text, const QString& source,
                                             const QString& target) {
-    const std::optional<QString> python = translation::resolvedPythonExecutablePath();
+    const std::optional<QString> python = helperInterpreter(argosRuntime());
     if (!python)
         return std::nullopt;
     const std::optional<ArgosResponse> response =
@@ -197,23 +262,45 @@ LocalTranslationEngines::translateWithArgos(const QString& text, const QString& 
 }
 
 TranslationEngineAvailability LocalTranslationEngines::availability(TranslationEngineID engine) {
-    if (engine == TranslationEngineID::apple)
+    switch (engine) {
+    case TranslationEngineID::apple:
+#ifdef Q_OS_MACOS
         return translation::appleAvailability();
-    const std::optional<QString> python = translation::resolvedPythonExecutablePath();
-    std::lock_guard lock(m_statusMutex);
-    if (!m_argosRuntimeStatus)
-        m_argosRuntimeStatus = translation::evaluateArgosRuntimeStatus(python);
-    return translation::argosAvailability(*m_argosRuntimeStatus, python);
+#else
+        return {false, QString(), QString()}; // never offered here
+#endif
+    case TranslationEngineID::argos: {
+        const translation::ArgosRuntime runtime = argosRuntime();
+        return translation::argosAvailability(runtime.status, runtime.python);
+    }
+    case TranslationEngineID::apertium:
+        return m_apertium->availability();
+    }
+    return {};
 }
 
-void LocalTranslationEngines::prewarm(const QList<TranslationEngineID>& engines) {
-    if (!engines.contains(TranslationEngineID::argos))
-        return;
-    const std::optional<QString> python = translation::resolvedPythonExecutablePath();
-    if (!python)
-        return;
-    std::thread([daemon = m_daemon, python = *python] {
-        daemon->warmUp(python, translation::processEnvironment(python));
+TranslationEngineAvailability LocalTranslationEngines::pairAvailability(TranslationEngineID engine,
+                                                                        const QString& source,
+                                                                        const QString& target) {
+    if (engine == TranslationEngineID::apertium)
+        return m_apertium->availability(source, target);
+    return availability(engine);
+}
+
+void LocalTranslationEngines::prewarm(const QList<TranslationEngineID>& engines,
+                                      const QStringList& languageCodes) {
+    // The first two languages are the pair a plain "cc" command translates.
+    const QStringList pair = languageCodes.mid(0, 2);
+    std::thread([engines, pair, daemon = m_daemon, apertium = m_apertium,
+                 runtime = m_argosRuntime] {
+        if (engines.contains(TranslationEngineID::apertium) && pair.size() == 2) {
+            apertium->warmUp(pair[0], pair[1]);
+            apertium->warmUp(pair[1], pair[0]);
+        }
+        if (!engines.contains(TranslationEngineID::argos))
+            return;
+        if (const std::optional<QString> python = helperInterpreter(runtime->get()))
+            daemon->warmUp(*python, translation::processEnvironment(*python));
     }).detach();
 }
 

@@ -5,6 +5,7 @@
 
 #include "launcher/clients/TranslationCommand.h"
 #include "launcher/clients/TranslationSettingsStores.h"
+#include "launcher/clients/translation/TranslationEngineAvailability.h"
 
 #include <QList>
 #include <QString>
@@ -16,6 +17,7 @@
 
 namespace trovi {
 
+class ApertiumEngine;
 class ArgosDaemon;
 
 struct TranslationLookupResult {
@@ -25,11 +27,6 @@ struct TranslationLookupResult {
 
     friend bool operator==(const TranslationLookupResult&,
                            const TranslationLookupResult&) = default;
-};
-
-struct TranslationEngineAvailability {
-    bool isAvailable = false;
-    QString message;
 };
 
 // The engines as the chain and the result rows see them. Calls may block for
@@ -42,8 +39,15 @@ public:
                                                              const QString& sourceLanguageCode,
                                                              const QString& targetLanguageCode) = 0;
     virtual TranslationEngineAvailability availability(TranslationEngineID engine) = 0;
-    // Starts what makes the first translation fast; returns at once.
-    virtual void prewarm(const QList<TranslationEngineID>&) {}
+    // For one direction, where an engine has some pairs and not others.
+    virtual TranslationEngineAvailability pairAvailability(TranslationEngineID engine,
+                                                           const QString& /*sourceLanguageCode*/,
+                                                           const QString& /*targetLanguageCode*/) {
+        return availability(engine);
+    }
+    // Starts what makes the first translation between the user's languages
+    // fast; returns at once.
+    virtual void prewarm(const QList<TranslationEngineID>&, const QStringList& /*languageCodes*/) {}
     // Ends a translation in progress early (it gives nothing).
     virtual void interrupt() {}
     // Interrupts, then stops any helper process for good (at exit).
@@ -72,8 +76,12 @@ runEngineChain(TranslationEngines& engines, const QString& text, const QString& 
 std::optional<QString> lexWebFallbackURLString(const TranslationCommand& command);
 
 // Where Python is looked for, in order: TROVI_TRANSLATION_PYTHON when set,
+// the launcher's own virtual environment (argosEnvironmentPath()/bin/python3),
 // then the system's usual places.
 QStringList pythonCandidatePaths();
+// $XDG_DATA_HOME/trovi-launcher/argos: where `python3 -m venv` puts Argos
+// when the system's pip is closed.
+QString argosEnvironmentPath();
 std::optional<QString> resolvedPythonExecutablePath();
 // ~/.local/lib/python3.N/site-packages (Linux) for an interpreter whose
 // path, or link target, names its minor version; only when it exists.
@@ -85,18 +93,24 @@ QStringList processEnvironment(const QString& pythonExecutablePath);
 
 // Whether Python can import Argos, judged within 1.2 seconds.
 ArgosRuntimeStatus evaluateArgosRuntimeStatus(const std::optional<QString>& pythonExecutablePath);
+// The first candidate interpreter that can import Argos; else the first
+// whose check failed, else the first that exists.
+struct ArgosRuntime {
+    ArgosRuntimeStatus status = ArgosRuntimeStatus::pythonMissing;
+    std::optional<QString> python;
+};
+ArgosRuntime findArgosRuntime();
 TranslationEngineAvailability argosAvailability(ArgosRuntimeStatus status,
                                                 const std::optional<QString>& python);
+#ifdef Q_OS_MACOS
 TranslationEngineAvailability appleAvailability();
-// The system the launcher runs on, as the Apple engine's messages name it.
-QString runningSystemName();
+#endif
 
 } // namespace translation
 
-// The real engines: Argos through one helper process (share the object, so the
-// launcher's warm-up and its searches use the same helper); Apple's
-// framework exists only on macOS, so elsewhere it is unavailable and never
-// called.
+// The real engines: Argos through the shared helper process (started only
+// when an interpreter can import Argos), Apertium through its warm
+// pipelines; Apple's framework exists only on macOS.
 class LocalTranslationEngines : public TranslationEngines {
 public:
     LocalTranslationEngines();
@@ -107,19 +121,27 @@ public:
                                                      const QString& sourceLanguageCode,
                                                      const QString& targetLanguageCode) override;
     TranslationEngineAvailability availability(TranslationEngineID engine) override;
-    void prewarm(const QList<TranslationEngineID>& engines) override;
+    TranslationEngineAvailability pairAvailability(TranslationEngineID engine,
+                                                   const QString& sourceLanguageCode,
+                                                   const QString& targetLanguageCode) override;
+    void prewarm(const QList<TranslationEngineID>& engines,
+                 const QStringList& languageCodes) override;
     void interrupt() override;
     void shutDown() override;
 
     ArgosDaemon& daemon() { return *m_daemon; }
+    ApertiumEngine& apertium() { return *m_apertium; }
+    // Checked once per process, on first need.
+    translation::ArgosRuntime argosRuntime();
 
 private:
     std::optional<TranslationLookupResult>
     translateWithArgos(const QString& text, const QString& source, const QString& target);
 
     std::shared_ptr<ArgosDaemon> m_daemon;
-    std::mutex m_statusMutex;
-    std::optional<ArgosRuntimeStatus> m_argosRuntimeStatus; // computed once
+    std::shared_ptr<ApertiumEngine> m_apertium;
+    struct RuntimeCache;
+    std::shared_ptr<RuntimeCache> m_argosRuntime; // computed once, shared with the warm-up
 };
 
 } // namespace trovi

@@ -11,6 +11,7 @@
 #include "launcher/clients/translation/TranslationLookup.h"
 #include "launcher/core/Clock.h"
 #include "launcher/engine/cache/PersistentQueryResultCacheStore.h"
+#include "launcher/engine/cache/TimedCache.h"
 #include "launcher/engine/manager/BackgroundWork.h"
 #include "launcher/engine/manager/DatabaseManagerConfiguration.h"
 #include "launcher/engine/manager/SourceList.h"
@@ -150,7 +151,8 @@ private:
     SourceList m_sourceList;
     StandardSources m_sources;
 
-    QHash<QString, QueryResultCacheEntry> m_cachedQueryResults;
+    TimedCache<QList<SearchResult>> m_cachedQueryResults{m_config.queryResultCacheTTL,
+                                                         m_config.queryResultCacheMaxEntries};
     QHash<QString, std::optional<QString>> m_shortcutUsageKeyCache;
 
     std::unique_ptr<ShortcutRootWatcher> m_shortcutRootWatcher;

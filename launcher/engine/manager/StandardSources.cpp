@@ -2,9 +2,11 @@
 // line here.
 
 #include "launcher/engine/manager/DatabaseManagerConfiguration.h"
+#include "launcher/engine/manager/PathCatalogSources.h"
 #include "launcher/engine/manager/SourceList.h"
-#include "launcher/engine/sources/actions/ActionSources.h"
+#include "launcher/engine/sources/actions/LauncherActionSource.h"
 #include "launcher/engine/sources/browser/BrowserSources.h"
+#include "launcher/engine/sources/calculator/CalculatorSource.h"
 #include "launcher/engine/sources/directpath/DirectPathSource.h"
 #include "launcher/engine/sources/documents/DocumentSource.h"
 #include "launcher/engine/sources/notion/NotionSource.h"

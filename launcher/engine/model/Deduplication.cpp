@@ -1,5 +1,7 @@
 #include "launcher/engine/model/Deduplication.h"
 
+#include "launcher/core/NativePath.h"
+
 #include <QSet>
 
 namespace trovi {
@@ -21,7 +23,7 @@ static QList<SearchResult> uniqueBy(const QList<SearchResult>& results, KeyOf ke
 }
 
 QList<SearchResult> mergedUniqueByPath(const QList<SearchResult>& results) {
-    return uniqueBy(results, [](const SearchResult& r) { return r.fullPath().toLower(); });
+    return uniqueBy(results, [](const SearchResult& r) { return pathIdentityKey(r.fullPath()); });
 }
 
 QList<SearchResult> deduplicatedSearchResults(const QList<SearchResult>& results) {

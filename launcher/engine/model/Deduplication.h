@@ -7,7 +7,7 @@
 
 namespace trovi {
 
-// Keyed by the lower-cased full path.
+// Keyed by pathIdentityKey of the full path.
 QList<SearchResult> mergedUniqueByPath(const QList<SearchResult>& results);
 
 // Keyed by result identity (usage key for actions that have one, else full path).

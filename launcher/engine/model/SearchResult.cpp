@@ -85,9 +85,9 @@ QString SearchResult::fullPath() const {
 }
 
 QString SearchResult::identity() const {
-    if (kind == SearchResultKind::action && usageKey)
-        return usageKey->toLower();
-    return lowerCasePath(fullPath());
+    if (kind == SearchResultKind::action)
+        return usageKey ? usageKey->toLower() : lowerCasePath(fullPath());
+    return pathIdentityKey(fullPath());
 }
 
 QString SearchResult::usageKeyOrFullPath() const {
@@ -119,7 +119,8 @@ bool SearchResult::operator==(const SearchResult& o) const {
            fallbackActionURLString == o.fallbackActionURLString &&
            isDirectPathMatch == o.isDirectPathMatch && usageKey == o.usageKey &&
            isRecentActivation == o.isRecentActivation && relevanceScore == o.relevanceScore &&
-           title == o.title && keywords == o.keywords && iconName == o.iconName;
+           title == o.title && keywords == o.keywords && iconName == o.iconName &&
+           description == o.description;
 }
 
 std::int64_t stableNegativeID(const QString& identity) {

@@ -59,6 +59,8 @@ struct SearchResult {
     std::optional<QString> title;
     std::optional<QString> keywords; // ";"-separated
     std::optional<QString> iconName;
+    // An application's localised GenericName or Comment, for its second line.
+    std::optional<QString> description;
 
     std::optional<std::int64_t> databaseID() const {
         if (givenDatabaseID)
@@ -72,8 +74,8 @@ struct SearchResult {
     // directory joined with filename.
     QString fullPath() const;
 
-    // Key for de-duplication, promotion and selection: usageKey for actions
-    // that have one, else fullPath; always lower-cased.
+    // Key for de-duplication, promotion and selection: for actions the
+    // lower-cased usageKey or URL, for files pathIdentityKey of fullPath.
     QString identity() const;
 
     // usageKey when present, else fullPath (not lower-cased).

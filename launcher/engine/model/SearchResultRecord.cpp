@@ -35,6 +35,7 @@ StoredSearchResultFields storedSearchResultFields(const SearchResult& result) {
     fields.title = result.title;
     fields.keywords = result.keywords;
     fields.iconName = result.iconName;
+    fields.description = result.description;
     return fields;
 }
 
@@ -59,6 +60,7 @@ std::optional<SearchResult> StoredSearchResultFields::toSearchResult() const {
     result.title = title;
     result.keywords = keywords;
     result.iconName = iconName;
+    result.description = description;
     result.isRecentActivation = false;
     return result;
 }
@@ -80,6 +82,7 @@ void insertStoredSearchResultFields(QJsonObject& object, const StoredSearchResul
     insertIfPresent(object, QStringLiteral("title"), fields.title);
     insertIfPresent(object, QStringLiteral("keywords"), fields.keywords);
     insertIfPresent(object, QStringLiteral("iconName"), fields.iconName);
+    insertIfPresent(object, QStringLiteral("description"), fields.description);
 }
 
 std::optional<StoredSearchResultFields>
@@ -103,8 +106,9 @@ storedSearchResultFieldsFromJson(const QJsonObject& object) {
     const auto title = json::optionalString(object, QStringLiteral("title"));
     const auto keywords = json::optionalString(object, QStringLiteral("keywords"));
     const auto iconName = json::optionalString(object, QStringLiteral("iconName"));
+    const auto description = json::optionalString(object, QStringLiteral("description"));
     if (!snippet.ok || !databaseID.ok || !action.ok || !actionURL.ok || !fallbackURL.ok ||
-        !usageKey.ok || !title.ok || !keywords.ok || !iconName.ok)
+        !usageKey.ok || !title.ok || !keywords.ok || !iconName.ok || !description.ok)
         return std::nullopt;
 
     StoredSearchResultFields fields;
@@ -123,6 +127,7 @@ storedSearchResultFieldsFromJson(const QJsonObject& object) {
     fields.title = title.value;
     fields.keywords = keywords.value;
     fields.iconName = iconName.value;
+    fields.description = description.value;
     return fields;
 }
 

@@ -32,6 +32,7 @@ struct StoredSearchResultFields {
     std::optional<QString> title;
     std::optional<QString> keywords;
     std::optional<QString> iconName;
+    std::optional<QString> description;
 
     // Nothing for an unknown kind; an unknown action gives no action. The
     // result is never marked as a recent activation and has no score.

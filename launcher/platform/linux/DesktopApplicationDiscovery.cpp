@@ -1,6 +1,7 @@
 #include "launcher/platform/linux/DesktopApplicationDiscovery.h"
 
 #include "launcher/platform/linux/DesktopEntry.h"
+#include "launcher/platform/linux/LinuxSettingsPanels.h"
 
 #include <QFileInfo>
 
@@ -11,7 +12,7 @@ namespace {
 // Whether a launcher should list the entry on this desktop.
 bool isListedApplication(const DesktopEntry& entry, const QStringList& currentDesktops) {
     return entry.type == u"Application" && !entry.hidden && !entry.noDisplay &&
-           entry.tryExecFound() && entry.isShownIn(currentDesktops);
+           entry.programsFound() && entry.isShownIn(currentDesktops);
 }
 
 SearchResult applicationResult(const DesktopEntry& entry) {
@@ -30,6 +31,11 @@ SearchResult applicationResult(const DesktopEntry& entry) {
         result.keywords = words.join(u';');
     if (!entry.icon.isEmpty())
         result.iconName = entry.icon;
+    // What the application is says more than the folder of its entry.
+    const QString description =
+        (entry.genericName.isEmpty() ? entry.comment : entry.genericName).simplified();
+    if (!description.isEmpty())
+        result.description = description;
     return result;
 }
 
@@ -39,8 +45,11 @@ QList<SearchResult> discoverDesktopApplications(const QStringList& applicationDi
     const QStringList currentDesktops = currentDesktopNames();
     QList<SearchResult> results;
     forEachDesktopEntry(applicationDirectories, currentMessageLocale(),
-                        [&](const DesktopEntry& entry, const QString&) {
-                            if (isListedApplication(entry, currentDesktops))
+                        [&](const DesktopEntry& entry, const QString& desktopID) {
+                            // A settings panel (pavucontrol, XFCE's dialogs) is
+                            // offered once, as a pane.
+                            if (isListedApplication(entry, currentDesktops) &&
+                                !isSettingsPanelFor(entry, desktopID, currentDesktops))
                                 results.append(applicationResult(entry));
                         });
     return results;

@@ -1,5 +1,8 @@
 #include "launcher/platform/linux/DesktopEntry.h"
 
+#include "launcher/core/RegularFile.h"
+#include "launcher/platform/linux/DesktopEntryExec.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -53,30 +56,35 @@ QString unescapeValue(QStringView raw) {
     return out;
 }
 
-// Locale keys to try, best first: lang_COUNTRY@MODIFIER, lang_COUNTRY,
-// lang@MODIFIER, lang.
-QStringList localeCandidates(const QString& localeName) {
-    QString lang = localeName;
-    QString modifier;
-    if (const qsizetype at = lang.indexOf(u'@'); at >= 0) {
-        modifier = lang.mid(at + 1);
-        lang.truncate(at);
-    }
-    QString country;
-    if (const qsizetype underscore = lang.indexOf(u'_'); underscore >= 0) {
-        country = lang.mid(underscore + 1);
-        lang.truncate(underscore);
-    }
+// Locale keys to try, best first, for each name of a colon-separated list:
+// lang_COUNTRY@MODIFIER, lang_COUNTRY, lang@MODIFIER, lang. The encoding of
+// a name ("de_DE.UTF-8") is dropped.
+QStringList localeCandidates(const QString& localeNames) {
     QStringList out;
-    if (lang.isEmpty() || lang == u"C" || lang == u"POSIX")
-        return out;
-    if (!country.isEmpty() && !modifier.isEmpty())
-        out << lang + u'_' + country + u'@' + modifier;
-    if (!country.isEmpty())
-        out << lang + u'_' + country;
-    if (!modifier.isEmpty())
-        out << lang + u'@' + modifier;
-    out << lang;
+    for (QString lang : localeNames.split(u':', Qt::SkipEmptyParts)) {
+        QString modifier;
+        if (const qsizetype at = lang.indexOf(u'@'); at >= 0) {
+            modifier = lang.mid(at + 1);
+            lang.truncate(at);
+        }
+        if (const qsizetype dot = lang.indexOf(u'.'); dot >= 0)
+            lang.truncate(dot);
+        QString country;
+        if (const qsizetype underscore = lang.indexOf(u'_'); underscore >= 0) {
+            country = lang.mid(underscore + 1);
+            lang.truncate(underscore);
+        }
+        if (lang.isEmpty() || lang == u"C" || lang == u"POSIX")
+            break; // the untranslated values come next anyway
+        if (!country.isEmpty() && !modifier.isEmpty())
+            out << lang + u'_' + country + u'@' + modifier;
+        if (!country.isEmpty())
+            out << lang + u'_' + country;
+        if (!modifier.isEmpty())
+            out << lang + u'@' + modifier;
+        out << lang;
+    }
+    out.removeDuplicates();
     return out;
 }
 
@@ -150,13 +158,25 @@ std::optional<DesktopEntry> parseDesktopEntry(const QByteArray& content, const Q
     entry.untranslatedName = keys.value(QStringLiteral("Name"));
     entry.name = localised(QStringLiteral("Name"));
     entry.genericName = localised(QStringLiteral("GenericName"));
+    entry.comment = localised(QStringLiteral("Comment"));
     entry.values = keys;
     // Keywords in the user's language first, then the untranslated ones, so
     // that an English word still finds the entry on a German desktop.
-    entry.keywords = splitList(localised(QStringLiteral("Keywords")));
-    for (const QString& keyword : splitList(keys.value(QStringLiteral("Keywords"))))
-        if (!entry.keywords.contains(keyword))
-            entry.keywords.append(keyword);
+    // A real entry has a few dozen; a hostile one could carry a hundred
+    // thousand, which every search would then scan.
+    constexpr qsizetype kMaxKeywords = 256;
+    QSet<QString> seenKeywords;
+    for (const QString& list :
+         {localised(QStringLiteral("Keywords")), keys.value(QStringLiteral("Keywords"))}) {
+        for (const QString& keyword : splitList(list)) {
+            if (entry.keywords.size() == kMaxKeywords)
+                break;
+            if (!seenKeywords.contains(keyword)) {
+                seenKeywords.insert(keyword);
+                entry.keywords.append(keyword);
+            }
+        }
+    }
     entry.noDisplay = keys.value(QStringLiteral("NoDisplay")) == u"true";
     entry.hidden = keys.value(QStringLiteral("Hidden")) == u"true";
     entry.icon = keys.value(QStringLiteral("Icon"));
@@ -182,24 +202,41 @@ bool DesktopEntry::isShownIn(const QStringList& currentDesktops) const {
     return !anyListed(list(QStringLiteral("NotShowIn")));
 }
 
+namespace {
+
+bool programFound(const QString& program) {
+    if (program.isEmpty())
+        return false;
+    const QString path = program.contains(u'/') ? program : QStandardPaths::findExecutable(program);
+    const QFileInfo info(path);
+    return !path.isEmpty() && info.isFile() && info.isExecutable();
+}
+
+} // namespace
+
 bool DesktopEntry::tryExecFound() const {
     const QString tryExec = values.value(QStringLiteral("TryExec"));
-    if (tryExec.isEmpty())
+    return tryExec.isEmpty() || programFound(tryExec);
+}
+
+bool DesktopEntry::programsFound() const {
+    if (!tryExecFound())
+        return false;
+    // Like GLib: an entry whose program is gone (its package removed, the
+    // user's copy left behind) cannot start, so it is not offered.
+    if (exec.trimmed().isEmpty())
         return true;
-    const QString program =
-        QDir::isAbsolutePath(tryExec) ? tryExec : QStandardPaths::findExecutable(tryExec);
-    return !program.isEmpty() && QFileInfo(program).isExecutable();
+    const auto arguments = splitExecLine(exec);
+    return arguments && !arguments->isEmpty() && programFound(arguments->first());
 }
 
 namespace {
 
 std::optional<DesktopEntry> readDesktopEntry(const QString& filePath, const QString& localeName) {
-    QFile file(filePath);
-    // Desktop files are small; a huge one is not a desktop file.
-    constexpr qint64 kMaxSize = 1 << 20;
-    if (file.size() > kMaxSize || !file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> contents = readRegularFile(filePath, file_caps::settingsFile);
+    if (!contents)
         return std::nullopt;
-    return parseDesktopEntry(file.readAll(), filePath, localeName);
+    return parseDesktopEntry(*contents, filePath, localeName);
 }
 
 } // namespace
@@ -232,20 +269,29 @@ QStringList currentDesktopNames() {
     return qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':', Qt::SkipEmptyParts);
 }
 
-QString currentMessageLocale() {
+namespace {
+
+// The locale messages are shown in: LC_ALL, else LC_MESSAGES, else LANG.
+QString messageLocaleVariable() {
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        QString value = qEnvironmentVariable(variable);
-        if (value.isEmpty())
-            continue;
-        // Drop the encoding but keep a modifier: "sr_RS.UTF-8@latin" -> "sr_RS@latin".
-        const qsizetype dot = value.indexOf(u'.');
-        if (dot >= 0) {
-            const qsizetype at = value.indexOf(u'@', dot);
-            value = value.left(dot) + (at >= 0 ? value.mid(at) : QString());
-        }
-        return value;
+        const QString value = qEnvironmentVariable(variable);
+        if (!value.isEmpty())
+            return value;
     }
     return {};
+}
+
+} // namespace
+
+QString currentMessageLocale() {
+    const QString locale = messageLocaleVariable();
+    const QString bare = locale.section(u'.', 0, 0).section(u'@', 0, 0);
+    // gettext's order: LANGUAGE's list comes first, but only when the locale
+    // itself is not C, where it would turn translations on by accident.
+    const QString languages = qEnvironmentVariable("LANGUAGE");
+    if (!languages.isEmpty() && !bare.isEmpty() && bare != u"C" && bare != u"POSIX")
+        return languages;
+    return locale;
 }
 
 } // namespace trovi::platform

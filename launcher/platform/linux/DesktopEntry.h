@@ -18,6 +18,7 @@ struct DesktopEntry {
     QString name;             // localised for the current language when a translation exists
     QString untranslatedName; // the plain Name key
     QString genericName;      // localised like the name: "Web Browser"
+    QString comment;          // localised like the name: "Browse the Web"
     QStringList keywords;     // Keywords, localised like the name
     QString icon;
     QString exec;       // still quoted, field codes not yet expanded
@@ -38,11 +39,13 @@ struct DesktopEntry {
     bool isShownIn(const QStringList& currentDesktops) const;
     // False when TryExec names a program that is not installed.
     bool tryExecFound() const;
+    // False when TryExec's or Exec's program is not installed.
+    bool programsFound() const;
 };
 
-// Parses the [Desktop Entry] group. localeName has the POSIX form
-// lang_COUNTRY@MODIFIER (any part but lang may be missing). Nothing when the
-// group is absent.
+// Parses the [Desktop Entry] group. localeName is a colon-separated list,
+// best first, of names in the POSIX form lang_COUNTRY.ENCODING@MODIFIER (any
+// part but lang may be missing). Nothing when the group is absent.
 std::optional<DesktopEntry> parseDesktopEntry(const QByteArray& content, const QString& filePath,
                                               const QString& localeName);
 
@@ -60,8 +63,8 @@ void forEachDesktopEntry(
 // XDG_CURRENT_DESKTOP split at its colons.
 QStringList currentDesktopNames();
 
-// The user's message language from LC_ALL, LC_MESSAGES or LANG, without the
-// encoding ("de_DE.UTF-8@euro" gives "de_DE@euro").
+// The user's message languages, best first, as a colon-separated list:
+// LANGUAGE's (unless the locale is C), else LC_ALL, LC_MESSAGES or LANG.
 QString currentMessageLocale();
 
 } // namespace trovi::platform

@@ -1,22 +1,20 @@
 #pragma once
 // One launcher per user. The first process holds an exclusive flock on a lock
-// file and listens on a local socket beside it; a second launch leaves its
-// arguments in a request file, pokes the socket and exits. The socket also
-// carries change notifications from `trovi config` to the running launcher.
+// file in a private folder and listens on a socket beside it; a second launch
+// sends its request over the socket (waiting while the first is still starting),
+// gets an answer and exits. The socket also carries change notifications from
+// `trovi config` to the running launcher.
 
-#include <QDateTime>
-#include <QList>
+#include "launcher/platform/linux/InstanceRequest.h"
+#include "launcher/platform/linux/InstanceRequestServer.h"
+
 #include <QObject>
 #include <QString>
-#include <QStringList>
-#include <QUrl>
 
+#include <chrono>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <variant>
-
-class QLocalServer;
 
 namespace trovi {
 
@@ -30,37 +28,21 @@ struct SingleInstanceConfiguration {
     // Empty: the per-user data folder ($XDG_DATA_HOME, else ~/.local/share).
     QString directory;
     QString lockFileName = QStringLiteral("TroviLauncher.lock");
+    // How long a second launch waits for a starting launcher to listen.
+    std::chrono::milliseconds handOverTimeout{10000};
+    InstanceRequestServerLimits serverLimits;
 
     // The launcher's own configuration.
     static SingleInstanceConfiguration standard();
 
+    // Private to the user (0700, owned); the lock and the socket live there.
     QString lockDirectory() const;
     QString lockPath() const;
-    QString duplicateLaunchRequestsPath() const;
-    // Beside the lock file; a short fallback under /tmp when that path is too
-    // long for a socket address.
-    QString socketPath() const;
+    QString socketName() const;
 };
 
-struct DuplicateLaunchRequest {
-    QStringList arguments;
-    QList<QUrl> fileURLs;
-    QDateTime createdAt;
-};
-
-namespace DuplicateLaunchRequestStore {
-// Leaves the request (when it carries anything) and sends the activation
-// signal; the returned message describes a failed enqueue, after signalling.
-std::optional<QString> post(const DuplicateLaunchRequest& request,
-                            const SingleInstanceConfiguration& configuration);
-std::optional<QString> enqueue(const DuplicateLaunchRequest& request,
-                               const SingleInstanceConfiguration& configuration);
-// Every .json file is read and then deleted; the decodable ones come back
-// oldest first.
-QList<DuplicateLaunchRequest> consumePending(const SingleInstanceConfiguration& configuration);
-} // namespace DuplicateLaunchRequestStore
-
-// Sends one line to the running launcher's socket. False when none listens.
+// Sends one request line to the running launcher. False when none listens or
+// it did not take the line.
 bool sendToRunningInstance(const SingleInstanceConfiguration& configuration,
                            const QByteArray& line);
 
@@ -78,6 +60,7 @@ public:
     };
     using Error = std::variant<OpenFailed, LockFailed, AlreadyRunning, DirectoryFailed>;
 
+    // The folder is made private first; the lock file is never a link.
     static std::variant<std::unique_ptr<InstanceLock>, Error> acquire(const QString& lockPath);
     static QString describe(const Error& error);
 
@@ -96,24 +79,32 @@ public:
     struct Run {
         std::unique_ptr<SingleInstanceController> controller;
     };
+    // The lock could not be taken (a foreign or linked folder or file).
     struct Failed {
         QString message;
     };
+    // Another launcher holds the lock and took the request.
     struct AlreadyRunning {};
-    using StartupResult = std::variant<Run, Failed, AlreadyRunning>;
+    // Another launcher holds the lock but did not take the request in time.
+    struct NotDelivered {
+        QString message;
+    };
+    using StartupResult = std::variant<Run, Failed, AlreadyRunning, NotDelivered>;
 
-    // Takes the lock or hands `request` to the process that holds it.
+    // Takes the lock or hands `request` to the process that holds it, waiting
+    // up to the hand-over timeout for it to listen; should the holder quit in
+    // the meantime, this process takes the lock instead.
     static StartupResult start(const SingleInstanceConfiguration& configuration,
                                const DuplicateLaunchRequest& request);
 
     ~SingleInstanceController() override;
 
-    // Starts listening for signals (needs a QCoreApplication). The lock holder
-    // alone removes a stale socket left by a crashed predecessor.
+    // Starts listening (needs a QCoreApplication).
     bool listen(QString* errorMessage = nullptr);
 
+    // Each request arrives once, on its own, in the order received.
     using DuplicateLaunchHandler = std::function<void(const QList<DuplicateLaunchRequest>&)>;
-    // A signal that came before the handler is delivered when it is set.
+    // Requests that came before the handler are delivered when it is set.
     void setDuplicateLaunchHandler(DuplicateLaunchHandler handler);
     void setActivationHandler(std::function<void()> handler);
     // Change notifications sent by `trovi config`.
@@ -125,19 +116,15 @@ public:
 private:
     SingleInstanceController(SingleInstanceConfiguration configuration,
                              std::unique_ptr<InstanceLock> lock);
-    void handleLine(const QByteArray& line);
-    void activate();
+    QByteArray answer(const QByteArray& line);
+    void deliverPending();
 
     SingleInstanceConfiguration m_configuration;
     std::unique_ptr<InstanceLock> m_lock;
-    QLocalServer* m_server = nullptr;
+    InstanceRequestServer* m_server = nullptr;
     DuplicateLaunchHandler m_handler;
     std::function<void(const QString&)> m_notificationHandler;
-    bool m_pendingActivation = false;
+    QList<DuplicateLaunchRequest> m_pending;
 };
-
-// Socket lines.
-inline constexpr char kActivateLine[] = "activate";
-inline constexpr char kNotifyPrefix[] = "notify ";
 
 } // namespace trovi

@@ -1,5 +1,7 @@
 #include "launcher/session/hotkey/HotKeySettings.h"
 
+#include "launcher/settings/LauncherNotifications.h"
+#include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceKeys.h"
 #include "launcher/settings/PreferenceStore.h"
 
@@ -11,18 +13,14 @@ namespace trovi {
 
 // ---- Store ----------------------------------------------------------------
 
-HotKeySettingsStore::HotKeySettingsStore(PreferenceStore& defaults, QString enabledKey,
-                                         QString keyCodeKey, QString modifiersKey,
-                                         std::optional<QString> characterKey)
-    : m_defaults(&defaults), m_enabledKey(std::move(enabledKey)),
-      m_keyCodeKey(std::move(keyCodeKey)), m_modifiersKey(std::move(modifiersKey)),
-      m_characterKey(std::move(characterKey)) {}
+namespace keys = preferenceKeys;
+
+HotKeySettingsStore::HotKeySettingsStore(PreferenceStore& defaults,
+                                         NotificationCenter* notifications)
+    : m_defaults(&defaults), m_notifications(notifications) {}
 
 HotKeySettingsStore& HotKeySettingsStore::standard() {
-    static HotKeySettingsStore store(
-        PreferenceStore::standard(), preferenceKeys::launcherHotKeyEnabled,
-        preferenceKeys::launcherHotKeyCode, preferenceKeys::launcherHotKeyModifiers,
-        preferenceKeys::launcherHotKeyCharacter);
+    static HotKeySettingsStore store(PreferenceStore::standard());
     return store;
 }
 
@@ -39,29 +37,28 @@ std::optional<quint32> storedUInt32(const PreferenceStore& defaults, const QStri
 
 HotKeySettings HotKeySettingsStore::load(const HotKeySettings& defaultSettings) const {
     HotKeySettings settings;
-    settings.isEnabled = m_defaults->boolValue(m_enabledKey).value_or(defaultSettings.isEnabled);
-    settings.keyCode = storedUInt32(*m_defaults, m_keyCodeKey).value_or(defaultSettings.keyCode);
-    settings.modifiers =
-        storedUInt32(*m_defaults, m_modifiersKey).value_or(defaultSettings.modifiers);
+    settings.isEnabled =
+        m_defaults->boolValue(keys::launcherHotKeyEnabled).value_or(defaultSettings.isEnabled);
+    settings.keyCode =
+        storedUInt32(*m_defaults, keys::launcherHotKeyCode).value_or(defaultSettings.keyCode);
+    settings.modifiers = storedUInt32(*m_defaults, keys::launcherHotKeyModifiers)
+                             .value_or(defaultSettings.modifiers);
     settings.character = defaultSettings.character;
-    if (m_characterKey) {
-        if (const auto stored = m_defaults->stringValue(*m_characterKey); stored)
-            settings.character =
-                stored->isEmpty() ? std::nullopt : normalizedHotKeyCharacter(*stored);
-    }
+    if (const auto stored = m_defaults->stringValue(keys::launcherHotKeyCharacter); stored)
+        settings.character = stored->isEmpty() ? std::nullopt : normalizedHotKeyCharacter(*stored);
     return settings;
 }
 
 void HotKeySettingsStore::save(const HotKeySettings& settings) const {
-    m_defaults->setBool(m_enabledKey, settings.isEnabled);
-    m_defaults->setInteger(m_keyCodeKey, settings.keyCode);
-    m_defaults->setInteger(m_modifiersKey, settings.modifiers);
-    if (!m_characterKey)
-        return;
+    m_defaults->setBool(keys::launcherHotKeyEnabled, settings.isEnabled);
+    m_defaults->setInteger(keys::launcherHotKeyCode, settings.keyCode);
+    m_defaults->setInteger(keys::launcherHotKeyModifiers, settings.modifiers);
     if (settings.character)
-        m_defaults->setString(*m_characterKey, *settings.character);
+        m_defaults->setString(keys::launcherHotKeyCharacter, *settings.character);
     else
-        m_defaults->remove(*m_characterKey);
+        m_defaults->remove(keys::launcherHotKeyCharacter);
+    if (m_notifications)
+        m_notifications->post(notifications::LauncherHotKeyChanged);
 }
 
 // ---- Characters -----------------------------------------------------------
@@ -239,17 +236,31 @@ QString keyName(quint32 keyCode, const std::optional<QString>& character, bool s
 QString displayString(quint32 keyCode, quint32 modifiers, const std::optional<QString>& character,
                       bool symbols) {
     QStringList parts;
+#ifdef Q_OS_MACOS
     const std::pair<quint32, const char*> names[] = {
         {carbonModifier::control, symbols ? "⌃" : "Control"},
         {carbonModifier::option, symbols ? "⌥" : "Option"},
         {carbonModifier::shift, symbols ? "⇧" : "Shift"},
         {carbonModifier::command, symbols ? "⌘" : "Command"},
     };
+    const QString separator = symbols ? QString() : QStringLiteral(" + ");
+#else
+    // The keys a person presses here (the X11 grab maps Command to Super),
+    // short as desktops write them: "Ctrl+Alt+Space".
+    const std::pair<quint32, const char*> names[] = {
+        {carbonModifier::control, "Ctrl"},
+        {carbonModifier::option, "Alt"},
+        {carbonModifier::shift, "Shift"},
+        {carbonModifier::command, "Super"},
+    };
+    const QString separator = symbols ? QStringLiteral("+") : QStringLiteral(" + ");
+    symbols = false; // arrows and Return keep their names
+#endif
     for (const auto& [bit, name] : names)
         if (modifiers & bit)
             parts.append(QString::fromUtf8(name));
     parts.append(keyName(keyCode, character, symbols));
-    return parts.join(symbols ? QString() : QStringLiteral(" + "));
+    return parts.join(separator);
 }
 
 } // namespace
@@ -264,6 +275,37 @@ std::optional<KeyCodeInfo> keyCodeInfo(quint32 keyCode) {
 std::optional<quint32> keyCodeForQtKey(int qtKey) {
     for (const KeyCodeInfo& info : kKeys)
         if (info.qtKey == qtKey)
+            return info.keyCode;
+    // Modifier keys have codes of their own, so a recorder can tell them
+    // from the key of a shortcut.
+    switch (qtKey) {
+    case Qt::Key_Control:
+        return 59;
+    case Qt::Key_Shift:
+        return 56;
+    case Qt::Key_Alt:
+        return 58;
+    case Qt::Key_AltGr:
+        return 61;
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Hyper_L:
+        return 55;
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_R:
+        return 54;
+    case Qt::Key_CapsLock:
+        return 57;
+    case Qt::Key_Mode_switch:
+        return 63;
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<quint32> keyCodeForKeysym(quint32 keysym) {
+    for (const KeyCodeInfo& info : kKeys)
+        if (info.keysym == keysym)
             return info.keyCode;
     return std::nullopt;
 }

@@ -9,6 +9,7 @@
 
 namespace trovi {
 
+class NotificationCenter;
 class PreferenceStore;
 
 namespace carbonModifier {
@@ -37,21 +38,22 @@ struct KeyShortcut {
     bool operator==(const KeyShortcut&) const = default;
 };
 
+// The shortcut under the launcher's four hot-key preference keys. Given a
+// NotificationCenter, save() announces the change.
 class HotKeySettingsStore {
 public:
-    HotKeySettingsStore(PreferenceStore& defaults, QString enabledKey, QString keyCodeKey,
-                        QString modifiersKey, std::optional<QString> characterKey);
+    explicit HotKeySettingsStore(PreferenceStore& defaults,
+                                 NotificationCenter* notifications = nullptr);
     static HotKeySettingsStore& standard();
 
+    // Unset keys load as HotKeySettings::defaultSettings().
+    HotKeySettings load() const { return load(HotKeySettings::defaultSettings()); }
     HotKeySettings load(const HotKeySettings& defaultSettings) const;
     void save(const HotKeySettings& settings) const;
 
 private:
     PreferenceStore* m_defaults;
-    QString m_enabledKey;
-    QString m_keyCodeKey;
-    QString m_modifiersKey;
-    std::optional<QString> m_characterKey;
+    NotificationCenter* m_notifications;
 };
 
 // No control characters and no private-use scalars (function keys produce those).
@@ -77,6 +79,9 @@ struct KeyCodeInfo {
     const char* label; // null for the keys named only by the display rules
 };
 std::optional<KeyCodeInfo> keyCodeInfo(quint32 keyCode);
+// Modifier keys map to their modifier-only codes.
 std::optional<quint32> keyCodeForQtKey(int qtKey);
+// An X11 keysym as the layout reports it for the key pressed.
+std::optional<quint32> keyCodeForKeysym(quint32 keysym);
 
 } // namespace trovi

@@ -77,7 +77,9 @@ bool ShortcutRecorder::keyDown(const RecordedKeyEvent& event) {
         cancelRecording();
         return true;
     }
-    if (isModifierOnlyKeyCode(event.keyCode))
+    // Modifiers are held until the shortcut's own key arrives; a key with no
+    // stored form cannot be registered, so recording goes on.
+    if (isModifierOnlyKeyCode(event.keyCode) || !keyCodeInfo(event.keyCode))
         return true;
     const std::optional<KeyShortcut> shortcut = keyShortcut(event, m_lookup);
     if (!shortcut) {

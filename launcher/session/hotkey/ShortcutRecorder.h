@@ -1,8 +1,9 @@
 #pragma once
 // Recording a new shortcut from live key events, without any widget: the
 // settings window feeds key-down and modifier changes in and shows what comes
-// out. Escape cancels; modifier-only keys are ignored; a key without a
-// modifier is refused with a message and recording goes on.
+// out. Escape cancels; modifier keys and keys without a stored form are
+// passed over; a key without a modifier is refused with a message and
+// recording goes on.
 
 #include "launcher/session/hotkey/HotKeySettings.h"
 

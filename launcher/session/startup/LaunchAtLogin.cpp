@@ -23,6 +23,9 @@ void synchronizeLaunchAtLoginAtStartup(LaunchAtLoginManaging& manager,
         store.save(*state != LaunchAtLoginState::disabled);
         return;
     }
+    // The stored value answers `trovi config get` and the settings toggle: it
+    // says what the desktop will do, not what was asked for.
+    store.save(manager.currentState() != LaunchAtLoginState::disabled);
     if (report)
         report(QStringLiteral("Failed to update run-at-login state: ") +
                std::get<LaunchAtLoginManagerError>(result).localizedDescription());

@@ -31,7 +31,8 @@ public:
 };
 
 // Start-up: without a stored choice the system's state is recorded; with one,
-// the registration follows it. A failure is reported and the choice kept.
+// the registration follows it. A failure is reported and the state the
+// desktop will really act on is stored instead.
 void synchronizeLaunchAtLoginAtStartup(LaunchAtLoginManaging& manager,
                                        const LaunchAtLoginSettingsStore& store,
                                        const std::function<void(const QString&)>& report);

@@ -4,6 +4,7 @@
 #include "launcher/settings/PreferenceStore.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace trovi {
 
@@ -30,13 +31,21 @@ WindowSizeStore WindowSizeStore::settingsWindow(PreferenceStore& defaults) {
 
 namespace {
 
-// Reals, and integers written by hand, both count as numbers.
+// Far beyond any desktop, yet small enough that pixel conversions never overflow.
+constexpr double kLargestCoordinate = 1'000'000;
+
+// Reals, and integers written by hand, both count as numbers. NaN, infinities
+// and absurd values (a damaged file, a hand edit) count as unsaved, so the
+// default applies instead of a window nobody can see.
 std::optional<double> storedNumber(const PreferenceStore& defaults, const QString& key) {
+    std::optional<double> value;
     if (auto real = defaults.realValue(key))
-        return *real;
-    if (auto integer = defaults.integerValue(key))
-        return double(*integer);
-    return std::nullopt;
+        value = *real;
+    else if (auto integer = defaults.integerValue(key))
+        value = double(*integer);
+    if (value && (!std::isfinite(*value) || std::abs(*value) > kLargestCoordinate))
+        return std::nullopt;
+    return value;
 }
 
 } // namespace

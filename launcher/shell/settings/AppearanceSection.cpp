@@ -1,6 +1,4 @@
-#include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/LauncherSettingsStores.h"
-#include "launcher/settings/NotificationCenter.h"
 #include "launcher/shell/settings/SettingsEnvironment.h"
 #include "launcher/shell/settings/ThemePreviewCard.h"
 
@@ -39,18 +37,16 @@ QGroupBox* makeAppearanceSection(const SettingsEnvironment& env, QWidget* parent
         grid->addWidget(card, i / columns, i % columns);
         const QString id = previews[i].id;
         QObject::connect(card, &QAbstractButton::clicked, box, [&preferences, center, id] {
-            if (LauncherThemeStore(preferences).save(id))
-                center->post(notifications::LauncherThemeChanged);
+            LauncherThemeStore(preferences, center).save(id);
         });
     }
     layout->addWidget(cards);
 
     auto* icons = new QCheckBox(QStringLiteral("Show Real App &Icons"), box);
     icons->setObjectName(QStringLiteral("useNativeAppIcons"));
-    icons->setChecked(LauncherIconSettingsStore(preferences).load(false));
+    icons->setChecked(LauncherIconSettingsStore(preferences).load());
     QObject::connect(icons, &QCheckBox::toggled, box, [&preferences, center](bool on) {
-        LauncherIconSettingsStore(preferences).save(on);
-        center->post(notifications::LauncherIconSettingsChanged);
+        LauncherIconSettingsStore(preferences, center).save(on);
     });
     layout->addWidget(icons);
     return box;

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -44,9 +45,32 @@ QString modifierSymbols(quint32 mask) {
     return symbols;
 }
 
+// The modifier a modifier key adds: X11 reports a modifier's own press
+// without it.
+Qt::KeyboardModifiers modifierOfKey(int key) {
+    switch (key) {
+    case Qt::Key_Control:
+        return Qt::ControlModifier;
+    case Qt::Key_Shift:
+        return Qt::ShiftModifier;
+    case Qt::Key_Alt:
+        return Qt::AltModifier;
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+        return Qt::MetaModifier;
+    default:
+        return {};
+    }
+}
+
 RecordedKeyEvent recordedKeyEvent(const QKeyEvent& event) {
     RecordedKeyEvent recorded;
-    recorded.keyCode = keyCodeForQtKey(event.key()).value_or(0xFFFF);
+    // Qt's key first; else the X11 keysym (a symbol typed with Shift, say).
+    std::optional<quint32> code = keyCodeForQtKey(event.key());
+    if (!code && event.nativeVirtualKey() != 0)
+        code = keyCodeForKeysym(event.nativeVirtualKey());
+    recorded.keyCode = code.value_or(0xFFFF);
     recorded.modifiers = carbonModifiers(event.modifiers());
     recorded.characters = event.text();
     // With Ctrl held the text is a control character: name the key instead.
@@ -76,13 +100,13 @@ protected:
     }
     void keyPressEvent(QKeyEvent* e) override {
         if (onModifiers)
-            onModifiers(e->modifiers());
+            onModifiers(e->modifiers() | modifierOfKey(e->key()));
         if (!(onKeyPress && onKeyPress(e)))
             QPushButton::keyPressEvent(e);
     }
     void keyReleaseEvent(QKeyEvent* e) override {
         if (onModifiers)
-            onModifiers(e->modifiers());
+            onModifiers(e->modifiers() & ~modifierOfKey(e->key()));
         QPushButton::keyReleaseEvent(e);
     }
 };
@@ -90,13 +114,8 @@ protected:
 class HotKeyEditor : public QObject {
 public:
     HotKeyEditor(PreferenceStore& preferences, NotificationCenter& center, QGroupBox* box)
-        : QObject(box),
-          m_store(HotKeySettingsStore(preferences, preferenceKeys::launcherHotKeyEnabled,
-                                      preferenceKeys::launcherHotKeyCode,
-                                      preferenceKeys::launcherHotKeyModifiers,
-                                      preferenceKeys::launcherHotKeyCharacter)),
-          m_center(center) {
-        m_settings = m_store.load(HotKeySettings::defaultSettings());
+        : QObject(box), m_store(HotKeySettingsStore(preferences, &center)) {
+        m_settings = m_store.load();
         auto* layout = static_cast<QVBoxLayout*>(box->layout());
 
         m_enabled = new QCheckBox(QStringLiteral("&Enable Global Hotkey"), box);
@@ -112,7 +131,7 @@ public:
         m_current->setObjectName(QStringLiteral("hotKeyCurrent"));
         m_symbols = new QLabel(box);
         auto* reset =
-            new QPushButton(QStringLiteral("Reset shortcut to de&fault (Control + Space)"), box);
+            new QPushButton(QStringLiteral("Reset shortcut to de&fault (Ctrl + Space)"), box);
         reset->setObjectName(QStringLiteral("hotKeyReset"));
         m_status = new QLabel(box);
         m_status->setObjectName(QStringLiteral("hotKeyStatus"));
@@ -176,6 +195,14 @@ public:
             m_settings.character = defaults.character;
             store();
         });
+        // `trovi config` or another window changed the hotkey: show what is stored.
+        m_changedToken =
+            center.observe(notifications::LauncherHotKeyChanged, [this](const QVariantMap&) {
+                m_settings = m_store.load(HotKeySettings::defaultSettings());
+                const QSignalBlocker quiet(m_enabled);
+                m_enabled->setChecked(m_settings.isEnabled);
+                refresh();
+            });
         m_token = center.observe(
             notifications::LauncherHotKeyRegistrationStatusChanged,
             [this](const QVariantMap& payload) {
@@ -191,7 +218,6 @@ public:
 private:
     void store() {
         m_store.save(m_settings);
-        m_center.post(notifications::LauncherHotKeyChanged);
         refresh();
     }
 
@@ -215,10 +241,10 @@ private:
     }
 
     HotKeySettingsStore m_store;
-    NotificationCenter& m_center;
     HotKeySettings m_settings;
     ShortcutRecorder m_recorder;
     NotificationToken m_token;
+    NotificationToken m_changedToken;
     QCheckBox* m_enabled;
     QLabel* m_disabledNote;
     RecorderButton* m_button;

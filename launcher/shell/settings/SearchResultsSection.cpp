@@ -1,6 +1,4 @@
-#include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/LauncherSettingsStores.h"
-#include "launcher/settings/NotificationCenter.h"
 #include "launcher/shell/settings/SettingsEnvironment.h"
 
 #include <QCheckBox>
@@ -37,20 +35,17 @@ QGroupBox* makeSearchResultsSection(const SettingsEnvironment& env, QWidget* par
 
     auto* snippets = new QCheckBox(QStringLiteral("Show Search &Snippets"), box);
     snippets->setObjectName(QStringLiteral("showSnippets"));
-    snippets->setChecked(showSnippets(preferences));
+    snippets->setChecked(ShowSnippetsStore(preferences).load());
     QObject::connect(snippets, &QCheckBox::toggled, box, [&preferences, center](bool on) {
-        setShowSnippets(preferences, on);
-        center->post(notifications::ShowSnippetsChanged);
+        ShowSnippetsStore(preferences, center).save(on);
     });
     layout->addWidget(snippets);
 
     auto* scores = new QCheckBox(QStringLiteral("Show Search Sc&ores"), box);
     scores->setObjectName(QStringLiteral("showSearchScores"));
-    const SearchScoreVisibilityStore scoreStore(preferences);
-    scores->setChecked(scoreStore.load(true));
+    scores->setChecked(SearchScoreVisibilityStore(preferences).load());
     QObject::connect(scores, &QCheckBox::toggled, box, [&preferences, center](bool on) {
-        SearchScoreVisibilityStore(preferences).save(on);
-        center->post(notifications::LauncherScoreVisibilityChanged);
+        SearchScoreVisibilityStore(preferences, center).save(on);
     });
     layout->addWidget(scores);
 
@@ -60,8 +55,7 @@ QGroupBox* makeSearchResultsSection(const SettingsEnvironment& env, QWidget* par
     QSpinBox* debounce = boundedSpinBox(debounceStore, QStringLiteral(" ms"),
                                         QStringLiteral("searchDebounce"), advanced);
     QObject::connect(debounce, &QSpinBox::valueChanged, box, [&preferences, center](int value) {
-        SearchDebounceSettingsStore(preferences).save(value);
-        center->post(notifications::LauncherSearchDebounceChanged);
+        SearchDebounceSettingsStore(preferences, center).save(value);
     });
     form->addRow(QStringLiteral("Search &Debounce"), debounce);
     form->addRow(
@@ -73,8 +67,7 @@ QGroupBox* makeSearchResultsSection(const SettingsEnvironment& env, QWidget* par
     QSpinBox* persistence = boundedSpinBox(persistenceStore, QStringLiteral(" s"),
                                            QStringLiteral("sessionPersistence"), advanced);
     QObject::connect(persistence, &QSpinBox::valueChanged, box, [&preferences, center](int value) {
-        SessionPersistenceSettingsStore(preferences).save(value);
-        center->post(notifications::LauncherSessionPersistenceChanged);
+        SessionPersistenceSettingsStore(preferences, center).save(value);
     });
     form->addRow(QStringLiteral("Session &Persistence"), persistence);
     form->addRow(QString(),

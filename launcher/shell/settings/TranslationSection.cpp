@@ -1,6 +1,6 @@
-#include "launcher/shell/settings/SettingsEnvironment.h"
 #include "launcher/clients/TranslationSettingsStores.h"
 #include "launcher/clients/translation/TranslationLookup.h"
+#include "launcher/shell/settings/SettingsEnvironment.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,14 +25,27 @@ using EngineAvailabilities = QHash<TranslationEngineID, TranslationEngineAvailab
 // The first check of the local engine starts Python and may take a second,
 // so it runs on the pool; later windows reuse the status the engines keep.
 QFuture<EngineAvailabilities>
-availabilitiesInBackground(std::shared_ptr<TranslationEngines> engines) {
+availabilitiesInBackground(std::shared_ptr<TranslationEngines> engines, QStringList languages) {
     auto promise = std::make_shared<QPromise<EngineAvailabilities>>();
     QFuture<EngineAvailabilities> future = promise->future();
     promise->start();
-    QThreadPool::globalInstance()->start([engines = std::move(engines), promise] {
+    QThreadPool::globalInstance()->start([engines = std::move(engines), languages, promise] {
         EngineAvailabilities availabilities;
-        for (TranslationEngineID id : allTranslationEngineIDs)
-            availabilities.insert(id, engines->availability(id));
+        for (TranslationEngineID id : allTranslationEngineIDs) {
+            TranslationEngineAvailability state = engines->availability(id);
+            // An engine with some pairs says what the user's own languages need.
+            if (state.isAvailable && languages.size() >= 2) {
+                for (const auto& [from, to] : {std::pair{languages[0], languages[1]},
+                                               std::pair{languages[1], languages[0]}}) {
+                    const auto pair = engines->pairAvailability(id, from, to);
+                    if (!pair.isAvailable) {
+                        state.message += u' ' + pair.message;
+                        break;
+                    }
+                }
+            }
+            availabilities.insert(id, state);
+        }
         promise->addResult(availabilities);
         promise->finish();
     });
@@ -60,7 +73,8 @@ public:
         m_preferences = m_store.load();
         m_checking = engines != nullptr;
         if (engines)
-            availabilitiesInBackground(std::move(engines))
+            availabilitiesInBackground(std::move(engines),
+                                       TranslationLanguageSettingsStore(preferences).load())
                 .then(this, [this](const EngineAvailabilities& availabilities) {
                     m_availabilities = availabilities;
                     m_checking = false;

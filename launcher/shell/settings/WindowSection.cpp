@@ -1,6 +1,5 @@
-#include "launcher/settings/LauncherNotifications.h"
+#include "launcher/session/hotkey/HotKeySettings.h"
 #include "launcher/settings/LauncherSettingsStores.h"
-#include "launcher/settings/NotificationCenter.h"
 #include "launcher/settings/PreferenceStore.h"
 #include "launcher/shell/settings/SettingsEnvironment.h"
 
@@ -14,10 +13,8 @@ namespace trovi {
 namespace {
 
 // Hiding the tray item while the hotkey is off would leave no way back in.
-bool globalHotKeyEnabled(const PreferenceStore& preferences) {
-    return BooleanSettingStore(const_cast<PreferenceStore&>(preferences),
-                               preferenceKeys::launcherHotKeyEnabled)
-        .load(true);
+bool globalHotKeyEnabled(PreferenceStore& preferences) {
+    return HotKeySettingsStore(preferences).load().isEnabled;
 }
 
 QCheckBox* storedToggle(const QString& text, const QString& objectName, bool checked,
@@ -37,10 +34,9 @@ QGroupBox* makeWindowSection(const SettingsEnvironment& env, QWidget* parent) {
     NotificationCenter* center = env.notifications;
 
     auto* snap = storedToggle(QStringLiteral("S&nap Window to Grid"), QStringLiteral("snapToGrid"),
-                              WindowSnapSettingsStore(preferences).load(true), box);
+                              WindowSnapSettingsStore(preferences).load(), box);
     QObject::connect(snap, &QCheckBox::toggled, box, [&preferences, center](bool on) {
-        WindowSnapSettingsStore(preferences).save(on);
-        center->post(notifications::LauncherWindowSnapChanged);
+        WindowSnapSettingsStore(preferences, center).save(on);
     });
     layout->addWidget(snap);
 
@@ -49,31 +45,29 @@ QGroupBox* makeWindowSection(const SettingsEnvironment& env, QWidget* parent) {
     refusal->setWordWrap(true);
     refusal->hide();
     auto* icon =
-        storedToggle(QStringLiteral("Show &Menu Bar Icon"), QStringLiteral("showMenuBarIcon"),
-                     MenuBarIconVisibilityStore(preferences).load(true), box);
+        storedToggle(QStringLiteral("Show &Tray Icon"), QStringLiteral("showMenuBarIcon"),
+                     MenuBarIconVisibilityStore(preferences).load(), box);
     QObject::connect(
         icon, &QCheckBox::toggled, box, [&preferences, center, icon, refusal](bool on) {
             if (!on && !globalHotKeyEnabled(preferences)) {
                 const QSignalBlocker block(icon);
                 icon->setChecked(true);
                 refusal->setText(
-                    QStringLiteral("Enable Global Hotkey before hiding the menu bar icon."));
+                    QStringLiteral("Enable Global Hotkey before hiding the tray icon."));
                 refusal->show();
                 return;
             }
             refusal->hide();
-            MenuBarIconVisibilityStore(preferences).save(on);
-            center->post(notifications::LauncherMenuBarIconVisibilityChanged);
+            MenuBarIconVisibilityStore(preferences, center).save(on);
         });
     layout->addWidget(icon);
     layout->addWidget(refusal);
 
     auto* version =
         storedToggle(QStringLiteral("Show Version Num&ber"), QStringLiteral("showVersionNumber"),
-                     VersionVisibilityStore(preferences).load(true), box);
+                     VersionVisibilityStore(preferences).load(), box);
     QObject::connect(version, &QCheckBox::toggled, box, [&preferences, center](bool on) {
-        VersionVisibilityStore(preferences).save(on);
-        center->post(notifications::LauncherVersionVisibilityChanged);
+        VersionVisibilityStore(preferences, center).save(on);
     });
     layout->addWidget(version);
     layout->addWidget(makeCaption(

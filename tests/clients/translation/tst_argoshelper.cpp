@@ -84,9 +84,63 @@ private Q_SLOTS:
         QVERIFY(!engines.translate(TranslationEngineID::argos, "x", "xx", "de"));
         QCOMPARE(engines.availability(TranslationEngineID::argos).message,
                  QString("Ready (python3)."));
-        const auto apple = engines.availability(TranslationEngineID::apple);
-        QVERIFY(!apple.isAvailable);
-        QCOMPARE(apple.message, QString("Unavailable on Linux; requires macOS 26+."));
+    }
+
+    // A module planted in the folder the launcher was started from must
+    // never run: not in the helper, not in the availability check.
+    void workingFolderIsNotOnModulePath() {
+        QTemporaryDir planted;
+        const QString marker = planted.filePath("ran");
+        const QByteArray plant = "open(" + QByteArray("'") + marker.toUtf8() + "', 'w').close()\n";
+        QDir(planted.path()).mkpath("argostranslate");
+        for (const char* name : {"json.py", "argostranslate/__init__.py"}) {
+            QFile file(planted.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(plant);
+        }
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(planted.path()));
+        test::ArgosStandIn standIn;
+        qputenv("PYTHONPATH", standIn.path().toUtf8());
+        ArgosDaemon daemon;
+        const auto response =
+            daemon.exchange(python, translation::processEnvironment(python), "en", "de", "hello");
+        qputenv("PYTHONPATH", "");
+        const auto status = translation::evaluateArgosRuntimeStatus(python);
+        QDir::setCurrent(before);
+        QVERIFY(response && response->ok);
+        QCOMPARE(response->text, std::optional<QString>("[de] hello"));
+        QCOMPARE(status, ArgosRuntimeStatus::moduleMissing);
+        QVERIFY(!QFile::exists(marker));
+    }
+
+    // Where Python cannot import Argos, nothing stays running for it.
+    void noHelperWithoutArgos() {
+        qputenv("TROVI_TRANSLATION_PYTHON", python.toUtf8());
+        qputenv("PYTHONPATH", "");
+        LocalTranslationEngines engines;
+        QVERIFY(!engines.translate(TranslationEngineID::argos, "hello", "en", "de"));
+        engines.prewarm({TranslationEngineID::argos}, {});
+        QVERIFY(!engines.availability(TranslationEngineID::argos).isAvailable);
+        QCOMPARE(engines.daemon().startCount(), 0);
+    }
+
+    // Debian's pip is closed: the launcher's own virtual environment comes
+    // after TROVI_TRANSLATION_PYTHON and before the system's python3.
+    void virtualEnvironmentBeforeSystemPython() {
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+        const QString venvPython = data.filePath("trovi-launcher/argos/bin/python3");
+        QDir().mkpath(QFileInfo(venvPython).path());
+        QVERIFY(QFile::link(python, venvPython));
+        qunsetenv("TROVI_TRANSLATION_PYTHON");
+        test::ArgosStandIn standIn;
+        qputenv("PYTHONPATH", standIn.path().toUtf8());
+        const auto runtime = translation::findArgosRuntime();
+        QCOMPARE(runtime.status, ArgosRuntimeStatus::ready);
+        QCOMPARE(runtime.python, std::optional<QString>(venvPython));
+        qputenv("TROVI_TRANSLATION_PYTHON", python.toUtf8());
+        QCOMPARE(translation::findArgosRuntime().python, std::optional<QString>(python));
     }
 
     void pythonDiscovery() {
@@ -151,11 +205,16 @@ if i == 1:
     QTest::addRow("CRLF line ending") << R"(
 out(ok(i, t).replace(b"\n", b"\r\n")))"
                                       << QStringList{"a"} << QStringList{"a"} << 1;
-    QTest::addRow("late reply is not taken for the next request") << R"(
+    QTest::addRow("late reply is not taken for the next request: helper replaced") << R"(
 if t == "slow":
     time.sleep(0.4)
 out(ok(i, "reply to " + t)))" << QStringList{"slow", "b"} << QStringList{"-", "reply to b"}
-                                                                  << 1;
+                                                                                   << 2;
+    QTest::addRow("endless line is cut off, helper replaced") << R"(
+if t == "flood":
+    out(b"x" * 8_000_000)
+out(ok(i, t)))" << QStringList{"flood", "b"} << QStringList{"-", "b"}
+                                                              << 2;
     QTest::addRow("repeated reply is dropped") << R"(
 out(ok(i, t)); out(ok(i, t)))" << QStringList{"a", "b"}
                                                << QStringList{"a", "b"} << 1;

@@ -2,6 +2,8 @@
 // query cache or the recent history must come back unchanged, and a damaged or
 // foreign record must be refused, not crash.
 
+#include "launcher/core/NativePath.h"
+#include "launcher/engine/model/Deduplication.h"
 #include "launcher/engine/model/SearchResultRecord.h"
 #include "launcher/engine/usage/RecentActivationRecord.h"
 
@@ -47,9 +49,17 @@ private Q_SLOTS:
 
         SearchResult file = fileResult();
         file.usageKey = "https://Example.org/Report";
-        QCOMPARE(file.identity(), "/home/ana/documents/report.pdf");
+        // Linux file systems keep "Report.pdf" and "report.pdf" apart, and
+        // bytes that are not UTF-8 apart from each other.
+        QCOMPARE(file.identity(), "/home/ana/Documents/Report.pdf");
         file.filename = QStringLiteral("Ärger Über.PDF");
-        QCOMPARE(file.identity(), QStringLiteral("/home/ana/documents/ärger über.pdf"));
+        QCOMPARE(file.identity(), QStringLiteral("/home/ana/Documents/Ärger Über.PDF"));
+        SearchResult other = file;
+        file.filename = trovi::decodedPath("coll\xff.url");
+        other.filename = trovi::decodedPath("coll\xfe.url");
+        QVERIFY(file.identity() != other.identity());
+        QCOMPARE(trovi::deduplicatedSearchResults({file, other}).size(), 2);
+        QCOMPARE(trovi::mergedUniqueByPath({file, other}).size(), 2);
         SearchResult page;
         page.kind = SearchResultKind::action;
         page.action = SearchResultAction::openNotionPage;

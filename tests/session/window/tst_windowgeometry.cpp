@@ -28,6 +28,12 @@ private Q_SLOTS:
         QTest::addRow("off every screen") << QPointF(-500, 2000) << QPointF(0, 824);
         QTest::addRow("under the top panel") << QPointF(100, 0) << QPointF(100, 25);
         QTest::addRow("on the screen stays") << QPointF(400, 300) << QPointF(400, 300);
+        // Unusable values mean no stored place: the window is centred instead.
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        QTest::addRow("NaN") << QPointF(nan, 300) << QPointF(-1, -1);
+        QTest::addRow("infinite") << QPointF(400, -std::numeric_limits<double>::infinity())
+                                  << QPointF(-1, -1);
+        QTest::addRow("absurdly far") << QPointF(1e300, 300) << QPointF(-1, -1);
     }
     void storedPlaceIsPulledOntoAScreen() {
         QFETCH(QPointF, saved);
@@ -70,6 +76,9 @@ private Q_SLOTS:
         preferences.setReal(preferenceKeys::launcherWindowHeight, 50);
         QCOMPARE(store.load(QSizeF(600, 460)), QSizeF(1400, 120));
         preferences.setString(preferenceKeys::launcherWindowWidth, QStringLiteral("wide"));
+        QCOMPARE(store.load(QSizeF(600, 460)).width(), 600.0);
+        preferences.setReal(preferenceKeys::launcherWindowWidth,
+                            std::numeric_limits<double>::quiet_NaN());
         QCOMPARE(store.load(QSizeF(600, 460)).width(), 600.0);
     }
 };

@@ -1,7 +1,8 @@
 #include "launcher/engine/sources/browser/ChromiumBookmarks.h"
 
+#include "launcher/core/RegularFile.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -106,10 +107,10 @@ void collectChromiumBookmarks(const QJsonObject& node, const QString& browserNam
 
 QList<BrowserBookmarkShortcut> parseChromiumBookmarks(const QString& filePath,
                                                       const QString& browserName) {
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> contents = readRegularFile(filePath, file_caps::bookmarkFile);
+    if (!contents)
         return {};
-    return parseChromiumBookmarkContents(file.readAll(), browserName);
+    return parseChromiumBookmarkContents(*contents, browserName);
 }
 
 QList<BrowserBookmarkShortcut> parseChromiumBookmarkContents(const QByteArray& contents,

@@ -1,11 +1,11 @@
 #include "launcher/engine/sources/browser/FirefoxBookmarks.h"
 
 #include "db/SqliteDatabase.h"
+#include "launcher/core/RegularFile.h"
 #include "launcher/engine/sources/browser/ChromiumBookmarks.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QTemporaryDir>
@@ -35,22 +35,33 @@ QString rootLabel(const QString& guid) {
 }
 
 // Copies the database and its log into a private folder; a copy is
-// consistent enough for reading bookmarks, and Firefox never notices.
+// consistent enough for reading bookmarks, and Firefox never notices. A copy
+// that fails (a full temporary folder, a special file in the profile) is
+// said once, since the browser's bookmarks are then missing from results.
 std::optional<QString> privateCopy(const QString& placesPath, const QTemporaryDir& folder) {
     const QString copy = folder.filePath(QStringLiteral("places.sqlite"));
-    if (!QFile::copy(placesPath, copy))
+    QString error;
+    const auto fail = [&] {
+        if (!error.isEmpty())
+            warnOnce(QStringLiteral("Firefox bookmarks skipped: ") + error);
         return std::nullopt;
-    const QString wal = placesPath + QStringLiteral("-wal");
-    if (QFileInfo::exists(wal) && !QFile::copy(wal, copy + QStringLiteral("-wal")))
-        return std::nullopt;
+    };
+    if (!copyRegularFile(placesPath, copy, file_caps::browserDatabase, &error))
+        return fail();
+    // Without a log the database alone is complete.
+    if (!copyRegularFile(placesPath + QStringLiteral("-wal"), copy + QStringLiteral("-wal"),
+                         file_caps::browserDatabase, &error) &&
+        !error.isEmpty())
+        return fail();
     return copy;
 }
 
 } // namespace
 
 QStringList firefoxProfileFolders(const QString& profilesRoot) {
-    QFile file(QDir(profilesRoot).filePath(QStringLiteral("profiles.ini")));
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> contents = readRegularFile(
+        QDir(profilesRoot).filePath(QStringLiteral("profiles.ini")), file_caps::settingsFile);
+    if (!contents)
         return {};
     QStringList folders;
     QString path;
@@ -65,7 +76,7 @@ QStringList firefoxProfileFolders(const QString& profilesRoot) {
         path.clear();
         relative = true;
     };
-    for (const QByteArray& raw : file.readAll().split('\n')) {
+    for (const QByteArray& raw : contents->split('\n')) {
         const QString line = QString::fromUtf8(raw).trimmed();
         if (line.startsWith(u'[')) {
             finish();
@@ -91,8 +102,11 @@ QList<BrowserBookmarkShortcut> readFirefoxBookmarks(const QString& placesPath,
     if (!QFileInfo(placesPath).isFile())
         return {};
     const QTemporaryDir folder;
-    if (!folder.isValid())
+    if (!folder.isValid()) {
+        warnOnce(QStringLiteral("Firefox bookmarks skipped: cannot create a temporary folder: ") +
+                 folder.errorString());
         return {};
+    }
     const auto copy = privateCopy(placesPath, folder);
     if (!copy)
         return {};

@@ -237,7 +237,11 @@ bool IndexedDocumentSearch::incrementOpenCount(std::int64_t id) {
     if (!isOpen())
         return false;
     m_connection.setBusyTimeout(kUpdateBusyMilliseconds);
-    const QString sql = QStringLiteral("UPDATE files SET open_count = open_count + 1 WHERE id = ?");
+    // At the largest integer SQLite would turn the sum into a real number,
+    // which reads back as no count at all: the count stops there instead.
+    const QString sql =
+        QStringLiteral("UPDATE files SET open_count = CASE WHEN open_count < 9223372036854775807 "
+                       "THEN open_count + 1 ELSE 9223372036854775807 END WHERE id = ?");
     auto error = m_connection.run(sql, {id});
     if (error && (error->code & 0xff) == SQLITE_BUSY)
         error = m_connection.run(sql, {id});

@@ -1,9 +1,9 @@
 #include "launcher/engine/sources/notion/NotionSource.h"
 
+#include "launcher/clients/notion/NotionSettingsStore.h"
 #include "launcher/core/Clock.h"
 #include "launcher/engine/model/Deduplication.h"
 #include "launcher/engine/sources/notion/NotionRows.h"
-#include "launcher/clients/notion/NotionSettingsStore.h"
 
 #include <algorithm>
 
@@ -11,8 +11,7 @@ namespace trovi {
 
 NotionSource::NotionSource(SourceHost& host, NotionClientConfiguration client, double ttlSeconds,
                            int maxEntries)
-    : m_host(host), m_clientConfiguration(std::move(client)), m_ttl(ttlSeconds),
-      m_maxEntries(maxEntries) {}
+    : m_host(host), m_clientConfiguration(std::move(client)), m_cache(ttlSeconds, maxEntries) {}
 
 NotionSource::~NotionSource() = default;
 
@@ -76,28 +75,12 @@ void NotionSource::applyNotionSearchRefresh(QList<SearchResult> rows,
 
 std::optional<QList<SearchResult>>
 NotionSource::notionCachedResults(const QString& normalizedQuery) {
-    auto it = m_cache.find(normalizedQuery);
-    if (it == m_cache.end())
-        return std::nullopt;
-    if (secondsBetween(it->cachedAt, m_host.now()) <= m_ttl)
-        return it->results;
-    m_cache.erase(it);
-    return std::nullopt;
+    return m_cache.lookup(normalizedQuery, m_host.now());
 }
 
 void NotionSource::storeNotionResultsInCache(const QList<SearchResult>& results,
                                              const QString& normalizedQuery) {
-    m_cache.insert(normalizedQuery, {results, m_host.now()});
-    const qsizetype surplus = m_cache.size() - m_maxEntries;
-    if (surplus <= 0)
-        return;
-    QList<std::pair<QDateTime, QString>> byAge;
-    for (auto it = m_cache.cbegin(); it != m_cache.cend(); ++it)
-        byAge.append({it->cachedAt, it.key()});
-    std::sort(byAge.begin(), byAge.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (qsizetype i = 0; i < surplus; ++i)
-        m_cache.remove(byAge[i].second);
+    m_cache.store(normalizedQuery, results, m_host.now());
 }
 
 } // namespace trovi

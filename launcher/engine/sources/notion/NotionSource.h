@@ -5,8 +5,9 @@
 // cached (an empty answer too) and the engine is told that its data changed,
 // so the session searches again and finds them.
 
-#include "launcher/engine/sources/Source.h"
 #include "launcher/clients/notion/NotionClient.h"
+#include "launcher/engine/cache/TimedCache.h"
+#include "launcher/engine/sources/Source.h"
 
 #include <QHash>
 #include <QSet>
@@ -33,18 +34,12 @@ public:
     void applyNotionSearchRefresh(QList<SearchResult> rows, const QString& normalizedQuery);
 
 private:
-    struct CacheEntry {
-        QList<SearchResult> results;
-        QDateTime cachedAt;
-    };
     void scheduleNotionSearchRefresh(const QString& query, const QString& normalizedQuery,
                                      const QString& token);
 
     SourceHost& m_host;
     NotionClientConfiguration m_clientConfiguration;
-    double m_ttl;
-    int m_maxEntries;
-    QHash<QString, CacheEntry> m_cache;
+    TimedCache<QList<SearchResult>> m_cache;
     QSet<QString> m_inFlightKeys;
     // The token the cached answers were fetched with; another token drops them.
     QString m_cacheToken;

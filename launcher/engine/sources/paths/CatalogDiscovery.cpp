@@ -1,5 +1,7 @@
 #include "launcher/engine/sources/paths/CatalogDiscovery.h"
 
+#include "launcher/core/RegularFile.h"
+
 #include "launcher/core/NativePath.h"
 #include "launcher/engine/sources/paths/DirectoryWalker.h"
 #include "launcher/engine/sources/paths/ShortcutUsageKey.h"
@@ -74,13 +76,13 @@ private:
     std::unordered_set<std::string, StringHash, std::equal_to<>> m_names;
 };
 
-// Paths already taken by one call, compared lower-cased, so overlapping roots
-// and case variants give one record.
+// Paths already taken by one call, so overlapping roots give one record
+// (and, where the file system ignores case, case variants too).
 class SeenPaths {
 public:
     bool take(const QString& path) {
         const qsizetype before = m_paths.size();
-        m_paths.insert(lowerCasePath(path));
+        m_paths.insert(pathIdentityKey(path));
         return m_paths.size() != before;
     }
 
@@ -193,10 +195,9 @@ QStringList defaultShortcutSearchRoots(const QString& home) {
     QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (!QDir::isAbsolutePath(configHome))
         configHome = home + u"/.config"_s;
-    QString userDirs;
-    if (QFile file(configHome + u"/user-dirs.dirs"_s);
-        file.size() < 64 * 1024 && file.open(QIODevice::ReadOnly))
-        userDirs = QString::fromUtf8(file.readAll());
+    const QString userDirs = QString::fromUtf8(
+        readRegularFile(configHome + u"/user-dirs.dirs"_s, file_caps::settingsFile)
+            .value_or(QByteArray()));
     const QString standardHome = DirectoryWalker::standardisedPath(home);
     QStringList roots;
     auto add = [&](const QString& path) {

@@ -1,5 +1,7 @@
 #include "launcher/engine/sources/paths/PathCatalog.h"
 
+#include "launcher/core/NativePath.h"
+
 #include "launcher/engine/ranking/NameCollation.h"
 #include "launcher/engine/ranking/Relevance.h"
 #include "launcher/engine/ranking/SubstringSearch.h"
@@ -72,7 +74,7 @@ std::uint8_t tierFor(bool nameStartsWithQuery, qsizetype baseLength, qsizetype q
 bool isPlain(const SearchResult& r, QStringView lowered) {
     if (r.openCount != 0 || r.snippet || r.givenDatabaseID || r.action || r.actionURLString ||
         r.fallbackActionURLString || r.isDirectPathMatch || r.usageKey || r.isRecentActivation ||
-        r.relevanceScore || r.title || r.keywords || r.iconName ||
+        r.relevanceScore || r.title || r.keywords || r.iconName || r.description ||
         lowered.size() != r.filename.size())
         return false;
     for (qsizetype i = 0; i < lowered.size(); ++i)
@@ -115,7 +117,7 @@ struct PathCatalog::Data {
     // and a missing learned count counts as 0.
     std::vector<std::int64_t> baseCount;
     std::int64_t maxBaseCount = 0;
-    HashIndex pathHashes;                   // lower-cased full path
+    HashIndex pathHashes;                   // pathIdentityKey of the full path
     HashIndex usageKeyHashes;               // lower-cased usage key, learning entries only
     std::vector<std::int32_t> namedEntries; // in order
 
@@ -279,7 +281,7 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
     QHash<QString, std::uint32_t> directoryIndex;
     for (qsizetype i = 0; i < count; ++i) {
         const SearchResult& item = items[i];
-        QString path = item.fullPath().toLower();
+        QString path = pathIdentityKey(item.fullPath());
         if (seenPaths.contains(path))
             continue;
         const auto e = std::int32_t(data->ids.size());
@@ -323,7 +325,7 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
         data->pathHashes.emplace_back(std::uint32_t(qHash(path, 0)), e);
         if (learns) {
             const std::size_t keyHash =
-                item.usageKey ? qHash(item.usageKey->toLower(), 0) : qHash(path, 0);
+                qHash(item.usageKey ? item.usageKey->toLower() : item.fullPath().toLower(), 0);
             data->usageKeyHashes.emplace_back(std::uint32_t(keyHash), e);
         }
         seenPaths.insert(std::move(path));
@@ -536,10 +538,10 @@ QList<SearchResult> PathCatalog::filterAndSort(const QString& queryLowercased,
     if (!extras.isEmpty()) {
         QSet<QString> seenExtraPaths;
         for (const SearchResult& extra : extras) {
-            QString path = extra.fullPath().toLower();
+            QString path = pathIdentityKey(extra.fullPath());
             const auto [first, last] = hashRange(data.pathHashes, qHash(path, 0));
             const bool inCatalogue = std::any_of(first, last, [&](const auto& hit) {
-                return data.entry(hit.second).fullPath().toLower() == path;
+                return pathIdentityKey(data.entry(hit.second).fullPath()) == path;
             });
             if (inCatalogue || seenExtraPaths.contains(path))
                 continue;

@@ -9,8 +9,6 @@
 
 namespace trovi {
 
-struct DatabaseManagerConfiguration;
-
 class PathCatalogSource final : public Source {
 public:
     // Captures, on the engine thread, what one walk needs; the walk itself
@@ -42,14 +40,5 @@ private:
 // The platform's installed applications (on Linux the freedesktop entries in
 // the given folders), listed beside the bundles. Runs on the builder pool.
 using InstalledApplications = std::function<QList<SearchResult>(const QStringList& directories)>;
-
-// The standard catalogues for a configuration.
-std::unique_ptr<PathCatalogSource> makeApplicationSource(SourceHost& host,
-                                                         const DatabaseManagerConfiguration& config,
-                                                         InstalledApplications installed);
-std::unique_ptr<PathCatalogSource> makeFolderSource(SourceHost& host,
-                                                    const DatabaseManagerConfiguration& config);
-std::unique_ptr<PathCatalogSource> makeShortcutSource(SourceHost& host,
-                                                      const DatabaseManagerConfiguration& config);
 
 } // namespace trovi

@@ -1,54 +1,14 @@
 #include "launcher/engine/sources/paths/ShortcutUsageKey.h"
 
-#include "launcher/core/NativePath.h"
+#include "launcher/core/RegularFile.h"
 
-#include <QFile>
-#include <QScopeGuard>
+#include <QByteArrayView>
 #include <QStringView>
-#include <QtEndian>
-
-#include <plist/plist.h>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cctype>
-#include <memory>
+#include <QXmlStreamReader>
 
 namespace trovi {
 
 namespace {
-
-// Link files are a few hundred bytes; anything this large is not one.
-constexpr qint64 kMaxShortcutFileSize = 1024 * 1024;
-
-// Reads a regular file whole. Opening without blocking and checking the type
-// on the open descriptor keeps a pipe or device with a link suffix from
-// hanging the catalogue walk.
-std::optional<QByteArray> readSmallRegularFile(const QString& path) {
-    const QByteArray encoded = encodedPath(path);
-    const int fd = ::open(encoded.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxShortcutFileSize)
-        return std::nullopt;
-    QByteArray data;
-    data.resize(qsizetype(st.st_size));
-    qsizetype filled = 0;
-    while (filled < data.size()) {
-        const ssize_t n = ::read(fd, data.data() + filled, std::size_t(data.size() - filled));
-        if (n < 0)
-            return std::nullopt;
-        if (n == 0)
-            break; // shrank while being read
-        filled += n;
-    }
-    data.truncate(filled);
-    return data;
-}
 
 std::optional<QString> keyFromInternetShortcut(const QByteArray& data) {
     const QString text = QString::fromUtf8(data);
@@ -64,60 +24,176 @@ std::optional<QString> keyFromInternetShortcut(const QByteArray& data) {
     return std::nullopt;
 }
 
-// The property-list parser recurses once per nesting level, so a crafted file
-// nested tens of thousands deep would overflow the stack. A link is a
-// dictionary of a few entries: anything with more objects or deeper nesting
-// is refused before parsing.
-constexpr quint64 kMaxBinaryObjects = 256;
+std::optional<QString> nonEmpty(const QString& value) {
+    return value.isEmpty() ? std::nullopt : std::optional<QString>(value);
+}
+
+// A binary property list is a table of objects that refer to each other by
+// number, so a 200-byte file can describe a graph that expands to billions
+// of nodes. Only the top dictionary's "URL" string matters: this looks at
+// that dictionary's keys once each and at one value, never following any
+// other reference, whatever the graph shares or cycles.
+class BinaryPropertyList {
+public:
+    explicit BinaryPropertyList(QByteArrayView data) : m_data(data) {}
+
+    std::optional<QString> url() const {
+        constexpr qsizetype kTrailer = 32;
+        if (m_data.size() < 8 + kTrailer || !m_data.startsWith("bplist0"))
+            return std::nullopt;
+        const qsizetype trailer = m_data.size() - kTrailer;
+        m_offsetSize = int(byte(trailer + 6));
+        m_refSize = int(byte(trailer + 7));
+        m_objectCount = number(trailer + 8, 8);
+        const quint64 top = number(trailer + 16, 8);
+        m_table = number(trailer + 24, 8);
+        if (m_offsetSize < 1 || m_offsetSize > 8 || m_refSize < 1 || m_refSize > 8 || m_table < 8 ||
+            m_table > quint64(trailer) ||
+            m_objectCount > (quint64(trailer) - m_table) / quint64(m_offsetSize) ||
+            top >= m_objectCount)
+            return std::nullopt;
+
+        qsizetype at = 0;
+        quint64 count = 0;
+        if (!objectHeader(top, 0xD, &at, &count) ||
+            count > (m_table - quint64(at)) / quint64(2 * m_refSize))
+            return std::nullopt;
+        for (quint64 i = 0; i < count; ++i) {
+            const quint64 key = number(at + qsizetype(i) * m_refSize, m_refSize);
+            if (stringObject(key, 3) != QStringLiteral("URL"))
+                continue;
+            const quint64 value = number(at + qsizetype(count + i) * m_refSize, m_refSize);
+            if (const auto text = stringObject(value, -1))
+                return nonEmpty(*text);
+            return std::nullopt;
+        }
+        return std::nullopt;
+    }
+
+private:
+    uchar byte(qsizetype at) const { return uchar(m_data[at]); }
+    quint64 number(qsizetype at, int width) const {
+        quint64 value = 0;
+        for (int i = 0; i < width; ++i)
+            value = value << 8 | byte(at + i);
+        return value;
+    }
+
+    // Finds object `ref`, checks its type nibble and reads its length (in
+    // entries or code units); `at` is where its contents start.
+    bool objectHeader(quint64 ref, int type, qsizetype* at, quint64* length) const {
+        if (ref >= m_objectCount)
+            return false;
+        const quint64 offset =
+            number(qsizetype(m_table + ref * quint64(m_offsetSize)), m_offsetSize);
+        if (offset < 8 || offset >= m_table)
+            return false;
+        qsizetype pos = qsizetype(offset);
+        const uchar marker = byte(pos++);
+        if (marker >> 4 != type)
+            return false;
+        *length = marker & 0xF;
+        if (*length == 0xF) { // the length follows as an integer object
+            if (quint64(pos) >= m_table || byte(pos) >> 4 != 0x1 || (byte(pos) & 0xF) > 3)
+                return false;
+            const int width = 1 << (byte(pos++) & 0xF);
+            if (quint64(pos + width) > m_table)
+                return false;
+            *length = number(pos, width);
+            pos += width;
+        }
+        *at = pos;
+        return true;
+    }
+
+    // An ASCII or UTF-16 string object; with `wanted` >= 0, only one of that
+    // many characters (anything else is not the key being looked for).
+    std::optional<QString> stringObject(quint64 ref, qint64 wanted) const {
+        for (int type : {0x5, 0x6}) {
+            qsizetype at = 0;
+            quint64 length = 0;
+            if (!objectHeader(ref, type, &at, &length))
+                continue;
+            const quint64 unit = type == 0x5 ? 1 : 2;
+            if ((wanted >= 0 && length != quint64(wanted)) ||
+                length > (m_table - quint64(at)) / unit)
+                return std::nullopt;
+            const QByteArrayView bytes = m_data.sliced(at, qsizetype(length * unit));
+            if (type == 0x5)
+                return QString::fromLatin1(bytes);
+            QString text(qsizetype(length), Qt::Uninitialized);
+            for (qsizetype i = 0; i < text.size(); ++i)
+                text[i] = QChar(char16_t(uchar(bytes[2 * i]) << 8 | uchar(bytes[2 * i + 1])));
+            return text;
+        }
+        return std::nullopt;
+    }
+
+    QByteArrayView m_data;
+    mutable int m_offsetSize = 0;
+    mutable int m_refSize = 0;
+    mutable quint64 m_objectCount = 0;
+    mutable quint64 m_table = 0;
+};
+
+// XML is read as a stream with a depth limit. A document type that declares
+// entities is refused outright: entities that expand into each other turn a
+// few hundred bytes into gigabytes, and a link file never needs one.
 constexpr int kMaxXmlNesting = 16;
 
-bool isSmallPropertyList(const QByteArray& data) {
-    if (data.startsWith("bplist")) {
-        constexpr qsizetype kTrailer = 32; // the object count sits 8 bytes in
-        if (data.size() < 8 + kTrailer)
-            return false;
-        const auto* trailer =
-            reinterpret_cast<const uchar*>(data.constData()) + data.size() - kTrailer;
-        return qFromBigEndian<quint64>(trailer + 8) <= kMaxBinaryObjects;
-    }
+std::optional<QString> urlFromXmlPropertyList(const QByteArray& data) {
+    QXmlStreamReader xml(data);
     int depth = 0;
-    for (qsizetype at = data.indexOf('<'); at >= 0; at = data.indexOf('<', at + 1)) {
-        const QByteArrayView tag = QByteArrayView(data).sliced(at + 1);
-        const bool closing = tag.startsWith('/');
-        const QByteArrayView name = closing ? tag.sliced(1) : tag;
-        const qsizetype nameLength = name.startsWith("dict") ? 4 : name.startsWith("array") ? 5 : 0;
-        if (nameLength == 0 || name.size() == nameLength)
-            continue;
-        const char after = name[nameLength];
-        if (after != '>' && after != '/' && !std::isspace(uchar(after)))
-            continue; // another element that starts the same way
-        const qsizetype end = name.indexOf('>');
-        if (closing)
+    bool topIsDict = false;
+    bool afterURLKey = false;
+    std::optional<QString> url;
+    bool seen = false;
+    while (!xml.atEnd()) {
+        switch (xml.readNext()) {
+        case QXmlStreamReader::DTD:
+            if (!xml.entityDeclarations().isEmpty())
+                return std::nullopt;
+            break;
+        case QXmlStreamReader::EntityReference:
+            return std::nullopt;
+        case QXmlStreamReader::StartElement:
+            if (++depth > kMaxXmlNesting)
+                return std::nullopt;
+            if (depth == 1 && xml.name() != u"plist")
+                return std::nullopt;
+            if (depth == 2)
+                topIsDict = topIsDict || xml.name() == u"dict";
+            if (depth != 3 || !topIsDict)
+                break;
+            if (xml.name() == u"key") {
+                afterURLKey = xml.readElementText() == u"URL";
+                --depth;
+            } else if (afterURLKey) {
+                afterURLKey = false;
+                if (!seen && xml.name() == u"string") {
+                    url = nonEmpty(xml.readElementText());
+                    --depth;
+                }
+                seen = true;
+            }
+            break;
+        case QXmlStreamReader::EndElement:
             --depth;
-        else if (end > 0 && name[end - 1] != '/' && ++depth > kMaxXmlNesting)
-            return false;
+            break;
+        default:
+            break;
+        }
     }
-    return true;
+    // Only a whole, well-formed document counts.
+    if (xml.hasError())
+        return std::nullopt;
+    return url;
 }
 
 std::optional<QString> keyFromPropertyList(const QByteArray& data) {
-    if (data.isEmpty() || !isSmallPropertyList(data))
-        return std::nullopt;
-    plist_t root = nullptr;
-    plist_from_memory(data.constData(), uint32_t(data.size()), &root);
-    if (!root)
-        return std::nullopt;
-    const std::unique_ptr<void, void (*)(plist_t)> owner(root, plist_free);
-    if (plist_get_node_type(root) != PLIST_DICT)
-        return std::nullopt;
-    plist_t node = plist_dict_get_item(root, "URL");
-    if (!node || plist_get_node_type(node) != PLIST_STRING)
-        return std::nullopt;
-    uint64_t length = 0;
-    const char* value = plist_get_string_ptr(node, &length);
-    if (!value || length == 0)
-        return std::nullopt;
-    return QString::fromUtf8(value, qsizetype(length));
+    if (data.startsWith("bplist"))
+        return BinaryPropertyList(data).url();
+    return urlFromXmlPropertyList(data);
 }
 
 } // namespace
@@ -125,7 +201,7 @@ std::optional<QString> keyFromPropertyList(const QByteArray& data) {
 std::optional<QString> shortcutUsageKey(const QString& filePath) {
     if (!hasShortcutUsageKeySuffix(filePath))
         return std::nullopt;
-    const std::optional<QByteArray> data = readSmallRegularFile(filePath);
+    const std::optional<QByteArray> data = readRegularFile(filePath, file_caps::linkFile);
     if (!data)
         return std::nullopt;
     return shortcutUsageKeyFromContents(filePath, *data);

@@ -42,14 +42,16 @@ QList<SystemSettingsShortcut> settingsPanelShortcuts(const QList<SettingsPanelEn
     const QList<SystemSettingsShortcut> seeds = systemSettingsSeedShortcuts();
     QList<SystemSettingsShortcut> shortcuts;
     for (const SettingsPanelEntry& entry : entries) {
-        const QString title = cleanupSystemSettingsTitle(entry.name);
+        // A desktop entry's Name is already what the desktop shows: no
+        // clean-up of bundle names here ("ARandR" is not "ARand R").
+        const QString title = entry.name.trimmed();
         if (title.isEmpty())
             continue;
         const QString identifier = entry.panelID.isEmpty() ? stem(entry.desktopID) : entry.panelID;
         QStringList keywords = systemSettingsKeywords(title, identifier);
         // The keyword groups are English: a German "Klang" still gets them
         // through its untranslated name.
-        keywords += systemSettingsKeywords(cleanupSystemSettingsTitle(entry.untranslatedName), {});
+        keywords += systemSettingsKeywords(entry.untranslatedName.trimmed(), {});
         for (const QString& keyword : entry.keywords)
             keywords.append(keyword.toLower());
         for (qsizetype i = 0; i < seeds.size() && i < qsizetype(std::size(kSeedMarkers)); ++i)

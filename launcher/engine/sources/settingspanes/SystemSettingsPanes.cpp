@@ -35,7 +35,11 @@ int termScore(const QString& term, const QString& query) {
         return 3;
     if (term.startsWith(query))
         return 2;
-    if (term.contains(query) || query.contains(term))
+    if (term.contains(query))
+        return 1;
+    // A query holding a whole term ("sound settings") finds it; a term of one
+    // letter only as a word of its own, or every query with an "r" would.
+    if (term.size() > 1 ? query.contains(term) : alphanumericPieces(query).contains(term))
         return 1;
     return 0;
 }

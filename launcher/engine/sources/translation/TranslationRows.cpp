@@ -211,16 +211,16 @@ std::optional<QString> unavailableHigherPriorityEngineNote(
         return std::nullopt;
     for (qsizetype i = 0; i < position; ++i) {
         const TranslationEngineID engine = engines.at(i);
-        if (availability(engine).isAvailable)
+        const TranslationEngineAvailability state = availability(engine);
+        if (state.isAvailable)
             continue;
-        if (engine == TranslationEngineID::argos)
-            return displayName(engine) + QStringLiteral(" unavailable");
+        if (!state.rowNote.isEmpty())
+            return state.rowNote;
 #ifdef Q_OS_MACOS
-        return displayName(engine) + QStringLiteral(" unavailable on this macOS");
-#else
-        return displayName(engine) + QStringLiteral(" unavailable on ") +
-               translation::runningSystemName();
+        if (engine == TranslationEngineID::apple)
+            return displayName(engine) + QStringLiteral(" unavailable on this macOS");
 #endif
+        return displayName(engine) + QStringLiteral(" unavailable");
     }
     return std::nullopt;
 }
@@ -245,8 +245,10 @@ QList<SearchResult> lookUpTranslationRows(TranslationEngines& engines,
         return {translationUnavailableActionResult(command, candidate)};
     auto rowFor = [&](const TranslationLookupResult& found) {
         const auto note = unavailableHigherPriorityEngineNote(
-            found.engineID, engineOrder,
-            [&engines](TranslationEngineID id) { return engines.availability(id); });
+            found.engineID, engineOrder, [&](TranslationEngineID id) {
+                return engines.pairAvailability(id, candidate.sourceLanguageCode,
+                                                candidate.targetLanguageCode);
+            });
         return translationCopyActionResult(command, candidate, found, note);
     };
     if (!translation::isSameText(result->text, command.sourceText))

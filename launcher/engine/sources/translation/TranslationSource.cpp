@@ -7,31 +7,6 @@
 
 namespace trovi {
 
-std::optional<QList<SearchResult>> TranslationActionCache::lookup(const QString& key,
-                                                                  const QDateTime& now) {
-    const auto it = m_entries.find(key);
-    if (it == m_entries.end())
-        return std::nullopt;
-    if (secondsBetween(it->storedAt, now) > m_timeToLive) {
-        m_entries.erase(it);
-        return std::nullopt;
-    }
-    return it->rows;
-}
-
-void TranslationActionCache::store(const QList<SearchResult>& rows, const QString& key,
-                                   const QDateTime& now) {
-    m_entries.insert(key, Entry{rows, now});
-    if (m_entries.size() <= m_maxEntries)
-        return;
-    QList<QPair<QDateTime, QString>> byAge;
-    for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it)
-        byAge.append({it->storedAt, it.key()});
-    std::sort(byAge.begin(), byAge.end());
-    for (qsizetype i = 0; m_entries.size() > m_maxEntries && i < byAge.size(); ++i)
-        m_entries.remove(byAge.at(i).second);
-}
-
 TranslationSource::TranslationSource(SourceHost& host, Options options)
     : m_host(host), m_options(std::move(options)),
       m_cache(m_options.cacheTimeToLive, m_options.cacheMaxEntries) {}
@@ -80,7 +55,7 @@ void TranslationSource::startBackgroundLookup(const QString& key, const Translat
 
 void TranslationSource::finishBackgroundLookup(const QString& key,
                                                const QList<SearchResult>& rows) {
-    m_cache.store(rows, key, m_host.now());
+    m_cache.store(key, rows, m_host.now());
     m_inFlightKeys.remove(key);
     m_host.searchDataChanged();
 }

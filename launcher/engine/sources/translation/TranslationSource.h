@@ -4,6 +4,7 @@
 // starts a lookup in the background, shows a placeholder meanwhile, caches the
 // finished rows and reports new search data, so the next search shows them.
 
+#include "launcher/engine/cache/TimedCache.h"
 #include "launcher/engine/sources/Source.h"
 #include "launcher/engine/sources/translation/TranslationRows.h"
 
@@ -13,27 +14,6 @@
 #include <memory>
 
 namespace trovi {
-
-// Rows per cache key with their store time: fresh for `timeToLive` seconds,
-// at most `maxEntries`, the oldest dropped first.
-class TranslationActionCache {
-public:
-    TranslationActionCache(double timeToLive, int maxEntries)
-        : m_timeToLive(timeToLive), m_maxEntries(maxEntries) {}
-
-    std::optional<QList<SearchResult>> lookup(const QString& key, const QDateTime& now);
-    void store(const QList<SearchResult>& rows, const QString& key, const QDateTime& now);
-    qsizetype size() const { return m_entries.size(); }
-
-private:
-    struct Entry {
-        QList<SearchResult> rows;
-        QDateTime storedAt;
-    };
-    double m_timeToLive;
-    int m_maxEntries;
-    QHash<QString, Entry> m_entries;
-};
 
 class TranslationSource final : public Source {
 public:
@@ -56,7 +36,8 @@ private:
 
     SourceHost& m_host;
     Options m_options;
-    TranslationActionCache m_cache;
+    // Rows per cache key.
+    TimedCache<QList<SearchResult>> m_cache;
     QSet<QString> m_inFlightKeys;
 };
 

@@ -4,11 +4,15 @@
 #include "launcher/engine/sources/browser/ChromiumBookmarks.h"
 #include "launcher/engine/sources/browser/FirefoxBookmarks.h"
 #include "tests/support/Files.h"
+#include "tests/support/StderrCapture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace trovi;
 using test::writeFile;
@@ -90,6 +94,37 @@ private Q_SLOTS:
         QVERIFY(!firefox->execute("INSERT INTO moz_places VALUES (4,'https://new.example/',NULL);"
                                   "INSERT INTO moz_bookmarks VALUES (13,1,4,2,1,'New','');"));
         QCOMPARE(discoverBrowserBookmarks(sources, &cache).size(), 3);
+    }
+
+    // Bookmarks that are read through a private copy go missing when the copy
+    // cannot be written; the user is told once instead of finding them gone.
+    void fullTemporaryFolderIsSaid() {
+        QTemporaryDir home;
+        const QString placesPath = home.filePath("places.sqlite");
+        {
+            auto places = db::Connection::open(placesPath, db::ReadWrite | db::Create);
+            QVERIFY(places);
+            QVERIFY(!places->execute(test::readFile(TROVI_FIXTURES_DIR "/browser/places.sql")));
+        }
+        QVERIFY(QFileInfo(placesPath).size() > 4096);
+        // A file-size limit fails the copy's writes like a full disk does.
+        struct rlimit saved {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        test::StderrCapture capture;
+        struct rlimit small = saved;
+        small.rlim_cur = 4096;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const auto first = readFirefoxBookmarks(placesPath, "Firefox");
+        const auto second = readFirefoxBookmarks(placesPath, "Firefox");
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+        const QString said = capture.finish();
+        QVERIFY(first.isEmpty() && second.isEmpty());
+        QCOMPARE(said.count("Firefox bookmarks skipped: cannot copy " + placesPath), 1);
+        QVERIFY2(said.contains("File too large"), qPrintable(said));
+        // With room again, they are back.
+        QCOMPARE(readFirefoxBookmarks(placesPath, "Firefox").size(), 2);
     }
 
     void searchScoresAndCut_data() {

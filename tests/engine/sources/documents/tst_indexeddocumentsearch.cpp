@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
 #include <thread>
 
 using namespace trovi;
@@ -174,6 +175,19 @@ private Q_SLOTS:
         indexer.join();
         QVERIFY2(counted, qPrintable(m_lines.join(u'\n')));
         QCOMPARE(index.search("a.txt", {}, {}).value(0).openCount, 5);
+    }
+
+    // A count at the top of the integer range stays there rather than
+    // turning into a real number that reads back as never opened.
+    void openCountStopsAtTheLargestInteger() {
+        constexpr std::int64_t largest = std::numeric_limits<std::int64_t>::max();
+        IndexFixture fixture(indexPath());
+        fixture.add(1, "a.txt", largest - 1, 100);
+        IndexedDocumentSearch index(indexPath(), sink());
+        QVERIFY(index.incrementOpenCount(1));
+        QVERIFY(index.incrementOpenCount(1));
+        QCOMPARE(index.search("a.txt", {}, {}).value(0).openCount, largest);
+        QVERIFY(m_lines.isEmpty());
     }
 
     // An index that cannot answer leaves search empty with one line per failed

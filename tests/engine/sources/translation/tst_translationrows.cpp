@@ -4,8 +4,8 @@
 // finished rows with their exact texts, order, notes and retries; the cache's
 // expiry and eviction.
 
-#include "launcher/engine/sources/translation/TranslationSource.h"
 #include "launcher/clients/TranslationSettingsStores.h"
+#include "launcher/engine/sources/translation/TranslationSource.h"
 #include "tests/support/EngineHarness.h"
 
 #include <QtTest>
@@ -35,7 +35,14 @@ public:
         return TranslationLookupResult{answers.value(key), displayName(engine), engine};
     }
     TranslationEngineAvailability availability(Engine engine) override {
-        return {!unavailable.contains(engine), {}};
+        return {!unavailable.contains(engine), {}, {}};
+    }
+    // Apertium is installed but has no English-German pair.
+    TranslationEngineAvailability pairAvailability(Engine engine, const QString& source,
+                                                   const QString& target) override {
+        if (engine == Engine::apertium && source + target == "ende")
+            return {false, {}, "Apertium unavailable for EN -> DE"};
+        return availability(engine);
     }
 };
 
@@ -47,7 +54,6 @@ QStringList rowTexts(const QList<SearchResult>& rows) {
 }
 
 const QString dot = QStringLiteral(" \u00b7 ");
-const QString appleNote = dot + "Apple Translation unavailable on Linux";
 
 } // namespace
 
@@ -70,10 +76,9 @@ private Q_SLOTS:
         };
         const QString argos = " via Argos (local)";
         const QString copies = dot + "Enter copies";
-        row("inferred pair: both directions, ordered by score", "cc hello", "apple,argos",
+        row("inferred pair: both directions, ordered by score", "cc hello", "argos,apertium",
             {"argos:en>de:hello=hallo", "argos:de>en:hello=hi"}, "EN <-> DE",
-            {"hallo | EN -> DE" + argos + appleNote + copies,
-             "hi | DE -> EN" + argos + appleNote + copies});
+            {"hallo | EN -> DE" + argos + copies, "hi | DE -> EN" + argos + copies});
         row("named pair: one direction, no note when nothing above is unavailable",
             "cc en:de hello", "argos", {"argos:en>de:hello=hallo"}, "EN -> DE",
             {"hallo | EN -> DE" + argos + copies});
@@ -85,16 +90,18 @@ private Q_SLOTS:
             {"XYZ | DE -> EN" + argos + copies, "Search dict.cc for alternatives | DE -> EN" + dot +
                                                     "Local result unchanged" + dot +
                                                     "Enter opens dict.cc"});
-        row("unchanged by one engine, changed by the next", "cc en:de Berlin", "apple,argos",
-            {"apple:en>de:Berlin=berlin", "argos:en>de:Berlin=Berlín!"}, "EN -> DE",
-            {"Berlín! | EN -> DE" + argos + appleNote + copies});
+        row("unchanged by one engine, changed by the next", "cc en:es Berlin", "apertium,argos",
+            {"apertium:en>es:Berlin=berlin", "argos:en>es:Berlin=Berlín!"}, "EN -> ES",
+            {"Berlín! | EN -> ES" + argos + copies});
         // Both directions open the same page, so the engine keeps one of them.
         row("nothing answers: unavailable row", "cc hello", "argos", {}, "EN <-> DE",
             {"hello | EN -> DE" + dot + "Local engine unavailable" + dot + "Enter opens dict.cc"});
-        row("Argos first but missing, Apple answered: Argos note", "cc en:de hello", "argos,apple",
-            {"apple:en>de:hello=hallo"}, "EN -> DE",
-            {"hallo | EN -> DE via Apple Translation" + dot + "Argos (local) unavailable" +
-             copies});
+        row("Argos first but missing, Apertium answered: Argos note", "cc en:es hello",
+            "argos,apertium", {"apertium:en>es:hello=hola"}, "EN -> ES",
+            {"hola | EN -> ES via Apertium" + dot + "Argos (local) unavailable" + copies});
+        row("Apertium first without the pair: its note names the pair", "cc en:de hello",
+            "apertium,argos", {"argos:en>de:hello=hallo"}, "EN -> DE",
+            {"hallo | EN -> DE" + argos + dot + "Apertium unavailable for EN -> DE" + copies});
     }
     void rows() {
         QFETCH(QString, query);
@@ -105,10 +112,10 @@ private Q_SLOTS:
         auto engines = std::make_shared<FakeEngines>();
         for (const QString& answer : answers)
             engines->answers.insert(answer.section('=', 0, 0), answer.section('=', 1));
-        engines->unavailable = {Engine::apple};
         if (engineOrder.startsWith("argos,"))
             engines->unavailable = {Engine::argos};
         test::EngineHarness harness;
+        TranslationLanguageSettingsStore(harness.preferences).save("en,de,es");
         harness.translationEngines = engines;
         const auto order = TranslationEngineSettingsStore::parseEngineIDs(engineOrder).value();
         TranslationEngineSettingsStore(harness.preferences)
@@ -134,9 +141,9 @@ private Q_SLOTS:
 
     void cacheExpiresAndEvicts() {
         QDateTime now = QDateTime::fromSecsSinceEpoch(1'000'000, QTimeZone::utc());
-        TranslationActionCache cache(1800, 300);
+        TimedCache<QList<SearchResult>> cache(1800, 300);
         for (int i = 0; i <= 300; ++i)
-            cache.store({}, QString::number(i), now.addSecs(i));
+            cache.store(QString::number(i), {}, now.addSecs(i));
         QCOMPARE(cache.size(), 300);
         QVERIFY(!cache.lookup("0", now.addSecs(300)));
         QVERIFY(cache.lookup("1", now.addSecs(1801)));

@@ -1,0 +1,51 @@
+#pragma once
+// The line a second launch (or `trovi config`) sends to the running launcher:
+//   trovi/1 launch {"arguments":[…],"fileURLs":[…],"createdAt":"…"}
+//   trovi/1 notify <notification name>
+// The running launcher answers one line: "ok" or "error <reason>". The version
+// and the verb let later requests travel on the same socket.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <variant>
+
+namespace trovi {
+
+inline constexpr int kInstanceProtocolVersion = 1;
+// Longer lines are not requests: the sender is dropped.
+inline constexpr qsizetype kMaximumInstanceRequestLine = 64 * 1024;
+
+struct DuplicateLaunchRequest {
+    QStringList arguments;
+    QList<QUrl> fileURLs;
+    QDateTime createdAt;
+
+    friend bool operator==(const DuplicateLaunchRequest&, const DuplicateLaunchRequest&) = default;
+};
+
+struct InstanceNotification {
+    QString name;
+
+    friend bool operator==(const InstanceNotification&, const InstanceNotification&) = default;
+};
+
+using InstanceRequest = std::variant<DuplicateLaunchRequest, InstanceNotification>;
+
+// Why a line was refused; sent back as "error <reason>".
+struct InstanceRequestRefusal {
+    QByteArray reason;
+};
+
+// Without the line feed.
+QByteArray encodeInstanceRequest(const InstanceRequest& request);
+std::variant<InstanceRequest, InstanceRequestRefusal> parseInstanceRequest(QByteArrayView line);
+
+inline constexpr char kInstanceReplyOk[] = "ok";
+
+} // namespace trovi

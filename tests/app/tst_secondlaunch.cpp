@@ -1,0 +1,244 @@
+// Second launches as real `trovi` processes, handing their request to a
+// launcher played by this test (the lock and the socket held here), so every
+// request can be counted: concurrent launches keep their own intent, a launch
+// waits for a launcher that is still starting, gives up loudly when nobody
+// answers, and refuses a lock folder or file that is not safely the user's.
+
+#include "launcher/platform/linux/SingleInstance.h"
+#include "tests/support/TroviHome.h"
+
+#include <QProcess>
+#include <QtTest>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace trovi;
+
+namespace {
+
+class Home : public test::TroviHome {
+public:
+    // What the `trovi` children compute from this home.
+    SingleInstanceConfiguration configuration() const {
+        SingleInstanceConfiguration configuration;
+        configuration.directory = path() + "/.local/share";
+        return configuration;
+    }
+    QString lockFolder() const { return configuration().lockDirectory(); }
+
+    // A launch from the desktop; should it ever become the launcher, it runs
+    // offscreen rather than failing for want of a display.
+    QProcess* launch(const QStringList& arguments) {
+        auto* process = new QProcess;
+        process->setProcessEnvironment(environment({"DISPLAY=:97", "QT_QPA_PLATFORM=offscreen"}));
+        process->start(TROVI_EXECUTABLE, arguments);
+        m_processes.emplace_back(process);
+        return process;
+    }
+    test::TroviRun runLaunch(const QStringList& arguments) const {
+        return run(arguments, {"DISPLAY=:97", "QT_QPA_PLATFORM=offscreen"});
+    }
+
+    ~Home() {
+        for (auto& process : m_processes)
+            if (process->state() != QProcess::NotRunning) {
+                process->kill();
+                process->waitForFinished();
+            }
+    }
+
+private:
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+};
+
+// The launcher's side, held by the test: the lock at once, the socket on demand.
+struct Launcher {
+    std::unique_ptr<SingleInstanceController> controller;
+    QList<QList<DuplicateLaunchRequest>> deliveries;
+
+    explicit Launcher(const SingleInstanceConfiguration& configuration) {
+        auto started = SingleInstanceController::start(configuration, {});
+        if (auto* run = std::get_if<SingleInstanceController::Run>(&started))
+            controller = std::move(run->controller);
+    }
+    bool listen() {
+        QString error;
+        if (!controller || !controller->listen(&error)) {
+            qWarning("cannot listen: %s", qPrintable(error));
+            return false;
+        }
+        controller->setDuplicateLaunchHandler(
+            [this](const QList<DuplicateLaunchRequest>& requests) { deliveries.append(requests); });
+        return true;
+    }
+};
+
+bool finished(const QList<QProcess*>& processes) {
+    return std::all_of(processes.cbegin(), processes.cend(),
+                       [](QProcess* p) { return p->state() == QProcess::NotRunning; });
+}
+
+QByteArray stderrOf(const QList<QProcess*>& processes) {
+    QByteArray all;
+    for (QProcess* p : processes)
+        all += p->readAllStandardError();
+    return all;
+}
+
+} // namespace
+
+class TestSecondLaunch : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void concurrentLaunchesEachKeepTheirIntent() {
+        Home home;
+        Launcher launcher(home.configuration());
+        QVERIFY(launcher.listen());
+
+        QList<QProcess*> launches;
+        for (int i = 0; i < 5; ++i)
+            launches << home.launch({"--show"}) << home.launch({"--hide"}) << home.launch({});
+        QVERIFY2(QTest::qWaitFor([&] { return finished(launches); }, 240000),
+                 stderrOf(launches).constData());
+        for (QProcess* p : std::as_const(launches))
+            QVERIFY2(p->exitCode() == 0, stderrOf(launches).constData());
+        QTRY_COMPARE_WITH_TIMEOUT(launcher.deliveries.size(), launches.size(), 30000);
+
+        QMap<QString, int> intents;
+        for (const auto& delivery : std::as_const(launcher.deliveries)) {
+            QCOMPARE(delivery.size(), 1); // never another launch's request
+            ++intents[delivery.first().arguments.join(' ')];
+        }
+        const QMap<QString, int> expected{{"--show", 5}, {"--hide", 5}, {"", 5}};
+        QCOMPARE(intents, expected);
+    }
+
+    void aLaunchWaitsForALauncherStillStarting() {
+        Home home;
+        Launcher launcher(home.configuration()); // locked, not yet listening
+        QVERIFY(launcher.controller);
+        // Each try of the waiting launch opens the lock file again.
+        const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        QVERIFY(::inotify_add_watch(watch, QFile::encodeName(home.lockFolder()).constData(),
+                                    IN_OPEN) >= 0);
+        int opens = 0;
+        auto countOpens = [&] {
+            alignas(inotify_event) char buffer[4096];
+            ssize_t count;
+            while ((count = ::read(watch, buffer, sizeof buffer)) > 0)
+                for (char* at = buffer; at < buffer + count;) {
+                    auto* event = reinterpret_cast<inotify_event*>(at);
+                    opens += event->len > 0 && qstrcmp(event->name, "TroviLauncher.lock") == 0;
+                    at += sizeof(inotify_event) + event->len;
+                }
+            return opens;
+        };
+
+        QProcess* late = home.launch({"--settings"});
+        // Far past one second of trying, the launch is still waiting.
+        QVERIFY2(QTest::qWaitFor([&] { return countOpens() >= 48; }, 60000),
+                 late->readAllStandardError().constData());
+        ::close(watch);
+        QCOMPARE(late->state(), QProcess::Running);
+
+        QVERIFY(launcher.listen());
+        QVERIFY2(QTest::qWaitFor([&] { return finished({late}); }, 60000),
+                 late->readAllStandardError().constData());
+        QCOMPARE(late->exitCode(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(launcher.deliveries.size(), 1, 30000);
+        QCOMPARE(launcher.deliveries.first().first().arguments, QStringList{"--settings"});
+    }
+
+    void aLaunchNobodyTakesFailsLoudlyAndIsNeverReplayed() {
+        Home home;
+        Launcher launcher(home.configuration());
+        QVERIFY(launcher.controller);
+        // A socket whose backlog is full and that never accepts: the state a
+        // flood of concurrent launches leaves behind.
+        const QByteArray path =
+            QFile::encodeName(home.lockFolder() + "/" + home.configuration().socketName());
+        const int stuck = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        QCOMPARE(::bind(stuck, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        QCOMPARE(::listen(stuck, 0), 0);
+        QList<int> fillers;
+        for (int i = 0; i < 4; ++i) {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+            fillers << fd;
+        }
+
+        const test::TroviRun lost = home.runLaunch({"--show"});
+        QVERIFY2(lost.exitCode != 0, lost.err.constData());
+        QVERIFY2(lost.err.contains("did not reach the running launcher"), lost.err.constData());
+        // No Qt socket object is made before the application exists.
+        QVERIFY2(!lost.err.contains("QSocketNotifier") && !lost.err.contains("QThread"),
+                 lost.err.constData());
+
+        for (int fd : std::as_const(fillers))
+            ::close(fd);
+        ::close(stuck);
+        QVERIFY(launcher.listen());
+        const test::TroviRun toggle = home.runLaunch({});
+        QVERIFY2(toggle.exitCode == 0, toggle.err.constData());
+        QTRY_COMPARE_WITH_TIMEOUT(launcher.deliveries.size(), 1, 30000);
+        QCOMPARE(launcher.deliveries.first().size(), 1);
+        QVERIFY(launcher.deliveries.first().first().arguments.isEmpty()); // not the lost --show
+    }
+
+    void anUnsafeLockPlaceStopsTheLaunch_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("message");
+        QTest::addRow("lock file links elsewhere") << "link-file"
+                                                   << "symbolic link";
+        QTest::addRow("lock folder is a link") << "link-folder"
+                                               << "not a folder but a link";
+        QTest::addRow("lock folder of another user") << "foreign-folder"
+                                                     << "another user";
+    }
+    void anUnsafeLockPlaceStopsTheLaunch() {
+        QFETCH(QString, setup);
+        QFETCH(QString, message);
+        Home home;
+        const QString folder = home.lockFolder();
+        const QString victim = home.path() + "/victim";
+        {
+            QFile file(victim);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("keep me\n");
+        }
+        if (setup == "link-file") {
+            QVERIFY(QDir().mkpath(folder));
+            QVERIFY(QFile::link(victim, folder + "/TroviLauncher.lock"));
+        } else if (setup == "link-folder") {
+            QVERIFY(QDir().mkpath(home.path() + "/elsewhere"));
+            QVERIFY(QDir().mkpath(home.path() + "/.local/share"));
+            QVERIFY(QFile::link(home.path() + "/elsewhere", folder));
+        } else {
+            if (::geteuid() != 0)
+                QSKIP("giving a folder to another user needs root");
+            QVERIFY(QDir().mkpath(folder));
+            QCOMPARE(::chown(QFile::encodeName(folder).constData(), 65534, 65534), 0);
+        }
+
+        const test::TroviRun launch = home.runLaunch({"--show"});
+        QVERIFY2(launch.exitCode != 0, launch.err.constData());
+        QVERIFY2(launch.err.contains("failed to acquire the single-instance lock") &&
+                     launch.err.contains(message.toUtf8()),
+                 launch.err.constData());
+        QFile file(victim);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), "keep me\n");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSecondLaunch)
+#include "tst_secondlaunch.moc"
