@@ -127,7 +127,7 @@ private Q_SLOTS:
         QCOMPARE(std::get<LaunchAtLoginState>(item.update(true)), LaunchAtLoginState::enabled);
         QCOMPARE(test::readFile(victim), QByteArray("keep me\n"));
         QVERIFY(!QFileInfo(item.entryPath()).isSymLink());
-        QVERIFY(test::readFile(item.entryPath()).contains("\nExec=/usr/bin/trovi\n"));
+        QVERIFY(test::readFile(item.entryPath()).contains("\nExec=/usr/bin/trovi --hide\n"));
         // Nothing left beside it but the entry.
         QCOMPARE(QDir(dir.path() + "/autostart").entryList(QDir::Files | QDir::Hidden),
                  QStringList{"trovi-launcher.desktop"});

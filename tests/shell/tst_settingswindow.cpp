@@ -149,13 +149,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("shown");
         using namespace carbonModifier;
         QTest::addRow("Ctrl+K") << QList<int>{Qt::Key_Control, Qt::Key_K} << 40 << int(control)
-                                << "Control + K";
+                                << "Ctrl + K";
         QTest::addRow("Alt+Space")
-            << QList<int>{Qt::Key_Alt, Qt::Key_Space} << 49 << int(option) << "Option + Space";
+            << QList<int>{Qt::Key_Alt, Qt::Key_Space} << 49 << int(option) << "Alt + Space";
         QTest::addRow("Ctrl+Alt+K") << QList<int>{Qt::Key_Control, Qt::Key_Alt, Qt::Key_K} << 40
-                                    << int(control | option) << "Control + Option + K";
+                                    << int(control | option) << "Ctrl + Alt + K";
         QTest::addRow("Super+Space") << QList<int>{Qt::Key_Super_L, Qt::Key_Space} << 49
-                                     << int(command) << "Command + Space";
+                                     << int(command) << "Super + Space";
     }
 
     void recorderWaitsForTheShortcutsKey() {
@@ -185,7 +185,7 @@ private Q_SLOTS:
         // As `trovi config set launcherHotKeyCode 0` does to a running launcher.
         m_preferences->setInteger(keys::launcherHotKeyCode, 0);
         m_center->post(notifications::LauncherHotKeyChanged);
-        QCOMPARE(find<QLabel>("hotKeyCurrent")->text(), QStringLiteral("Current: Control + A"));
+        QCOMPARE(find<QLabel>("hotKeyCurrent")->text(), QStringLiteral("Current: Ctrl + A"));
     }
 
     void hidingTheTrayIconNeedsTheHotkey() {

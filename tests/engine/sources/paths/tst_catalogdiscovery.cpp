@@ -113,7 +113,9 @@ private Q_SLOTS:
         QVERIFY(makeDirs(dir.path(), {"Case/Sub", "CASE/Sub", "CASE/Other"}));
         const QList<SearchResult> cased =
             discoverFolders({dir.path() + "/Case", dir.path() + "/CASE"}, 5, {});
-        QCOMPARE(relativePaths(dir.path(), cased), (QStringList{"CASE/Other", "Case/Sub"}));
+        // Linux folders that differ by letter case are different folders.
+        QCOMPARE(relativePaths(dir.path(), cased),
+                 (QStringList{"CASE/Other", "CASE/Sub", "Case/Sub"}));
     }
 
     void rootsThatAreLinksOrUnusable() {
