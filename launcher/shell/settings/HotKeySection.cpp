@@ -32,7 +32,10 @@ quint32 carbonModifiers(Qt::KeyboardModifiers modifiers) {
     return mask;
 }
 
+// The modifiers held so far while recording, written as the keys on this
+// platform's keyboard ("Ctrl+Alt+" off macOS).
 QString modifierSymbols(quint32 mask) {
+#ifdef Q_OS_MACOS
     QString symbols;
     if (mask & carbonModifier::control)
         symbols += u'⌃';
@@ -43,6 +46,17 @@ QString modifierSymbols(quint32 mask) {
     if (mask & carbonModifier::command)
         symbols += u'⌘';
     return symbols;
+#else
+    QString symbols;
+    const std::pair<quint32, const char*> names[] = {{carbonModifier::control, "Ctrl+"},
+                                                     {carbonModifier::option, "Alt+"},
+                                                     {carbonModifier::shift, "Shift+"},
+                                                     {carbonModifier::command, "Super+"}};
+    for (const auto& [bit, name] : names)
+        if (mask & bit)
+            symbols += QLatin1String(name);
+    return symbols;
+#endif
 }
 
 // The modifier a modifier key adds: X11 reports a modifier's own press
