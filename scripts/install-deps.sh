@@ -20,7 +20,7 @@ packages=(
   qt6-svg-dev                                    # SVG icons (tray, application icon)
   libx11-dev libx11-xcb-dev libxcb1-dev          # X11 global hotkey: key grabs on the root window
   libxkbcommon-dev libxkbcommon-x11-dev          # keysym <-> keycode on the current layout
-  xdotool x11-apps imagemagick                   # hotkey tests under Xvfb, screenshots
+  xdotool x11-apps x11-utils imagemagick         # hotkey tests under Xvfb (xprop, xwininfo), screenshots
   clang libclang-rt-14-dev                       # libFuzzer targets in fuzz/
   libpoppler-cpp-dev                             # trovi-index: text of PDF documents
   libzip-dev                                     # trovi-index: XML parts of ODF/OOXML documents

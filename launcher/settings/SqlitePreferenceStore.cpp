@@ -217,7 +217,13 @@ Result<db::Connection, OpenFailure> openConnection(const QString& path) {
     db::Connection connection = std::move(opened).value();
     connection.setBusyTimeout(kBusyTimeoutMilliseconds);
 
+    // Header and schema from one snapshot: another process may be creating the
+    // file right now, and reading its id before and its table after that commit
+    // would take our own new file for another program's and move it aside.
+    if (auto error = connection.execute(QStringLiteral("BEGIN")))
+        return failure(QStringLiteral("Cannot read the file: "), *error);
     auto state = inspectSchema(connection);
+    connection.execute(QStringLiteral("COMMIT"));
     if (!state)
         return state.error();
 

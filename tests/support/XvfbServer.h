@@ -24,7 +24,9 @@ public:
             m_skipReason = name + QStringLiteral(" is not installed");
             return;
         }
-        QStringList arguments{"-displayfd", "1", "-nolisten", "tcp"};
+        // No reset when the last client leaves: a client connecting during the
+        // reset is refused.
+        QStringList arguments{"-displayfd", "1", "-nolisten", "tcp", "-noreset"};
         if (screen == Screen::fixed)
             arguments << "-screen"
                       << "0"
@@ -44,6 +46,11 @@ public:
                         QString::fromLatin1(m_process.readAllStandardOutput().trimmed());
         else
             m_skipReason = name + QStringLiteral(" did not start");
+        // Ready once a client is served, so the first real client is never turned away.
+        QDeadlineTimer ready(30000);
+        while (m_skipReason.isEmpty() && !run("xprop", {"-root", "-len", "0"}).size() &&
+               !ready.hasExpired())
+            QTest::qWait(50);
         if (m_skipReason.isEmpty() && windowManager)
             startWindowManager();
     }
