@@ -78,20 +78,23 @@ private:
     quint64 m_submitted = 0, m_finished = 0;
 };
 
+// Sent to the guardian by the kernel when the launcher dies.
+constexpr int kLauncherDied = SIGUSR1;
+
+void endWholeGroup(int) { ::kill(0, SIGKILL); }
+void keepGuarding(int) {}
+
+void setHandler(int signal, void (*handler)(int)) {
+    struct sigaction action = {};
+    action.sa_handler = handler;
+    ::sigaction(signal, &action, nullptr);
+}
+
 // Between fork and exec only async-signal-safe calls are made.
-[[noreturn]] void execChild(pid_t launcher, int input, int output, const char* path,
-                            char* const* argv, char* const* envp, int errorPipe) {
-    ::setpgid(0, 0);
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (::getppid() != launcher) // the launcher died before the line above
-        ::_exit(127);
-    struct sigaction standard = {};
-    standard.sa_handler = SIG_DFL;
-    ::sigaction(SIGPIPE, &standard, nullptr);
-    sigset_t none;
-    sigemptyset(&none);
-    ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    const int null = ::open("/dev/null", O_RDWR);
+[[noreturn]] void execHelper(int input, int output, int null, const char* path, char* const* argv,
+                             char* const* envp, int errorPipe) {
+    for (int signal : {SIGPIPE, SIGTERM, kLauncherDied})
+        setHandler(signal, SIG_DFL);
     ::dup2(input >= 0 ? input : null, STDIN_FILENO);
     ::dup2(output >= 0 ? output : null, STDOUT_FILENO);
     ::dup2(null, STDERR_FILENO);
@@ -100,6 +103,53 @@ private:
     const int error = errno;
     [[maybe_unused]] const ssize_t ignored = ::write(errorPipe, &error, sizeof error);
     ::_exit(127);
+}
+
+// The forked child stays as a small guardian between the launcher and the
+// helper, at the head of the helper's process group. The kernel's parent-death
+// signal reaches only a direct child, so a helper's own children would outlive
+// a launcher killed outright; the guardian gets that signal and ends the whole
+// group. It passes SIGTERM on to nobody (the group gets it anyway) and exits
+// with the helper's status.
+[[noreturn]] void runGuardian(pid_t launcher, int input, int output, const char* path,
+                              char* const* argv, char* const* envp, int errorPipe) {
+    ::setpgid(0, 0);
+    setHandler(SIGTERM, keepGuarding);
+    setHandler(kLauncherDied, endWholeGroup);
+    ::prctl(PR_SET_PDEATHSIG, kLauncherDied);
+    if (::getppid() != launcher) // the launcher died before the line above
+        ::_exit(127);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    const int null = ::open("/dev/null", O_RDWR);
+    const pid_t guardian = ::getpid();
+    const pid_t helper = ::fork();
+    if (helper == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != guardian)
+            ::_exit(127);
+        execHelper(input, output, null, path, argv, envp, errorPipe);
+    }
+    if (helper < 0) {
+        const int error = errno;
+        [[maybe_unused]] const ssize_t ignored = ::write(errorPipe, &error, sizeof error);
+        ::_exit(127);
+    }
+    // Hold nothing of the launcher's: a pipe end kept open here would hide
+    // the helper's exit, or the launcher's own, from whoever reads it.
+    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+        ::dup2(null, fd);
+    ::close_range(3, ~0U, 0);
+    int status = 0;
+    for (;;) {
+        const pid_t ended = ::waitpid(helper, &status, 0);
+        if (ended == helper)
+            break;
+        if (ended < 0 && errno != EINTR)
+            ::_exit(127);
+    }
+    ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
 }
 
 } // namespace
@@ -141,8 +191,8 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const QString& program,
     const std::function<void()> spawn = [&] {
         pid = ::fork();
         if (pid == 0)
-            execChild(launcher, input[0], output[1], path.constData(), argv.data(), envp.data(),
-                      errors[1]);
+            runGuardian(launcher, input[0], output[1], path.constData(), argv.data(), envp.data(),
+                        errors[1]);
     };
     SpawnThread::instance().run(spawn);
     closeFd(input[0]);

@@ -4,8 +4,10 @@
 // wait bounded by a deadline and interruptible.
 //
 // A child never outlives the launcher: it runs in its own process group,
-// which is ended as a whole (so the helper's own children go too), and it is
-// killed by the kernel if the launcher dies without stopping it. It starts in
+// which is ended as a whole (so the helper's own children go too), and a
+// small guardian process at the group's head ends the group if the launcher
+// dies without stopping it. `pid()` is the guardian's, which is the group's
+// id and exits with the helper's status. It starts in
 // "/" so nothing in the launcher's working folder is picked up by accident.
 
 #include <QByteArray>

@@ -1,5 +1,5 @@
 // Helper processes never outlive their use: stopping one ends everything it
-// started, and killing the launcher outright ends the helper too.
+// started, and killing the launcher outright ends the helper and its children too.
 
 #include "launcher/clients/translation/ChildProcess.h"
 
@@ -33,16 +33,18 @@ qint64 readPid(ChildProcess& child) {
     return output.trimmed().toLongLong();
 }
 
-// Run as a separate launcher: starts a helper that ignores its input from a
-// thread that ends at once, prints the helper's pid and waits to be killed.
+// Run as a separate launcher: starts a helper that ignores its input and has
+// a child of its own, from a thread that ends at once, prints both pids and
+// waits to be killed.
 int runLauncherThatIsKilled() {
     std::unique_ptr<ChildProcess> helper;
     std::thread([&helper] {
-        helper = ChildProcess::start("/bin/sleep", {"300"}, {}, ChildProcess::Streams::none);
+        helper = ChildProcess::start("/bin/sh", {"-c", "sleep 300 & echo $!; wait"}, {},
+                                     ChildProcess::Streams::pipes);
     }).join();
     if (!helper)
         return 1;
-    std::cout << helper->pid() << std::endl;
+    std::cout << helper->pid() << ' ' << readPid(*helper) << std::endl;
     for (;;)
         ::pause();
 }
@@ -74,12 +76,15 @@ private Q_SLOTS:
         launcher.start(QCoreApplication::applicationFilePath(), {});
         QVERIFY(launcher.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(launcher.canReadLine(), 60'000);
-        const qint64 helper = launcher.readLine().trimmed().toLongLong();
-        QVERIFY(helper > 0);
-        QVERIFY(!hasEnded(helper));
+        const QList<QByteArray> pids = launcher.readLine().trimmed().split(' ');
+        QCOMPARE(pids.size(), 2);
+        const qint64 helper = pids[0].toLongLong(), grandchild = pids[1].toLongLong();
+        QVERIFY(helper > 0 && grandchild > 0);
+        QVERIFY(!hasEnded(helper) && !hasEnded(grandchild));
         ::kill(pid_t(launcher.processId()), SIGKILL);
         QVERIFY(launcher.waitForFinished());
         QTRY_VERIFY_WITH_TIMEOUT(hasEnded(helper), 30'000);
+        QTRY_VERIFY_WITH_TIMEOUT(hasEnded(grandchild), 30'000);
     }
 
     void missingProgramStartsNothing() {
