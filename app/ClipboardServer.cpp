@@ -28,6 +28,17 @@ int serveClipboard(int argc, char** argv, const QString& text) {
         if (!QGuiApplication::clipboard()->ownsClipboard())
             QCoreApplication::quit();
     });
+    // Qt misses the loss when the new owner's timestamp equals ours; the X
+    // server's own answer settles it.
+    if (const std::optional<quint32> ours = SystemClipboard::clipboardOwnerWindow();
+        ours && *ours != 0) {
+        auto* check = new QTimer(&app);
+        QObject::connect(check, &QTimer::timeout, &app, [ours] {
+            if (SystemClipboard::clipboardOwnerWindow() != ours)
+                QCoreApplication::quit();
+        });
+        check->start(1000);
+    }
     QTimer::singleShot(24 * 3600 * 1000, &app, &QCoreApplication::quit);
     return app.exec();
 }

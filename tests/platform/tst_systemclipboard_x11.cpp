@@ -42,6 +42,25 @@ private Q_SLOTS:
         QCOMPARE(reader.exitCode(), 0);
         QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()), text);
     }
+
+    // A copy made by `trovi query`/`trovi open` outlives the command in a
+    // small server process, which must leave once another program copies.
+    void clipboardServerLeavesWhenSomeoneElseCopies() {
+        const QString text = QStringLiteral("6 × 7 = 42");
+        QProcess server;
+        server.start(TROVI_EXECUTABLE, {"--serve-clipboard", text});
+        QVERIFY(server.waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(), text, 30000);
+        QCOMPARE(server.state(), QProcess::Running);
+
+        // Another process, as a person's copy would be: this one's last X
+        // timestamp may predate the server's and the X server would ignore it.
+        QCOMPARE(QProcess::execute(QCoreApplication::applicationFilePath(),
+                                   {"--copy", "someone else's"}),
+                 0);
+        QTRY_COMPARE_WITH_TIMEOUT(server.state(), QProcess::NotRunning, 30000);
+        QCOMPARE(server.exitCode(), 0);
+    }
 };
 
 int main(int argc, char** argv) {
@@ -49,6 +68,10 @@ int main(int argc, char** argv) {
         QGuiApplication app(argc, argv);
         std::fputs(QGuiApplication::clipboard()->text().toUtf8().constData(), stdout);
         return 0;
+    }
+    if (argc > 2 && std::strcmp(argv[1], "--copy") == 0) {
+        QGuiApplication app(argc, argv);
+        return SystemClipboard().setText(QString::fromUtf8(argv[2])) ? 0 : 1;
     }
 
     trovi::test::XvfbServer xvfb;

@@ -81,7 +81,9 @@ private:
 // Sent to the guardian by the kernel when the launcher dies.
 constexpr int kLauncherDied = SIGUSR1;
 
-void endWholeGroup(int) { ::kill(0, SIGKILL); }
+void endWholeGroup(int) {
+    ::kill(0, SIGKILL);
+}
 void keepGuarding(int) {}
 
 void setHandler(int signal, void (*handler)(int)) {

@@ -5,6 +5,10 @@
 
 #include "launcher/session/Clipboard.h"
 
+#include <QtGlobal>
+
+#include <optional>
+
 namespace trovi {
 
 class SystemClipboard : public Clipboard {
@@ -13,6 +17,11 @@ public:
     // (whose clipboard no other application can see), or when the text did
     // not reach the clipboard.
     bool setText(const QString& text) override;
+
+    // On X11, the window that holds the clipboard now (0 for none), asked of
+    // the X server itself: Qt's own view can miss the loss of ownership when
+    // the new owner's timestamp equals ours. Nothing off X11.
+    static std::optional<quint32> clipboardOwnerWindow();
 };
 
 } // namespace trovi
