@@ -214,7 +214,7 @@ private Q_SLOTS:
             const test::TroviRun standalone = home.run(command + QStringList{"--standalone"});
             QVERIFY2(standalone.out.contains("notes"), standalone.err.constData());
             // Asked again while the launcher is still filling its catalogues.
-            QTRY_COMPARE_WITH_TIMEOUT(home.run(command, elsewhere).out, standalone.out, 60000);
+            QTRY_COMPARE_WITH_TIMEOUT(home.run(command, elsewhere).out, standalone.out, 120000);
         }
 
         // A peer that leaves before its answer costs the launcher nothing.
