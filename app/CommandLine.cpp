@@ -11,14 +11,18 @@ QString usageText() {
         "  trovi                      start the launcher, or show/hide the running one\n"
         "  trovi --show | --hide | --settings\n"
         "                             start it, or show, hide or open settings in the running one\n"
-        "  trovi query [--json] [--wait SECONDS | --no-wait] TEXT\n"
+        "  trovi query [--json] [--wait SECONDS | --no-wait] [--standalone] TEXT\n"
         "                             print the ranked results for TEXT, once the background\n"
         "                             lookups it started (translations, Notion) have answered\n"
         "                             (default: wait up to 4 s)\n"
-        "  trovi open [--reveal] [--index N] [--dry-run] [--wait SECONDS | --no-wait] TEXT\n"
+        "  trovi open [--reveal] [--index N] [--dry-run] [--wait SECONDS | --no-wait]\n"
+        "             [--standalone] TEXT\n"
         "                             activate result N (default 0) for TEXT as Enter would;\n"
         "                             --reveal shows it in the file manager (Ctrl+Return);\n"
         "                             --dry-run prints what would happen and still records usage\n"
+        "                             Both are answered by the running launcher when there is "
+        "one;\n"
+        "                             --standalone does the work in this process instead\n"
         "  trovi config list          print every preference (the Notion token as set/unset)\n"
         "  trovi config get KEY       print one preference\n"
         "  trovi config set KEY VALUE store one preference and tell the running launcher\n"
@@ -140,6 +144,8 @@ Command parseCommandLine(const QStringList& arguments) {
             [&](const QString& arg, const QStringList& args, int& i) -> std::optional<UsageError> {
                 if (arg == QStringLiteral("--json")) {
                     command.json = true;
+                } else if (arg == QStringLiteral("--standalone")) {
+                    command.standalone = true;
                 } else if (arg == QStringLiteral("--no-wait")) {
                     command.waitSeconds = 0;
                 } else if (arg == QStringLiteral("--wait") ||
@@ -176,6 +182,8 @@ Command parseCommandLine(const QStringList& arguments) {
                     return *wait;
                 if (arg == QStringLiteral("--reveal")) {
                     command.reveal = true;
+                } else if (arg == QStringLiteral("--standalone")) {
+                    command.standalone = true;
                 } else if (arg == QStringLiteral("--dry-run")) {
                     command.dryRun = true;
                 } else if (arg == QStringLiteral("--index") ||

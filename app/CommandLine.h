@@ -21,13 +21,17 @@ struct ShowVersion {};
 // (translations, Notion) before it answers; 0 answers at once.
 inline constexpr double defaultLookupWaitSeconds = 4.0;
 
+// A query or an open goes to the running launcher, which answers from its warm
+// catalogues; standalone, or with none running, this process does the work.
 struct QueryCommand {
     bool json = false;
+    bool standalone = false;
     double waitSeconds = defaultLookupWaitSeconds;
     QString text;
 };
 struct OpenCommand {
     bool reveal = false;
+    bool standalone = false;
     double waitSeconds = defaultLookupWaitSeconds;
     bool dryRun = false;
     int index = 0;

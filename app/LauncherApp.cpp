@@ -5,6 +5,7 @@
 #include "EngineThread.h"
 #include "LauncherStartup.h"
 #include "QuitOnTermination.h"
+#include "ResidentCommandRunner.h"
 #include "Version.h"
 
 #include "launcher/clients/TranslationSettingsStores.h"
@@ -131,6 +132,11 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
         [&follow](const QList<DuplicateLaunchRequest>& requests) { follow(intentOf(requests)); });
     instance->setNotificationHandler(
         [&notifications](const QString& name) { notifications.post(name); });
+    ResidentCommandRunner commands(engine, activator);
+    instance->setCommandHandler(
+        [&commands](const InstanceCommand& command, SingleInstanceController::CommandDone done) {
+            commands.run(command, std::move(done));
+        });
 
     // The window comes first; the catalogues fill in behind it.
     shell.start(intent == StartLauncher::Intent::hide || intent == StartLauncher::Intent::settings);
@@ -142,6 +148,7 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
     QuitOnTermination quitOnTermination;
     const int status = application.exec();
     instance->setDuplicateLaunchHandler({});
+    instance->setCommandHandler({});
     return status;
 }
 

@@ -3,6 +3,7 @@
 #include "CommandRunner.h"
 #include "ConfigCommand.h"
 #include "LauncherApp.h"
+#include "RunningLauncherClient.h"
 #include "TerminalOutput.h"
 #include "TranslationStatus.h"
 #include "Version.h"
@@ -54,10 +55,16 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (const auto* query = std::get_if<QueryCommand>(&command)) {
+        if (!query->standalone)
+            if (auto status = runInRunningLauncher(arguments, query->waitSeconds, true))
+                return *status;
         QCoreApplication app(argc, argv);
         return runQueryCommand(*query);
     }
     if (const auto* open = std::get_if<OpenCommand>(&command)) {
+        if (!open->standalone)
+            if (auto status = runInRunningLauncher(arguments, open->waitSeconds, false))
+                return *status;
         QCoreApplication app(argc, argv);
         return runOpenCommand(*open);
     }

@@ -1,4 +1,5 @@
-// Request lines reach the running launcher from any process of the user.
+// Request lines reach the running launcher from any process of the user;
+// answers reach `trovi query` from whatever listens on the socket.
 #include "launcher/platform/linux/InstanceRequest.h"
 
 #include <cstddef>
@@ -6,6 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArrayView line(reinterpret_cast<const char*>(data), qsizetype(size));
+    (void)trovi::parseInstanceAnswerBody(line);
     const auto parsed = trovi::parseInstanceRequest(line);
     if (const auto* request = std::get_if<trovi::InstanceRequest>(&parsed)) {
         // What was taken is sent again unchanged: it must read back the same.

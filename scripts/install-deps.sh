@@ -28,6 +28,7 @@ packages=(
   openbox                                        # a real window manager for focus/resize tests
   tigervnc-standalone-server x11-xserver-utils   # Xvnc + xrandr: a screen that can change size
   stress-ng                                      # checking GUI tests under load
+  fd-find fzf                                    # `fdfind | fzf --filter`, the query to beat in bench/
 )
 
 missing=()

@@ -3,6 +3,9 @@
 // request can be counted: concurrent launches keep their own intent, a launch
 // waits for a launcher that is still starting, gives up loudly when nobody
 // answers, and refuses a lock folder or file that is not safely the user's.
+// `trovi query` and `trovi open` are answered by a running launcher exactly as
+// a standalone run answers them, and fall back to running here when its answer
+// is refused or never comes.
 
 #include "launcher/platform/linux/SingleInstance.h"
 #include "tests/support/TroviHome.h"
@@ -66,7 +69,7 @@ struct Launcher {
         if (auto* run = std::get_if<SingleInstanceController::Run>(&started))
             controller = std::move(run->controller);
     }
-    bool listen() {
+    bool listen(SingleInstanceController::CommandHandler commands = {}) {
         QString error;
         if (!controller || !controller->listen(&error)) {
             qWarning("cannot listen: %s", qPrintable(error));
@@ -74,6 +77,7 @@ struct Launcher {
         }
         controller->setDuplicateLaunchHandler(
             [this](const QList<DuplicateLaunchRequest>& requests) { deliveries.append(requests); });
+        controller->setCommandHandler(std::move(commands));
         return true;
     }
 };
@@ -192,6 +196,79 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(launcher.deliveries.size(), 1, 30000);
         QCOMPARE(launcher.deliveries.first().size(), 1);
         QVERIFY(launcher.deliveries.first().first().arguments.isEmpty()); // not the lost --show
+    }
+
+    void aRunningLauncherAnswersTheCommandLine() {
+        Home home;
+        home.mkdir("projects/notes");
+        home.mkdir("notes archive");
+        QCOMPARE(
+            home.run({"config", "set", "launcherPermissionsOnboardingCompleted", "true"}).exitCode,
+            0);
+        QProcess* launcher = home.launch({"--hide"});
+        // Asked from a home with no such folders, only the launcher can find them.
+        const QStringList elsewhere{"HOME=" + home.mkdir("elsewhere")};
+        const QList<QStringList> commands{
+            {"query", "--json", "notes"}, {"query", "notes"}, {"open", "--dry-run", "archive"}};
+        for (const QStringList& command : commands) {
+            const test::TroviRun standalone = home.run(command + QStringList{"--standalone"});
+            QVERIFY2(standalone.out.contains("notes"), standalone.err.constData());
+            // Asked again while the launcher is still filling its catalogues.
+            QTRY_COMPARE_WITH_TIMEOUT(home.run(command, elsewhere).out, standalone.out, 120000);
+        }
+
+        // A peer that leaves before its answer costs the launcher nothing.
+        const int peer = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path =
+            QFile::encodeName(home.lockFolder() + "/" + home.configuration().socketName());
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        QCOMPARE(::connect(peer, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        const QByteArray line = encodeInstanceRequest(InstanceCommand{"query", {"notes"}}) + '\n';
+        QCOMPARE(::send(peer, line.constData(), size_t(line.size()), MSG_NOSIGNAL), line.size());
+        ::close(peer);
+        const test::TroviRun again = home.run({"query", "--json", "notes"}, elsewhere);
+        QVERIFY2(again.out.contains("projects/notes") && again.err.isEmpty(),
+                 again.err.constData());
+        QCOMPARE(launcher->state(), QProcess::Running);
+    }
+
+    // A launcher whose answer is refused or never comes: a query is answered
+    // here instead, an open that may have happened is not repeated.
+    void anAnswerThatCannotBeTakenIsNotPrinted_data() {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<bool>("answers");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("err");
+        QTest::addRow("query answer too large")
+            << QStringList{"query", "--json", "notes"} << true << 0 << "answer-too-large";
+        QTest::addRow("open answer too large")
+            << QStringList{"open", "--dry-run", "notes"} << true << 1 << "not repeated";
+        QTest::addRow("query never answered")
+            << QStringList{"query", "--no-wait", "notes"} << false << 0 << "in time";
+    }
+    void anAnswerThatCannotBeTakenIsNotPrinted() {
+        QFETCH(QStringList, command);
+        QFETCH(bool, answers);
+        QFETCH(int, exitCode);
+        QFETCH(QString, err);
+        Home home;
+        home.mkdir("notes");
+        Launcher launcher(home.configuration());
+        QList<SingleInstanceController::CommandDone> unanswered;
+        QVERIFY(launcher.listen([&](const InstanceCommand&, auto done) {
+            if (answers)
+                done(InstanceCommandOutput{0, QByteArray(kMaximumInstanceAnswer, 'x'), {}});
+            else
+                unanswered.append(done);
+        }));
+        const test::TroviRun run = home.run(command);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains(err.toUtf8()), run.err.constData());
+        QVERIFY(!run.out.contains("xxxx"));
+        if (exitCode == 0)
+            QCOMPARE(run.out, home.run(command + QStringList{"--standalone"}).out);
     }
 
     void anUnsafeLockPlaceStopsTheLaunch_data() {

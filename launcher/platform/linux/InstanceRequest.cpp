@@ -12,6 +12,7 @@ namespace {
 
 constexpr QByteArrayView kLaunchVerb = "launch";
 constexpr QByteArrayView kNotifyVerb = "notify";
+constexpr QByteArrayView kCommandVerbs[] = {"query", "open"};
 
 QByteArray header() {
     return "trovi/" + QByteArray::number(kInstanceProtocolVersion) + ' ';
@@ -48,11 +49,54 @@ std::variant<InstanceRequest, InstanceRequestRefusal> parseLaunch(QByteArrayView
     return request;
 }
 
+std::variant<InstanceRequest, InstanceRequestRefusal> parseCommand(QByteArrayView verb,
+                                                                   QByteArrayView payload) {
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(payload.toByteArray(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray())
+        return refusal("malformed-command");
+    InstanceCommand command{QString::fromLatin1(verb), {}};
+    for (const QJsonValue& value : document.array()) {
+        if (!value.isString())
+            return refusal("malformed-command");
+        command.arguments.append(value.toString());
+    }
+    return command;
+}
+
 } // namespace
+
+QByteArray encodeInstanceAnswer(const InstanceCommandOutput& output) {
+    const QByteArray body = QByteArray::number(output.exitStatus) + ' ' +
+                            QByteArray::number(output.out.size()) + '\n' + output.out + output.err;
+    return kInstanceReplyOk + QByteArray(" ") + QByteArray::number(body.size()) + '\n' + body;
+}
+
+std::optional<InstanceCommandOutput> parseInstanceAnswerBody(QByteArrayView body) {
+    const qsizetype lineEnd = body.indexOf('\n');
+    if (lineEnd < 0)
+        return std::nullopt;
+    const QByteArrayView header = body.first(lineEnd);
+    const qsizetype space = header.indexOf(' ');
+    bool statusOk = false, lengthOk = false;
+    InstanceCommandOutput output;
+    output.exitStatus = space < 0 ? 0 : header.first(space).toInt(&statusOk);
+    const qsizetype outLength = space < 0 ? -1 : header.sliced(space + 1).toLongLong(&lengthOk);
+    const QByteArrayView rest = body.sliced(lineEnd + 1);
+    if (!statusOk || !lengthOk || outLength < 0 || outLength > rest.size())
+        return std::nullopt;
+    output.out = rest.first(outLength).toByteArray();
+    output.err = rest.sliced(outLength).toByteArray();
+    return output;
+}
 
 QByteArray encodeInstanceRequest(const InstanceRequest& request) {
     if (const auto* notification = std::get_if<InstanceNotification>(&request))
         return header() + kNotifyVerb.toByteArray() + ' ' + notification->name.toUtf8();
+    if (const auto* command = std::get_if<InstanceCommand>(&request))
+        return header() + command->verb.toUtf8() + ' ' +
+               QJsonDocument(QJsonArray::fromStringList(command->arguments))
+                   .toJson(QJsonDocument::Compact);
     const auto& launch = std::get<DuplicateLaunchRequest>(request);
     QJsonArray urls;
     for (const QUrl& url : launch.fileURLs)
@@ -85,6 +129,9 @@ std::variant<InstanceRequest, InstanceRequestRefusal> parseInstanceRequest(QByte
     const QByteArrayView payload = verbEnd < 0 ? QByteArrayView() : rest.sliced(verbEnd + 1);
     if (verb == kLaunchVerb)
         return parseLaunch(payload);
+    for (QByteArrayView commandVerb : kCommandVerbs)
+        if (verb == commandVerb)
+            return parseCommand(verb, payload);
     if (verb == kNotifyVerb) {
         const QString name = QString::fromUtf8(payload);
         // Names are identifiers: control characters or stray bytes mean garbage.

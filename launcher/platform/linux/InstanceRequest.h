@@ -2,8 +2,15 @@
 // The line a second launch (or `trovi config`) sends to the running launcher:
 //   trovi/1 launch {"arguments":[…],"fileURLs":[…],"createdAt":"…"}
 //   trovi/1 notify <notification name>
-// The running launcher answers one line: "ok" or "error <reason>". The version
-// and the verb let later requests travel on the same socket.
+//   trovi/1 query ["--json","text",…]     (`trovi query`'s arguments)
+//   trovi/1 open ["--index","2","text",…] (`trovi open`'s arguments)
+// The running launcher answers one line: "ok" or "error <reason>". A command
+// (query, open) is answered when it has run, with a framed body instead:
+//   ok <length>\n<length bytes>
+// where the body is "<exit status> <stdout length>\n<stdout bytes><stderr bytes>",
+// what the command would have printed. Bodies above kMaximumInstanceAnswer are
+// refused ("error answer-too-large") by the launcher and by the client. The
+// version and the verb let later requests travel on the same socket.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -13,6 +20,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <optional>
 #include <variant>
 
 namespace trovi {
@@ -35,7 +43,15 @@ struct InstanceNotification {
     friend bool operator==(const InstanceNotification&, const InstanceNotification&) = default;
 };
 
-using InstanceRequest = std::variant<DuplicateLaunchRequest, InstanceNotification>;
+// A command-line command run by the running launcher for the process that sends it.
+struct InstanceCommand {
+    QString verb; // "query" or "open"
+    QStringList arguments;
+
+    friend bool operator==(const InstanceCommand&, const InstanceCommand&) = default;
+};
+
+using InstanceRequest = std::variant<DuplicateLaunchRequest, InstanceNotification, InstanceCommand>;
 
 // Why a line was refused; sent back as "error <reason>".
 struct InstanceRequestRefusal {
@@ -47,5 +63,22 @@ QByteArray encodeInstanceRequest(const InstanceRequest& request);
 std::variant<InstanceRequest, InstanceRequestRefusal> parseInstanceRequest(QByteArrayView line);
 
 inline constexpr char kInstanceReplyOk[] = "ok";
+
+// Twenty result rows with snippets stay far below this.
+inline constexpr qsizetype kMaximumInstanceAnswer = 4 * 1024 * 1024;
+
+// What a command printed, and its exit status.
+struct InstanceCommandOutput {
+    int exitStatus = 0;
+    QByteArray out;
+    QByteArray err;
+
+    friend bool operator==(const InstanceCommandOutput&, const InstanceCommandOutput&) = default;
+};
+
+// The whole reply, framing included, without a trailing line feed.
+QByteArray encodeInstanceAnswer(const InstanceCommandOutput& output);
+// The body after the "ok <length>" line; nothing when it is malformed.
+std::optional<InstanceCommandOutput> parseInstanceAnswerBody(QByteArrayView body);
 
 } // namespace trovi

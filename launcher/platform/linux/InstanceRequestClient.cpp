@@ -10,6 +10,7 @@
 #include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <variant>
 
 namespace trovi {
 
@@ -35,7 +36,104 @@ struct Socket {
     }
 };
 
+bool sendAll(int fd, const QByteArray& message) {
+    for (qsizetype sent = 0; sent < message.size();) {
+        const ssize_t count =
+            ::send(fd, message.constData() + sent, size_t(message.size() - sent), MSG_NOSIGNAL);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return false;
+        sent += count;
+    }
+    return true;
+}
+
+// Connected to this user's launcher, or why not.
+std::variant<std::monostate, QString> connectTo(const Socket& socket, const QString& folderPath,
+                                                const QString& name, QDeadlineTimer deadline) {
+    auto opened = PrivateFolder::open(folderPath);
+    if (const auto* problem = std::get_if<QString>(&opened))
+        return *problem;
+    if (socket.fd < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    setTimeouts(socket.fd, deadline, 50);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = std::get<PrivateFolder>(opened).socketAddress(name);
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    if (::connect(socket.fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    ucred credentials{};
+    socklen_t length = sizeof credentials;
+    if (::getsockopt(socket.fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0 ||
+        credentials.uid != ::geteuid())
+        return QStringLiteral("the socket is served by another user");
+    return std::monostate{};
+}
+
 } // namespace
+
+InstanceAnswer askRunningInstance(const QString& folder, const QString& name,
+                                  const QByteArray& line, QDeadlineTimer deadline) {
+    using Asked = InstanceAnswer::Outcome;
+    Socket socket;
+    const auto connected = connectTo(socket, folder, name, deadline);
+    if (const auto* problem = std::get_if<QString>(&connected))
+        return {Asked::notListening, {}, *problem};
+    setTimeouts(socket.fd, deadline, 1);
+    if (!sendAll(socket.fd, line + '\n'))
+        return {Asked::failed, {}, QString::fromLocal8Bit(std::strerror(errno))};
+
+    QByteArray received;
+    qsizetype headerEnd = -1;
+    qsizetype expected = -1; // the whole exchange once the header is known
+    while (expected < 0 || received.size() < expected) {
+        if (deadline.hasExpired())
+            return {
+                Asked::failed, {}, QStringLiteral("the running launcher did not answer in time")};
+        setTimeouts(socket.fd, deadline, 1);
+        char chunk[65536];
+        const ssize_t count = ::recv(socket.fd, chunk, sizeof chunk, 0);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count == 0 || (count < 0 && errno == ECONNRESET))
+            return {Asked::failed, {}, QStringLiteral("the launcher closed the connection")};
+        if (count < 0)
+            return {
+                Asked::failed, {}, QStringLiteral("the running launcher did not answer in time")};
+        received.append(chunk, count);
+        if (headerEnd >= 0)
+            continue;
+        headerEnd = received.indexOf('\n');
+        if (headerEnd < 0) {
+            if (received.size() > 256)
+                return {Asked::failed, {}, QStringLiteral("the launcher's answer is malformed")};
+            continue;
+        }
+        const QByteArray header = received.left(headerEnd);
+        if (header.startsWith("error ")) {
+            QString reason = QString::fromUtf8(header.mid(6, 100));
+            std::replace_if(
+                reason.begin(), reason.end(), [](QChar c) { return !c.isPrint(); }, u'?');
+            return {Asked::refused, {}, reason};
+        }
+        bool numeric = false;
+        const qint64 length = header.startsWith("ok ") ? header.mid(3).toLongLong(&numeric) : -1;
+        if (!numeric || length < 0)
+            return {Asked::failed, {}, QStringLiteral("the launcher's answer is malformed")};
+        // Refused before anything that large is read or kept.
+        if (length > kMaximumInstanceAnswer)
+            return {Asked::failed, {}, QStringLiteral("the launcher's answer is too large")};
+        expected = headerEnd + 1 + qsizetype(length) + 1;
+        received.reserve(expected);
+    }
+    auto output = parseInstanceAnswerBody(
+        QByteArrayView(received).sliced(headerEnd + 1, expected - headerEnd - 2));
+    if (!output || received.at(expected - 1) != '\n')
+        return {Asked::failed, {}, QStringLiteral("the launcher's answer is malformed")};
+    return {Asked::answered, std::move(*output), {}};
+}
 
 InstanceDelivery deliverInstanceRequest(const QString& folderPath, const QString& name,
                                         const QByteArray& line, QDeadlineTimer deadline) {

@@ -3,6 +3,8 @@
 // loop yet (a second launch runs before any application object exists): plain
 // blocking calls with time limits, no Qt socket objects.
 
+#include "launcher/platform/linux/InstanceRequest.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QString>
@@ -24,5 +26,22 @@ struct InstanceDelivery {
 // sends `line`, waits for the one-line answer until `deadline`.
 InstanceDelivery deliverInstanceRequest(const QString& folder, const QString& name,
                                         const QByteArray& line, QDeadlineTimer deadline);
+
+struct InstanceAnswer {
+    enum class Outcome {
+        answered,     // `output` holds what the command printed
+        notListening, // nobody there: the request did not leave this process
+        refused,      // "error <reason>" came back; the reason is in `message`
+        failed,       // sent, but no usable answer came before the deadline
+    };
+    Outcome outcome = Outcome::notListening;
+    InstanceCommandOutput output;
+    QString message;
+};
+
+// Sends a command line and waits until `deadline` for its framed answer,
+// whose body may not exceed kMaximumInstanceAnswer.
+InstanceAnswer askRunningInstance(const QString& folder, const QString& name,
+                                  const QByteArray& line, QDeadlineTimer deadline);
 
 } // namespace trovi

@@ -21,11 +21,17 @@ namespace trovi {
 
 struct InstanceRequestServer::Client {
     int fd = -1;
+    quint64 serial = 0;
     QByteArray buffer;
+    // One request at a time: later lines wait until this one is answered.
+    bool awaitingAnswer = false;
+    QByteArray outgoing;
     std::unique_ptr<QSocketNotifier> notifier;
+    std::unique_ptr<QSocketNotifier> writeNotifier;
     std::unique_ptr<QTimer> idle;
     ~Client() {
         notifier.reset();
+        writeNotifier.reset();
         ::close(fd);
     }
 };
@@ -144,6 +150,7 @@ void InstanceRequestServer::acceptPending() {
         }
         auto client = std::make_unique<Client>();
         client->fd = fd;
+        client->serial = ++m_nextSerial;
         client->notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
         connect(client->notifier.get(), &QSocketNotifier::activated, this,
                 [this, fd] { readFrom(fd); });
@@ -175,31 +182,94 @@ void InstanceRequestServer::readFrom(int fd) {
             break;
         }
         client.buffer.append(chunk, count);
-        qsizetype newline;
-        while ((newline = client.buffer.indexOf('\n')) >= 0) {
-            const QByteArray line = client.buffer.left(newline);
-            client.buffer.remove(0, newline + 1);
-            if (line.size() > kMaximumInstanceRequestLine) {
-                drop(fd);
-                return;
-            }
-            QPointer<InstanceRequestServer> alive(this);
-            const QByteArray reply = m_handler(line) + '\n';
-            if (!alive || m_clients.find(fd) == m_clients.end())
-                return;
-            if (::send(fd, reply.constData(), size_t(reply.size()), MSG_NOSIGNAL | MSG_DONTWAIT) !=
-                ssize_t(reply.size())) {
-                drop(fd); // a peer that does not read its answers
-                return;
-            }
-            // Only a whole line buys more time, so a trickle cannot hold a place.
-            client.idle->start(m_limits.clientIdleTimeout);
-        }
-        if (client.buffer.size() > kMaximumInstanceRequestLine) {
+        if (client.buffer.size() > kMaximumInstanceRequestLine + 1) {
             drop(fd);
             return;
         }
     }
+    answerLines(fd);
+}
+
+void InstanceRequestServer::answerLines(int fd) {
+    auto found = m_clients.find(fd);
+    if (found == m_clients.end())
+        return;
+    Client& client = *found->second;
+    qsizetype newline;
+    while (!client.awaitingAnswer && (newline = client.buffer.indexOf('\n')) >= 0) {
+        const QByteArray line = client.buffer.left(newline);
+        client.buffer.remove(0, newline + 1);
+        if (line.size() > kMaximumInstanceRequestLine) {
+            drop(fd);
+            return;
+        }
+        client.awaitingAnswer = true;
+        // The answer's own time: the handler bounds it, not the idle limit.
+        client.idle->stop();
+        QPointer<InstanceRequestServer> alive(this);
+        const quint64 serial = client.serial;
+        m_handler(line, [alive, fd, serial](const QByteArray& answer) {
+            if (alive)
+                alive->sendReply(fd, serial, answer);
+        });
+        // Answered at once (and sent, or the peer dropped), or later.
+        if (!alive || m_clients.find(fd) == m_clients.end())
+            return;
+    }
+    if (client.buffer.size() > kMaximumInstanceRequestLine)
+        drop(fd);
+}
+
+void InstanceRequestServer::sendReply(int fd, quint64 serial, const QByteArray& answer) {
+    auto found = m_clients.find(fd);
+    if (found == m_clients.end() || found->second->serial != serial ||
+        !found->second->awaitingAnswer)
+        return; // the peer left while its answer was being made
+    found->second->outgoing = answer + '\n';
+    flush(fd);
+}
+
+void InstanceRequestServer::flush(int fd) {
+    auto found = m_clients.find(fd);
+    if (found == m_clients.end())
+        return;
+    Client& client = *found->second;
+    while (!client.outgoing.isEmpty()) {
+        const ssize_t count = ::send(fd, client.outgoing.constData(),
+                                     size_t(client.outgoing.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // A long answer goes out as the peer reads; one that stops reading
+            // is dropped by the idle limit.
+            if (!client.writeNotifier) {
+                client.writeNotifier =
+                    std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+                connect(client.writeNotifier.get(), &QSocketNotifier::activated, this,
+                        [this, fd] { flush(fd); });
+            }
+            client.writeNotifier->setEnabled(true);
+            client.idle->start(m_limits.clientIdleTimeout);
+            return;
+        }
+        if (count < 0) {
+            drop(fd);
+            return;
+        }
+        client.outgoing.remove(0, count);
+    }
+    if (client.writeNotifier)
+        client.writeNotifier->setEnabled(false);
+    client.awaitingAnswer = false;
+    // Only a whole exchange buys more time, so a trickle cannot hold a place.
+    client.idle->start(m_limits.clientIdleTimeout);
+    // Sent from inside a notifier's signal or a handler: later lines are read
+    // from the event loop.
+    QTimer::singleShot(0, this, [this, fd, serial = client.serial] {
+        auto again = m_clients.find(fd);
+        if (again != m_clients.end() && again->second->serial == serial)
+            answerLines(fd);
+    });
 }
 
 void InstanceRequestServer::drop(int fd) {
@@ -210,6 +280,8 @@ void InstanceRequestServer::drop(int fd) {
     std::unique_ptr<Client> client = std::move(found->second);
     m_clients.erase(found);
     client->notifier->setEnabled(false);
+    if (client->writeNotifier)
+        client->writeNotifier->setEnabled(false);
     client->idle->stop();
     if (m_dropped.empty())
         QTimer::singleShot(0, this, [this] { m_dropped.clear(); });

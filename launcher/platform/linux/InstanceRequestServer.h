@@ -2,7 +2,9 @@
 // The running launcher's end of the per-user socket. Built to stay up whatever
 // the peers do: only same-user peers are served, a bounded number at a time,
 // each for a bounded idle time and line length, and a failed accept (out of
-// descriptors, say) drops that one peer instead of stopping the server.
+// descriptors, say) drops that one peer instead of stopping the server. An
+// answer may come later (a query runs on the engine's thread): the peer keeps
+// its place meanwhile, and a peer gone by then is simply not answered.
 
 #include <QByteArray>
 #include <QObject>
@@ -30,8 +32,11 @@ struct InstanceRequestServerLimits {
 class InstanceRequestServer : public QObject {
     Q_OBJECT
 public:
-    // Answers one line (without its line feed) with the reply line.
-    using Handler = std::function<QByteArray(const QByteArray& line)>;
+    // Sends the answer to one line (without its line feed). Call it once, on
+    // the server's thread, now or later; it does nothing once the peer or the
+    // server is gone.
+    using Reply = std::function<void(const QByteArray& answer)>;
+    using Handler = std::function<void(const QByteArray& line, Reply reply)>;
 
     InstanceRequestServer(Handler handler, InstanceRequestServerLimits limits,
                           QObject* parent = nullptr);
@@ -47,6 +52,9 @@ private:
     struct Client;
     void acceptPending();
     void readFrom(int fd);
+    void answerLines(int fd);
+    void sendReply(int fd, quint64 serial, const QByteArray& answer);
+    void flush(int fd);
     void drop(int fd);
     void pauseAccepting();
 
@@ -61,6 +69,8 @@ private:
     QTimer* m_retryTimer = nullptr;
     std::unordered_map<int, std::unique_ptr<Client>> m_clients;
     std::vector<std::unique_ptr<Client>> m_dropped;
+    // Tells a late answer's peer from a newer one on the same descriptor.
+    quint64 m_nextSerial = 0;
 };
 
 } // namespace trovi

@@ -178,8 +178,11 @@ bool SingleInstanceController::listen(QString* errorMessage) {
     // Requests left as files by earlier versions are never replayed.
     QDir(m_configuration.lockDirectory() + QStringLiteral("/DuplicateLaunchRequests"))
         .removeRecursively();
-    m_server = new InstanceRequestServer([this](const QByteArray& line) { return answer(line); },
-                                         m_configuration.serverLimits, this);
+    m_server = new InstanceRequestServer(
+        [this](const QByteArray& line, InstanceRequestServer::Reply reply) {
+            receive(line, std::move(reply));
+        },
+        m_configuration.serverLimits, this);
     if (!m_server->listen(std::get<PrivateFolder>(opened), m_configuration.socketName(),
                           errorMessage)) {
         delete m_server;
@@ -187,6 +190,27 @@ bool SingleInstanceController::listen(QString* errorMessage) {
         return false;
     }
     return true;
+}
+
+void SingleInstanceController::receive(const QByteArray& line, InstanceRequestServer::Reply reply) {
+    auto parsed = parseInstanceRequest(line);
+    const auto* request = std::get_if<InstanceRequest>(&parsed);
+    const auto* command = request ? std::get_if<InstanceCommand>(request) : nullptr;
+    if (!command) {
+        reply(answer(line));
+        return;
+    }
+    if (!m_commandHandler) {
+        reply("error no-commands");
+        return;
+    }
+    m_commandHandler(*command, [reply](const InstanceCommandOutput& output) {
+        // The asking process runs the command itself rather than take a flood.
+        if (output.out.size() + output.err.size() > kMaximumInstanceAnswer - 64)
+            reply("error answer-too-large");
+        else
+            reply(encodeInstanceAnswer(output));
+    });
 }
 
 QByteArray SingleInstanceController::answer(const QByteArray& line) {
@@ -222,6 +246,10 @@ void SingleInstanceController::setActivationHandler(std::function<void()> handle
         handler
             ? DuplicateLaunchHandler([handler](const QList<DuplicateLaunchRequest>&) { handler(); })
             : DuplicateLaunchHandler());
+}
+
+void SingleInstanceController::setCommandHandler(CommandHandler handler) {
+    m_commandHandler = std::move(handler);
 }
 
 void SingleInstanceController::setNotificationHandler(

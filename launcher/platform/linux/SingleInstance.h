@@ -109,6 +109,12 @@ public:
     void setActivationHandler(std::function<void()> handler);
     // Change notifications sent by `trovi config`.
     void setNotificationHandler(std::function<void(const QString& name)> handler);
+    // `trovi query` and `trovi open` run here for the process that asks;
+    // `done` (called once, on this thread) carries what it prints. Without a
+    // handler, commands are refused and the asking process runs them itself.
+    using CommandDone = std::function<void(const InstanceCommandOutput& output)>;
+    using CommandHandler = std::function<void(const InstanceCommand& command, CommandDone done)>;
+    void setCommandHandler(CommandHandler handler);
 
     bool holdsLock() const { return m_lock != nullptr; }
     const SingleInstanceConfiguration& configuration() const { return m_configuration; }
@@ -117,6 +123,7 @@ private:
     SingleInstanceController(SingleInstanceConfiguration configuration,
                              std::unique_ptr<InstanceLock> lock);
     QByteArray answer(const QByteArray& line);
+    void receive(const QByteArray& line, InstanceRequestServer::Reply reply);
     void deliverPending();
 
     SingleInstanceConfiguration m_configuration;
@@ -124,6 +131,7 @@ private:
     InstanceRequestServer* m_server = nullptr;
     DuplicateLaunchHandler m_handler;
     std::function<void(const QString&)> m_notificationHandler;
+    CommandHandler m_commandHandler;
     QList<DuplicateLaunchRequest> m_pending;
 };
 
