@@ -28,6 +28,8 @@ packages=(
   openbox                                        # a real window manager for focus/resize tests
   tigervnc-standalone-server x11-xserver-utils   # Xvnc + xrandr: a screen that can change size
   stress-ng                                      # checking GUI tests under load
+  mutter qt6-wayland                             # GNOME's compositor headless + Qt's Wayland plugin for the Wayland tests
+  gnome-settings-daemon-common                   # the media-keys schema `trovi shortcut install` writes through gsettings
 )
 
 missing=()

@@ -12,6 +12,7 @@ namespace {
 
 constexpr QByteArrayView kLaunchVerb = "launch";
 constexpr QByteArrayView kNotifyVerb = "notify";
+constexpr QByteArrayView kStatusVerb = "status";
 
 QByteArray header() {
     return "trovi/" + QByteArray::number(kInstanceProtocolVersion) + ' ';
@@ -32,8 +33,11 @@ std::variant<InstanceRequest, InstanceRequestRefusal> parseLaunch(QByteArrayView
     DuplicateLaunchRequest request;
     request.createdAt = QDateTime::fromString(object.value(QStringLiteral("createdAt")).toString(),
                                               Qt::ISODateWithMs);
-    if (!arguments.isArray() || !urls.isArray() || !request.createdAt.isValid())
+    const QJsonValue token = object.value(QStringLiteral("activationToken"));
+    if (!arguments.isArray() || !urls.isArray() || !request.createdAt.isValid() ||
+        !(token.isUndefined() || token.isString()))
         return refusal("malformed-launch");
+    request.activationToken = token.toString();
     for (const QJsonValue& value : arguments.toArray()) {
         if (!value.isString())
             return refusal("malformed-launch");
@@ -53,15 +57,19 @@ std::variant<InstanceRequest, InstanceRequestRefusal> parseLaunch(QByteArrayView
 QByteArray encodeInstanceRequest(const InstanceRequest& request) {
     if (const auto* notification = std::get_if<InstanceNotification>(&request))
         return header() + kNotifyVerb.toByteArray() + ' ' + notification->name.toUtf8();
+    if (std::holds_alternative<InstanceStatusRequest>(request))
+        return header() + kStatusVerb.toByteArray();
     const auto& launch = std::get<DuplicateLaunchRequest>(request);
     QJsonArray urls;
     for (const QUrl& url : launch.fileURLs)
         urls.append(url.toString(QUrl::FullyEncoded));
-    const QJsonObject object{
+    QJsonObject object{
         {QStringLiteral("arguments"), QJsonArray::fromStringList(launch.arguments)},
         {QStringLiteral("fileURLs"), urls},
         {QStringLiteral("createdAt"), launch.createdAt.toUTC().toString(Qt::ISODateWithMs)},
     };
+    if (!launch.activationToken.isEmpty())
+        object.insert(QStringLiteral("activationToken"), launch.activationToken);
     return header() + kLaunchVerb.toByteArray() + ' ' +
            QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
@@ -94,6 +102,11 @@ std::variant<InstanceRequest, InstanceRequestRefusal> parseInstanceRequest(QByte
         if (!clean)
             return refusal("malformed-notify");
         return InstanceNotification{name};
+    }
+    if (verb == kStatusVerb) {
+        if (verbEnd >= 0)
+            return refusal("malformed-status");
+        return InstanceStatusRequest{};
     }
     return refusal("unknown-verb");
 }

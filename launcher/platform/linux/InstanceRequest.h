@@ -2,8 +2,10 @@
 // The line a second launch (or `trovi config`) sends to the running launcher:
 //   trovi/1 launch {"arguments":[…],"fileURLs":[…],"createdAt":"…"}
 //   trovi/1 notify <notification name>
-// The running launcher answers one line: "ok" or "error <reason>". The version
-// and the verb let later requests travel on the same socket.
+//   trovi/1 status
+// The running launcher answers one line: "ok" or "error <reason>"; a status
+// request is answered "ok <JSON object>". The version and the verb let later
+// requests travel on the same socket.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -20,11 +22,16 @@ namespace trovi {
 inline constexpr int kInstanceProtocolVersion = 1;
 // Longer lines are not requests: the sender is dropped.
 inline constexpr qsizetype kMaximumInstanceRequestLine = 64 * 1024;
+// Answers are cut here; a status answer stays below it.
+inline constexpr qsizetype kMaximumInstanceReplyLine = 64 * 1024;
 
 struct DuplicateLaunchRequest {
     QStringList arguments;
     QList<QUrl> fileURLs;
     QDateTime createdAt;
+    // The second launch's XDG_ACTIVATION_TOKEN: on Wayland the window may take
+    // focus with it. Empty when the launch had none.
+    QString activationToken;
 
     friend bool operator==(const DuplicateLaunchRequest&, const DuplicateLaunchRequest&) = default;
 };
@@ -35,7 +42,13 @@ struct InstanceNotification {
     friend bool operator==(const InstanceNotification&, const InstanceNotification&) = default;
 };
 
-using InstanceRequest = std::variant<DuplicateLaunchRequest, InstanceNotification>;
+// What the running launcher's window shows, for scripts and status bars.
+struct InstanceStatusRequest {
+    friend bool operator==(const InstanceStatusRequest&, const InstanceStatusRequest&) = default;
+};
+
+using InstanceRequest =
+    std::variant<DuplicateLaunchRequest, InstanceNotification, InstanceStatusRequest>;
 
 // Why a line was refused; sent back as "error <reason>".
 struct InstanceRequestRefusal {

@@ -109,6 +109,8 @@ public:
     void setActivationHandler(std::function<void()> handler);
     // Change notifications sent by `trovi config`.
     void setNotificationHandler(std::function<void(const QString& name)> handler);
+    // Answers `trovi status` at once (one JSON object, compact, one line).
+    void setStatusHandler(std::function<QByteArray()> handler);
 
     bool holdsLock() const { return m_lock != nullptr; }
     const SingleInstanceConfiguration& configuration() const { return m_configuration; }
@@ -124,6 +126,7 @@ private:
     InstanceRequestServer* m_server = nullptr;
     DuplicateLaunchHandler m_handler;
     std::function<void(const QString&)> m_notificationHandler;
+    std::function<QByteArray()> m_statusHandler;
     QList<DuplicateLaunchRequest> m_pending;
 };
 
