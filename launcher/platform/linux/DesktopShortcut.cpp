@@ -4,6 +4,8 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 
+#include <algorithm>
+
 namespace trovi {
 
 namespace {

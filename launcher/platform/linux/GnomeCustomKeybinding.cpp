@@ -159,9 +159,13 @@ DesktopShortcutOutcome GnomeCustomKeybinding::remove() const {
         return {false, problem};
     const bool listed = list->removeAll(QLatin1StringView(entryPath)) > 0;
     if (listed) {
+        // An emptied list goes back to the default, as if never touched.
         const Run set =
-            gsettings({QStringLiteral("set"), QLatin1StringView(listSchema),
-                       QStringLiteral("custom-keybindings"), gVariantStringArray(*list)});
+            list->isEmpty()
+                ? gsettings({QStringLiteral("reset"), QLatin1StringView(listSchema),
+                             QStringLiteral("custom-keybindings")})
+                : gsettings({QStringLiteral("set"), QLatin1StringView(listSchema),
+                             QStringLiteral("custom-keybindings"), gVariantStringArray(*list)});
         if (!set.ok)
             return {false,
                     QStringLiteral("cannot take the shortcut out of GNOME's list: ") + set.output};
