@@ -11,6 +11,10 @@ QString usageText() {
         "  trovi                      start the launcher, or show/hide the running one\n"
         "  trovi --show | --hide | --settings\n"
         "                             start it, or show, hide or open settings in the running one\n"
+        "  trovi status [--json]      print whether the launcher runs and what its window shows\n"
+        "  trovi shortcut install     bind the stored hotkey to 'trovi' in the desktop's own\n"
+        "                             shortcut settings (the way to call it up on Wayland)\n"
+        "  trovi shortcut remove      remove exactly that binding again\n"
         "  trovi query [--json] [--wait SECONDS | --no-wait] [--standalone] TEXT\n"
         "                             print the ranked results for TEXT, once the background\n"
         "                             lookups it started (translations, Notion) have answered\n"
@@ -135,6 +139,20 @@ Command parseCommandLine(const QStringList& arguments) {
         if (rest != QStringList{QStringLiteral("status")})
             return UsageError{QStringLiteral("use 'translation status'")};
         return TranslationStatusCommand{};
+    }
+
+    if (first == QStringLiteral("status")) {
+        if (rest.isEmpty() || rest == QStringList{QStringLiteral("--json")})
+            return StatusCommand{!rest.isEmpty()};
+        return UsageError{QStringLiteral("use 'status' or 'status --json'")};
+    }
+
+    if (first == QStringLiteral("shortcut")) {
+        if (rest == QStringList{QStringLiteral("install")})
+            return ShortcutCommand{true};
+        if (rest == QStringList{QStringLiteral("remove")})
+            return ShortcutCommand{false};
+        return UsageError{QStringLiteral("use 'shortcut install' or 'shortcut remove'")};
     }
 
     if (first == QStringLiteral("query")) {

@@ -39,12 +39,21 @@ struct OpenCommand {
 };
 // `trovi translation status`: what each translation engine finds on this machine.
 struct TranslationStatusCommand {};
+// `trovi status [--json]`: the running launcher's window, as it is now.
+struct StatusCommand {
+    bool json = false;
+};
+// `trovi shortcut install|remove`: the desktop's own shortcut that runs `trovi`.
+struct ShortcutCommand {
+    bool install = true;
+};
 struct UsageError {
     QString message; // one line, without the program name
 };
 
-using Command = std::variant<StartLauncher, ShowHelp, ShowVersion, QueryCommand, OpenCommand,
-                             ConfigCommand, TranslationStatusCommand, UsageError>;
+using Command =
+    std::variant<StartLauncher, ShowHelp, ShowVersion, QueryCommand, OpenCommand, ConfigCommand,
+                 TranslationStatusCommand, StatusCommand, ShortcutCommand, UsageError>;
 
 // `arguments` excludes the program name.
 Command parseCommandLine(const QStringList& arguments);

@@ -4,6 +4,7 @@
 #include "EngineBuilder.h"
 #include "EngineThread.h"
 #include "LauncherStartup.h"
+#include "LauncherStatus.h"
 #include "QuitOnTermination.h"
 #include "ResidentCommandRunner.h"
 #include "Version.h"
@@ -43,6 +44,27 @@ StartLauncher::Intent intentOf(const QList<DuplicateLaunchRequest>& requests) {
             intent = start->intent;
     }
     return intent;
+}
+
+// The newest token a request brought; older ones may be spent already.
+QString activationTokenOf(const QList<DuplicateLaunchRequest>& requests) {
+    for (auto request = requests.crbegin(); request != requests.crend(); ++request)
+        if (!request->activationToken.isEmpty())
+            return request->activationToken;
+    return {};
+}
+
+// Qt's Wayland plugin reads XDG_ACTIVATION_TOKEN when a window asks to be
+// activated: set for just that moment, the compositor focuses the window
+// instead of announcing that it "is ready". X11 has no use for it.
+template <typename Act> void withActivationToken(const QString& token, Act act) {
+    const bool use =
+        !token.isEmpty() && QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if (use)
+        qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+    act();
+    if (use)
+        qunsetenv("XDG_ACTIVATION_TOKEN");
 }
 
 } // namespace
@@ -128,8 +150,10 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
             break;
         }
     };
-    instance->setDuplicateLaunchHandler(
-        [&follow](const QList<DuplicateLaunchRequest>& requests) { follow(intentOf(requests)); });
+    instance->setDuplicateLaunchHandler([&follow](const QList<DuplicateLaunchRequest>& requests) {
+        withActivationToken(activationTokenOf(requests), [&] { follow(intentOf(requests)); });
+    });
+    instance->setStatusHandler([&window] { return launcherStatusJson(window); });
     instance->setNotificationHandler(
         [&notifications](const QString& name) { notifications.post(name); });
     ResidentCommandRunner commands(engine, activator);
@@ -149,6 +173,7 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
     const int status = application.exec();
     instance->setDuplicateLaunchHandler({});
     instance->setCommandHandler({});
+    instance->setStatusHandler({});
     return status;
 }
 

@@ -3,6 +3,7 @@
 #include "launcher/clients/notion/NotionClient.h"
 #include "launcher/clients/translation/TranslationLookup.h"
 #include "launcher/engine/manager/DatabaseManager.h"
+#include "launcher/platform/linux/DesktopShortcut.h"
 #include "launcher/session/startup/LaunchAtLogin.h"
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/LauncherSettingsStores.h"
@@ -118,6 +119,11 @@ void LauncherStartup::showSettings() {
         environment.launchAtLogin = &m_loginItem;
         environment.themePreviews = &themePreviews;
         environment.translationEngines = m_translationEngines;
+        environment.installDesktopShortcut = [this] {
+            return installDesktopShortcut(HotKeySettingsStore(m_preferences).load(),
+                                          DesktopShortcutEnvironment::current())
+                .message;
+        };
         m_notionClient =
             std::make_unique<NotionClient>(NotionClientConfiguration::fromEnvironment());
         SettingsExtraSections extras;

@@ -4,6 +4,8 @@
 #include "ConfigCommand.h"
 #include "LauncherApp.h"
 #include "RunningLauncherClient.h"
+#include "LauncherStatus.h"
+#include "ShortcutCommand.h"
 #include "TerminalOutput.h"
 #include "TranslationStatus.h"
 #include "Version.h"
@@ -68,6 +70,14 @@ int main(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         return runOpenCommand(*open);
     }
+    if (const auto* status = std::get_if<StatusCommand>(&command)) {
+        QCoreApplication app(argc, argv);
+        return runStatusCommand(*status);
+    }
+    if (const auto* shortcut = std::get_if<ShortcutCommand>(&command)) {
+        QCoreApplication app(argc, argv);
+        return runShortcutCommand(*shortcut);
+    }
     if (std::holds_alternative<TranslationStatusCommand>(command)) {
         QCoreApplication app(argc, argv);
         return runTranslationStatus();
@@ -94,6 +104,9 @@ int main(int argc, char** argv) {
     if (intent != StartLauncher::Intent::toggle)
         request.arguments = arguments;
     request.createdAt = QDateTime::currentDateTimeUtc();
+    // Started by the desktop's shortcut on Wayland: the running window may take
+    // focus with the token the compositor gave this launch.
+    request.activationToken = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
     auto started = trovi::SingleInstanceController::start(
         trovi::SingleInstanceConfiguration::standard(), request);
     if (std::holds_alternative<trovi::SingleInstanceController::AlreadyRunning>(started))

@@ -29,6 +29,8 @@ packages=(
   tigervnc-standalone-server x11-xserver-utils   # Xvnc + xrandr: a screen that can change size
   stress-ng                                      # checking GUI tests under load
   fd-find fzf                                    # `fdfind | fzf --filter`, the query to beat in bench/
+  mutter qt6-wayland                             # GNOME's compositor headless + Qt's Wayland plugin for the Wayland tests
+  gnome-settings-daemon-common                   # the media-keys schema `trovi shortcut install` writes through gsettings
 )
 
 missing=()

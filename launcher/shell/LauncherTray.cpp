@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
+#include <cstdio>
+
 namespace trovi {
 
 namespace names = notifications;
@@ -37,7 +39,15 @@ void LauncherTray::start() {
 }
 
 void LauncherTray::update() {
-    const bool wanted = m_showIcon && QSystemTrayIcon::isSystemTrayAvailable();
+    const bool trayExists = QSystemTrayIcon::isSystemTrayAvailable();
+    if (m_showIcon && !trayExists && !m_toldNoTray) {
+        // GNOME has none by default: the icon is not an error, just not there.
+        m_toldNoTray = true;
+        std::fprintf(stderr, "trovi: this desktop shows no tray icons; Settings stay reachable "
+                             "through the search field's menu, by typing \"settings\", or with "
+                             "'trovi --settings'\n");
+    }
+    const bool wanted = m_showIcon && trayExists;
     if (!wanted) {
         // Later: this may run from the tray's own menu.
         if (m_tray) {

@@ -46,6 +46,7 @@ private:
     QSystemTrayIcon* m_tray = nullptr;
     bool m_showIcon = true;
     bool m_showVersionNumber = true;
+    bool m_toldNoTray = false;
     std::vector<NotificationToken> m_observers;
 };
 

@@ -33,6 +33,7 @@ public:
     ~LauncherWindow() override;
 
     ContentView& contentView() { return *m_view; }
+    const ContentView& contentView() const { return *m_view; }
     // Shown under an empty field when the preferences ask for it.
     void setVersionLabel(const QString& label);
     // The stored theme; it follows "LauncherThemeChanged".

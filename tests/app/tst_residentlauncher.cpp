@@ -123,6 +123,7 @@ private Q_SLOTS:
         Home home;
         home.start();
         WAIT_VISIBLE(home, true, 60000);
+        QVERIFY(home.run({"status", "--json"}).out.contains(R"("visible":true)"));
 
         const auto hide = home.run({"--hide"});
         QCOMPARE(hide.exitCode, 0);

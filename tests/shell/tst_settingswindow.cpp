@@ -38,6 +38,7 @@ class TestSettingsWindow : public QObject {
                  Qt::lightGray},
                 {"forest", "Forest", Qt::white, Qt::lightGray, Qt::cyan, Qt::black, Qt::darkGray}};
         };
+        env.installDesktopShortcut = [] { return QStringLiteral("bound in the desktop"); };
         return env;
     }
 
@@ -154,8 +155,8 @@ private Q_SLOTS:
             << QList<int>{Qt::Key_Alt, Qt::Key_Space} << 49 << int(option) << "Alt + Space";
         QTest::addRow("Ctrl+Alt+K") << QList<int>{Qt::Key_Control, Qt::Key_Alt, Qt::Key_K} << 40
                                     << int(control | option) << "Ctrl + Alt + K";
-        QTest::addRow("Super+Space") << QList<int>{Qt::Key_Super_L, Qt::Key_Space} << 49
-                                     << int(command) << "Super + Space";
+        QTest::addRow("Super+Space")
+            << QList<int>{Qt::Key_Super_L, Qt::Key_Space} << 49 << int(command) << "Super + Space";
     }
 
     void recorderWaitsForTheShortcutsKey() {
@@ -186,6 +187,11 @@ private Q_SLOTS:
         m_preferences->setInteger(keys::launcherHotKeyCode, 0);
         m_center->post(notifications::LauncherHotKeyChanged);
         QCOMPARE(find<QLabel>("hotKeyCurrent")->text(), QStringLiteral("Current: Ctrl + A"));
+    }
+
+    void desktopShortcutButtonRunsTheInstallAndSaysHowItWent() {
+        find<QPushButton>("installDesktopShortcut")->click();
+        QCOMPARE(find<QLabel>("desktopShortcutResult")->text(), "bound in the desktop");
     }
 
     void hidingTheTrayIconNeedsTheHotkey() {

@@ -13,6 +13,7 @@ namespace {
 constexpr QByteArrayView kLaunchVerb = "launch";
 constexpr QByteArrayView kNotifyVerb = "notify";
 constexpr QByteArrayView kCommandVerbs[] = {"query", "open"};
+constexpr QByteArrayView kStatusVerb = "status";
 
 QByteArray header() {
     return "trovi/" + QByteArray::number(kInstanceProtocolVersion) + ' ';
@@ -33,8 +34,11 @@ std::variant<InstanceRequest, InstanceRequestRefusal> parseLaunch(QByteArrayView
     DuplicateLaunchRequest request;
     request.createdAt = QDateTime::fromString(object.value(QStringLiteral("createdAt")).toString(),
                                               Qt::ISODateWithMs);
-    if (!arguments.isArray() || !urls.isArray() || !request.createdAt.isValid())
+    const QJsonValue token = object.value(QStringLiteral("activationToken"));
+    if (!arguments.isArray() || !urls.isArray() || !request.createdAt.isValid() ||
+        !(token.isUndefined() || token.isString()))
         return refusal("malformed-launch");
+    request.activationToken = token.toString();
     for (const QJsonValue& value : arguments.toArray()) {
         if (!value.isString())
             return refusal("malformed-launch");
@@ -97,15 +101,19 @@ QByteArray encodeInstanceRequest(const InstanceRequest& request) {
         return header() + command->verb.toUtf8() + ' ' +
                QJsonDocument(QJsonArray::fromStringList(command->arguments))
                    .toJson(QJsonDocument::Compact);
+    if (std::holds_alternative<InstanceStatusRequest>(request))
+        return header() + kStatusVerb.toByteArray();
     const auto& launch = std::get<DuplicateLaunchRequest>(request);
     QJsonArray urls;
     for (const QUrl& url : launch.fileURLs)
         urls.append(url.toString(QUrl::FullyEncoded));
-    const QJsonObject object{
+    QJsonObject object{
         {QStringLiteral("arguments"), QJsonArray::fromStringList(launch.arguments)},
         {QStringLiteral("fileURLs"), urls},
         {QStringLiteral("createdAt"), launch.createdAt.toUTC().toString(Qt::ISODateWithMs)},
     };
+    if (!launch.activationToken.isEmpty())
+        object.insert(QStringLiteral("activationToken"), launch.activationToken);
     return header() + kLaunchVerb.toByteArray() + ' ' +
            QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
@@ -141,6 +149,11 @@ std::variant<InstanceRequest, InstanceRequestRefusal> parseInstanceRequest(QByte
         if (!clean)
             return refusal("malformed-notify");
         return InstanceNotification{name};
+    }
+    if (verb == kStatusVerb) {
+        if (verbEnd >= 0)
+            return refusal("malformed-status");
+        return InstanceStatusRequest{};
     }
     return refusal("unknown-verb");
 }

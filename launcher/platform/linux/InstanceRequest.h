@@ -4,8 +4,10 @@
 //   trovi/1 notify <notification name>
 //   trovi/1 query ["--json","text",…]     (`trovi query`'s arguments)
 //   trovi/1 open ["--index","2","text",…] (`trovi open`'s arguments)
-// The running launcher answers one line: "ok" or "error <reason>". A command
-// (query, open) is answered when it has run, with a framed body instead:
+//   trovi/1 status
+// The running launcher answers one line: "ok" or "error <reason>"; a status
+// request is answered "ok <JSON object>". A command (query, open) is answered
+// when it has run, with a framed body instead:
 //   ok <length>\n<length bytes>
 // where the body is "<exit status> <stdout length>\n<stdout bytes><stderr bytes>",
 // what the command would have printed. Bodies above kMaximumInstanceAnswer are
@@ -28,11 +30,16 @@ namespace trovi {
 inline constexpr int kInstanceProtocolVersion = 1;
 // Longer lines are not requests: the sender is dropped.
 inline constexpr qsizetype kMaximumInstanceRequestLine = 64 * 1024;
+// Answers are cut here; a status answer stays below it.
+inline constexpr qsizetype kMaximumInstanceReplyLine = 64 * 1024;
 
 struct DuplicateLaunchRequest {
     QStringList arguments;
     QList<QUrl> fileURLs;
     QDateTime createdAt;
+    // The second launch's XDG_ACTIVATION_TOKEN: on Wayland the window may take
+    // focus with it. Empty when the launch had none.
+    QString activationToken;
 
     friend bool operator==(const DuplicateLaunchRequest&, const DuplicateLaunchRequest&) = default;
 };
@@ -51,7 +58,13 @@ struct InstanceCommand {
     friend bool operator==(const InstanceCommand&, const InstanceCommand&) = default;
 };
 
-using InstanceRequest = std::variant<DuplicateLaunchRequest, InstanceNotification, InstanceCommand>;
+// What the running launcher's window shows, for scripts and status bars.
+struct InstanceStatusRequest {
+    friend bool operator==(const InstanceStatusRequest&, const InstanceStatusRequest&) = default;
+};
+
+using InstanceRequest = std::variant<DuplicateLaunchRequest, InstanceNotification, InstanceCommand,
+                                     InstanceStatusRequest>;
 
 // Why a line was refused; sent back as "error <reason>".
 struct InstanceRequestRefusal {

@@ -179,7 +179,7 @@ InstanceDelivery deliverInstanceRequest(const QString& folderPath, const QString
     }
 
     QByteArray reply;
-    while (!reply.contains('\n') && reply.size() < 4096) {
+    while (!reply.contains('\n') && reply.size() < kMaximumInstanceReplyLine) {
         char chunk[256];
         const ssize_t count = ::recv(socket.fd, chunk, sizeof chunk, 0);
         if (count < 0 && errno == EINTR)
@@ -193,6 +193,9 @@ InstanceDelivery deliverInstanceRequest(const QString& folderPath, const QString
     reply = reply.left(reply.indexOf('\n'));
     if (reply == kInstanceReplyOk)
         return {Outcome::delivered, {}};
+    if (reply.startsWith(QByteArray(kInstanceReplyOk).append(' ')))
+        return {Outcome::delivered,
+                QString::fromUtf8(reply.mid(qsizetype(sizeof kInstanceReplyOk)))};
     QString shown = QString::fromUtf8(reply.left(200));
     std::replace_if(
         shown.begin(), shown.end(), [](QChar c) { return !c.isPrint(); }, u'?');

@@ -19,6 +19,8 @@ struct InstanceDelivery {
         noAnswer,     // the line went out but no answer came in time
     };
     Outcome outcome = Outcome::notListening;
+    // Why, when not delivered; when delivered, what followed "ok " in the
+    // answer (a status request's JSON), if anything.
     QString message;
 };
 

@@ -223,6 +223,11 @@ QByteArray SingleInstanceController::answer(const QByteArray& line) {
             m_notificationHandler(notification->name);
         return kInstanceReplyOk;
     }
+    if (std::holds_alternative<InstanceStatusRequest>(request)) {
+        if (!m_statusHandler)
+            return "error starting";
+        return QByteArray(kInstanceReplyOk) + ' ' + m_statusHandler();
+    }
     m_pending.append(std::get<DuplicateLaunchRequest>(request));
     // Delivered from the event loop, never from inside the socket's signal.
     QTimer::singleShot(0, this, [this] { deliverPending(); });
@@ -239,6 +244,10 @@ void SingleInstanceController::deliverPending() {
 void SingleInstanceController::setDuplicateLaunchHandler(DuplicateLaunchHandler handler) {
     m_handler = std::move(handler);
     deliverPending();
+}
+
+void SingleInstanceController::setStatusHandler(std::function<QByteArray()> handler) {
+    m_statusHandler = std::move(handler);
 }
 
 void SingleInstanceController::setActivationHandler(std::function<void()> handler) {

@@ -115,6 +115,8 @@ public:
     using CommandDone = std::function<void(const InstanceCommandOutput& output)>;
     using CommandHandler = std::function<void(const InstanceCommand& command, CommandDone done)>;
     void setCommandHandler(CommandHandler handler);
+    // Answers `trovi status` at once (one JSON object, compact, one line).
+    void setStatusHandler(std::function<QByteArray()> handler);
 
     bool holdsLock() const { return m_lock != nullptr; }
     const SingleInstanceConfiguration& configuration() const { return m_configuration; }
@@ -132,6 +134,7 @@ private:
     DuplicateLaunchHandler m_handler;
     std::function<void(const QString&)> m_notificationHandler;
     CommandHandler m_commandHandler;
+    std::function<QByteArray()> m_statusHandler;
     QList<DuplicateLaunchRequest> m_pending;
 };
 

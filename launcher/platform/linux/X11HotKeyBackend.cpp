@@ -210,9 +210,9 @@ bool X11HotKeyBackend::isAvailable() const {
 }
 
 QString X11HotKeyBackend::waylandMessage() {
-    return QStringLiteral("Global hotkeys are not available on Wayland. Bind the command "
-                          "'trovi' to a shortcut in your desktop's keyboard settings: running it "
-                          "again shows or hides the launcher.");
+    return QStringLiteral("Global hotkeys are not available on Wayland. Run 'trovi shortcut "
+                          "install' to bind the command 'trovi' to it in your desktop's keyboard "
+                          "settings: running it again shows or hides the launcher.");
 }
 
 HotKeyRegistration X11HotKeyBackend::grab(const HotKeySettings& settings) {

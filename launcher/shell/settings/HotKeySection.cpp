@@ -275,6 +275,28 @@ QGroupBox* makeHotKeySection(const SettingsEnvironment& env, QWidget* parent) {
     QGroupBox* box =
         makeSection(QStringLiteral("Global Hotkey"), QStringLiteral("hotKeySection"), parent);
     new HotKeyEditor(*env.preferences, *env.notifications, box);
+    if (env.installDesktopShortcut) {
+        // A Wayland client cannot grab keys; the desktop runs `trovi` on the key instead.
+        auto* route = makeCaption(
+            QStringLiteral("On Wayland the desktop calls the launcher up: the button (or "
+                           "'trovi shortcut install') binds the hotkey to 'trovi' in its "
+                           "keyboard settings, and 'trovi shortcut remove' takes it out again."),
+            box);
+        route->setObjectName(QStringLiteral("desktopShortcutRoute"));
+        auto* install = new QPushButton(QStringLiteral("Add to Desktop Shortcuts"), box);
+        install->setObjectName(QStringLiteral("installDesktopShortcut"));
+        auto* result = makeCaption(QString(), box);
+        result->setObjectName(QStringLiteral("desktopShortcutResult"));
+        result->hide();
+        QObject::connect(install, &QPushButton::clicked, box,
+                         [result, run = env.installDesktopShortcut] {
+                             result->setText(run());
+                             result->show();
+                         });
+        box->layout()->addWidget(route);
+        box->layout()->addWidget(install);
+        box->layout()->addWidget(result);
+    }
     return box;
 }
 

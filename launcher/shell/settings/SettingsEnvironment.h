@@ -28,6 +28,9 @@ struct SettingsEnvironment {
     LaunchAtLoginManaging* launchAtLogin = nullptr;         // null: run at login is not offered
     std::function<QList<ThemePreview>()> themePreviews;     // the theme catalogue, in order
     std::shared_ptr<TranslationEngines> translationEngines; // null: availability not shown
+    // Binds the hotkey in the desktop's own shortcut settings (the way on
+    // Wayland) and returns what to tell the person; null: not offered.
+    std::function<QString()> installDesktopShortcut;
 };
 
 // Section builders, in the window's order. Each control writes through its
