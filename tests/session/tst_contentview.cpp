@@ -1,6 +1,8 @@
 // The launcher's search session, driven step by step: typing, late answers,
-// selection, history, the reopen window, paste and activation.
+// selection, history, the reopen window, paste and activation; and the second
+// line of a row: what an application is, and folders a person can read.
 
+#include "launcher/session/ResultRowPresentation.h"
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/PreferenceKeys.h"
 #include "tests/support/Results.h"
@@ -248,6 +250,47 @@ private Q_SLOTS:
         s.view->activateResult(settings, ResultActivationMode::revealInFileBrowser);
         QCOMPARE(s.host.settingsShown, 1);
         QCOMPARE(s.host.hides, 1);
+    }
+
+    void secondLine_data() {
+        QTest::addColumn<SearchResultKind>("kind");
+        QTest::addColumn<QString>("directory");
+        QTest::addColumn<QString>("description"); // null: none
+        QTest::addColumn<QString>("secondLine");
+        const auto row = [](const char* name, SearchResultKind kind, const char* directory,
+                            const char* description, const char* secondLine) {
+            QTest::newRow(name) << kind << QString(directory) << QString(description)
+                                << QString(secondLine);
+        };
+        using K = SearchResultKind;
+        row("application says what it is", K::app, "/usr/share/applications", "Web Browser",
+            "Web Browser");
+        row("application without a description", K::app, "/usr/share/applications", nullptr,
+            "/usr/share/applications");
+        row("user's application without a description", K::app,
+            "/home/ana/.local/share/applications", nullptr, "~/.local/share/applications");
+        row("file below home", K::file, "/home/ana/Documents", nullptr, "~/Documents");
+        row("home itself", K::folder, "/home/ana", nullptr, "~");
+        row("a sibling of home stays whole", K::file, "/home/anabel/Documents", nullptr,
+            "/home/anabel/Documents");
+        row("outside home", K::file, "/srv/share", nullptr, "/srv/share");
+        row("not a path", K::action, "System Settings", nullptr, "System Settings");
+    }
+    void secondLine() {
+        QFETCH(SearchResultKind, kind);
+        QFETCH(QString, directory);
+        QFETCH(QString, description);
+        QFETCH(QString, secondLine);
+        qputenv("HOME", "/home/ana/");
+        SearchResult result;
+        result.kind = kind;
+        result.filename = "x";
+        result.directory = directory;
+        if (!description.isNull())
+            result.description = description;
+        QCOMPARE(presentResultRow(result, {}).secondLine, secondLine);
+        // The result itself keeps the full folder.
+        QCOMPARE(result.directory, directory);
     }
 };
 

@@ -3,10 +3,13 @@
 // applications are only what the test puts there, and there is no display.
 // Tests that include it define TROVI_EXECUTABLE.
 
-#include <QDir>
+#include "tests/support/Files.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
 
 namespace trovi::test {
 
@@ -22,12 +25,10 @@ public:
         QDir(path()).mkpath(".config");
         // Desktop entries whose program is not installed are hidden: the
         // programs the tests' entries name are stand-ins here.
-        QDir(path()).mkpath("bin");
         for (const char* program : {"app", "gnome-control-center"}) {
-            QFile stub(path() + "/bin/" + program);
-            if (stub.open(QIODevice::WriteOnly))
-                stub.write("#!/bin/sh\n");
-            stub.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            const QString stub = path() + "/bin/" + program;
+            writeFile(stub, "#!/bin/sh\n");
+            QFile::setPermissions(stub, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
     }
     QString path() const { return m_dir.path(); }
@@ -52,26 +53,26 @@ public:
         return env;
     }
 
-    // Waits without blocking the event loop: a test's local server may have to answer.
     TroviRun run(const QStringList& arguments, const QStringList& extra = {}) const {
-        QProcess process;
-        process.setProcessEnvironment(environment(extra));
-        process.start(TROVI_EXECUTABLE, arguments);
-        if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000))
-            process.kill();
-        process.waitForFinished();
-        return {process.exitCode(), process.readAllStandardOutput(),
-                process.readAllStandardError()};
+        return execute(arguments, std::nullopt, extra);
     }
-
     // The same, with `input` on standard input, then end of input.
     TroviRun runWithInput(const QStringList& arguments, const QByteArray& input,
                           const QStringList& extra = {}) const {
+        return execute(arguments, input, extra);
+    }
+
+private:
+    // Waits without blocking the event loop: a test's local server may have to answer.
+    TroviRun execute(const QStringList& arguments, const std::optional<QByteArray>& input,
+                     const QStringList& extra) const {
         QProcess process;
         process.setProcessEnvironment(environment(extra));
         process.start(TROVI_EXECUTABLE, arguments);
-        process.write(input);
-        process.closeWriteChannel();
+        if (input) {
+            process.write(*input);
+            process.closeWriteChannel();
+        }
         if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000))
             process.kill();
         process.waitForFinished();
@@ -79,7 +80,6 @@ public:
                 process.readAllStandardError()};
     }
 
-private:
     QTemporaryDir m_dir;
 };
 

@@ -28,18 +28,10 @@ public:
         // reset is refused.
         QStringList arguments{"-displayfd", "1", "-nolisten", "tcp", "-noreset"};
         if (screen == Screen::fixed)
-            arguments << "-screen"
-                      << "0"
-                      << "1280x800x24";
+            arguments += QStringList{"-screen", "0", "1280x800x24"};
         else
-            arguments << "-geometry"
-                      << "1280x800"
-                      << "-depth"
-                      << "24"
-                      << "-rfbport"
-                      << "-1"
-                      << "-SecurityTypes"
-                      << "None";
+            arguments += QStringList{"-geometry", "1280x800", "-depth",         "24",
+                                     "-rfbport",  "-1",       "-SecurityTypes", "None"};
         m_process.start(path, arguments);
         if (m_process.waitForStarted() && m_process.waitForReadyRead(20000))
             m_display = QStringLiteral(":") +

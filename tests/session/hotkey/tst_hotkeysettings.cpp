@@ -10,14 +10,6 @@
 using namespace trovi;
 namespace keys = preferenceKeys;
 
-namespace {
-
-HotKeySettingsStore storeOn(PreferenceStore& preferences) {
-    return HotKeySettingsStore(preferences);
-}
-
-} // namespace
-
 class HotKeySettingsTest : public QObject {
     Q_OBJECT
 
@@ -48,7 +40,7 @@ private Q_SLOTS:
         if (!key.isEmpty())
             preferences.setValue(key, QCborValue::fromVariant(stored));
         const HotKeySettings settings =
-            storeOn(preferences).load(HotKeySettings::defaultSettings());
+            HotKeySettingsStore(preferences).load(HotKeySettings::defaultSettings());
         QCOMPARE(hotKeyDisplayString(settings), display);
     }
 
@@ -56,12 +48,13 @@ private Q_SLOTS:
         InMemoryPreferenceStore preferences;
         HotKeySettings settings;
         settings.character = QStringLiteral("k");
-        storeOn(preferences).save(settings);
+        HotKeySettingsStore(preferences).save(settings);
         settings.character.reset();
         settings.modifiers = carbonModifier::command | carbonModifier::shift;
-        storeOn(preferences).save(settings);
+        HotKeySettingsStore(preferences).save(settings);
         QVERIFY(!preferences.value(keys::launcherHotKeyCharacter));
-        const HotKeySettings loaded = storeOn(preferences).load(HotKeySettings::defaultSettings());
+        const HotKeySettings loaded =
+            HotKeySettingsStore(preferences).load(HotKeySettings::defaultSettings());
         QCOMPARE(loaded, settings);
         QCOMPARE(hotKeySymbolDisplayString(loaded), QStringLiteral("Shift+Super+Space"));
     }

@@ -1,29 +1,31 @@
 // Activation without a window: which mode really applies, which address is
-// opened in which order, and what reaches the clipboard.
+// opened in which order, and what reaches the clipboard; and the sequence
+// shared by the window and `trovi open`: what it records and caches for each
+// kind of activation, and under which key.
 
+#include "launcher/session/ActivationSequence.h"
 #include "launcher/session/ResultActivator.h"
+#include "tests/support/EngineHarness.h"
 #include "tests/support/RecordingPlatform.h"
-#include "tests/support/Results.h"
 
 #include <QtTest>
 
 using namespace trovi;
-using trovi::test::RecordingClipboard;
-using trovi::test::RecordingWorkspace;
+using namespace trovi::test;
 
 namespace {
 
 SearchResult item(SearchResultKind kind, const QString& directory, const QString& name,
                   bool directPath = false) {
-    SearchResult r = trovi::test::pathResult(kind, directory, name);
+    SearchResult r = pathResult(kind, directory, name);
     r.isDirectPathMatch = directPath;
     return r;
 }
 
-SearchResult actionResult(std::optional<SearchResultAction> action,
-                          std::optional<QString> url = std::nullopt,
-                          std::optional<QString> fallback = std::nullopt) {
-    SearchResult r = trovi::test::actionResult(action, std::move(url));
+SearchResult actionWith(std::optional<SearchResultAction> action,
+                        std::optional<QString> url = std::nullopt,
+                        std::optional<QString> fallback = std::nullopt) {
+    SearchResult r = actionResult(action, std::move(url));
     r.fallbackActionURLString = std::move(fallback);
     return r;
 }
@@ -35,7 +37,7 @@ const QString kRoute = QStringLiteral("browser-tab-focus://com.brave.Browser?win
 
 Q_DECLARE_METATYPE(trovi::SearchResult)
 
-class TestResultActivator : public QObject {
+class TestActivation : public QObject {
     Q_OBJECT
 
     RecordingWorkspace workspace;
@@ -70,7 +72,7 @@ private Q_SLOTS:
             << item(SearchResultKind::file, "/home/u/", "notes#1.md") << QStringList{}
             << QStringList{"/home/u/notes#1.md"} << ActivationStatus::revealed;
         QTest::addRow("action ignores reveal")
-            << actionResult(SearchResultAction::openBrowserFavorite, kPage) << QStringList{kPage}
+            << actionWith(SearchResultAction::openBrowserFavorite, kPage) << QStringList{kPage}
             << QStringList{} << ActivationStatus::opened;
     }
 
@@ -124,7 +126,7 @@ private Q_SLOTS:
         for (const auto& u : refused)
             workspace.refused.insert(u);
 
-        const auto outcome = activate(actionResult(action, url, kPage));
+        const auto outcome = activate(actionWith(action, url, kPage));
         QCOMPARE(workspace.opened, opened);
         QCOMPARE(outcome.status,
                  succeeds ? ActivationStatus::opened : ActivationStatus::openFailed);
@@ -158,9 +160,8 @@ private Q_SLOTS:
                 return focuser == "yes";
             };
 
-        const auto outcome =
-            activate(actionResult(SearchResultAction::focusBrowserTab, kPage, route),
-                     ResultActivationMode::open, focus);
+        const auto outcome = activate(actionWith(SearchResultAction::focusBrowserTab, kPage, route),
+                                      ResultActivationMode::open, focus);
         QCOMPARE(outcome.status, status);
         QCOMPARE(workspace.opened,
                  status == ActivationStatus::opened ? QStringList{kPage} : QStringList{});
@@ -171,7 +172,7 @@ private Q_SLOTS:
 
     void copyNeedsTextAndAClipboard() {
         const auto copy = [](std::optional<QString> text) {
-            return actionResult(SearchResultAction::copyToClipboard, std::move(text));
+            return actionWith(SearchResultAction::copyToClipboard, std::move(text));
         };
         QCOMPARE(activate(copy("42")).status, ActivationStatus::copied);
         QCOMPARE(clipboard.text, std::optional<QString>("42"));
@@ -188,14 +189,63 @@ private Q_SLOTS:
         QCOMPARE(clipboard.text, std::optional<QString>("42"));
 
         // Actions that cannot run here do nothing.
-        QCOMPARE(activate(actionResult(SearchResultAction::openSettings, "action://openSettings"))
-                     .status,
-                 ActivationStatus::needsWindow);
-        QCOMPARE(activate(actionResult(std::nullopt, kPage)).status, ActivationStatus::noAction);
+        QCOMPARE(
+            activate(actionWith(SearchResultAction::openSettings, "action://openSettings")).status,
+            ActivationStatus::needsWindow);
+        QCOMPARE(activate(actionWith(std::nullopt, kPage)).status, ActivationStatus::noAction);
         QVERIFY(workspace.opened.isEmpty());
         QCOMPARE(clipboard.writes, 2);
     }
+
+    // The promoted list is stored under the key the window and the engine
+    // read: a line break is part of the query there, so it must be here too.
+    void recordsAndCachesOnlyWhatWasOpened_data() {
+        QTest::addColumn<bool>("settings");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("learned");
+        QTest::addColumn<QString>("cached");
+        const auto row = [](const char* name, bool settings, int mode, const char* query,
+                            const char* key, int learned, const char* cached) {
+            QTest::newRow(name) << settings << mode << QString(query) << QString(key) << learned
+                                << QString(cached);
+        };
+        row("open: counted, choice cached first", false, 0, "a", "a|", 1, "Notes.app,Mail.app");
+        row("reveal: neither counted nor cached", false, 1, "a", "a|", 0, "");
+        row("window-only action: nothing recorded", true, 0, "a", "a|", 0, "");
+        row("line break kept in the key", false, 0, "Notes\n", "notes\n|", 1, "Notes.app,Mail.app");
+        row("blanks and tabs trimmed from the key", false, 0, " \tNotes\t ", "notes|", 1,
+            "Notes.app,Mail.app");
+    }
+    void recordsAndCachesOnlyWhatWasOpened() {
+        QFETCH(bool, settings);
+        QFETCH(int, mode);
+        QFETCH(QString, query);
+        QFETCH(QString, key);
+        QFETCH(int, learned);
+        QFETCH(QString, cached);
+        EngineHarness h;
+        const QString apps = h.mkdir("Applications");
+        auto& m = h.make();
+        const SearchResult mail = pathResult(SearchResultKind::app, apps, "Mail.app");
+        SearchResult action = actionWith(SearchResultAction::openSettings);
+        action.usageKey = "action://openSettings";
+        const SearchResult chosen =
+            settings ? action : pathResult(SearchResultKind::app, apps, "Notes.app");
+        RecordingWorkspace workspace;
+        RecordingClipboard clipboard;
+        ResultActivator activator(workspace, clipboard);
+
+        const ActivationRun run = activateResult(
+            m, activator, {chosen, ResultActivationMode(mode), query, {mail, chosen}, false});
+        QTRY_VERIFY(run.stored.isFinished()); // served by this thread's own loop
+        QCOMPARE(m.learnedOpenCount(chosen, 0), learned);
+        const auto stored = m.persistentQueryResultCacheStore()->cachedSearchResults(
+            key + m.rankingPreferences().cacheKey(), h.now, false);
+        QCOMPARE(stored ? names(stored->results).join(u',') : QString(), cached);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestResultActivator)
-#include "tst_resultactivator.moc"
+QTEST_GUILESS_MAIN(TestActivation)
+#include "tst_activation.moc"

@@ -1,22 +1,20 @@
-// Usage learning as stored: open counts and the recent-activation history
-// survive a restart, bad stored data reads as empty and is replaced by the
-// next write, and the history keeps one record per usage key.
+// Usage learning: open counts and the recent-activation history survive a
+// restart, bad stored data reads as empty and is replaced by the next write,
+// the history keeps one record per usage key, and what the engine learns from
+// activations feeds back into search.
 
 #include "launcher/engine/cache/PersistentQueryResultCacheStore.h"
 #include "launcher/engine/usage/RecentActivationRecord.h"
 #include "launcher/engine/usage/SearchResultPromotion.h"
 #include "launcher/engine/usage/UsageStore.h"
-#include "launcher/settings/PreferenceStore.h"
 #include "launcher/settings/SqlitePreferenceStore.h"
-#include "tests/support/ManualClock.h"
-#include "tests/support/Results.h"
+#include "tests/support/EngineHarness.h"
 
 #include <QCborMap>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 using namespace trovi;
 using namespace trovi::test;
@@ -100,26 +98,16 @@ private Q_SLOTS:
                                                   false));
     }
 
-    void countsSaturate() {
+    void countsAreCaseInsensitiveSaturateAndSurviveRestart() {
         InMemoryPreferenceStore prefs;
-        UsageStore usage(prefs);
         const std::int64_t most = std::numeric_limits<std::int64_t>::max();
-        usage.setCount("/a", most);
-        usage.increment("/a");
-        QCOMPARE(usage.count("/a"), most);
-        const SearchResult app = pathResult(SearchResultKind::app, "/apps", "Mail", most);
-        const auto promoted = searchResultsPromotingActivatedResult(
-            {app}, app, "mail", [](const SearchResult&) { return 0; });
-        QCOMPARE(promoted.value(0).openCount, most);
-    }
-
-    void countsAreCaseInsensitiveAndSurviveRestart() {
-        InMemoryPreferenceStore prefs;
         {
             UsageStore usage(prefs);
             usage.increment("/Apps/Mail.desktop");
             usage.increment("/apps/mail.DESKTOP");
             usage.setCount("HTTPS://Example.org", 5);
+            usage.setCount("/a", most);
+            usage.increment("/a");
         }
         QCOMPARE(
             prefs.mapValue(kCountsKey)->value(QStringLiteral("https://example.org")).toInteger(),
@@ -127,6 +115,11 @@ private Q_SLOTS:
         UsageStore restarted(prefs);
         QCOMPARE(restarted.count("/APPS/MAIL.desktop"), 2);
         QCOMPARE(restarted.count("/never/opened"), 0);
+        QCOMPARE(restarted.count("/a"), most);
+        const SearchResult app = pathResult(SearchResultKind::app, "/apps", "Mail", most);
+        const auto promoted = searchResultsPromotingActivatedResult(
+            {app}, app, "mail", [](const SearchResult&) { return 0; });
+        QCOMPARE(promoted.value(0).openCount, most);
     }
 
     void badCountMapReadsEmptyAndIsReplaced_data() {
@@ -213,6 +206,86 @@ private Q_SLOTS:
         usage.storeRecentActivation(appRecord("Clock", 1, 0));
         QCOMPARE(storedHistory(prefs).size(), readable.size() + 1);
     }
+
+    void appOpenedTwiceCountsTwoWithOneHistoryRecord() {
+        EngineHarness h;
+        const QString apps = h.mkdir("Applications");
+        h.mkdir("Applications/Mail.app");
+        auto& m = h.make();
+        const SearchResult mail = pathResult(SearchResultKind::app, apps, "Mail.app");
+        m.setCatalogs({mail}, {}, {});
+
+        m.recordActivation(m.search("mail", false).first());
+        h.advance(1);
+        m.recordActivation(m.search("mail", false).first());
+
+        QCOMPARE(m.learnedOpenCount(mail, 0), 2);
+        const auto results = m.search("mail", false);
+        QCOMPARE(results.size(), 1);
+        QVERIFY(results.first().isRecentActivation);
+        QCOMPARE(results.first().openCount, 2);
+        // 1000 exact + 600 app + 2×120 usage + 800 recent + 120 ".app" boost
+        QCOMPARE(results.first().relevanceScore, 1000 + 600 + 240 + 800 + 120);
+    }
+
+    void shortcutFilesWithTheSameUrlShareOneCount() {
+        EngineHarness h;
+        const QByteArray link = "[InternetShortcut]\r\nURL=https://example.org/Board\r\n";
+        h.touch("Desktop/board.url", link);
+        h.touch("Documents/Team board.url", link);
+        h.config.shortcutSearchRoots = {h.home.path() + "/Desktop", h.home.path() + "/Documents"};
+        auto& m = h.make();
+        m.refreshCatalogsNow();
+
+        const auto first = m.search("board", false);
+        QCOMPARE(first.size(), 2);
+        m.recordActivation(first.first());
+        const auto after = m.search("team", false);
+        QCOMPARE(after.size(), 1);
+        QCOMPARE(after.first().openCount, 1);
+        QCOMPARE(after.first().usageKey, "https://example.org/Board");
+    }
+
+    void deletedAppLeavesRecentListOnceCatalogueRefreshed() {
+        EngineHarness h;
+        const QString apps = h.mkdir("Applications");
+        h.mkdir("Applications/Old.app");
+        auto& m = h.make();
+        const SearchResult old = pathResult(SearchResultKind::app, apps, "Old.app");
+        m.recordActivation(old);
+        QDir(apps + "/Old.app").removeRecursively();
+        // Never refreshed: the history is trusted.
+        QCOMPARE(m.search("old", false).size(), 1);
+        m.refreshCatalogsNow();
+        QVERIFY(m.search("old", false).isEmpty());
+    }
+
+    void plainFilesAndUnpersistedActionsStayOutOfHistory() {
+        EngineHarness h;
+        auto& m = h.make();
+        const SearchResult calc = actionResult(SearchResultAction::copyToClipboard, "4", "4");
+        m.recordActivation(calc);
+        SearchResult file = pathResult(SearchResultKind::file, h.home.path(), "a.txt");
+        m.recordActivation(file);
+        QVERIFY(m.search("4", false).isEmpty()); // nothing entered the history
+        QCOMPARE(m.learnedOpenCount(file, 0), 1);
+        QCOMPARE(m.learnedOpenCount(calc, 0), 1); // counted under its action URL
+    }
+
+    void notionCountUnderPageUrlMigratesToUsageKey() {
+        EngineHarness h;
+        auto& m = h.make();
+        SearchResult page = actionResult(
+            SearchResultAction::openNotionPage,
+            "https://www.notion.so/roadmap-0123456789abcdef0123456789abcdef", "Roadmap");
+        page.usageKey = "notion://page/0123456789abcdef0123456789abcdef";
+        h.preferences.setMap(h.config.usageStoreKey,
+                             QCborMap{{page.actionURLString->toLower(), 4}});
+        QCOMPARE(m.learnedOpenCount(page, 0), 4);
+        m.recordActivation(page.withOpenCount(4));
+        const auto counts = h.preferences.mapValue(h.config.usageStoreKey);
+        QCOMPARE(counts->value(page.usageKey->toLower()).toInteger(), 5);
+    }
 };
 
 int main(int argc, char** argv) {
@@ -223,4 +296,4 @@ int main(int argc, char** argv) {
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }
-#include "tst_usagestore.moc"
+#include "tst_usage.moc"

@@ -1,8 +1,11 @@
-// The persistent query cache: result lists survive restarts for seven days,
+// The query caches. Persistent: result lists survive restarts for seven days,
 // the store stays bounded, damaged payloads heal on the next write, and the
 // engine's invalidation mark never hides results from the instant display.
+// Incremental: while the user keeps typing, the longest shorter query's
+// results stand in, narrowed to what still matches.
 
 #include "launcher/core/ReferenceDate.h"
+#include "launcher/engine/cache/IncrementalSearchResultCache.h"
 #include "launcher/engine/cache/PersistentQueryResultCacheStore.h"
 #include "launcher/engine/model/SearchResultRecord.h"
 #include "launcher/settings/PreferenceStore.h"
@@ -14,6 +17,7 @@
 #include <QTest>
 
 using namespace trovi;
+using trovi::test::names;
 
 namespace {
 const QString kKey = QStringLiteral("launcherPathOpenCounts.queryResults");
@@ -32,6 +36,13 @@ QList<SearchResult> results(const QString& tag) {
     return {app(tag + QStringLiteral(" one"), 300), app(tag + QStringLiteral(" two"), 200)};
 }
 
+SearchResult file(const QString& filename, const QString& directory = QStringLiteral("/apps"),
+                  std::optional<QString> snippet = {}) {
+    SearchResult r = trovi::test::pathResult(SearchResultKind::file, directory, filename);
+    r.snippet = snippet;
+    return r;
+}
+
 QJsonObject storedEntries(const PreferenceStore& prefs) {
     const QByteArray bytes = prefs.bytesValue(kKey).value_or(QByteArray());
     return QJsonDocument::fromJson(bytes).object().value("entries").toObject();
@@ -39,7 +50,7 @@ QJsonObject storedEntries(const PreferenceStore& prefs) {
 
 } // namespace
 
-class TestPersistentQueryCache : public QObject {
+class TestQueryCaches : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -196,7 +207,48 @@ private Q_SLOTS:
         QCOMPARE(storedEntries(prefs).value("p|r")["results"][0]["usageKey"].toString(),
                  "notion://page/1");
     }
+
+    void longestProperPrefixServes() {
+        IncrementalSearchResultCache cache;
+        cache.store({file("Mail"), file("Maps")}, "ma");
+        cache.store({file("Mail")}, "mai");
+        cache.store({file("Stale mail")}, "mail");
+
+        QCOMPARE(names(*cache.longestPrefixResults("mail")), QStringList{"Mail"});
+        QCOMPARE(names(*cache.longestPrefixResults("mailbox")), QStringList{"Stale mail"});
+        QCOMPARE(names(*cache.longestPrefixResults("mai")), (QStringList{"Mail", "Maps"}));
+        QCOMPARE(cache.longestPrefixResults("ma"), std::nullopt);
+        QCOMPARE(cache.longestPrefixResults("notes"), std::nullopt);
+    }
+
+    void trimmingRemovesOldestFirst() {
+        IncrementalSearchResultCache cache;
+        for (int i = 0; i < 121; ++i)
+            cache.store({file(QString::number(i))},
+                        QStringLiteral("q%1").arg(i, 3, 10, QChar('0')));
+        QCOMPARE(cache.entries().size(), 120);
+        QVERIFY(!cache.entries().contains("q000"));
+        QCOMPARE(cache.insertionOrder().first(), QStringLiteral("q001"));
+        QCOMPARE(cache.insertionOrder().last(), QStringLiteral("q120"));
+    }
+
+    void incrementalFilter_data() {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QStringList>("kept");
+        QTest::addRow("filename, any case") << "mai" << QStringList{"Mail"};
+        QTest::addRow("snippet") << "quarterly" << QStringList{"Report"};
+        QTest::addRow("full path across the separator") << "work/bud" << QStringList{"Budget"};
+    }
+
+    void incrementalFilter() {
+        QFETCH(QString, query);
+        QFETCH(QStringList, kept);
+        const QList<SearchResult> list{
+            file("Mail"), file("Notes"), file("Budget", "/home/ana/Documents/Work"),
+            file("Report", "/home/ana/Documents", QStringLiteral("The <b>Quarterly</b> numbers"))};
+        QCOMPARE(names(filterSearchResultsForIncrementalQuery(list, query)), kept);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestPersistentQueryCache)
-#include "tst_persistentquerycache.moc"
+QTEST_GUILESS_MAIN(TestQueryCaches)
+#include "tst_querycaches.moc"
