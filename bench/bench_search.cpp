@@ -1,4 +1,4 @@
-// Search at 10k and 100k catalogue items, timed through the engine's own
+// Search at 10k, 100k and 1M catalogue items, timed through the engine's own
 // DatabaseManager::search with the query caches bypassed, so that every call
 // runs the whole pipeline: calculator, actions, direct paths, the document
 // index, the three path catalogues, de-duplication, scoring, sorting and the
@@ -209,8 +209,10 @@ void BM_BuildCatalogue(benchmark::State& state) {
 
 } // namespace
 
+// Targets: 100k items p50 <= 0.3 ms, p99 <= 1.0 ms; 1M items p50 <= 3 ms.
 BENCHMARK(BM_Search)->Arg(10000)->Arg(100000)->Iterations(3000)->UseManualTime()->Unit(
     benchmark::kMillisecond);
+BENCHMARK(BM_Search)->Arg(1000000)->Iterations(600)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchByQueryLength)
     ->ArgsProduct({{100000}, {1, 2, 3, 4, 8}})
     ->Iterations(300)

@@ -129,15 +129,16 @@ private:
 
     void cancel(PendingTask& task);
     // Applies the answer for `searchId` when it arrives, unless the task was
-    // cancelled or a newer search started meanwhile.
+    // cancelled or a newer search started meanwhile; with `showEarly`, an
+    // early list is shown until the whole one arrives.
     void awaitAnswer(PendingTask& task, QFuture<QList<SearchResult>> answer, QUuid searchId,
-                     const QString& normalized);
+                     const QString& normalized, bool showEarly = true);
     void runDebouncedSearch(QUuid searchId, const QString& trimmed, const QString& normalized);
     void setSelectedIndex(std::optional<int> index);
     void setSearching(bool searching);
     // applySearchResults() for a list already scored and in display order.
     void showSearchResults(const QList<SearchResult>& results, bool preserveSelection,
-                           bool isPreview);
+                           bool isPreview, bool isIncomplete = false);
     void setHovered(std::optional<QString> identity);
     void activateActionResult(const ActivationRequest& request);
     void carryOut(const ActivationRequest& request);

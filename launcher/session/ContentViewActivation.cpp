@@ -50,7 +50,7 @@ void ContentView::activateRow(int row) {
 
 void ContentView::activateResult(const SearchResult& result, ResultActivationMode mode) {
     const ActivationRequest request{result, mode, m_search.query, m_search.results,
-                                    m_search.resultsArePreview};
+                                    !m_search.resultsAreFinal()};
 
     if (result.kind == SearchResultKind::action) {
         cachePromotedSearchResultsAfterActivation(result, request.query, request.shown,

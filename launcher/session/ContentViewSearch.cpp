@@ -45,14 +45,18 @@ void ContentView::cancel(PendingTask& task) {
 }
 
 void ContentView::awaitAnswer(PendingTask& task, QFuture<QList<SearchResult>> answer,
-                              QUuid searchId, const QString& normalized) {
+                              QUuid searchId, const QString& normalized, bool showEarly) {
     const quint64 serial = task.serial;
-    auto apply = [this, &task, serial, searchId,
+    auto isCurrent = [this, &task, serial, searchId](const QFuture<QList<SearchResult>>& future) {
+        return task.serial == serial && m_search.searchId == searchId && !future.isCanceled() &&
+               future.resultCount() > 0;
+    };
+    // The last result is the whole list; one before it is the early list.
+    auto apply = [this, &task, isCurrent,
                   normalized](const QFuture<QList<SearchResult>>& finished) {
-        if (task.serial != serial || m_search.searchId != searchId || finished.isCanceled() ||
-            finished.resultCount() == 0)
+        if (!isCurrent(finished))
             return;
-        const QList<SearchResult> results = finished.result();
+        const QList<SearchResult> results = finished.resultAt(finished.resultCount() - 1);
         // Before applying: whatever the new list sets off may start the next search.
         task.running = false;
         m_search.incrementalSearchResultCache.store(results, normalized);
@@ -65,6 +69,15 @@ void ContentView::awaitAnswer(PendingTask& task, QFuture<QList<SearchResult>> an
     }
     dropWatcher(task.answer, this);
     task.answer = new QFutureWatcher<QList<SearchResult>>(this);
+    if (showEarly)
+        connect(task.answer, &QFutureWatcherBase::resultReadyAt, this,
+                [this, isCurrent, watcher = task.answer](int index) {
+                    const QFuture<QList<SearchResult>> early = watcher->future();
+                    // Once finished, the whole list follows at once.
+                    if (early.isFinished() || !isCurrent(early))
+                        return;
+                    showSearchResults(early.resultAt(index), true, false, true);
+                });
     connect(task.answer, &QFutureWatcherBase::finished, this,
             [apply, watcher = task.answer] { apply(watcher->future()); });
     task.answer->setFuture(std::move(answer));
@@ -179,7 +192,7 @@ void ContentView::applySearchResults(const QList<SearchResult>& results, bool pr
 }
 
 void ContentView::showSearchResults(const QList<SearchResult>& results, bool preserveSelection,
-                                    bool isPreview) {
+                                    bool isPreview, bool isIncomplete) {
     // Keeping the selection on the same result is for a person who moved it:
     // without that, the preview's row 0 would stay selected when the final
     // list puts a better result on top, and Return would open a row that is
@@ -206,6 +219,7 @@ void ContentView::showSearchResults(const QList<SearchResult>& results, bool pre
         selection = 0;
 
     m_search.resultsArePreview = isPreview;
+    m_search.resultsAreIncomplete = isIncomplete;
     m_hoveredResultIdentity.reset();
     m_search.selectedIndex = selection;
     Q_EMIT resultsChanged();
@@ -230,9 +244,11 @@ void ContentView::refreshResultsAfterBackgroundCacheRefresh() {
     const QString normalized = normalizedQuery(m_search.query);
     cancel(m_refreshSearchTask);
     m_refreshSearchTask.running = true;
+    // The rows on show already hold the index's rows: an early list without
+    // them would make them blink.
     awaitAnswer(m_refreshSearchTask,
                 m_services.engine->search(trimmed, false, SearchTicket(m_generation)), searchId,
-                normalized);
+                normalized, false);
 }
 
 void ContentView::setSelectedIndex(std::optional<int> index) {

@@ -26,7 +26,7 @@ void ContentView::loadPersistedHistory() {
 void ContentView::saveSession() {
     if (m_search.query.trimmed().isEmpty())
         return;
-    SearchHistoryEntry entry{m_search.query, m_search.results, m_search.resultsArePreview};
+    SearchHistoryEntry entry{m_search.query, m_search.results, !m_search.resultsAreFinal()};
     auto& history = m_session.history;
     if (!history.isEmpty() && history.back().query == m_search.query) {
         history.back() = std::move(entry);

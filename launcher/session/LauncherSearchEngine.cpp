@@ -2,18 +2,29 @@
 
 #include "launcher/engine/manager/DatabaseManager.h"
 
+#include <QPromise>
+
+#include <memory>
+
 namespace trovi {
 
 QFuture<QList<SearchResult>> DatabaseManagerSearchEngine::search(const QString& query,
                                                                  bool allowPersistentQueryCache,
                                                                  const SearchTicket& ticket) {
-    return m_manager.run([query, allowPersistentQueryCache, ticket](DatabaseManager& m) {
+    auto promise = std::make_shared<QPromise<QList<SearchResult>>>();
+    QFuture<QList<SearchResult>> answer = promise->future();
+    promise->start();
+    m_manager.run([promise, query, allowPersistentQueryCache, ticket](DatabaseManager& m) {
         // Searches queue behind each other: one overtaken while waiting
         // never runs at all.
-        if (ticket.isSuperseded())
-            return QList<SearchResult>();
-        return m.search(query, allowPersistentQueryCache, ticket);
+        if (!ticket.isSuperseded()) {
+            promise->addResult(m.search(
+                query, allowPersistentQueryCache, ticket,
+                [&promise](const QList<SearchResult>& early) { promise->addResult(early); }));
+        }
+        promise->finish();
     });
+    return answer;
 }
 
 ActivationRun DatabaseManagerSearchEngine::activate(const ActivationRequest& request) {

@@ -19,7 +19,9 @@ public:
     virtual ~LauncherSearchEngine() = default;
 
     // A superseded ticket may end the search early with an empty answer,
-    // which the caller drops.
+    // which the caller drops. The answer's last result is the whole list; a
+    // result before it is an early list (the document index still searching),
+    // to show but not to cache.
     virtual QFuture<QList<SearchResult>>
     search(const QString& query, bool allowPersistentQueryCache, const SearchTicket& ticket) = 0;
 

@@ -27,6 +27,11 @@ struct SearchState {
     // The rows came from a cache or were derived, not from a finished search
     // for exactly this query: they may be neither cached nor saved as final.
     bool resultsArePreview = false;
+    // The search's early list, before the document index's rows are merged:
+    // shown as the answer, but never cached or saved as one.
+    bool resultsAreIncomplete = false;
+    // Whether the rows may be cached and saved as the final list for the query.
+    bool resultsAreFinal() const { return !resultsArePreview && !resultsAreIncomplete; }
     IncrementalSearchResultCache incrementalSearchResultCache{120};
     QString lastTypedNormalizedQuery;
 };

@@ -40,7 +40,7 @@ struct Session : SessionParts {
         return words.value(i).replace(u'_', u' ');
     }
 
-    // Steps separated by ";": "type TEXT", "wait MS", "answer N NAME...",
+    // Steps separated by ";": "type TEXT", "wait MS", "answer N NAME...", "early N NAME...",
     // "refresh", "up", "down", "hide", "show", "clip TEXT", "paste". "_" stands for a
     // space in texts.
     void run(const QString& script) {
@@ -51,11 +51,14 @@ struct Session : SessionParts {
                 view->setQuery(arg(w, 1));
             } else if (op == QLatin1String("wait")) {
                 scheduler.advance(w[1].toInt());
-            } else if (op == QLatin1String("answer")) {
+            } else if (op == QLatin1String("answer") || op == QLatin1String("early")) {
                 QList<SearchResult> results;
                 for (int i = 2; i < w.size(); ++i)
                     results.append(file(w[i], 1000 - i));
-                engine.answer(w[1].toInt(), results);
+                if (op == QLatin1String("early"))
+                    engine.answerEarly(w[1].toInt(), results);
+                else
+                    engine.answer(w[1].toInt(), results);
                 settle();
             } else if (op == QLatin1String("refresh")) {
                 notifications.post(notifications::LauncherSearchDataRefreshed);
@@ -123,6 +126,11 @@ private Q_SLOTS:
             "type pl; wait 50; answer 0 plakate plaza; type pla; down; wait 50; "
             "answer 1 plan plakate plaza",
             "pla", "plan,plakate,plaza", "plaza", 2);
+        row("the index's rows join an early list under a moved selection",
+            "type re; wait 50; early 0 report recipe; down; answer 0 readme report recipe", "re",
+            "readme,report,recipe", "recipe", 1);
+        row("an early list is never kept as the query's answer",
+            "type re; wait 50; early 0 report; type rex; type re", "re", "", "", 1);
         row("hiding drops the pending search", "type notes; hide; wait 50", "notes", "", "", 0);
         row("showing again runs the dropped search",
             "type notes; hide; wait 50; show; wait 50; answer 0 notes1", "notes", "notes1",

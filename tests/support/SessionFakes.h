@@ -46,6 +46,10 @@ public:
                 QtFuture::makeReadyFuture()};
     }
 
+    // An early list for call `index`, the whole one still to come.
+    void answerEarly(qsizetype index, const QList<SearchResult>& results) {
+        calls[index].promise->addResult(results);
+    }
     // Answers call `index`; the continuation runs on the next event-loop turn.
     void answer(qsizetype index, const QList<SearchResult>& results) {
         calls[index].promise->addResult(results);

@@ -60,7 +60,15 @@ void DatabaseManager::diagnostic(const QString& line) const {
 }
 
 SearchRankingPreferences DatabaseManager::rankingPreferences() const {
-    return m_rankingStore.load();
+    // Decoding the rules costs more than a whole catalogue search: decode
+    // again only when the stored value changes.
+    std::optional<QCborValue> stored =
+        m_services.preferences->value(m_rankingStore.extensionBoostRulesKey());
+    if (!m_loadedRanking || stored != m_loadedRankingSource) {
+        m_loadedRanking = m_rankingStore.load();
+        m_loadedRankingSource = std::move(stored);
+    }
+    return *m_loadedRanking;
 }
 
 std::optional<TranslationCommand>
@@ -77,8 +85,30 @@ bool DatabaseManager::hasPendingLookups() const {
 
 // ---- the search pipeline -----------------------------------------------------
 
+namespace {
+
+// De-duplicated (the first copy wins, so source order matters), scored,
+// sorted and cut to the 20 rows shown.
+QList<SearchResult> rankedForDisplay(const std::vector<QList<SearchResult>>& bySource,
+                                     const SearchContext& context) {
+    QList<SearchResult> merged;
+    qsizetype total = 0;
+    for (const QList<SearchResult>& rows : bySource)
+        total += rows.size();
+    merged.reserve(total);
+    for (const QList<SearchResult>& rows : bySource)
+        merged += rows;
+    QList<SearchResult> results = deduplicatedSearchResults(merged);
+    for (SearchResult& result : results)
+        result.relevanceScore = relevanceScore(result, context.queryLowercased, context.ranking);
+    sortForDisplay(results, 20);
+    return results;
+}
+
+} // namespace
+
 QList<SearchResult> DatabaseManager::search(const QString& query, bool allowPersistentQueryCache,
-                                            const SearchTicket& ticket) {
+                                            const SearchTicket& ticket, const EarlyAnswer& early) {
     SearchContext context;
     context.ticket = ticket;
     context.trimmedQuery = trimmedBlanksAndTabs(query);
@@ -97,23 +127,33 @@ QList<SearchResult> DatabaseManager::search(const QString& query, bool allowPers
             return *cached;
     }
 
-    // Every source in the fixed order; the first copy of a duplicate wins.
-    QList<SearchResult> merged;
-    for (Source* source : m_sourceList.searchOrder()) {
+    // Every source in the fixed order; the slow ones wait when someone takes
+    // the early list.
+    const std::vector<Source*> sources = m_sourceList.searchOrder();
+    std::vector<QList<SearchResult>> bySource(sources.size());
+    std::vector<std::size_t> late;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
         if (ticket.isSuperseded())
             return {}; // partial: never shown, never cached
-        merged += source->search(context);
+        if (early && sources[i]->answersLate())
+            late.push_back(i);
+        else
+            bySource[i] = sources[i]->search(context);
+    }
+    if (!late.empty()) {
+        if (ticket.isSuperseded())
+            return {};
+        early(rankedForDisplay(bySource, context));
+        for (const std::size_t i : late) {
+            if (ticket.isSuperseded())
+                return {};
+            bySource[i] = sources[i]->search(context);
+        }
     }
     if (ticket.isSuperseded())
         return {};
 
-    QList<SearchResult> results = deduplicatedSearchResults(merged);
-    for (SearchResult& result : results)
-        result.relevanceScore = relevanceScore(result, context.queryLowercased, context.ranking);
-    sortForDisplay(results);
-    if (results.size() > 20)
-        results.resize(20);
-
+    QList<SearchResult> results = rankedForDisplay(bySource, context);
     if (!isTranslationCommand)
         storeQueryResultsInCache(results, cacheKey);
     return results;

@@ -64,8 +64,12 @@ public:
     // ---- search ------------------------------------------------------------
     // A superseded ticket ends the search early with an empty list that is
     // never cached.
+    // With `early`, a search that asks a slow source (the document index)
+    // first hands the list of the other sources to `early`, then returns the
+    // whole list; only the whole list is cached.
+    using EarlyAnswer = std::function<void(const QList<SearchResult>&)>;
     QList<SearchResult> search(const QString& query, bool allowPersistentQueryCache,
-                               const SearchTicket& ticket = {});
+                               const SearchTicket& ticket = {}, const EarlyAnswer& early = {});
     // A background lookup that a search started (translation, Notion) is in
     // flight; searchDataRefreshed follows when it lands.
     bool hasPendingLookups() const;
@@ -144,6 +148,8 @@ private:
     DatabaseManagerConfiguration m_config;
     DatabaseManagerServices m_services;
     SearchRankingSettingsStore m_rankingStore;
+    mutable std::optional<QCborValue> m_loadedRankingSource;
+    mutable std::optional<SearchRankingPreferences> m_loadedRanking;
     UsageStore m_usage;
     std::shared_ptr<PersistentQueryResultCacheStore> m_persistentStore;
     std::optional<QDateTime> m_persistentQueryResultCacheInvalidatedAt;

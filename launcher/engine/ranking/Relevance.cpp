@@ -4,6 +4,7 @@
 #include "launcher/engine/ranking/NameCollation.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace trovi {
 
@@ -84,12 +85,21 @@ std::int64_t tierPoints(TextMatchTier tier) {
     return 0;
 }
 
-TextMatchTier textMatchTier(const SearchResult& result, const QString& queryLowercased,
-                            const QStringList& sortedSuffixes) {
+namespace {
+
+// `name` is the lower-cased file name, computed once per scored row.
+TextMatchTier matchTier(const SearchResult& result, const QString& name,
+                        const QString& queryLowercased, const QStringList& sortedSuffixes) {
     // An application's own name stands in for the base name; its generic
     // name and keywords count as containing the query.
-    const QString name = result.filename.toLower();
-    const QString base = searchableBasename(result, sortedSuffixes);
+    QString title;
+    QStringView base;
+    if (result.title) {
+        title = result.title->toLower();
+        base = title;
+    } else {
+        base = QStringView(name).first(searchableBasenameLength(name, sortedSuffixes));
+    }
     if (base == queryLowercased || name == queryLowercased)
         return TextMatchTier::exact;
     if (hasPrefix(base, queryLowercased) || hasPrefix(name, queryLowercased))
@@ -101,6 +111,13 @@ TextMatchTier textMatchTier(const SearchResult& result, const QString& queryLowe
         result.fullPath().toLower().contains(queryLowercased))
         return TextMatchTier::contains;
     return TextMatchTier::none;
+}
+
+} // namespace
+
+TextMatchTier textMatchTier(const SearchResult& result, const QString& queryLowercased,
+                            const QStringList& sortedSuffixes) {
+    return matchTier(result, result.filename.toLower(), queryLowercased, sortedSuffixes);
 }
 
 std::optional<std::int64_t> fixedScore(const SearchResult& result) {
@@ -165,15 +182,24 @@ std::int64_t relevanceScore(const SearchResult& result, const QString& queryLowe
         return *fixed;
     if (result.isDirectPathMatch)
         return 5000;
+    const QString name = result.filename.toLower();
     std::int64_t score = tierPoints(
-        textMatchTier(result, queryLowercased, preferences.sortedSuffixesForBasenameStripping()));
+        matchTier(result, name, queryLowercased, preferences.sortedSuffixesForBasenameStripping()));
     score += basePoints(result);
     score += usagePoints(result);
     if (result.isRecentActivation)
         score += 800;
     if (result.snippet)
         score += 50;
-    score += preferences.extensionBoost(result);
+    // As SearchRankingPreferences::extensionBoost, on the name lowered above.
+    if (result.kind != SearchResultKind::action) {
+        for (const ExtensionBoostRule& rule : preferences.longestMatchFirstBoostRules()) {
+            if (name.endsWith(rule.suffix)) {
+                score += rule.boost;
+                break;
+            }
+        }
+    }
     return score;
 }
 
@@ -188,6 +214,49 @@ void sortForDisplay(QList<SearchResult>& results) {
                              return a.openCount > b.openCount;
                          return compareNames(a.displayName(), b.displayName()) < 0;
                      });
+}
+
+void sortForDisplay(QList<SearchResult>& results, qsizetype limit) {
+    struct Key {
+        std::int64_t score;
+        std::int64_t count;
+        qsizetype index;
+    };
+    std::vector<Key> keys;
+    keys.reserve(std::size_t(results.size()));
+    for (qsizetype i = 0; i < results.size(); ++i)
+        keys.push_back({results[i].relevanceScore.value_or(0), results[i].openCount, i});
+    // Ties keep their list order, as the stable sort would.
+    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+        if (a.score != b.score)
+            return a.score > b.score;
+        if (a.count != b.count)
+            return a.count > b.count;
+        return a.index < b.index;
+    });
+    const auto kept = std::size_t(std::clamp<qsizetype>(limit, 0, results.size()));
+    const auto byName = [&](const Key& a, const Key& b) {
+        const int order =
+            compareNames(results[a.index].displayName(), results[b.index].displayName());
+        return order != 0 ? order < 0 : a.index < b.index;
+    };
+    for (std::size_t start = 0; start < kept;) {
+        std::size_t end = start + 1;
+        while (end < keys.size() && keys[end].score == keys[start].score &&
+               keys[end].count == keys[start].count)
+            ++end;
+        if (end - start > 1) {
+            const auto first = keys.begin() + std::ptrdiff_t(start);
+            const auto middle = keys.begin() + std::ptrdiff_t(std::min(end, kept));
+            std::partial_sort(first, middle, keys.begin() + std::ptrdiff_t(end), byName);
+        }
+        start = end;
+    }
+    QList<SearchResult> sorted;
+    sorted.reserve(qsizetype(kept));
+    for (std::size_t k = 0; k < kept; ++k)
+        sorted.append(std::move(results[keys[k].index]));
+    results = std::move(sorted);
 }
 
 QList<SearchResult> scoredSearchResultsForDisplay(

@@ -58,6 +58,9 @@ std::int64_t relevanceScore(const SearchResult& result, const QString& queryLowe
 // Stable: higher score first (absent counts as 0), then higher open count,
 // then names in the user's locale, case-insensitively.
 void sortForDisplay(QList<SearchResult>& results);
+// The first `limit` rows of that order, exactly; names are collated only
+// where a tie reaches them.
+void sortForDisplay(QList<SearchResult>& results, qsizetype limit);
 
 // De-duplicates; for a non-empty query gives every unscored result the
 // provider's score (scores already present are kept) and sorts for display.

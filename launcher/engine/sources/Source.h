@@ -87,6 +87,9 @@ public:
     virtual BackgroundJob refreshJob() { return {}; }
     // A background lookup that a search started is still in flight.
     virtual bool hasPendingLookups() const { return false; }
+    // Slow enough that a caller who asks for it gets the other sources' list
+    // first, and this source's rows merged in afterwards.
+    virtual bool answersLate() const { return false; }
 };
 
 } // namespace trovi

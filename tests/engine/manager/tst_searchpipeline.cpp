@@ -1,5 +1,6 @@
 // The search pipeline end to end on a manager with injected catalogues.
 
+#include "db/SqliteDatabase.h"
 #include "tests/support/EngineHarness.h"
 
 #include <QtTest>
@@ -109,6 +110,40 @@ private Q_SLOTS:
         QVERIFY(m.search("mail", true, ticket).isEmpty());
         m.setCatalogs({}, {}, {});
         QVERIFY(m.search("mail", true).isEmpty()); // nothing was left behind
+    }
+
+    // The document index answers after the other sources: their list comes
+    // first, the whole list is the one a plain search gives, and a search
+    // overtaken in between leaves nothing cached.
+    void documentRowsFollowTheEarlyListAndOnlyTheWholeListIsCached() {
+        EngineHarness h;
+        h.config.persistentQueryResultCacheEnabled = false;
+        h.mkdir(".pelmora");
+        {
+            auto index = db::Connection::open(h.home.path() + "/.pelmora/index.db",
+                                              db::ReadWrite | db::Create);
+            QVERIFY(index.ok());
+            QVERIFY(!index->execute(
+                "CREATE TABLE files(id INTEGER PRIMARY KEY, filename, directory, open_count, "
+                "indexed_at); CREATE TABLE file_tags(file_id, tag);"
+                "CREATE VIRTUAL TABLE files_fts USING fts5(content);"
+                "INSERT INTO files VALUES (1, 'mail merge.txt', '/w', 0, 1);"
+                "INSERT INTO files_fts(rowid, content) VALUES (1, 'mail');"));
+        }
+        auto& m = h.make();
+        m.setCatalogs({mail()}, {}, {});
+        QList<QStringList> early;
+        auto generation = std::make_shared<SearchGeneration>();
+        const auto overtake = [&](const QList<SearchResult>& rows) {
+            early << names(rows);
+            generation->bump();
+        };
+        QVERIFY(m.search("mail", true, SearchTicket(generation), overtake).isEmpty());
+        const auto whole = m.search("mail", true, {},
+                                    [&](const QList<SearchResult>& rows) { early << names(rows); });
+        QCOMPARE(early, QList<QStringList>({{"Mail.app"}, {"Mail.app"}}));
+        QCOMPARE(names(whole), QStringList({"Mail.app", "mail merge.txt"}));
+        QCOMPARE(m.search("mail", false), whole);
     }
 
     void disallowingThePersistentCacheAlwaysSearchesAfresh() {
