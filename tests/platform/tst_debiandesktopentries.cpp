@@ -242,4 +242,4 @@ private Q_SLOTS:
 };
 
 QTEST_GUILESS_MAIN(TestLinuxSettingsPanels)
-#include "tst_linuxsettingspanels.moc"
+#include "tst_debiandesktopentries.moc"
