@@ -17,11 +17,22 @@ using namespace trovi::test;
 class NotionClientTest : public QObject {
     Q_OBJECT
 
-    // Asynchronous: nothing has arrived when the call returns.
-    void startSearch(NotionClient& client, const QString& query,
-                     std::optional<QList<NotionPage>>& answer) {
+    struct Answer {
+        bool early = false; // arrived before the call returned
+        std::optional<QList<NotionPage>> pages;
+        QString said; // on standard error
+    };
+    Answer search(const NotionClientConfiguration& configuration, const QString& query = "roadmap",
+                  int timeoutMs = 10000) {
+        NotionClient client(configuration);
+        StderrCapture capture;
+        Answer answer;
         client.searchPages(query, kNotionTestToken, this,
-                           [&answer](QList<NotionPage> pages) { answer = std::move(pages); });
+                           [&answer](QList<NotionPage> pages) { answer.pages = std::move(pages); });
+        answer.early = answer.pages.has_value();
+        QTest::qWaitFor([&] { return answer.pages.has_value(); }, timeoutMs);
+        answer.said = capture.finish();
+        return answer;
     }
 
     static NotionClientConfiguration configurationFor(const LocalHttpServer& server) {
@@ -35,13 +46,10 @@ private Q_SLOTS:
     void requestAndParsedPages() {
         LocalHttpServer server;
         server.reply(200, notionTestResponse());
-        NotionClient client(configurationFor(server));
-        StderrCapture stderrCapture;
-        std::optional<QList<NotionPage>> pages;
-        startSearch(client, "Road Map", pages);
-        QVERIFY(!pages);
-        QTRY_VERIFY_WITH_TIMEOUT(pages.has_value(), 10000);
-        QVERIFY(!stderrCapture.finish().contains(kNotionTestToken));
+        const Answer answer = search(configurationFor(server), "Road Map");
+        QVERIFY(!answer.early && answer.pages);
+        QVERIFY(!answer.said.contains(kNotionTestToken));
+        const QList<NotionPage>& pages = *answer.pages;
 
         QCOMPARE(server.requests().size(), 1);
         const ReceivedHttpRequest& request = server.requests().first();
@@ -57,11 +65,11 @@ private Q_SLOTS:
 
         // Empty titles and pages without an address are left out, in order.
         QStringList titles;
-        for (const NotionPage& page : *pages)
+        for (const NotionPage& page : pages)
             titles.append(page.title);
         QCOMPARE(titles, (QStringList{"Roadmap 2027", "Plan", "Zürich – 東京 Notizen"}));
         // Emoji icons and edit times are checked on the engine's rows.
-        QCOMPARE(pages->at(1).icon,
+        QCOMPARE(pages.at(1).icon,
                  (NotionPageIcon{NotionPageIcon::Kind::external, "https://x.test/i.png"}));
     }
 
@@ -84,16 +92,11 @@ private Q_SLOTS:
             server.neverAnswer();
         else
             server.reply(status, body);
-        NotionClient client(configurationFor(server));
         if (status == -1)
             server.stop();
-        StderrCapture stderrCapture;
-        std::optional<QList<NotionPage>> pages;
-        startSearch(client, "roadmap", pages);
-        QVERIFY(!pages);
-        QTRY_VERIFY_WITH_TIMEOUT(pages.has_value(), 10000);
-        QVERIFY(!stderrCapture.finish().contains(kNotionTestToken));
-        QVERIFY(pages->isEmpty());
+        const Answer answer = search(configurationFor(server));
+        QVERIFY(!answer.early && answer.pages && answer.pages->isEmpty());
+        QVERIFY(!answer.said.contains(kNotionTestToken));
     }
 
     // The token is for the configured server alone: a redirect to another
@@ -110,17 +113,13 @@ private Q_SLOTS:
         elsewhere.reply(200, notionTestResponse());
         LocalHttpServer server;
         server.reply(status, "{}", {{"Location", elsewhere.baseURL().toUtf8() + "/v1/search"}});
-        NotionClient client(configurationFor(server));
-        StderrCapture stderrCapture;
-        std::optional<QList<NotionPage>> pages;
-        startSearch(client, "roadmap", pages);
-        QTRY_VERIFY_WITH_TIMEOUT(pages.has_value(), 10000);
-        const QString said = stderrCapture.finish();
-        QVERIFY(pages->isEmpty());
+        const Answer answer = search(configurationFor(server));
+        QVERIFY(answer.pages && answer.pages->isEmpty());
         QCOMPARE(server.requests().size(), 1);
         QVERIFY(elsewhere.requests().isEmpty());
-        QVERIFY2(said.contains("redirected to " + elsewhere.baseURL()), qPrintable(said));
-        QVERIFY(!said.contains(kNotionTestToken));
+        QVERIFY2(answer.said.contains("redirected to " + elsewhere.baseURL()),
+                 qPrintable(answer.said));
+        QVERIFY(!answer.said.contains(kNotionTestToken));
     }
 
     // An answer that never ends, in its body or its header, ends the search:
@@ -148,14 +147,9 @@ private Q_SLOTS:
         server.stream(head, piece);
         NotionClientConfiguration configuration = configurationFor(server);
         configuration.timeoutSeconds = timeoutSeconds;
-        NotionClient client(configuration);
-        StderrCapture stderrCapture;
-        std::optional<QList<NotionPage>> pages;
-        startSearch(client, "roadmap", pages);
-        QTRY_VERIFY_WITH_TIMEOUT(pages.has_value(), 30000);
-        QVERIFY(pages->isEmpty());
-        const QString written = stderrCapture.finish();
-        QVERIFY2(written.contains(said), qPrintable(written));
+        const Answer answer = search(configuration, "roadmap", 30000);
+        QVERIFY(answer.pages && answer.pages->isEmpty());
+        QVERIFY2(answer.said.contains(said), qPrintable(answer.said));
     }
 
     void resultsBeyondTheCapAreNotParsed() {

@@ -34,7 +34,7 @@ class ExtractorsTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void extractsTheWords_data() {
+    void extractsTheWordsOrRefuses_data() {
         QTest::addColumn<QString>("filename");
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<QStringList>("present");
@@ -84,8 +84,18 @@ private Q_SLOTS:
                      "<p:sld xmlns:p=\"urn:p\" xmlns:a=\"urn:a\"><a:p><a:r><a:t>Roadmap"
                      "</a:t></a:r></a:p></p:sld>")
             << QStringList{"Roadmap"} << QStringList{};
+        // No words expected: the file is refused. Inflating and cut-short
+        // documents are the indexer's rows.
+        QTest::addRow("binary data named .txt")
+            << "blob.txt" << QByteArray::fromHex("7f454c46000001") << QStringList{}
+            << QStringList{};
+        QTest::addRow("a .docx that is no zip")
+            << "fake.docx" << QByteArray("just text") << QStringList{} << QStringList{};
+        QTest::addRow("an ODT without content")
+            << "empty.odt" << zipBytes({{"mimetype", "application/vnd.oasis.opendocument.text"}})
+            << QStringList{} << QStringList{};
     }
-    void extractsTheWords() {
+    void extractsTheWordsOrRefuses() {
         QFETCH(QString, filename);
         QFETCH(QByteArray, data);
         QFETCH(QStringList, present);
@@ -93,46 +103,18 @@ private Q_SLOTS:
         ExtractorRegistry registry;
         const TextExtractor* extractor = registry.forFileName(filename);
         QVERIFY(extractor);
+        QVERIFY(!data.isEmpty());
         auto text = extractor->extract(data, ExtractionLimits());
+        if (present.isEmpty()) {
+            QVERIFY2(!text.ok(), qPrintable(text.ok() ? text.value().left(80) : QString()));
+            QVERIFY(!text.error().message.isEmpty());
+            return;
+        }
         QVERIFY2(text.ok(), qPrintable(text.ok() ? QString() : text.error().message));
         for (const QString& word : present)
             QVERIFY2(text.value().contains(word), qPrintable(text.value()));
         for (const QString& word : absent)
             QVERIFY2(!text.value().contains(word), qPrintable(text.value()));
-    }
-
-    void refusesHostileFiles_data() {
-        QTest::addColumn<QString>("filename");
-        QTest::addColumn<QByteArray>("data");
-
-        // 80 MiB of one byte deflates to a few dozen KiB.
-        const QByteArray bomb(80 << 20, ' ');
-        QTest::addRow("zip bomb inside an ODT")
-            << "bomb.odt"
-            << zipBytes({{"mimetype", "application/vnd.oasis.opendocument.text"},
-                         {"content.xml", "<a>" + bomb + "</a>"}});
-        const QByteArray pdf = trovi::test::minimalPdf({"cut short"});
-        QTest::addRow("truncated PDF") << "cut.pdf" << pdf.left(pdf.size() / 3);
-        QTest::addRow("binary data named .txt") << "blob.txt"
-                                                << QByteArray("\x7f"
-                                                              "ELF\0\0\1",
-                                                              7);
-        QTest::addRow("a .docx that is no zip") << "fake.docx" << QByteArray("just text");
-        QTest::addRow("an ODT without content")
-            << "empty.odt" << zipBytes({{"mimetype", "application/vnd.oasis.opendocument.text"}});
-    }
-    void refusesHostileFiles() {
-        QFETCH(QString, filename);
-        QFETCH(QByteArray, data);
-        QVERIFY(!data.isEmpty());
-        ExtractorRegistry registry;
-        const TextExtractor* extractor = registry.forFileName(filename);
-        QVERIFY(extractor);
-        ExtractionLimits limits;
-        limits.maxInflatedBytes = 16 << 20;
-        auto text = extractor->extract(data, limits);
-        QVERIFY2(!text.ok(), qPrintable(text.ok() ? text.value().left(80) : QString()));
-        QVERIFY(!text.error().message.isEmpty());
     }
 
     void keepsTextWithinTheLimit() {

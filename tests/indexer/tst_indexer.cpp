@@ -1,13 +1,17 @@
-// One indexing pass and the next, on real folders: the database is the one the
-// launcher queries, re-runs read only what changed, and the launcher's open
-// counts survive everything the indexer does.
+// The companion indexer on real folders, in-process and as trovi-index beside
+// trovi on a temporary home: what it writes is what the launcher finds, with
+// snippets and tags; re-runs read only what changed; the launcher's open
+// counts survive; hostile files cost a message, not the run; --watch follows
+// the folders.
 
 #include "indexer/Indexer.h"
 #include "tests/indexer/DocumentFixtures.h"
+#include "tests/support/Files.h"
+#include "tests/support/TroviHome.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -15,27 +19,24 @@
 #include <unistd.h>
 
 #include <condition_variable>
+#include <csignal>
 #include <mutex>
 #include <thread>
 
 using namespace trovi::indexer;
 using trovi::db::Connection;
+using trovi::test::TroviRun;
+using trovi::test::writeFile;
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& data) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(data);
-}
-
-// A home with one indexed folder and the index beside it.
-class Fixture {
+// A home with one indexed folder and the index where the launcher looks.
+class Home : public trovi::test::TroviHome {
 public:
-    Fixture() : root(dir.filePath("Documents")) { QDir().mkpath(root); }
-    QString databasePath() const { return dir.filePath(".pelmora/index.db"); }
+    const QString root = path() + "/Documents";
+    QString databasePath() const { return path() + "/.pelmora/index.db"; }
 
+    // One pass in-process, on the folder alone.
     trovi::Result<IndexSummary> index(const Indexer::Progress& progress = {}) {
         auto database = IndexDatabase::open(databasePath());
         if (!database)
@@ -50,13 +51,29 @@ public:
                         [this](const QString& line) { messages << line; });
         return indexer.run(progress);
     }
+    TroviRun indexCommand(const QStringList& arguments = {}) const {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.start(TROVI_INDEX_EXECUTABLE, arguments);
+        if (!process.waitForFinished(180000))
+            process.kill();
+        return {process.exitCode(), process.readAllStandardOutput(),
+                process.readAllStandardError()};
+    }
+    QJsonArray search(const QString& text) const {
+        return QJsonDocument::fromJson(run({"query", "--json", "--no-wait", text}).out).array();
+    }
 
-    // The launcher's own statement (name and tag), then its full-text one.
-    QList<QStringList> query(const QString& sql, const std::vector<trovi::db::Binding>& bindings) {
-        auto connection = Connection::open(databasePath(), trovi::db::ReadWrite);
-        auto rows = connection->prepare(sql, bindings)->all();
+    // Rows as text, read the way the launcher does; none while there is no index.
+    QList<QStringList> query(const QString& sql,
+                             const std::vector<trovi::db::Binding>& bindings = {}) const {
         QList<QStringList> out;
-        for (const auto& row : rows.value()) {
+        auto connection = Connection::open(databasePath(), trovi::db::ReadWrite);
+        if (!connection)
+            return out;
+        auto statement = connection->prepare(sql, bindings);
+        auto rows = statement ? statement->all() : statement.error();
+        for (const auto& row : rows ? rows.value() : std::vector<trovi::db::Row>()) {
             QStringList columns;
             for (std::size_t i = 0; i < row.size(); ++i)
                 columns << (row.text(i) ? *row.text(i)
@@ -65,28 +82,31 @@ public:
         }
         return out;
     }
-    QList<QStringList> fullText(const QString& word) {
-        return query("SELECT f.id, f.filename, f.directory, f.open_count, "
-                     "snippet(files_fts, -1, '<mark>', '</mark>', '...', 24) AS snippet "
-                     "FROM files_fts JOIN files f ON f.id = files_fts.rowid "
-                     "WHERE files_fts MATCH ?1 ORDER BY files_fts.rank, f.indexed_at DESC",
-                     {QString("\"" + word + "\"*")});
-    }
-    QStringList names() {
+    QStringList column(const QString& sql,
+                       const std::vector<trovi::db::Binding>& bindings = {}) const {
         QStringList out;
-        for (const QStringList& row : query("SELECT filename FROM files ORDER BY filename", {}))
+        for (const QStringList& row : query(sql, bindings))
             out << row[0];
         return out;
     }
-    std::int64_t scalar(const QString& sql) {
-        return query(sql, {}).value(0).value(0).toLongLong();
+    QStringList names() const { return column("SELECT filename FROM files ORDER BY filename"); }
+    QStringList fullText(const QString& word) const {
+        return column("SELECT f.filename FROM files_fts JOIN files f ON f.id = files_fts.rowid "
+                      "WHERE files_fts MATCH ?1",
+                      {QString("\"" + word + "\"*")});
     }
+    std::int64_t scalar(const QString& sql) const { return column(sql).value(0).toLongLong(); }
 
-    QTemporaryDir dir;
-    QString root;
     std::int64_t clock = 1000;
     QStringList messages;
 };
+
+QJsonObject find(const QJsonArray& results, const QString& filename) {
+    for (const QJsonValue& value : results)
+        if (value["filename"].toString() == filename && value.toObject().contains("databaseID"))
+            return value.toObject();
+    return {};
+}
 
 } // namespace
 
@@ -94,102 +114,106 @@ class IndexerTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void buildsTheIndexTheLauncherQueries() {
-        Fixture f;
-        writeFile(f.root + "/biology/report.pdf",
-                  trovi::test::minimalPdf({"All about photosynthesis"}));
-        writeFile(f.root + "/notes.md", "# Groceries\n\nbuy *apples*");
-        auto summary = f.index();
-        QVERIFY2(summary.ok(), qPrintable(summary.ok() ? QString() : summary.error().message));
-        QCOMPARE(summary->added, 2);
+    void launcherFindsIndexedDocuments() {
+        Home home;
+        writeFile(home.root + "/biology/report.pdf",
+                  trovi::test::minimalPdf({"The light reactions of photosynthesis"}));
+        writeFile(home.path() + "/Desktop/plan.txt", "nothing special here");
+        const bool tags = setxattr(QFile::encodeName(home.path() + "/Desktop/plan.txt").constData(),
+                                   "user.xdg.tags", "quarterly", 9, 0) == 0;
 
-        const auto hits = f.fullText("photosynth");
-        QCOMPARE(hits.size(), 1);
-        QCOMPARE(hits[0][1], "report.pdf");
-        QCOMPARE(hits[0][2], QDir(f.root).canonicalPath() + "/biology");
-        QVERIFY2(hits[0][4].contains("<mark>photosynthesis</mark>"), qPrintable(hits[0][4]));
-        // The launcher's name-and-tag statement, verbatim.
-        const auto byName = f.query(
-            "SELECT f.id, f.filename, f.directory, f.open_count, NULL as snippet, (CASE WHEN "
-            "f.filename LIKE ? THEN 1 ELSE 0 END) as exact_name_match FROM files f WHERE "
-            "f.filename LIKE ? OR f.id IN (SELECT file_id FROM file_tags WHERE tag LIKE ?) GROUP "
-            "BY f.id ORDER BY exact_name_match DESC, (CASE WHEN f.filename LIKE ? THEN "
-            "f.open_count ELSE 0 END) DESC, f.open_count DESC, f.indexed_at DESC LIMIT 250",
-            {QString("%notes%"), QString("%notes%"), QString("%notes%"), QString("%notes%")});
-        QCOMPARE(byName.size(), 1);
-        QCOMPARE(f.query("PRAGMA journal_mode", {}).value(0).value(0), "wal");
-        QCOMPARE(f.scalar("PRAGMA user_version"), IndexDatabase::kSchemaVersion);
+        const TroviRun indexed = home.indexCommand({"--json"});
+        QCOMPARE(indexed.err, QByteArray());
+        QCOMPARE(indexed.exitCode, 0);
+        const QJsonObject summary = QJsonDocument::fromJson(indexed.out).object();
+        QCOMPARE(summary["added"].toInt(), 2);
+        QCOMPARE(summary["files"].toInt(), 2);
+        // WAL: the launcher reads and counts opens while the indexer writes.
+        QCOMPARE(home.column("PRAGMA journal_mode"), QStringList{"wal"});
+        QCOMPARE(home.scalar("PRAGMA user_version"), IndexDatabase::kSchemaVersion);
+
+        const QJsonObject pdf = find(home.search("photosynthesis"), "report.pdf");
+        QVERIFY2(!pdf.isEmpty(), "the PDF is not among the results");
+        QVERIFY2(pdf["snippet"].toString().contains("<mark>photosynthesis</mark>"),
+                 qPrintable(pdf["snippet"].toString()));
+        QCOMPARE(pdf["directory"].toString(), home.root + "/biology");
+        QVERIFY(!find(home.search("plan"), "plan.txt").isEmpty());
+        if (!tags)
+            QSKIP("this file system keeps no user extended attributes");
+        QVERIFY(!find(home.search("quarterly"), "plan.txt").isEmpty());
     }
 
-    void refusesDatabasesItDoesNotKnow_data() {
-        QTest::addColumn<QString>("setup");
-        QTest::addColumn<QString>("message");
-        QTest::addRow("newer index version") << "PRAGMA user_version = 99"
-                                             << "newer";
-        QTest::addRow("another program's tables") << "CREATE TABLE files(x)"
-                                                  << "did not make";
+    // Nothing is written to a database the indexer does not know.
+    void refusesWhatItDoesNotKnow_data() {
+        QTest::addColumn<QString>("setup"); // run on the index first
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("said");
+        QTest::addRow("newer index version")
+            << "PRAGMA user_version = 99" << QStringList() << 1 << QStringList{"newer"};
+        QTest::addRow("another program's tables")
+            << "CREATE TABLE files(x)" << QStringList() << 1 << QStringList{"did not make"};
+        QTest::addRow("unknown argument") << QString() << QStringList{"--frobnicate"} << 2
+                                          << QStringList{"unknown argument", "usage:"};
     }
-    void refusesDatabasesItDoesNotKnow() {
+    void refusesWhatItDoesNotKnow() {
         QFETCH(QString, setup);
-        QFETCH(QString, message);
-        Fixture f;
-        QDir().mkpath(QFileInfo(f.databasePath()).absolutePath());
-        {
-            auto db = Connection::open(f.databasePath(), trovi::db::ReadWrite | trovi::db::Create);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, said);
+        Home home;
+        home.mkdir(".pelmora");
+        if (!setup.isEmpty()) {
+            auto db =
+                Connection::open(home.databasePath(), trovi::db::ReadWrite | trovi::db::Create);
             QVERIFY(!db->execute(setup));
         }
-        const QByteArray before = [&] {
-            QFile file(f.databasePath());
-            file.open(QIODevice::ReadOnly);
-            return file.readAll();
-        }();
-        auto opened = IndexDatabase::open(f.databasePath());
-        QVERIFY(!opened.ok());
-        QVERIFY2(opened.error().message.contains(message), qPrintable(opened.error().message));
-        QFile file(f.databasePath());
-        file.open(QIODevice::ReadOnly);
-        QCOMPARE(file.readAll(), before);
+        const QByteArray before = trovi::test::readFile(home.databasePath());
+        const TroviRun indexed = home.indexCommand(arguments);
+        QCOMPARE(indexed.exitCode, exitCode);
+        for (const QString& part : said)
+            QVERIFY2(indexed.err.contains(part.toUtf8()), indexed.err.constData());
+        QCOMPARE(trovi::test::readFile(home.databasePath()), before);
     }
 
     void acceptsTheEmptyFileTheLauncherCreates() {
-        Fixture f;
-        QDir().mkpath(QFileInfo(f.databasePath()).absolutePath());
-        QFile(f.databasePath()).open(QIODevice::WriteOnly); // zero bytes, as the launcher leaves it
-        writeFile(f.root + "/a.txt", "alpha");
-        QVERIFY(f.index().ok());
-        QCOMPARE(f.names(), QStringList{"a.txt"});
+        Home home;
+        QVERIFY(writeFile(home.databasePath())); // zero bytes, as the launcher leaves it
+        writeFile(home.root + "/a.txt", "alpha");
+        QVERIFY(home.index().ok());
+        QCOMPARE(home.names(), QStringList{"a.txt"});
     }
 
     // Edits, deletions and renames between two passes; the launcher has
     // counted opens in between.
     void followsChangesAndKeepsOpenCounts() {
-        Fixture f;
-        writeFile(f.root + "/edit.txt", "first draft");
-        writeFile(f.root + "/gone.txt", "to be deleted");
-        writeFile(f.root + "/old-name.txt", "renamed later");
-        writeFile(f.root + "/same.txt", "never touched");
-        QVERIFY(f.index().ok());
-        f.query("UPDATE files SET open_count = 7", {});
+        Home home;
+        writeFile(home.root + "/edit.txt", "first draft");
+        writeFile(home.root + "/gone.txt", "to be deleted");
+        writeFile(home.root + "/old-name.txt", "renamed later");
+        writeFile(home.root + "/same.txt", "never touched");
+        QVERIFY(home.index().ok());
+        home.query("UPDATE files SET open_count = 7");
 
-        auto rerun = f.index();
+        auto rerun = home.index();
         QVERIFY(rerun.ok());
         QCOMPARE(rerun->unchanged, 4);
         QCOMPARE(rerun->added + rerun->updated + rerun->moved + rerun->removed, 0);
 
-        writeFile(f.root + "/edit.txt", "final version, longer");
-        QFile::remove(f.root + "/gone.txt");
-        QVERIFY(QFile::rename(f.root + "/old-name.txt", f.root + "/sub-new-name.txt"));
-        auto summary = f.index();
+        writeFile(home.root + "/edit.txt", "final version, longer");
+        QFile::remove(home.root + "/gone.txt");
+        QVERIFY(QFile::rename(home.root + "/old-name.txt", home.root + "/sub-new-name.txt"));
+        auto summary = home.index();
         QVERIFY(summary.ok());
         QCOMPARE(summary->updated, 1);
         QCOMPARE(summary->removed, 1);
         QCOMPARE(summary->moved, 1);
-        QCOMPARE(f.names(), QStringList({"edit.txt", "same.txt", "sub-new-name.txt"}));
-        QCOMPARE(f.fullText("draft").size(), 0);
-        QCOMPARE(f.fullText("final").size(), 1);
-        QCOMPARE(f.fullText("renamed").value(0).value(1), "sub-new-name.txt");
-        QCOMPARE(f.scalar("SELECT count(*) FROM files WHERE open_count = 7"), 3);
-        QCOMPARE(f.scalar("SELECT count(*) FROM files_fts"), 3);
+        QCOMPARE(home.names(), QStringList({"edit.txt", "same.txt", "sub-new-name.txt"}));
+        QCOMPARE(home.fullText("draft"), QStringList());
+        QCOMPARE(home.fullText("final"), QStringList{"edit.txt"});
+        QCOMPARE(home.fullText("renamed"), QStringList{"sub-new-name.txt"});
+        QCOMPARE(home.scalar("SELECT count(*) FROM files WHERE open_count = 7"), 3);
+        QCOMPARE(home.scalar("SELECT count(*) FROM files_fts"), 3);
     }
 
     void skipsWhatIsNotADocument_data() {
@@ -206,83 +230,107 @@ private Q_SLOTS:
         QTest::addRow("link inside the roots") << "inside.txt" << true << "";
         QTest::addRow("file over the size cap") << "huge.txt" << true << "larger than";
         QTest::addRow("unknown type, name only") << "movie.mkv" << true << "";
+        QTest::addRow("zip bomb, name only") << "bomb.odt" << true << "inflates to more than";
+        QTest::addRow("truncated PDF, name only") << "cut.pdf" << true << "indexed by name only";
     }
     void skipsWhatIsNotADocument() {
         QFETCH(QString, relative);
         QFETCH(bool, nameIndexed);
         QFETCH(QString, message);
-        Fixture f;
-        writeFile(f.root + "/real.txt", "real words");
-        writeFile(f.dir.filePath("elsewhere/private.txt"), "private words");
-        const QString path = f.root + u'/' + relative;
+        Home home;
+        writeFile(home.root + "/real.txt", "real words");
+        writeFile(home.path() + "/elsewhere/private.txt", "private words");
+        const QString path = home.root + u'/' + relative;
         QDir().mkpath(QFileInfo(path).absolutePath());
         if (relative == "pipe.txt") {
             QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         } else if (relative == "outside.txt") {
-            QVERIFY(QFile::link(f.dir.filePath("elsewhere/private.txt"), path));
+            QVERIFY(QFile::link(home.path() + "/elsewhere/private.txt", path));
         } else if (relative == "inside.txt") {
-            QVERIFY(QFile::link(f.root + "/real.txt", path));
+            QVERIFY(QFile::link(home.root + "/real.txt", path));
         } else if (relative == "huge.txt") {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
             QVERIFY(file.resize(qint64(10) << 30)); // sparse: no disk used
+        } else if (relative == "bomb.odt") {
+            // 80 MiB of one byte deflates to a few dozen KiB.
+            QVERIFY(trovi::test::writeZip(
+                path, {{"mimetype", "application/vnd.oasis.opendocument.text"},
+                       {"content.xml", "<a>" + QByteArray(80 << 20, ' ') + "</a>"}}));
+        } else if (relative == "cut.pdf") {
+            QVERIFY(writeFile(path, trovi::test::minimalPdf({"cut short"}).left(120)));
         } else {
             writeFile(path, "hidden words");
         }
-        auto summary = f.index();
+        auto summary = home.index();
         QVERIFY(summary.ok());
         const QString name = QFileInfo(path).fileName();
-        QCOMPARE(f.names().contains(name), nameIndexed);
-        QCOMPARE(f.fullText("private").size(), 0);
-        QCOMPARE(f.fullText("hidden").size(), 0);
+        QCOMPARE(home.names().contains(name), nameIndexed);
+        QCOMPARE(home.fullText("private"), QStringList());
+        QCOMPARE(home.fullText("hidden"), QStringList());
         if (message.isEmpty()) {
-            QCOMPARE(f.messages, QStringList());
+            QCOMPARE(home.messages, QStringList());
         } else {
-            QCOMPARE(f.messages.size(), 1);
-            QVERIFY2(f.messages[0].contains(name) && f.messages[0].contains(message),
-                     qPrintable(f.messages[0]));
+            QCOMPARE(home.messages.size(), 1);
+            QVERIFY2(home.messages[0].contains(name) && home.messages[0].contains(message),
+                     qPrintable(home.messages[0]));
         }
     }
 
+    // The executable's own size cap and its messages on standard error.
+    void hostileFilesCostOneMessageEach() {
+        Home home;
+        writeFile(home.root + "/fine.txt", "ordinary words");
+        QFile sparse(home.root + "/sparse.txt");
+        QVERIFY(sparse.open(QIODevice::WriteOnly));
+        QVERIFY(sparse.resize(qint64(10) << 30));
+        sparse.close();
+        const TroviRun indexed = home.indexCommand();
+        QCOMPARE(indexed.exitCode, 0);
+        const QStringList lines = QString::fromUtf8(indexed.err).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].contains("sparse.txt"), qPrintable(lines[0]));
+        QCOMPARE(home.names(), QStringList({"fine.txt", "sparse.txt"}));
+    }
+
     void readsTagsFromTheDesktop() {
-        Fixture f;
-        writeFile(f.root + "/tagged.txt", "content");
-        writeFile(f.root + "/plain.txt", "content");
-        const QByteArray tagged = QFile::encodeName(f.root + "/tagged.txt");
+        Home home;
+        writeFile(home.root + "/tagged.txt", "content");
+        writeFile(home.root + "/plain.txt", "content");
+        const QByteArray tagged = QFile::encodeName(home.root + "/tagged.txt");
         if (setxattr(tagged.constData(), "user.xdg.tags", "work, urgent,,work", 18, 0) != 0)
             QSKIP("this file system keeps no user extended attributes");
-        QVERIFY(f.index().ok());
-        QCOMPARE(f.query("SELECT f.filename, t.tag FROM file_tags t JOIN files f ON f.id = "
-                         "t.file_id ORDER BY t.tag",
-                         {}),
+        QVERIFY(home.index().ok());
+        QCOMPARE(home.query("SELECT f.filename, t.tag FROM file_tags t JOIN files f ON f.id = "
+                            "t.file_id ORDER BY t.tag"),
                  QList<QStringList>({{"tagged.txt", "urgent"}, {"tagged.txt", "work"}}));
 
         // A tag change alone (no new contents) is seen on the next pass.
         QCOMPARE(setxattr(tagged.constData(), "user.xdg.tags", "done", 4, 0), 0);
-        auto summary = f.index();
+        auto summary = home.index();
         QVERIFY(summary.ok());
         QCOMPARE(summary->retagged, 1);
-        QCOMPARE(f.scalar("SELECT count(*) FROM file_tags WHERE tag = 'done'"), 1);
-        QCOMPARE(f.scalar("SELECT count(*) FROM file_tags"), 1);
+        QCOMPARE(home.scalar("SELECT count(*) FROM file_tags WHERE tag = 'done'"), 1);
+        QCOMPARE(home.scalar("SELECT count(*) FROM file_tags"), 1);
     }
 
     // The launcher counts an open (one UPDATE, a one-second busy wait and one
     // retry) each time the indexer commits a batch, while the indexer goes on
     // with the next: no count is lost and no update fails.
     void launcherCountsOpensWhileTheIndexerWrites() {
-        Fixture f;
+        Home home;
         const int files = 1000;
         for (int i = 0; i < files; ++i)
-            writeFile(QStringLiteral("%1/batch/file%2.txt").arg(f.root).arg(i),
+            writeFile(QStringLiteral("%1/batch/file%2.txt").arg(home.root).arg(i),
                       QByteArray("some words to index ").repeated(50));
-        writeFile(f.root + "/counted.txt", "opened often");
-        QVERIFY(f.index().ok());
-        f.query("UPDATE files SET open_count = 5 WHERE filename = 'counted.txt'", {});
+        writeFile(home.root + "/counted.txt", "opened often");
+        QVERIFY(home.index().ok());
+        home.query("UPDATE files SET open_count = 5 WHERE filename = 'counted.txt'");
         // Everything changes, so the next pass rewrites every row, the
         // counted file's too.
         for (int i = 0; i < files; ++i)
-            writeFile(QStringLiteral("%1/batch/file%2.txt").arg(f.root).arg(i), "changed words");
-        writeFile(f.root + "/counted.txt", "opened often, and edited");
+            writeFile(QStringLiteral("%1/batch/file%2.txt").arg(home.root).arg(i), "changed words");
+        writeFile(home.root + "/counted.txt", "opened often, and edited");
 
         std::mutex mutex;
         std::condition_variable committed;
@@ -290,8 +338,9 @@ private Q_SLOTS:
         bool indexing = true;
         int counted = 0, failed = 0;
         std::thread launcher([&] {
-            auto db = Connection::open(f.databasePath(), trovi::db::ReadWrite | trovi::db::Create |
-                                                             trovi::db::FullMutex);
+            auto db =
+                Connection::open(home.databasePath(),
+                                 trovi::db::ReadWrite | trovi::db::Create | trovi::db::FullMutex);
             db->setBusyTimeout(1000);
             const QString sql = "UPDATE files SET open_count = open_count + 1 "
                                 "WHERE filename = 'counted.txt'";
@@ -308,7 +357,7 @@ private Q_SLOTS:
                 (error ? failed : counted)++;
             }
         });
-        auto summary = f.index([&](int, int) {
+        auto summary = home.index([&](int, int) {
             std::lock_guard lock(mutex);
             ++batches;
             committed.notify_all();
@@ -323,8 +372,40 @@ private Q_SLOTS:
         QCOMPARE(summary->updated, files + 1);
         QCOMPARE(failed, 0);
         QVERIFY(counted > 1);
-        QCOMPARE(f.scalar("SELECT open_count FROM files WHERE filename = 'counted.txt'"),
+        QCOMPARE(home.scalar("SELECT open_count FROM files WHERE filename = 'counted.txt'"),
                  5 + counted);
+    }
+
+    void addedAndRemovedFolders() {
+        Home home;
+        writeFile(home.path() + "/Notes/idea.md", "# A zeppelin idea");
+        QCOMPARE(home.indexCommand({"--add", home.path() + "/Notes"}).exitCode, 0);
+        QCOMPARE(home.names(), QStringList{"idea.md"});
+        QVERIFY(!find(home.search("zeppelin"), "idea.md").isEmpty());
+        QCOMPARE(home.indexCommand().exitCode, 0); // remembered in the config file
+        QCOMPARE(home.names(), QStringList{"idea.md"});
+        QCOMPARE(home.indexCommand({"--remove", home.path() + "/Notes"}).exitCode, 0);
+        QCOMPARE(home.names(), QStringList());
+    }
+
+    void watchFollowsTheFolders() {
+        Home home;
+        writeFile(home.root + "/first.txt", "present from the start");
+        QProcess watcher;
+        watcher.setProcessEnvironment(home.environment());
+        watcher.start(TROVI_INDEX_EXECUTABLE, {"--watch"});
+        QVERIFY(watcher.waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(home.names(), QStringList{"first.txt"}, 60000);
+
+        writeFile(home.root + "/new/second.txt", "written while watching");
+        QTRY_COMPARE_WITH_TIMEOUT(home.names(), QStringList({"first.txt", "second.txt"}), 60000);
+        QFile::remove(home.root + "/first.txt");
+        QTRY_COMPARE_WITH_TIMEOUT(home.names(), QStringList{"second.txt"}, 60000);
+
+        ::kill(pid_t(watcher.processId()), SIGTERM);
+        QVERIFY(watcher.waitForFinished(30000));
+        QCOMPARE(watcher.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(watcher.exitCode(), 0);
     }
 };
 

@@ -1,12 +1,16 @@
 // Reading desktop entries and turning their Exec lines into commands: quoting,
-// value escapes, field codes and localised names, as installed entries use them.
+// value escapes, field codes and localised names, as installed entries use
+// them; and the folders of entries as the launcher's app records.
 
+#include "launcher/engine/sources/paths/DesktopApplicationDirectories.h"
+#include "launcher/platform/linux/DesktopApplicationDiscovery.h"
 #include "launcher/platform/linux/DesktopEntry.h"
 #include "launcher/platform/linux/DesktopEntryExec.h"
 #include "tests/support/Files.h"
 
 #include <QtTest>
 
+using namespace trovi;
 using namespace trovi::platform;
 
 using OptionalArgs = std::optional<QStringList>;
@@ -14,7 +18,19 @@ Q_DECLARE_METATYPE(OptionalArgs)
 
 class TestDesktopEntry : public QObject {
     Q_OBJECT
+    QTemporaryDir m_bin;
+
 private Q_SLOTS:
+    void initTestCase() {
+        // The fixtures' entries run "app"; an entry whose program is not
+        // installed is hidden.
+        QFile app(m_bin.filePath("app"));
+        QVERIFY(app.open(QIODevice::WriteOnly));
+        app.close();
+        app.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        qputenv("PATH", (m_bin.path() + ":" + qEnvironmentVariable("PATH")).toUtf8());
+    }
+
     // Defined below the class: moc cannot read the raw strings in it.
     void commandLine_data();
     void commandLine() {
@@ -40,19 +56,6 @@ private Q_SLOTS:
                  OptionalArgs({{"demo", R"(a\b)", "x", "y", "tab\there"}}));
     }
 
-    void localisedName() {
-        const QByteArray content =
-            trovi::test::readFile(TROVI_FIXTURES_DIR "/desktop-entries/localised.desktop");
-        // "C" and plain "de" are the command-line test's.
-        const QList<std::pair<const char*, const char*>> expectations = {
-            {"de_CH", "Dateien (CH)"},
-            {"de_AT", "Dateien"}, // the country falls back to the language
-            {"sr_RS@latin", "Datoteke"}};
-        for (const auto& [locale, name] : expectations)
-            QCOMPARE(parseDesktopEntry(content, "/x.desktop", locale).value_or(DesktopEntry()).name,
-                     QString(name));
-    }
-
     void readsOnlyTheEntryGroupOfUntidyFiles() {
         // Keys before the group, comments, CRLF lines, repeated and malformed keys.
         const QByteArray content =
@@ -75,7 +78,7 @@ private Q_SLOTS:
         QTest::addRow("LANGUAGE ignored under C")
             << QStringList{"de:en", "", "", "C.UTF-8"} << "Files";
         QTest::addRow("LANGUAGE's later choice")
-            << QStringList{"xx:sr@latin", "", "", "en_US"} << "Datoteke";
+            << QStringList{"xx:sr_RS@latin", "", "", "en_US"} << "Datoteke";
         QTest::addRow("LC_ALL over LANG")
             << QStringList{"", "de_CH.UTF-8", "", "fr_FR"} << "Dateien (CH)";
         QTest::addRow("LC_MESSAGES over LANG") << QStringList{"", "", "de_AT", "C"} << "Dateien";
@@ -112,6 +115,45 @@ private Q_SLOTS:
                  std::nullopt);
         QCOMPARE(parseDesktopEntry(QByteArray("\0\xff\xfe", 3), "/x.desktop", "C"), std::nullopt);
         QCOMPARE(readDesktopEntry("/nonexistent/nothing.desktop"), std::nullopt);
+    }
+
+    void listsVisibleApplicationsAndHonoursOverrides() {
+        // The user's viewer wins over the system's; the user's removed entry
+        // hides the system's; helpers, links, other desktops' entries, other
+        // files and programs that are not installed (TryExec or Exec) stay out.
+        const QString user = TROVI_FIXTURES_DIR "/applications/user/applications";
+        const QString system = TROVI_FIXTURES_DIR "/applications/system/applications";
+        qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
+
+        const auto results = discoverDesktopApplications({user, system, user + "/no"});
+        QStringList found;
+        for (const auto& r : results) {
+            found.append(r.fullPath());
+            QVERIFY(r.kind == SearchResultKind::app && r.id == stableNegativeID(r.fullPath()));
+        }
+        found.sort();
+        QCOMPARE(found, (QStringList{system + "/action.desktop", system + "/editor.desktop",
+                                     system + "/gnome.desktop", system + "/kde/tool.desktop",
+                                     system + "/present.desktop", user + "/viewer.desktop"}));
+        const auto web = std::find_if(results.cbegin(), results.cend(),
+                                      [](const auto& r) { return r.filename == "gnome.desktop"; });
+        QCOMPARE(web->title, std::optional<QString>("App"));
+        QCOMPARE(web->keywords, std::optional<QString>("Web Browser;internet;www"));
+        QCOMPARE(web->iconName, std::optional<QString>("org.example.Web"));
+    }
+
+    void defaultFoldersFollowXdgVariables() {
+        qputenv("XDG_DATA_HOME", "/data/home");
+        qputenv("XDG_DATA_DIRS", "/one:relative:/two/");
+        const QStringList dirs = defaultDesktopApplicationDirectories("/home/u");
+        QCOMPARE(dirs.first(), "/data/home/applications");
+        // The user's flatpak exports come next; relative entries are ignored.
+        QCOMPARE(dirs.mid(2, 2), (QStringList{"/one/applications", "/two/applications"}));
+        qunsetenv("XDG_DATA_HOME");
+        qunsetenv("XDG_DATA_DIRS");
+        const QStringList defaults = defaultDesktopApplicationDirectories("/home/u");
+        QCOMPARE(defaults.first(), "/home/u/.local/share/applications");
+        QVERIFY(defaults.contains("/usr/share/applications"));
     }
 };
 

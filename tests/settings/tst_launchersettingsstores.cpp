@@ -15,61 +15,42 @@
 
 using namespace trovi;
 
+namespace {
+
+using MakeSwitch = std::function<BooleanSettingStore(PreferenceStore&, NotificationCenter*)>;
+
+template <typename Store>
+void addSwitch(const char* name, bool defaultValue, const QString& notification) {
+    QTest::addRow("%s", name) << MakeSwitch([](PreferenceStore& p, NotificationCenter* c) {
+        return BooleanSettingStore(Store(p, c));
+    }) << defaultValue << notification;
+}
+
+} // namespace
+
 class TestLauncherSettingsStores : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void booleansLoadOnlyFromBooleans() {
-        InMemoryPreferenceStore defaults;
-        const BooleanSettingStore store(defaults, "k");
-        for (const QCborValue& wrong : {QCborValue("true"), QCborValue(1), QCborValue(nullptr)}) {
-            defaults.setValue("k", wrong);
-            QVERIFY(store.load(true) && !store.load(false));
-            QVERIFY(!store.storedValue());
-        }
-        // A toggle replaces whatever was there with a real boolean.
-        QCOMPARE(store.toggle(), true);
-        QCOMPARE(defaults.value("k"), std::optional(QCborValue(true)));
-        QCOMPARE(store.toggle(), false);
-    }
-
-    // Each switch loads its own default when unset and tells observers when
-    // saved, so the window, the tray menu and `trovi config` agree.
+    // Each switch loads its own default when unset or not a boolean, and
+    // tells observers when toggled, so the window, the tray menu and `trovi
+    // config` agree.
     void switchesLoadTheirDefaultAndAnnounceTheirChange_data() {
-        QTest::addColumn<std::function<BooleanSettingStore(PreferenceStore&, NotificationCenter*)>>(
-            "make");
+        QTest::addColumn<MakeSwitch>("make");
         QTest::addColumn<bool>("defaultValue");
         QTest::addColumn<QString>("notification");
-        const auto row = [](const char* name, auto make, bool defaultValue, const QString& note) {
-            QTest::addRow("%s", name)
-                << std::function<BooleanSettingStore(PreferenceStore&, NotificationCenter*)>(make)
-                << defaultValue << note;
-        };
         namespace names = notifications;
-        row(
-            "snippets start off",
-            [](PreferenceStore& p, NotificationCenter* c) { return ShowSnippetsStore(p, c); },
-            false, names::ShowSnippetsChanged);
-        row(
-            "menu bar icon starts shown",
-            [](PreferenceStore& p, NotificationCenter* c) {
-                return MenuBarIconVisibilityStore(p, c);
-            },
-            true, names::LauncherMenuBarIconVisibilityChanged);
-        row(
-            "snapping starts on",
-            [](PreferenceStore& p, NotificationCenter* c) { return WindowSnapSettingsStore(p, c); },
-            true, names::LauncherWindowSnapChanged);
-        row(
-            "native icons start off",
-            [](PreferenceStore& p, NotificationCenter* c) {
-                return LauncherIconSettingsStore(p, c);
-            },
-            false, names::LauncherIconSettingsChanged);
+        addSwitch<ShowSnippetsStore>("snippets start off", false, names::ShowSnippetsChanged);
+        addSwitch<MenuBarIconVisibilityStore>("menu bar icon starts shown", true,
+                                              names::LauncherMenuBarIconVisibilityChanged);
+        addSwitch<WindowSnapSettingsStore>("snapping starts on", true,
+                                           names::LauncherWindowSnapChanged);
+        addSwitch<LauncherIconSettingsStore>("native icons start off", false,
+                                             names::LauncherIconSettingsChanged);
     }
 
     void switchesLoadTheirDefaultAndAnnounceTheirChange() {
-        QFETCH(std::function<BooleanSettingStore(PreferenceStore&, NotificationCenter*)>, make);
+        QFETCH(MakeSwitch, make);
         QFETCH(bool, defaultValue);
         QFETCH(QString, notification);
         InMemoryPreferenceStore defaults;
@@ -77,13 +58,18 @@ private Q_SLOTS:
         int posted = 0;
         const NotificationToken token =
             center.observe(notification, [&posted](const QVariantMap&) { ++posted; });
-        QCOMPARE(make(defaults, nullptr).load(), defaultValue);
-        // A string where a boolean belongs still loads the default.
-        defaults.setString(make(defaults, nullptr).key(), "yes");
-        QCOMPARE(make(defaults, nullptr).load(), defaultValue);
+        const BooleanSettingStore quiet = make(defaults, nullptr);
+        QCOMPARE(quiet.load(), defaultValue);
+        for (const QCborValue& wrong : {QCborValue("true"), QCborValue(1), QCborValue(nullptr)}) {
+            defaults.setValue(quiet.key(), wrong);
+            QCOMPARE(quiet.load(), defaultValue);
+            QVERIFY(!quiet.storedValue());
+        }
+        // A toggle replaces whatever was there with a real boolean.
         QCOMPARE(make(defaults, &center).toggle(), !defaultValue);
+        QCOMPARE(defaults.value(quiet.key()), std::optional(QCborValue(!defaultValue)));
         QCOMPARE(posted, 1);
-        make(defaults, nullptr).save(defaultValue);
+        quiet.save(defaultValue);
         QCOMPARE(posted, 1);
     }
 

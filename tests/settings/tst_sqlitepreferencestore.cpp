@@ -1,5 +1,6 @@
 // The preference file under real conditions: values keep their type across a
-// reopen, a broken file is moved aside, and several threads share one store.
+// reopen, a broken file is moved aside, another process's write lock is
+// waited out, and several threads share one store.
 
 #include "db/SqliteDatabase.h"
 #include "launcher/settings/LauncherSettingsStores.h"
@@ -15,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <limits>
 #include <thread>
 
@@ -215,6 +217,41 @@ private Q_SLOTS:
             thread.join();
         QCOMPARE(mismatches.load(), 0);
         QCOMPARE(store->keys().size(), 4 * 150);
+    }
+
+    void setUpWaitsOutAnotherWriter() {
+        // Another launcher halfway through creating the store: the file is
+        // still in rollback mode and its write lock is taken; set-up waits
+        // the lock out like any statement.
+        const QString path = freshPath();
+        QDir().mkpath(QFileInfo(path).path());
+        auto holder = db::Connection::open(path, db::ReadWrite | db::Create | db::FullMutex);
+        QVERIFY(holder);
+        QVERIFY(!holder->execute("BEGIN IMMEDIATE; CREATE TABLE preferences (key TEXT PRIMARY "
+                                 "KEY NOT NULL, value BLOB NOT NULL) WITHOUT ROWID; "
+                                 "PRAGMA application_id = 1414682192; PRAGMA user_version = 1;"));
+
+        std::atomic<bool> opening = false;
+        std::thread release([&] {
+            while (!opening)
+                std::this_thread::yield();
+            // Gives the open below time to meet the lock; it waits seconds.
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            holder->execute("COMMIT");
+        });
+        opening = true;
+        QString error;
+        auto store = SqlitePreferenceStore::open(path, &error);
+        release.join();
+        QVERIFY2(store, qPrintable(error));
+        QVERIFY(asideCopies(path).isEmpty()); // the other launcher's store is kept
+        store->setValue("launcherSearchDebounceMilliseconds", QCborValue(70));
+        store.reset();
+
+        auto reopened = SqlitePreferenceStore::open(path, &error);
+        QVERIFY2(reopened, qPrintable(error));
+        QCOMPARE(reopened->value("launcherSearchDebounceMilliseconds"),
+                 std::optional(QCborValue(70)));
     }
 };
 

@@ -36,26 +36,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("en -> es") << "en"
-                                  << "es"
-                                  << "good morning"
-                                  << "buenos días";
-        QTest::newRow("es -> en") << "es"
-                                  << "en"
-                                  << "buenos días"
-                                  << "good morning";
-        QTest::newRow("en -> es again, same pipeline") << "en"
-                                                       << "es"
-                                                       << "the dog"
-                                                       << "El perro";
-        QTest::newRow("unknown word shown without its mark") << "en"
-                                                             << "es"
-                                                             << "the xyzzy dog"
-                                                             << "El xyzzy perro";
-        QTest::newRow("stream characters and line breaks are text") << "en"
-                                                                    << "es"
-                                                                    << "the dog\n[a/b]"
-                                                                    << "El perro [un/b]";
+        const auto row = [](const char* name, const char* source, const char* target,
+                            const char* text, const char* expected) {
+            QTest::newRow(name) << QString(source) << QString(target) << QString(text)
+                                << QString(expected);
+        };
+        row("en -> es", "en", "es", "good morning", "buenos días");
+        row("es -> en", "es", "en", "buenos días", "good morning");
+        row("en -> es again, same pipeline", "en", "es", "the dog", "El perro");
+        row("unknown word shown without its mark", "en", "es", "the xyzzy dog", "El xyzzy perro");
+        row("stream characters and line breaks are text", "en", "es", "the dog\n[a/b]",
+            "El perro [un/b]");
     }
     void translatesThroughWarmPipelines() {
         QFETCH(QString, source);
@@ -71,27 +62,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("mode"); // empty: none
-        QTest::newRow("two letters to three") << "en"
-                                              << "es"
-                                              << "eng-spa";
-        QTest::newRow("plain mode before a regional one") << "es"
-                                                          << "en"
-                                                          << "spa-eng";
-        QTest::newRow("pair named with two letters") << "en"
-                                                     << "gl"
-                                                     << "en-gl";
-        QTest::newRow("three letters asked, two named") << "glg"
-                                                        << "en"
-                                                        << "gl-en";
-        QTest::newRow("region dropped") << "pt-br"
-                                        << "es"
-                                        << "por-spa";
-        QTest::newRow("only the other direction installed") << "en"
-                                                            << "eo"
-                                                            << "";
-        QTest::newRow("no such pair") << "en"
-                                      << "de"
-                                      << "";
+        const auto row = [](const char* name, const char* source, const char* target,
+                            const char* mode) {
+            QTest::newRow(name) << QString(source) << QString(target) << QString(mode);
+        };
+        row("two letters to three", "en", "es", "eng-spa");
+        row("plain mode before a regional one", "es", "en", "spa-eng");
+        row("pair named with two letters", "en", "gl", "en-gl");
+        row("three letters asked, two named", "glg", "en", "gl-en");
+        row("region dropped", "pt-br", "es", "por-spa");
+        row("only the other direction installed", "en", "eo", "");
+        row("no such pair", "en", "de", "");
     }
     void codesMapToInstalledModes() {
         QFETCH(QString, source);

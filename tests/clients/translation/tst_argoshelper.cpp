@@ -1,13 +1,20 @@
 // The local translation helper: our helper script run by a real Python with a
 // stand-in Argos package, the client's framing against helpers that misbehave
-// (slow, split, doubled, dying, garbage), and finding Python for it.
+// (slow, split, doubled, dying, garbage), and finding Python for it. Helper
+// processes never outlive their use: stopping one ends everything it started,
+// and killing the launcher outright ends the helper too.
 
 #include "launcher/clients/translation/ArgosDaemon.h"
+#include "launcher/clients/translation/ChildProcess.h"
 #include "launcher/clients/translation/TranslationLookup.h"
 #include "tests/support/ArgosStandIn.h"
 
 #include <QProcess>
 #include <QtTest>
+
+#include <csignal>
+#include <iostream>
+#include <thread>
 
 using namespace trovi;
 
@@ -33,11 +40,82 @@ for raw in sys.stdin.buffer:
         .arg(QString(body).replace("\n", "\n    "));
 }
 
+// Gone, or a zombie waiting for whoever adopted it.
+bool hasEnded(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return close < 0 || line.mid(close + 2, 1) == "Z";
+}
+
+qint64 readPid(ChildProcess& child) {
+    QByteArray output;
+    QDeadlineTimer deadline(60'000);
+    while (!output.contains('\n') && !deadline.hasExpired())
+        child.read(output, deadline);
+    return output.trimmed().toLongLong();
+}
+
+// Run as a separate launcher: starts a helper that ignores its input and has
+// a child of its own, from a thread that ends at once, prints both pids and
+// waits to be killed.
+int runLauncherThatIsKilled() {
+    std::unique_ptr<ChildProcess> helper;
+    std::thread([&helper] {
+        helper = ChildProcess::start("/bin/sh", {"-c", "sleep 300 & echo $!; wait"}, {},
+                                     ChildProcess::Streams::pipes);
+    }).join();
+    if (!helper)
+        return 1;
+    std::cout << helper->pid() << ' ' << readPid(*helper) << std::endl;
+    for (;;)
+        ::pause();
+}
+
 } // namespace
 
 class TestArgosHelper : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void stoppingEndsTheHelpersOwnChildren() {
+        // The helper and its child both ignore SIGTERM.
+        auto helper =
+            ChildProcess::start("/bin/sh", {"-c", "trap '' TERM; sleep 300 & echo $!; wait"}, {},
+                                ChildProcess::Streams::pipes);
+        QVERIFY(helper);
+        const qint64 grandchild = readPid(*helper);
+        QVERIFY(grandchild > 0);
+        QVERIFY(!hasEnded(grandchild));
+        helper->terminate(QDeadlineTimer(200));
+        QVERIFY(!helper->isRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(hasEnded(grandchild), 30'000);
+    }
+
+    void killedLauncherTakesItsHelperAlong() {
+        QProcess launcher;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TROVI_TEST_KILLED_LAUNCHER", "1");
+        launcher.setProcessEnvironment(environment);
+        launcher.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(launcher.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(launcher.canReadLine(), 60'000);
+        const QList<QByteArray> pids = launcher.readLine().trimmed().split(' ');
+        QCOMPARE(pids.size(), 2);
+        const qint64 helper = pids[0].toLongLong(), grandchild = pids[1].toLongLong();
+        QVERIFY(helper > 0 && grandchild > 0);
+        QVERIFY(!hasEnded(helper) && !hasEnded(grandchild));
+        ::kill(pid_t(launcher.processId()), SIGKILL);
+        QVERIFY(launcher.waitForFinished());
+        QTRY_VERIFY_WITH_TIMEOUT(hasEnded(helper), 30'000);
+        QTRY_VERIFY_WITH_TIMEOUT(hasEnded(grandchild), 30'000);
+    }
+
+    void missingProgramStartsNothing() {
+        QVERIFY(!ChildProcess::start("/nonexistent/program", {}, {}, ChildProcess::Streams::pipes));
+    }
+
     void helperScriptReplies_data(); // below the class: moc cannot read its raw strings
     void helperScriptReplies() {
         QFETCH(bool, withArgos);
@@ -229,5 +307,11 @@ out(b"this is not json\n" if t == "junk" else ok(i, t)))"
         << QStringList{"junk", "b"} << QStringList{"-", "b"} << 1;
 }
 
-QTEST_GUILESS_MAIN(TestArgosHelper)
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsSet("TROVI_TEST_KILLED_LAUNCHER"))
+        return runLauncherThatIsKilled();
+    QCoreApplication app(argc, argv);
+    TestArgosHelper test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_argoshelper.moc"
