@@ -6,6 +6,7 @@
 #include "launcher/settings/LauncherSettingsStores.h"
 #include "launcher/shell/LauncherChrome.h"
 #include "launcher/shell/LauncherShell.h"
+#include "launcher/shell/LauncherTray.h"
 #include "launcher/shell/LauncherWindow.h"
 #include "launcher/shell/ResultIconProvider.h"
 #include "launcher/shell/ResultRowDelegate.h"
@@ -283,6 +284,18 @@ private Q_SLOTS:
         QCOMPARE(posted, QStringList{"tray"});
         open->trigger();
         QCOMPARE(settings.size(), 1);
+    }
+
+    void theTrayMenuReopensGettingStarted() {
+        WindowUnderTest t(false, false);
+        LauncherTray tray(t.window.get(), t.preferences, t.notifications, "1");
+        QSignalSpy onboarding(&tray, &LauncherTray::onboardingRequested);
+        QMenu menu;
+        tray.fillMenu(&menu);
+        for (QAction* action : menu.actions())
+            if (action->text() == QStringLiteral("Getting Started…"))
+                action->trigger();
+        QCOMPARE(onboarding.size(), 1);
     }
 
     void theVersionFooterFitsTheCompactBar() {
