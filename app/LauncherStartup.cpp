@@ -4,6 +4,8 @@
 #include "launcher/clients/translation/TranslationLookup.h"
 #include "launcher/engine/manager/DatabaseManager.h"
 #include "launcher/platform/linux/DesktopShortcut.h"
+#include "launcher/platform/linux/X11HotKeyBackend.h"
+#include "launcher/session/hotkey/HotKeySettings.h"
 #include "launcher/session/startup/LaunchAtLogin.h"
 #include "launcher/settings/LauncherNotifications.h"
 #include "launcher/settings/LauncherSettingsStores.h"
@@ -21,8 +23,10 @@ namespace trovi::app {
 namespace {
 #ifdef Q_OS_MACOS
 constexpr bool fileAccessNeedsConsent = true;
+constexpr OnboardingKind onboardingKind = OnboardingKind::permissionPrompts;
 #else
 constexpr bool fileAccessNeedsConsent = false;
+constexpr OnboardingKind onboardingKind = OnboardingKind::firstStart;
 #endif
 } // namespace
 
@@ -76,9 +80,21 @@ LauncherShellHooks LauncherStartup::hooks(LauncherShell& shell) {
 
 void LauncherStartup::showOnboarding(LauncherShell& shell) {
     if (!m_onboardingWindow) {
+        // Open tabs are read from the browsers' own files here: nothing to ask for.
+        PermissionsOnboardingViewModel::BrowserAccessCheck browserCheck;
+        if (onboardingKind == OnboardingKind::permissionPrompts)
+            browserCheck = &browserAccessStatusWithoutTabListing;
         m_onboardingModel = std::make_unique<PermissionsOnboardingViewModel>(
-            [this] { return fileSystemWarmup(); }, &browserAccessStatusWithoutTabListing);
+            [this] { return fileSystemWarmup(); }, std::move(browserCheck), onboardingKind);
         m_onboardingWindow = std::make_unique<PermissionsOnboardingWindow>(*m_onboardingModel);
+        // The hotkey is registered after the window is up; the advice follows each outcome.
+        m_hotKeyObserver = m_notifications.observe(
+            notifications::LauncherHotKeyRegistrationStatusChanged,
+            [this](const QVariantMap& info) {
+                updateHotKeyAdvice({info.value(notifications::successKey).toBool(),
+                                    info.value(QStringLiteral("message")).toString()});
+            });
+        updateHotKeyAdvice(shell.lastHotKeyRegistration());
         QObject::connect(m_onboardingWindow.get(), &PermissionsOnboardingWindow::continueRequested,
                          &shell, [this, &shell] {
                              PermissionOnboardingStore(m_preferences).save(true);
@@ -93,6 +109,13 @@ void LauncherStartup::showOnboarding(LauncherShell& shell) {
     }
     shell.hideWindow();
     m_onboardingWindow->present();
+}
+
+void LauncherStartup::updateHotKeyAdvice(const HotKeyRegistration& registration) {
+    const HotKeySettings settings = HotKeySettingsStore(m_preferences).load();
+    m_onboardingWindow->setHotKeyAdvice(
+        hotKeyAdvice({hotKeySymbolDisplayString(settings), settings.isEnabled, registration.success,
+                      registration.message, X11HotKeyBackend::isWaylandSession()}));
 }
 
 bool LauncherStartup::raiseOnboardingIfVisible() {

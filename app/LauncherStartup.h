@@ -35,6 +35,7 @@ public:
 private:
     void showOnboarding(LauncherShell& shell);
     void showSettings();
+    void updateHotKeyAdvice(const HotKeyRegistration& registration);
     void revalidateInBackground(LauncherShell& shell);
     QFuture<FileSystemWarmupCounts> fileSystemWarmup();
 
@@ -45,6 +46,7 @@ private:
     platform::XdgAutostartLoginItem m_loginItem;
     std::unique_ptr<PermissionsOnboardingViewModel> m_onboardingModel;
     std::unique_ptr<PermissionsOnboardingWindow> m_onboardingWindow;
+    NotificationToken m_hotKeyObserver;
     // The settings window's connection test; outlives the window.
     std::unique_ptr<NotionClient> m_notionClient;
     std::unique_ptr<SettingsWindow> m_settingsWindow;

@@ -1,8 +1,11 @@
 // Catalogue walks over a generated folder tree. With --walk-root=DIR it
 // instead walks DIR the way the folder catalogue does (depth 5, the default
-// exclusions) --runs=N times and prints each time, for bench/compare_walk.sh.
+// exclusions) --runs=N times and prints each time, for bench/compare_walk.sh;
+// with --apps-dir=DIR it reads the desktop entries there as the application
+// catalogue does, for bench/compare_desktop_entries.sh.
 
 #include "launcher/engine/sources/paths/CatalogDiscovery.h"
+#include "launcher/platform/linux/DesktopApplicationDiscovery.h"
 
 #include <QDir>
 #include <QFile>
@@ -74,12 +77,13 @@ void BM_discoverShortcuts(benchmark::State& state) {
 }
 BENCHMARK(BM_discoverShortcuts)->Unit(benchmark::kMillisecond);
 
-int walkRootMode(const QString& root, int runs) {
+int walkRootMode(const QString& root, int runs, bool apps) {
     const QSet<QString> excluded = trovi::defaultExcludedFolderNames();
     for (int run = 0; run < runs; ++run) {
         const auto start = std::chrono::steady_clock::now();
         const auto results =
-            trovi::discoverFolders({root}, trovi::defaultFolderSearchMaxDepth, excluded);
+            apps ? trovi::platform::discoverDesktopApplications({root})
+                 : trovi::discoverFolders({root}, trovi::defaultFolderSearchMaxDepth, excluded);
         const auto end = std::chrono::steady_clock::now();
         std::printf("run %d ms %.3f count %lld\n", run,
                     std::chrono::duration<double, std::milli>(end - start).count(),
@@ -92,15 +96,19 @@ int walkRootMode(const QString& root, int runs) {
 
 int main(int argc, char** argv) {
     QString root;
+    bool apps = false;
     int runs = 1;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--walk-root=", 12) == 0)
             root = QFile::decodeName(argv[i] + 12);
-        else if (std::strncmp(argv[i], "--runs=", 7) == 0)
+        else if (std::strncmp(argv[i], "--apps-dir=", 11) == 0) {
+            root = QFile::decodeName(argv[i] + 11);
+            apps = true;
+        } else if (std::strncmp(argv[i], "--runs=", 7) == 0)
             runs = std::max(1, std::atoi(argv[i] + 7));
     }
     if (!root.isEmpty())
-        return walkRootMode(root, runs);
+        return walkRootMode(root, runs, apps);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

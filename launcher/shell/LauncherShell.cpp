@@ -107,6 +107,10 @@ void LauncherShell::start(bool startHidden) {
     connect(m_tray, &LauncherTray::showRequested, this, &LauncherShell::showWindow);
     connect(m_tray, &LauncherTray::toggleRequested, this, &LauncherShell::toggleWindow);
     connect(m_tray, &LauncherTray::settingsRequested, this, &LauncherShell::showSettingsWindow);
+    connect(m_tray, &LauncherTray::onboardingRequested, this, [this] {
+        if (m_hooks.showOnboarding)
+            m_hooks.showOnboarding();
+    });
     m_tray->start();
 
     m_hotKey.start([this] {

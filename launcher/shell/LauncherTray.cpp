@@ -74,35 +74,44 @@ void LauncherTray::update() {
 QMenu* LauncherTray::buildMenu() {
     auto* menu = new QMenu(m_menuParent);
     // Rebuilt on every opening, so check marks follow the stored values.
-    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
-        menu->clear();
-        if (m_showVersionNumber)
-            menu->addAction(QStringLiteral("Trovi Launcher %1").arg(m_versionText))
-                ->setEnabled(false);
-        connect(menu->addAction(QStringLiteral("Show Launcher")), &QAction::triggered, this,
-                &LauncherTray::showRequested);
-        connect(menu->addAction(QStringLiteral("Settings…")), &QAction::triggered, this,
-                &LauncherTray::settingsRequested);
-        menu->addSeparator();
-        auto toggle = [this, menu](const QString& title, bool checked, auto flip) {
-            QAction* action = menu->addAction(title);
-            connect(action, &QAction::triggered, this, flip);
-            action->setCheckable(true);
-            action->setChecked(checked);
-        };
-        toggle(QStringLiteral("Show Search Snippets"), ShowSnippetsStore(m_preferences).load(),
-               [this] { ShowSnippetsStore(m_preferences, &m_notifications).toggle(); });
-        toggle(QStringLiteral("Show Version Number"), m_showVersionNumber, [this] {
-            VersionVisibilityStore(m_preferences, &m_notifications).save(!m_showVersionNumber);
-        });
-        toggle(QStringLiteral("Show Tray Icon"), m_showIcon, [this] {
-            MenuBarIconVisibilityStore(m_preferences, &m_notifications).save(!m_showIcon);
-        });
-        menu->addSeparator();
-        connect(menu->addAction(QStringLiteral("Quit")), &QAction::triggered, qApp,
-                &QCoreApplication::quit);
-    });
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] { fillMenu(menu); });
     return menu;
+}
+
+void LauncherTray::fillMenu(QMenu* menu) {
+    menu->clear();
+    if (m_showVersionNumber)
+        menu->addAction(QStringLiteral("Trovi Launcher %1").arg(m_versionText))->setEnabled(false);
+    connect(menu->addAction(QStringLiteral("Show Launcher")), &QAction::triggered, this,
+            &LauncherTray::showRequested);
+    connect(menu->addAction(QStringLiteral("Settings…")), &QAction::triggered, this,
+            &LauncherTray::settingsRequested);
+#ifdef Q_OS_MACOS
+    const QString onboardingTitle = QStringLiteral("Permission Setup…");
+#else
+    // Nothing to permit here: the entry reopens the first-start window.
+    const QString onboardingTitle = QStringLiteral("Getting Started…");
+#endif
+    connect(menu->addAction(onboardingTitle), &QAction::triggered, this,
+            &LauncherTray::onboardingRequested);
+    menu->addSeparator();
+    auto toggle = [this, menu](const QString& title, bool checked, auto flip) {
+        QAction* action = menu->addAction(title);
+        connect(action, &QAction::triggered, this, flip);
+        action->setCheckable(true);
+        action->setChecked(checked);
+    };
+    toggle(QStringLiteral("Show Search Snippets"), ShowSnippetsStore(m_preferences).load(),
+           [this] { ShowSnippetsStore(m_preferences, &m_notifications).toggle(); });
+    toggle(QStringLiteral("Show Version Number"), m_showVersionNumber, [this] {
+        VersionVisibilityStore(m_preferences, &m_notifications).save(!m_showVersionNumber);
+    });
+    toggle(QStringLiteral("Show Tray Icon"), m_showIcon, [this] {
+        MenuBarIconVisibilityStore(m_preferences, &m_notifications).save(!m_showIcon);
+    });
+    menu->addSeparator();
+    connect(menu->addAction(QStringLiteral("Quit")), &QAction::triggered, qApp,
+            &QCoreApplication::quit);
 }
 
 } // namespace trovi

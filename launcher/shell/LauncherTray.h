@@ -1,7 +1,7 @@
 #pragma once
 // LauncherTray: the launcher's item in the system tray and its menu. It
 // follows the tray-icon and version preferences and asks the shell, through
-// signals, to show or toggle the window or open Settings.
+// signals, to show or toggle the window or open Settings or onboarding.
 
 #include "launcher/settings/NotificationCenter.h"
 
@@ -29,11 +29,14 @@ public:
     // Shows the item when the preference asks for it and a tray exists.
     void start();
     bool isShown() const { return m_tray != nullptr; }
+    // The menu's entries, as the tray shows them.
+    void fillMenu(QMenu* menu);
 
 Q_SIGNALS:
     void showRequested();
     void toggleRequested();
     void settingsRequested();
+    void onboardingRequested();
 
 private:
     void update();

@@ -6,6 +6,7 @@
 #include "launcher/settings/LauncherSettingsStores.h"
 #include "launcher/shell/LauncherChrome.h"
 #include "launcher/shell/LauncherShell.h"
+#include "launcher/shell/LauncherTray.h"
 #include "launcher/shell/LauncherWindow.h"
 #include "launcher/shell/ResultIconProvider.h"
 #include "launcher/shell/ResultRowDelegate.h"
@@ -146,6 +147,27 @@ private Q_SLOTS:
         QVERIFY(t.window->isHidden() && t.field->text().isEmpty());
     }
 
+    void ctrlLetGoBeforeFocusLeavesNoRevealMode() {
+        // The hotkey's Ctrl is still down as the window appears and let go
+        // before the window has focus: the release goes to another window.
+        WindowUnderTest t(false, false);
+        QTest::keyClicks(t.field, QStringLiteral("bud"));
+        t.scheduler.advance(50);
+        t.engine.answer(0, t.mixedResults());
+        QTRY_COMPARE(t.list->model()->rowCount(), 4);
+        QTest::keyClick(t.field, Qt::Key_Down); // the application row, revealable
+        t.window->hide();
+        QWidget elsewhere;
+        elsewhere.show();
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+        QTest::keyPress(elsewhere.windowHandle(), Qt::Key_Control, Qt::ControlModifier);
+        t.window->show();
+        QCOMPARE(t.row(1).secondLine, ResultRowPresentation::revealHint);
+        QTest::keyRelease(elsewhere.windowHandle(), Qt::Key_Control);
+        QTRY_VERIFY(t.window->isActiveWindow());
+        QVERIFY(t.row(1).secondLine != ResultRowPresentation::revealHint);
+    }
+
     void themeChangeRepaintsAtOnce_data() {
         QTest::addColumn<QString>("theme");
         QTest::addRow("light window") << "daylight";
@@ -283,6 +305,18 @@ private Q_SLOTS:
         QCOMPARE(posted, QStringList{"tray"});
         open->trigger();
         QCOMPARE(settings.size(), 1);
+    }
+
+    void theTrayMenuReopensGettingStarted() {
+        WindowUnderTest t(false, false);
+        LauncherTray tray(t.window.get(), t.preferences, t.notifications, "1");
+        QSignalSpy onboarding(&tray, &LauncherTray::onboardingRequested);
+        QMenu menu;
+        tray.fillMenu(&menu);
+        for (QAction* action : menu.actions())
+            if (action->text() == QStringLiteral("Getting Started…"))
+                action->trigger();
+        QCOMPARE(onboarding.size(), 1);
     }
 
     void theVersionFooterFitsTheCompactBar() {

@@ -115,11 +115,25 @@ QStringList splitList(const QString& raw) {
 std::optional<DesktopEntry> parseDesktopEntry(const QByteArray& content, const QString& filePath,
                                               const QString& localeName) {
     QHash<QString, QString> keys;
+    const QStringList candidates = localeCandidates(localeName);
+    QSet<QByteArray> wantedLocales;
+    for (const QString& candidate : candidates)
+        wantedLocales.insert(candidate.toUtf8());
     bool inEntryGroup = false;
     bool sawEntryGroup = false;
     for (QByteArray rawLine : content.split('\n')) {
         if (rawLine.endsWith('\r'))
             rawLine.chop(1);
+        // Most lines of a real entry are translations into other languages:
+        // they are dropped before being decoded.
+        const qsizetype open = rawLine.indexOf('[');
+        const qsizetype rawEq = rawLine.indexOf('=');
+        if (inEntryGroup && open > 0 && rawEq > open) {
+            const qsizetype close = rawLine.lastIndexOf(']', rawEq);
+            if (close > open &&
+                !wantedLocales.contains(rawLine.mid(open + 1, close - open - 1).trimmed()))
+                continue;
+        }
         const QString line = QString::fromUtf8(rawLine).trimmed();
         if (line.isEmpty() || line.startsWith(u'#'))
             continue;
@@ -146,7 +160,6 @@ std::optional<DesktopEntry> parseDesktopEntry(const QByteArray& content, const Q
     DesktopEntry entry;
     entry.filePath = filePath;
     entry.type = keys.value(QStringLiteral("Type"));
-    const QStringList candidates = localeCandidates(localeName);
     auto localised = [&](const QString& key) {
         for (const QString& candidate : candidates) {
             const auto it = keys.constFind(key + u'[' + candidate + u']');

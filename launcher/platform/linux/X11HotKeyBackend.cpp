@@ -209,6 +209,10 @@ bool X11HotKeyBackend::isAvailable() const {
     return m_x != nullptr;
 }
 
+bool X11HotKeyBackend::isWaylandSession() {
+    return waylandSession();
+}
+
 QString X11HotKeyBackend::waylandMessage() {
     return QStringLiteral("Global hotkeys are not available on Wayland. Run 'trovi shortcut "
                           "install' to bind the command 'trovi' to it in your desktop's keyboard "

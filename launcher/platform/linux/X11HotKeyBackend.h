@@ -27,6 +27,8 @@ public:
     void activateWindow(quintptr windowID) override;
 
     static QString waylandMessage();
+    // Wayland keeps keys from every program but the compositor.
+    static bool isWaylandSession();
 
 private:
     struct Connection;

@@ -1,8 +1,10 @@
 #pragma once
-// Permission onboarding before first use: two checks whose statuses the
-// onboarding window shows, the start-up decision between onboarding and the
-// launcher, and the background re-check after later launches. UI-free; the
-// warm-ups come in as functions so tests run without an engine.
+// Onboarding before first use: where consent prompts exist, two checks whose
+// statuses the onboarding window shows; where they do not (Linux), one walk
+// of the folders and how to open the launcher. Also the start-up decision
+// between onboarding and the launcher, and the background re-check after
+// later launches. UI-free; the warm-ups come in as functions so tests run
+// without an engine.
 
 #include <QFuture>
 #include <QObject>
@@ -24,6 +26,19 @@ struct FileSystemWarmupCounts {
     int folderCount = 0;
 };
 
+// Consent prompts (macOS) or a first start with nothing to grant (Linux).
+enum class OnboardingKind { permissionPrompts, firstStart };
+
+// How a person opens the launcher on this desktop.
+struct HotKeyAdviceInput {
+    QString shortcut; // as shown to a person, "Ctrl+Space"
+    bool enabled = true;
+    bool registered = true;
+    QString registrationMessage;
+    bool wayland = false;
+};
+QString hotKeyAdvice(const HotKeyAdviceInput& input);
+
 class PermissionsOnboardingViewModel : public QObject {
     Q_OBJECT
 public:
@@ -34,8 +49,10 @@ public:
 
     PermissionsOnboardingViewModel(FileSystemWarmup fileSystemWarmup,
                                    BrowserAccessCheck browserAccessCheck,
+                                   OnboardingKind kind = OnboardingKind::permissionPrompts,
                                    QObject* parent = nullptr);
 
+    OnboardingKind kind() const { return m_kind; }
     const PermissionWarmupStatus& fileAccessStatus() const { return m_fileAccessStatus; }
     const PermissionWarmupStatus& browserAccessStatus() const { return m_browserAccessStatus; }
     bool isRequestingFileAccess() const { return m_isRequestingFileAccess; }
@@ -44,7 +61,9 @@ public:
     void requestFileAndFolderAccess();
     void requestBrowserAutomationAccess();
 
-    static PermissionWarmupStatus fileAccessStatusFor(const FileSystemWarmupCounts& counts);
+    static PermissionWarmupStatus
+    fileAccessStatusFor(const FileSystemWarmupCounts& counts,
+                        OnboardingKind kind = OnboardingKind::permissionPrompts);
 
 Q_SIGNALS:
     void changed();
@@ -52,6 +71,7 @@ Q_SIGNALS:
 private:
     FileSystemWarmup m_fileSystemWarmup;
     BrowserAccessCheck m_browserAccessCheck;
+    OnboardingKind m_kind;
     PermissionWarmupStatus m_fileAccessStatus;
     PermissionWarmupStatus m_browserAccessStatus;
     bool m_isRequestingFileAccess = false;

@@ -1,7 +1,9 @@
 #pragma once
-// "Permission Setup": the window shown before first use. Two cards, each
-// with its request button and status line, then "Skip for now" and
-// "Continue to Launcher". Created once and kept for the process's life.
+// The window shown before first use. With consent prompts, "Permission
+// Setup": two cards, each with its request button and status line, then
+// "Skip for now" and "Continue to Launcher". Without them (Linux), "Getting
+// Started": what one walk of the folders found and how to open the launcher.
+// Created once and kept for the process's life.
 
 #include <QWidget>
 
@@ -20,6 +22,8 @@ public:
 
     // Brings the window to the front, centred on first showing.
     void present();
+    // How to open the launcher here; shown on a first start only.
+    void setHotKeyAdvice(const QString& text);
 
 Q_SIGNALS:
     void continueRequested();
@@ -30,9 +34,10 @@ private:
 
     PermissionsOnboardingViewModel& m_model;
     QLabel* m_fileStatus;
-    QLabel* m_browserStatus;
+    QLabel* m_browserStatus = nullptr;
+    QLabel* m_hotKeyAdvice = nullptr;
     QPushButton* m_fileButton;
-    QPushButton* m_browserButton;
+    QPushButton* m_browserButton = nullptr;
     bool m_centred = false;
 };
 
