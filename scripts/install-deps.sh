@@ -28,6 +28,8 @@ packages=(
   openbox                                        # a real window manager for focus/resize tests
   tigervnc-standalone-server x11-xserver-utils   # Xvnc + xrandr: a screen that can change size
   stress-ng                                      # checking GUI tests under load
+  rofi                                           # bench: the cold start to beat
+  recollcmd python3-recoll poppler-utils         # bench: recollindex, the indexer to beat
 )
 
 missing=()
