@@ -7,6 +7,7 @@
 #include "LauncherStatus.h"
 #include "QuitOnTermination.h"
 #include "ResidentCommandRunner.h"
+#include "StartupTrace.h"
 #include "Version.h"
 
 #include "launcher/clients/TranslationSettingsStores.h"
@@ -72,6 +73,7 @@ template <typename Act> void withActivationToken(const QString& token, Act act) 
 int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController> instance,
                 StartLauncher::Intent intent) {
     QApplication application(argc, argv);
+    traceStartup("QApplication");
     QApplication::setApplicationName(QStringLiteral("Trovi"));
     QApplication::setApplicationDisplayName(QStringLiteral("Trovi Launcher"));
     QApplication::setDesktopFileName(QStringLiteral("trovi-launcher"));
@@ -87,11 +89,13 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
 
     // The engine runs on its own thread. Declared before everything that calls
     // into it, so it is stopped last: translation helper, watchers, thread.
+    traceStartup("instance listening");
     EngineBuilder builder(EngineBuilder::Purpose::window, PreferenceStore::standard());
     builder.services().notifications = &notifications;
     const std::shared_ptr<TranslationEngines> translationEngines = builder.translationEngines();
     EngineThread engineThread(builder.build(), translationEngines);
     DatabaseManager& engine = engineThread.engine();
+    traceStartup("engine built");
 
     LinuxWorkspace workspace;
     ClipboardServer clipboard;
@@ -112,6 +116,8 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
     window.setVersionLabel(
         appVersionLabel(QStringLiteral(TROVI_VERSION), QString(), executableBuildDate()));
 
+    traceStartup("window built");
+    traceFirstPaint(window);
     X11HotKeyBackend hotKeys;
     LauncherStartup startup(engine, translationEngines, PreferenceStore::standard(), notifications);
     LauncherShell shell(&window, PreferenceStore::standard(), notifications, &hotKeys,
@@ -169,6 +175,7 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
     QTimer::singleShot(0, &application, [&engine] {
         engine.run([](DatabaseManager& m) { m.scheduleBackgroundCacheRefreshIfNeeded(); });
     });
+    traceStartup("shell started");
     QuitOnTermination quitOnTermination;
     const int status = application.exec();
     instance->setDuplicateLaunchHandler({});

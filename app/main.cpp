@@ -6,6 +6,7 @@
 #include "RunningLauncherClient.h"
 #include "LauncherStatus.h"
 #include "ShortcutCommand.h"
+#include "StartupTrace.h"
 #include "TerminalOutput.h"
 #include "TranslationStatus.h"
 #include "Version.h"
@@ -34,6 +35,7 @@ void printError(const QString& message) {
 } // namespace
 
 int main(int argc, char** argv) {
+    traceStartup("main");
     if (argc == 3 && qstrcmp(argv[1], kServeClipboardOption) == 0)
         return serveClipboard(argc, argv, QString::fromLocal8Bit(argv[2]));
 
@@ -121,6 +123,7 @@ int main(int argc, char** argv) {
                    lost->message);
         return 1;
     }
+    traceStartup("single-instance lock taken");
     return runLauncher(
         argc, argv, std::move(std::get<trovi::SingleInstanceController::Run>(started).controller),
         intent);

@@ -56,7 +56,7 @@ void BM_discoverFolders(benchmark::State& state) {
         const auto results =
             trovi::discoverFolders(roots, trovi::defaultFolderSearchMaxDepth, excluded);
         count = std::size_t(results.size());
-        benchmark::DoNotOptimize(results.constData());
+        benchmark::DoNotOptimize(results);
     }
     state.counters["folders"] = double(count);
 }
@@ -71,7 +71,7 @@ void BM_discoverShortcuts(benchmark::State& state) {
         const auto results = trovi::discoverShortcuts(roots, trovi::defaultShortcutSearchMaxDepth,
                                                       excluded, extensions);
         count = std::size_t(results.size());
-        benchmark::DoNotOptimize(results.constData());
+        benchmark::DoNotOptimize(results);
     }
     state.counters["shortcuts"] = double(count);
 }

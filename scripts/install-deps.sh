@@ -31,6 +31,8 @@ packages=(
   fd-find fzf                                    # `fdfind | fzf --filter`, the query to beat in bench/
   mutter qt6-wayland                             # GNOME's compositor headless + Qt's Wayland plugin for the Wayland tests
   gnome-settings-daemon-common                   # the media-keys schema `trovi shortcut install` writes through gsettings
+  rofi                                           # bench: the cold start to beat
+  recollcmd python3-recoll poppler-utils         # bench: recollindex, the indexer to beat
 )
 
 missing=()

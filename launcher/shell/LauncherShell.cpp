@@ -60,7 +60,6 @@ void LauncherShell::start(bool startHidden) {
     LauncherWindow* window = m_window;
     // A tool window: no taskbar entry, above other windows, no title bar.
     window->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    window->setWindowIcon(launcherIcon());
     auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), window);
     quit->setContext(Qt::WindowShortcut);
     connect(quit, &QShortcut::activated, qApp, &QCoreApplication::quit);
@@ -103,25 +102,6 @@ void LauncherShell::start(bool startHidden) {
     connect(qApp, &QGuiApplication::screenRemoved, this, &LauncherShell::clampIntoScreen,
             Qt::QueuedConnection);
 
-    m_tray = new LauncherTray(window, m_preferences, m_notifications, m_versionText, this);
-    connect(m_tray, &LauncherTray::showRequested, this, &LauncherShell::showWindow);
-    connect(m_tray, &LauncherTray::toggleRequested, this, &LauncherShell::toggleWindow);
-    connect(m_tray, &LauncherTray::settingsRequested, this, &LauncherShell::showSettingsWindow);
-    connect(m_tray, &LauncherTray::onboardingRequested, this, [this] {
-        if (m_hooks.showOnboarding)
-            m_hooks.showOnboarding();
-    });
-    m_tray->start();
-
-    m_hotKey.start([this] {
-        toggleWindow();
-        // After Qt has sent the map request, so the window is there to focus.
-        if (m_window && m_window->isVisible())
-            QTimer::singleShot(0, this, [this] {
-                if (m_window && m_window->isVisible())
-                    m_hotKey.activateWindow(m_window->winId());
-            });
-    });
     // Start as the compact bar.
     m_showingResults = false;
     window->setMinimumSize(int(g::minWindowWidth), int(g::compactWindowHeight));
@@ -134,8 +114,32 @@ void LauncherShell::start(bool startHidden) {
         else
             showWindow();
     }
-    // Slower work waits until the window is on screen.
+    // Everything the first frame does not need waits until the window is on
+    // screen: the icon (the SVG engine), the tray (D-Bus), the key grab.
     QTimer::singleShot(0, this, [this] {
+        if (!m_window)
+            return;
+        LauncherWindow* window = m_window;
+        window->setWindowIcon(launcherIcon());
+        m_tray = new LauncherTray(window, m_preferences, m_notifications, m_versionText, this);
+        connect(m_tray, &LauncherTray::showRequested, this, &LauncherShell::showWindow);
+        connect(m_tray, &LauncherTray::toggleRequested, this, &LauncherShell::toggleWindow);
+        connect(m_tray, &LauncherTray::settingsRequested, this, &LauncherShell::showSettingsWindow);
+        connect(m_tray, &LauncherTray::onboardingRequested, this, [this] {
+            if (m_hooks.showOnboarding)
+                m_hooks.showOnboarding();
+        });
+        m_tray->start();
+
+        m_hotKey.start([this] {
+            toggleWindow();
+            // After Qt has sent the map request, so the window is there to focus.
+            if (m_window && m_window->isVisible())
+                QTimer::singleShot(0, this, [this] {
+                    if (m_window && m_window->isVisible())
+                        m_hotKey.activateWindow(m_window->winId());
+                });
+        });
         m_hotKey.reload();
         if (m_hooks.prewarmTranslation)
             m_hooks.prewarmTranslation();

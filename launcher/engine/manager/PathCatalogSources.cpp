@@ -16,7 +16,8 @@ std::unique_ptr<PathCatalogSource> makeApplicationSource(SourceHost& host,
             // Application bundles and the platform's applications make one catalogue.
             return [roots, directories, installed] {
                 const QList<SearchResult> bundles = discoverAppBundles(roots);
-                return installed ? mergedUniqueByPath(bundles + installed(directories)) : bundles;
+                return PathRecords(installed ? mergedUniqueByPath(bundles + installed(directories))
+                                             : bundles);
             };
         });
 }
@@ -52,7 +53,7 @@ std::unique_ptr<PathCatalogSource> makeShortcutSource(SourceHost& host,
                 suffixes.append(rule.suffix);
             return
                 [roots, depth, excluded, extensions = shortcutFileExtensions(baseline, suffixes)] {
-                    return discoverShortcuts(roots, depth, excluded, extensions);
+                    return PathRecords(discoverShortcuts(roots, depth, excluded, extensions));
                 };
         });
 }

@@ -77,16 +77,31 @@ private:
 };
 
 // Paths already taken by one call, so overlapping roots give one record
-// (and, where the file system ignores case, case variants too).
+// (and, where the file system ignores case, case variants too). A walk never
+// reaches one path twice below one root, so roots apart from each other need
+// no record of what was seen.
 class SeenPaths {
 public:
+    SeenPaths() = default;
+    explicit SeenPaths(const QStringList& roots) : m_needed(false) {
+        QStringList keys;
+        for (const QString& root : roots)
+            keys << pathIdentityKey(DirectoryWalker::standardisedPath(root));
+        for (qsizetype a = 0; a < keys.size() && !m_needed; ++a)
+            for (qsizetype b = 0; b < keys.size() && !m_needed; ++b)
+                m_needed = a != b && (keys[a] == keys[b] || keys[a] == u"/" ||
+                                      keys[b].startsWith(keys[a] + u'/'));
+    }
     bool take(const QString& path) {
+        if (!m_needed)
+            return true;
         const qsizetype before = m_paths.size();
         m_paths.insert(pathIdentityKey(path));
         return m_paths.size() != before;
     }
 
 private:
+    bool m_needed = true;
     QSet<QString> m_paths;
 };
 
@@ -237,13 +252,13 @@ QList<SearchResult> discoverAppBundles(const QStringList& searchRoots) {
     return results;
 }
 
-QList<SearchResult> discoverFolders(const QStringList& searchRoots, int maxDepth,
-                                    const QSet<QString>& excludedFolderNames) {
-    QList<SearchResult> results;
+PathRecords discoverFolders(const QStringList& searchRoots, int maxDepth,
+                            const QSet<QString>& excludedFolderNames) {
+    PathRecords results;
     if (maxDepth < 1)
         return results;
     const NameSet excluded(excludedFolderNames);
-    SeenPaths seen;
+    SeenPaths seen(searchRoots);
     std::string scratch;
     const auto visit = [&](const DirectoryEntry& entry) {
         const std::string_view name = entry.nameUtf8();
@@ -257,8 +272,8 @@ QList<SearchResult> discoverFolders(const QStringList& searchRoots, int maxDepth
         const QString path =
             directory == u"/" ? QString(u'/' + filename) : QString(directory + u'/' + filename);
         if (seen.take(path))
-            results.append(
-                makeRecord(SearchResultKind::folder, u"folder:" + path, filename, directory));
+            results.append(stableNegativeID(u"folder:" + path), SearchResultKind::folder, filename,
+                           directory);
         return descendUnlessPackage(suffix, scratch);
     };
     for (const QString& root : searchRoots)

@@ -4,6 +4,7 @@
 // exclusions, and the pinned-folder record. Pure functions; any thread.
 
 #include "launcher/engine/model/SearchResult.h"
+#include "launcher/engine/sources/paths/PathRecords.h"
 
 #include <QList>
 #include <QSet>
@@ -40,8 +41,8 @@ QList<SearchResult> discoverAppBundles(const QStringList& searchRoots);
 
 // Folders up to maxDepth below each root, skipping hidden entries, packages'
 // contents and excludedFolderNames (lower case) with everything below them.
-QList<SearchResult> discoverFolders(const QStringList& searchRoots, int maxDepth,
-                                    const QSet<QString>& excludedFolderNames);
+PathRecords discoverFolders(const QStringList& searchRoots, int maxDepth,
+                            const QSet<QString>& excludedFolderNames);
 
 // Files whose lower-cased suffix is in fileExtensions, up to maxDepth below
 // each root, with the same pruning as discoverFolders; each carries its

@@ -16,6 +16,7 @@
 #include <bit>
 #include <mutex>
 #include <numeric>
+#include <unordered_map>
 #include <vector>
 
 namespace trovi {
@@ -263,6 +264,10 @@ PathCatalog::PathCatalog() {
 PathCatalog::PathCatalog(std::shared_ptr<const Data> data) : d(std::move(data)) {}
 
 PathCatalog PathCatalog::build(QList<SearchResult> items) {
+    return build(PathRecords(std::move(items)));
+}
+
+PathCatalog PathCatalog::build(const PathRecords& items) {
     auto data = std::make_shared<Data>();
     data->itemCount = int(items.size());
     const qsizetype count = items.size();
@@ -276,13 +281,20 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
     data->pathHashes.reserve(count);
     data->usageKeyHashes.reserve(count);
 
-    QSet<QString> seenPaths;
-    seenPaths.reserve(count);
+    // Paths seen so far by a 64-bit hash, each hit confirmed on the text: a
+    // set of the paths themselves would be the largest thing alive here.
+    std::unordered_multimap<std::uint64_t, std::int32_t> entriesOfPathHash;
+    entriesOfPathHash.reserve(std::size_t(count));
     QHash<QString, std::uint32_t> directoryIndex;
     for (qsizetype i = 0; i < count; ++i) {
-        const SearchResult& item = items[i];
-        QString path = pathIdentityKey(item.fullPath());
-        if (seenPaths.contains(path))
+        const SearchResult item = items.at(i);
+        const QString path = pathIdentityKey(item.fullPath());
+        const std::uint64_t pathHash = std::hash<QString>{}(path);
+        const auto [first, last] = entriesOfPathHash.equal_range(pathHash);
+        if (std::any_of(first, last, [&](const auto& seen) {
+                return pathIdentityKey(
+                           items.at(itemOfEntry[std::size_t(seen.second)]).fullPath()) == path;
+            }))
             continue;
         const auto e = std::int32_t(data->ids.size());
         itemOfEntry.push_back(std::int32_t(i));
@@ -328,7 +340,7 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
                 qHash(item.usageKey ? item.usageKey->toLower() : item.fullPath().toLower(), 0);
             data->usageKeyHashes.emplace_back(std::uint32_t(keyHash), e);
         }
-        seenPaths.insert(std::move(path));
+        entriesOfPathHash.emplace(pathHash, e);
     }
     data->nameStart.push_back(std::uint32_t(data->names.size()));
     data->directoryStart.push_back(std::uint32_t(data->directories.size()));
@@ -340,7 +352,7 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
     data->upperCase.shrink_to_fit();
     data->wholeEntries.shrink_to_fit();
     data->usageKeyHashes.shrink_to_fit();
-    seenPaths = {};
+    entriesOfPathHash = {};
     directoryIndex = {};
     std::sort(data->pathHashes.begin(), data->pathHashes.end());
     std::sort(data->usageKeyHashes.begin(), data->usageKeyHashes.end());
@@ -354,7 +366,7 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
     std::vector<std::int32_t> nameOfEntry(entries);
     std::vector<std::int32_t> representatives;
     for (qsizetype e = 0; e < entries; ++e) {
-        const QString& name = items[itemOfEntry[e]].displayName();
+        const QString& name = items.displayName(itemOfEntry[e]);
         auto it = distinct.constFind(name);
         if (it == distinct.cend()) {
             it = distinct.insert(name, std::int32_t(representatives.size()));
@@ -366,14 +378,14 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
     data->entriesByName = representatives;
     std::sort(data->entriesByName.begin(), data->entriesByName.end(),
               [&](std::int32_t a, std::int32_t b) {
-                  return compareNames(items[itemOfEntry[a]].displayName(),
-                                      items[itemOfEntry[b]].displayName()) < 0;
+                  return compareNames(items.displayName(itemOfEntry[a]),
+                                      items.displayName(itemOfEntry[b])) < 0;
               });
     std::int32_t rank = 0;
     for (std::size_t k = 0; k < data->entriesByName.size(); ++k) {
         const std::int32_t e = data->entriesByName[k];
-        if (k > 0 && compareNames(items[itemOfEntry[data->entriesByName[k - 1]]].displayName(),
-                                  items[itemOfEntry[e]].displayName()) != 0)
+        if (k > 0 && compareNames(items.displayName(itemOfEntry[data->entriesByName[k - 1]]),
+                                  items.displayName(itemOfEntry[e])) != 0)
             rank += 2;
         rankOfName[nameOfEntry[e]] = rank;
     }
@@ -390,9 +402,9 @@ PathCatalog PathCatalog::build(QList<SearchResult> items) {
     return PathCatalog(std::move(data));
 }
 
-PathCatalog PathCatalog::build(QList<SearchResult> items,
-                               const SearchRankingPreferences& preferences) {
-    PathCatalog catalog = build(std::move(items));
+PathCatalog PathCatalog::build(PathRecords items, const SearchRankingPreferences& preferences) {
+    PathCatalog catalog = build(items);
+    items = {};
 #ifdef __GLIBC__
     // The walk's records were many small blocks, now free: hand them back
     // rather than keep them resident until the next refresh.
@@ -400,6 +412,11 @@ PathCatalog PathCatalog::build(QList<SearchResult> items,
 #endif
     catalog.d->basenameLengths(preferences.sortedSuffixesForBasenameStripping());
     return catalog;
+}
+
+PathCatalog PathCatalog::build(QList<SearchResult> items,
+                               const SearchRankingPreferences& preferences) {
+    return build(PathRecords(std::move(items)), preferences);
 }
 
 int PathCatalog::size() const {

@@ -6,6 +6,7 @@
 
 #include "launcher/engine/model/SearchResult.h"
 #include "launcher/engine/ranking/SearchRankingPreferences.h"
+#include "launcher/engine/sources/paths/PathRecords.h"
 
 #include <QHash>
 #include <QList>
@@ -22,8 +23,10 @@ public:
     PathCatalog();
 
     static PathCatalog build(QList<SearchResult> items);
+    static PathCatalog build(const PathRecords& items);
     // Also prepares the base-name lengths for these preferences, so the first
     // search after a refresh does not pay for them.
+    static PathCatalog build(PathRecords items, const SearchRankingPreferences& preferences);
     static PathCatalog build(QList<SearchResult> items,
                              const SearchRankingPreferences& preferences);
 

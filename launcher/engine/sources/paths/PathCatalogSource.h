@@ -13,7 +13,7 @@ class PathCatalogSource final : public Source {
 public:
     // Captures, on the engine thread, what one walk needs; the walk itself
     // runs on any thread.
-    using Walk = std::function<QList<SearchResult>()>;
+    using Walk = std::function<PathRecords()>;
     using WalkFactory = std::function<Walk(const SearchRankingPreferences&)>;
     // Rows added to every search before filtering (pinned folders).
     using Extras = std::function<QList<SearchResult>()>;

@@ -205,7 +205,7 @@ private Q_SLOTS:
         QVERIFY(QFile::link(root + "/Projects", root + "/Shortcut to Projects"));
         // A link back up the tree must not send the walk round in circles.
         QVERIFY(QFile::link(root, root + "/d1/loop"));
-        m_folders = discoverFolders({root}, 5, defaultExcludedFolderNames());
+        m_folders = discoverFolders({root}, 5, defaultExcludedFolderNames()).toList();
 
         const QString s = m_shortcutTree.path();
         for (const char* file :
@@ -262,7 +262,8 @@ private Q_SLOTS:
         const QString root = m_folderTree.path();
         const QStringList roots{root + "/Projects", root + "//", root + "/Projects/",
                                 root + "/missing", root + "/Projects/readme.txt"};
-        const QList<SearchResult> results = discoverFolders(roots, 5, defaultExcludedFolderNames());
+        const QList<SearchResult> results =
+            discoverFolders(roots, 5, defaultExcludedFolderNames()).toList();
         QCOMPARE(relativePaths(root, results), relativePaths(root, m_folders));
         // The first root's walk wins: its children come first.
         QCOMPARE(results.first().directory, root + "/Projects");
@@ -270,7 +271,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(makeDirs(dir.path(), {"Case/Sub", "CASE/Sub", "CASE/Other"}));
         const QList<SearchResult> cased =
-            discoverFolders({dir.path() + "/Case", dir.path() + "/CASE"}, 5, {});
+            discoverFolders({dir.path() + "/Case", dir.path() + "/CASE"}, 5, {}).toList();
         // Linux folders that differ by letter case are different folders.
         QCOMPARE(relativePaths(dir.path(), cased),
                  (QStringList{"CASE/Other", "CASE/Sub", "Case/Sub"}));
@@ -278,8 +279,9 @@ private Q_SLOTS:
 
     void rootsThatAreLinksOrUnusable() {
         const QString root = m_folderTree.path();
-        QCOMPARE(relativePaths(root, discoverFolders({root + "/Shortcut to Projects/"}, 1, {})),
-                 QStringList{"Shortcut to Projects/Launcher"});
+        QCOMPARE(
+            relativePaths(root, discoverFolders({root + "/Shortcut to Projects/"}, 1, {}).toList()),
+            QStringList{"Shortcut to Projects/Launcher"});
         QVERIFY(discoverFolders({"/nonexistent/trovi", QString()}, 5, {}).isEmpty());
         QVERIFY(discoverFolders({m_folderTree.path()}, 0, {}).isEmpty());
         QVERIFY(discoverAppBundles({m_folderTree.path() + "/Projects/readme.txt"}).isEmpty());
@@ -398,7 +400,7 @@ private Q_SLOTS:
         for (const char* name : {"/caf\xe9", "/caf\xe8"})
             QCOMPARE(::mkdir(QByteArray(QFile::encodeName(dir.path()) + name).constData(), 0700),
                      0);
-        const QList<SearchResult> found = discoverFolders({dir.path()}, 1, {});
+        const QList<SearchResult> found = discoverFolders({dir.path()}, 1, {}).toList();
         QCOMPARE(found.size(), 2);
         for (const SearchResult& folder : found)
             QCOMPARE(::access(encodedPath(folder.fullPath()).constData(), F_OK), 0);
