@@ -45,7 +45,7 @@ fuzz: deps
 	@cmake --build $(FUZZ_DIR) -j $(JOBS)
 	@mkdir -p $(FUZZ_DIR)/findings; passed=0; \
 	for target in calculator snippet linkfile desktopentry browsertabs chromiumbookmarks \
-	    firefoxplaces notionresponse notionreply instancerequest plaintext markdown html pdf office; do \
+	    firefoxplaces chromiumsession firefoxsession notionresponse notionreply instancerequest plaintext markdown html pdf office; do \
 	  mkdir -p $(FUZZ_DIR)/corpus/$$target; \
 	  log=$(FUZZ_DIR)/fuzz_$$target.log; \
 	  if ! $(FUZZ_DIR)/fuzz_$$target $(FUZZ_DIR)/corpus/$$target fuzz/corpus/$$target \

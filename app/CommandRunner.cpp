@@ -8,6 +8,7 @@
 #include "TerminalOutput.h"
 
 #include "launcher/engine/manager/DatabaseManager.h"
+#include "launcher/platform/linux/BrowserTabOpener.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
 #include "launcher/session/ActivationSequence.h"
 #include "launcher/session/ResultActivator.h"
@@ -71,8 +72,9 @@ int runOpenCommand(const OpenCommand& command) {
     DryRunWorkspace dryRunWorkspace;
     DryRunClipboard dryRunClipboard;
     ResultActivator activator(command.dryRun ? static_cast<Workspace&>(dryRunWorkspace) : workspace,
-                              command.dryRun ? static_cast<Clipboard&>(dryRunClipboard)
-                                             : clipboard);
+                              command.dryRun ? static_cast<Clipboard&>(dryRunClipboard) : clipboard,
+                              command.dryRun ? BrowserTabFocuser()
+                                             : BrowserTabFocuser(openTabPageInItsBrowser));
 
     const ActivationRun run =
         activateResult(*manager, activator, {result, requested, command.text, results, false});

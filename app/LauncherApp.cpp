@@ -13,6 +13,7 @@
 #include "launcher/clients/TranslationSettingsStores.h"
 #include "launcher/clients/translation/TranslationLookup.h"
 #include "launcher/engine/manager/DatabaseManager.h"
+#include "launcher/platform/linux/BrowserTabOpener.h"
 #include "launcher/platform/linux/LinuxWorkspace.h"
 #include "launcher/platform/linux/SingleInstance.h"
 #include "launcher/platform/linux/X11HotKeyBackend.h"
@@ -99,7 +100,7 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
 
     LinuxWorkspace workspace;
     ClipboardServer clipboard;
-    ResultActivator activator(workspace, clipboard);
+    ResultActivator activator(workspace, clipboard, openTabPageInItsBrowser);
 
     DatabaseManagerSearchEngine searchEngine(engine, activator);
     EventLoopScheduler scheduler;

@@ -81,13 +81,14 @@ int walkRootMode(const QString& root, int runs, bool apps) {
     const QSet<QString> excluded = trovi::defaultExcludedFolderNames();
     for (int run = 0; run < runs; ++run) {
         const auto start = std::chrono::steady_clock::now();
-        const auto results =
-            apps ? trovi::platform::discoverDesktopApplications({root})
-                 : trovi::discoverFolders({root}, trovi::defaultFolderSearchMaxDepth, excluded);
+        const qsizetype count =
+            apps ? trovi::platform::discoverDesktopApplications({root}).size()
+                 : trovi::discoverFolders({root}, trovi::defaultFolderSearchMaxDepth, excluded)
+                       .size();
         const auto end = std::chrono::steady_clock::now();
         std::printf("run %d ms %.3f count %lld\n", run,
                     std::chrono::duration<double, std::milli>(end - start).count(),
-                    static_cast<long long>(results.size()));
+                    static_cast<long long>(count));
     }
     return 0;
 }

@@ -24,6 +24,7 @@ packages=(
   clang libclang-rt-14-dev                       # libFuzzer targets in fuzz/
   libpoppler-cpp-dev                             # trovi-index: text of PDF documents
   libzip-dev                                     # trovi-index: XML parts of ODF/OOXML documents
+  liblz4-dev                                     # Firefox's open tabs: its session file is one LZ4 block
   python3-gi gir1.2-glib-2.0                     # GLib's desktop-entry reader, the tests' reference
   openbox                                        # a real window manager for focus/resize tests
   tigervnc-standalone-server x11-xserver-utils   # Xvnc + xrandr: a screen that can change size

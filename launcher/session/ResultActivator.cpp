@@ -121,11 +121,17 @@ ActivationOutcome ResultActivator::focusTabOrOpenPage(const SearchResult& result
     // The route travels in the fallback field; the page's own address is the
     // way out whenever the tab cannot be focused.
     if (focusBrowserTab_ && result.fallbackActionURLString) {
-        if (const auto route = decodeBrowserTabFocusRoute(*result.fallbackActionURLString);
-            route && focusBrowserTab_(*route))
+        const QString page = result.actionURLString.value_or(QString());
+        const auto route = decodeBrowserTabFocusRoute(*result.fallbackActionURLString);
+        switch (route ? focusBrowserTab_(*route, page) : BrowserTabReach::failed) {
+        case BrowserTabReach::focused:
             return outcome(ActivationStatus::focusedTab,
-                           QStringLiteral("Switched to the browser tab"),
-                           result.actionURLString.value_or(QString()));
+                           QStringLiteral("Switched to the browser tab"), page);
+        case BrowserTabReach::openedInBrowser:
+            return outcome(ActivationStatus::opened, QStringLiteral("Opened ") + page, page);
+        case BrowserTabReach::failed:
+            break;
+        }
     }
     return openFirst({result.actionURLString});
 }

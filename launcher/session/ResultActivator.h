@@ -25,13 +25,18 @@ ResultActivationMode effectiveActivationMode(const SearchResult& result,
 // a missing, empty or unparsable text, else the workspace's answer.
 bool openActionURL(Workspace& workspace, const std::optional<QString>& urlString);
 
-// Brings a browser tab to the front; false when it could not.
-using BrowserTabFocuser = std::function<bool(const BrowserTabFocusRoute&)>;
+// How a browser tab was reached: brought to the front, or (where a tab cannot
+// be focused from outside, as on Linux) its page opened in that same browser.
+enum class BrowserTabReach { failed, focused, openedInBrowser };
+
+// Reaches the tab the route names, whose page is `pageURL`.
+using BrowserTabFocuser =
+    std::function<BrowserTabReach(const BrowserTabFocusRoute&, const QString& pageURL)>;
 
 class ResultActivator {
 public:
-    // Without a focuser (as on Linux, where browsers offer no way to focus a
-    // tab from outside) browser-tab results open the page's address instead.
+    // Without a focuser, or when it fails, browser-tab results open the
+    // page's address with the default browser instead.
     ResultActivator(Workspace& workspace, Clipboard& clipboard,
                     BrowserTabFocuser focusBrowserTab = {});
 

@@ -113,7 +113,7 @@ ResultRowPresentation presentResultRow(const SearchResult& result, const RowCont
     if (context.isSelected && reveals) {
         row.secondLine = ResultRowPresentation::revealHint;
         row.secondLineIsRevealHint = true;
-    } else if (result.kind == SearchResultKind::app && result.description) {
+    } else if (result.description) { // an application's, or what Enter does on a tab
         row.secondLine = *result.description;
     } else {
         row.secondLine = homeAbbreviatedPath(result.directory, QDir::homePath());

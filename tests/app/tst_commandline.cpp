@@ -285,6 +285,40 @@ private Q_SLOTS:
         QCOMPARE(row("recipes"),
                  "Pasta • pasta.example|Firefox bookmark · Bookmarks Toolbar / Recipes");
     }
+
+    // Tabs come from the browsers' session files; Return opens the page in
+    // the browser the tab was found in, and is learned like any row.
+    void openTabsOfTwoBrowsersOpenInTheirOwnBrowser() {
+        TempHome home;
+        QVERIFY(writeFile(home.mkdir(".config/BraveSoftware/Brave-Browser/Default/Sessions") +
+                              "/Session_13350000000000000",
+                          readFile(TROVI_FIXTURES_DIR "/browser/Session_13350000000000000")));
+        QVERIFY(writeFile(home.path() + "/.mozilla/firefox/profiles.ini",
+                          "[Profile0]\nName=default\nIsRelative=1\nPath=p.default\n"));
+        QVERIFY(writeFile(home.mkdir(".mozilla/firefox/p.default/sessionstore-backups") +
+                              "/recovery.jsonlz4",
+                          readFile(TROVI_FIXTURES_DIR "/browser/recovery.jsonlz4")));
+        const QString argv = home.path() + "/brave-argv";
+        QVERIFY(writeFile(home.path() + "/bin/brave-browser",
+                          "#!/bin/sh\nprintf '%s\\n' \"$@\" > " + argv.toUtf8() + ".tmp && mv " +
+                              argv.toUtf8() + ".tmp " + argv.toUtf8() + "\n"));
+        QFile(home.path() + "/bin/brave-browser")
+            .setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+
+        const auto row = [&](const QString& query) -> QString {
+            const QJsonObject first = home.first(query);
+            return first["filename"].toString() + u'|' + first["directory"].toString() + u'|' +
+                   first["action"].toString();
+        };
+        QCOMPARE(row("guide"), "Guide • docs.example.org|Brave tab|focusBrowserTab");
+        QCOMPARE(row("mdn"), "MDN Web Docs • developer.mozilla.org|Firefox tab|focusBrowserTab");
+
+        const Run open = home.run({"open", "guide"});
+        QCOMPARE(open.exitCode, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(argv), 30000);
+        QCOMPARE(readFile(argv), "https://docs.example.org/guide\n");
+        QCOMPARE(home.first("guide")["openCount"].toInt(), 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(CommandLineTest)

@@ -136,15 +136,20 @@ private Q_SLOTS:
 
     void browserTab_data() {
         QTest::addColumn<QString>("route");
-        QTest::addColumn<QString>("focuser"); // "yes", "no" or "none"
+        QTest::addColumn<QString>("focuser"); // "focuses", "opens", "fails" or "none"
         QTest::addColumn<int>("focuserCalls");
-        QTest::addColumn<ActivationStatus>("status"); // the page opens unless a tab was focused
+        QTest::addColumn<ActivationStatus>("status");
+        QTest::addColumn<bool>("defaultBrowserOpens");
 
-        QTest::addRow("tab focused") << kRoute << "yes" << 1 << ActivationStatus::focusedTab;
-        QTest::addRow("focus refused") << kRoute << "no" << 1 << ActivationStatus::opened;
+        QTest::addRow("tab focused")
+            << kRoute << "focuses" << 1 << ActivationStatus::focusedTab << false;
+        QTest::addRow("page opened in that browser")
+            << kRoute << "opens" << 1 << ActivationStatus::opened << false;
+        QTest::addRow("focus refused")
+            << kRoute << "fails" << 1 << ActivationStatus::opened << true;
         QTest::addRow("bad route") << "browser-tab-focus://com.brave.Browser?window=2&tab=x"
-                                   << "yes" << 0 << ActivationStatus::opened;
-        QTest::addRow("no focuser") << kRoute << "none" << 0 << ActivationStatus::opened;
+                                   << "focuses" << 0 << ActivationStatus::opened << true;
+        QTest::addRow("no focuser") << kRoute << "none" << 0 << ActivationStatus::opened << true;
     }
 
     void browserTab() {
@@ -152,19 +157,23 @@ private Q_SLOTS:
         QFETCH(QString, focuser);
         QFETCH(int, focuserCalls);
         QFETCH(ActivationStatus, status);
+        QFETCH(bool, defaultBrowserOpens);
         QList<BrowserTabFocusRoute> focused;
         BrowserTabFocuser focus;
         if (focuser != "none")
-            focus = [&](const BrowserTabFocusRoute& r) {
+            focus = [&](const BrowserTabFocusRoute& r, const QString& page) {
                 focused.append(r);
-                return focuser == "yes";
+                if (focuser == "fails" || page != kPage)
+                    return BrowserTabReach::failed;
+                return focuser == "opens" ? BrowserTabReach::openedInBrowser
+                                          : BrowserTabReach::focused;
             };
 
         const auto outcome = activate(actionWith(SearchResultAction::focusBrowserTab, kPage, route),
                                       ResultActivationMode::open, focus);
         QCOMPARE(outcome.status, status);
-        QCOMPARE(workspace.opened,
-                 status == ActivationStatus::opened ? QStringList{kPage} : QStringList{});
+        QCOMPARE(outcome.value, kPage);
+        QCOMPARE(workspace.opened, defaultBrowserOpens ? QStringList{kPage} : QStringList{});
         QCOMPARE(focused.size(), focuserCalls);
         if (focuserCalls)
             QCOMPARE(focused.first(), (BrowserTabFocusRoute{"com.brave.Browser", 2, 3}));

@@ -19,9 +19,14 @@ DatabaseManagerConfiguration DatabaseManagerConfiguration::standard(const QStrin
     c.notionClient = NotionClientConfiguration::fromEnvironment();
     c.recentActivationsEnabled = !isRunningUnitTests;
     c.persistentQueryResultCacheEnabled = !isRunningUnitTests;
-    if (!isRunningUnitTests)
-        c.browserBookmarkSources =
-            defaultBrowserBookmarkSources(home, qEnvironmentVariable("XDG_CONFIG_HOME"));
+    if (!isRunningUnitTests) {
+        const QString xdgConfigHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+        c.browserBookmarkSources = defaultBrowserBookmarkSources(home, xdgConfigHome);
+        // This platform has no script host: the browsers' session files say
+        // which tabs are open.
+        c.browserSessionSources = defaultBrowserSessionSources(home, xdgConfigHome);
+        c.browserTabsAvailable = true;
+    }
     return c;
 }
 

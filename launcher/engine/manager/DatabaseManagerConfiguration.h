@@ -4,6 +4,7 @@
 // tests build their own with temporary roots.
 
 #include "launcher/clients/notion/NotionClient.h"
+#include "launcher/engine/sources/browser/BrowserSessionSource.h"
 #include "launcher/engine/sources/browser/BrowserShortcuts.h"
 #include "launcher/engine/sources/paths/CatalogDiscovery.h"
 #include "launcher/engine/sources/settingspanes/SettingsPanels.h"
@@ -40,6 +41,8 @@ struct DatabaseManagerConfiguration {
     bool browserTabsAvailable = false;
     // The program that runs the browsers' tab scripts.
     QString scriptHostPath = QStringLiteral("/usr/bin/osascript");
+    // Where open tabs are read from instead, without asking the browsers.
+    QList<BrowserSessionSource> browserSessionSources;
     // Where settings panes come from: the seed list and no scan unless the
     // platform offers one.
     SystemSettingsPaneSource systemSettingsPanes;

@@ -61,7 +61,8 @@ StandardSources addStandardSources(SourceList& list, SourceHost& host, UsageStor
                                                     config.systemSettingsPanes),
              4);
     list.add(std::make_unique<OpenTabSource>(host, config.browserTabsCacheTTL,
-                                             config.browserTabsAvailable, config.scriptHostPath),
+                                             config.browserTabsAvailable, config.scriptHostPath,
+                                             config.browserSessionSources),
              5);
     list.add(std::make_unique<BookmarkSource>(host, config.browserBookmarksCacheTTL,
                                               config.browserBookmarkSources),

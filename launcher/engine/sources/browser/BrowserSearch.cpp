@@ -77,6 +77,9 @@ SearchResult browserTabResult(const BrowserTabShortcut& tab) {
                       u'/' + tab.urlString,
                   tab.title, tab.host, tab.urlString, SearchResultAction::focusBrowserTab);
     result.directory = tab.browserName + QStringLiteral(" tab");
+    if (tab.opensPageInBrowser)
+        result.description =
+            result.directory + QStringLiteral(" \u00B7 Enter opens the page in ") + tab.browserName;
     result.fallbackActionURLString =
         browserTabFocusTargetURLString(tab.browserBundleIdentifier, tab.windowIndex, tab.tabIndex);
     return result;

@@ -15,6 +15,9 @@ struct BrowserTabShortcut {
     QString title;
     QString urlString;
     QString host;
+    // Found in a session file: Return opens the page in that browser, since
+    // the tab itself cannot be brought to the front from outside.
+    bool opensPageInBrowser = false;
     bool operator==(const BrowserTabShortcut&) const = default;
 };
 

@@ -7,8 +7,10 @@
 namespace trovi {
 
 OpenTabSource::OpenTabSource(SourceHost& host, double timeToLive, bool listable,
-                             QString scriptHostPath)
-    : m_host(host), m_listable(listable), m_scriptHostPath(std::move(scriptHostPath)) {
+                             QString scriptHostPath, QList<BrowserSessionSource> sessionSources)
+    : m_host(host), m_listable(listable), m_scriptHostPath(std::move(scriptHostPath)),
+      m_sessionSources(std::move(sessionSources)),
+      m_sessionReader(std::make_shared<SessionTabReader>()) {
     m_catalog.timeToLive = timeToLive;
 }
 
@@ -23,10 +25,15 @@ QList<SearchResult> OpenTabSource::search(const SearchContext& context) {
 BackgroundJob OpenTabSource::refreshJob() {
     if (!m_listable || !m_catalog.isStale(m_host.now()))
         return {};
-    return [this, path = m_scriptHostPath] {
-        const AppleScriptRunner runner(path,
-                                       [this](const QString& line) { m_host.diagnostic(line); });
-        QList<BrowserTabShortcut> tabs = discoverBrowserTabs(runner);
+    return [this, path = m_scriptHostPath, sources = m_sessionSources, reader = m_sessionReader] {
+        QList<BrowserTabShortcut> tabs;
+        if (!sources.isEmpty()) {
+            tabs = reader->read(sources);
+        } else {
+            const AppleScriptRunner runner(
+                path, [this](const QString& line) { m_host.diagnostic(line); });
+            tabs = discoverBrowserTabs(runner);
+        }
         return [this, tabs = std::move(tabs)]() mutable {
             m_catalog.adopt(std::move(tabs), m_host.now());
         };
