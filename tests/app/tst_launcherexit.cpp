@@ -64,13 +64,17 @@ private Q_SLOTS:
         launcher.start(TROVI_EXECUTABLE, {"--hide"});
         QVERIFY(launcher.waitForStarted());
 
-        // The helper is started once the launcher is up, to have it warm for "cc".
+        // The helper is started once the launcher is up, to have it warm for
+        // "cc"; it runs under a guardian process of the launcher's own.
         qint64 helper = 0;
         const auto findHelper = [&] {
             const auto children = liveChildren(launcher.processId());
-            for (auto it = children.cbegin(); it != children.cend(); ++it)
-                if (it.value().contains("python"))
-                    helper = it.key();
+            for (auto it = children.cbegin(); it != children.cend(); ++it) {
+                const auto grandchildren = liveChildren(it.key());
+                for (auto inner = grandchildren.cbegin(); inner != grandchildren.cend(); ++inner)
+                    if (inner.value().contains("python"))
+                        helper = inner.key();
+            }
             return helper != 0;
         };
         QTRY_VERIFY_WITH_TIMEOUT(findHelper(), 30000);
