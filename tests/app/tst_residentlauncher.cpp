@@ -1,25 +1,31 @@
-// The resident launcher as two real processes on a private X server: a second
+// The resident launcher as real processes on private X servers: a second
 // launch hands over and leaves, a dead predecessor does not block, the global
 // hotkey toggles the window and follows `trovi config`, a key taken by another
-// client is reported without stopping the launcher. Skipped without Xvfb.
+// client is reported without stopping the launcher. Under openbox or none,
+// dragging an edge resizes without hiding the window; a screen that shrinks
+// (Xvnc + xrandr) pulls the window back without storing that forced place.
+// Skipped without Xvfb and xdotool.
 
 #include "tests/support/TroviHome.h"
 #include "tests/support/XvfbServer.h"
 
-#include <QDir>
 #include <QProcess>
-#include <QTemporaryDir>
+#include <QRect>
 #include <QtTest>
+
+using trovi::test::XvfbServer;
 
 namespace {
 
 QString skipReason;
-trovi::test::XvfbServer* xvfb = nullptr;
+XvfbServer* xvfb = nullptr;
 
 // A home whose first-run onboarding is done, so the launcher window itself shows.
 class Home : public trovi::test::TroviHome {
 public:
-    Home() { run({"config", "set", "launcherPermissionsOnboardingCompleted", "true"}); }
+    explicit Home(const XvfbServer& x = *xvfb) : m_x(x) {
+        run({"config", "set", "launcherPermissionsOnboardingCompleted", "true"});
+    }
     ~Home() {
         for (QProcess* p : launchers) {
             p->kill();
@@ -42,68 +48,65 @@ public:
         return TroviHome::run(arguments, x11());
     }
     QStringList x11() const {
-        QStringList env{"XDG_SESSION_TYPE=x11", "QT_QPA_PLATFORM=xcb"};
-        if (xvfb)
-            env << "DISPLAY=" + xvfb->display();
-        return env;
+        return {"XDG_SESSION_TYPE=x11", "QT_QPA_PLATFORM=xcb", "DISPLAY=" + m_x.display()};
     }
-
+    QString stored(const QString& key) const {
+        return QString::fromUtf8(run({"config", "get", key}).out.trimmed());
+    }
     QString lockFolder() const { return path() + "/.local/share/com.dalvo.trovi-launcher"; }
+
+    QString windowId() const {
+        return QString::fromLatin1(
+                   m_x.run("xdotool", {"search", "--onlyvisible", "--name", "^Trovi$"}).trimmed())
+            .section(u'\n', 0, 0);
+    }
+    bool visible() const { return !windowId().isEmpty(); }
+    // The window's place on the root window; empty when it is not shown.
+    QRect geometry() const {
+        const QString id = windowId();
+        if (id.isEmpty())
+            return {};
+        QMap<QString, int> v;
+        const QString shell =
+            QString::fromLatin1(m_x.run("xdotool", {"getwindowgeometry", "--shell", id}));
+        for (const QString& line : shell.split(u'\n'))
+            v.insert(line.section(u'=', 0, 0), line.section(u'=', 1).toInt());
+        return {v.value("X"), v.value("Y"), v.value("WIDTH"), v.value("HEIGHT")};
+    }
 
     // What a failed wait needs to be understood: every launcher's stderr and the window tree.
     QByteArray diagnosis() const {
         QByteArray text;
         for (QProcess* p : launchers)
             text += "launcher stderr:\n" + p->readAllStandardError() + '\n';
-        return text + "window tree:\n" + xwininfo();
+        return text + "window tree:\n" + m_x.run("xwininfo", {"-root", "-tree"});
     }
-    static QByteArray xwininfo();
 
     QList<QProcess*> launchers;
 
 private:
-    QByteArray m_errors;
+    const XvfbServer& m_x;
 };
 
 QByteArray tool(const QStringList& arguments) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", xvfb->display());
-    process.setProcessEnvironment(env);
-    process.start("xdotool", arguments);
-    process.waitForFinished(30000);
-    return process.readAllStandardOutput();
+    return xvfb->run("xdotool", arguments);
 }
 
-bool launcherVisible() {
-    return !tool({"search", "--onlyvisible", "--name", "Trovi"}).trimmed().isEmpty();
-}
-
-QByteArray Home::xwininfo() {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", xvfb->display());
-    process.setProcessEnvironment(env);
-    process.start("xwininfo", {"-root", "-tree"});
-    process.waitForFinished(30000);
-    return process.readAllStandardOutput();
-}
-
-// Waits for the window to be shown or hidden; a miss prints what explains it.
-#define WAIT_VISIBLE(home, visible, timeout)                                                       \
+// Waits for `condition`; a miss prints what explains it.
+#define WAIT_FOR(home, condition, timeout)                                                         \
     do {                                                                                           \
-        if (!QTest::qWaitFor([&] { return launcherVisible() == (visible); }, (timeout)))           \
+        if (!QTest::qWaitFor([&] { return (condition); }, (timeout)))                              \
             QFAIL((home).diagnosis().constData());                                                 \
     } while (false)
 
-// Presses `keys` until the window reaches `visible`; a press that arrives
-// before a new grab is in place just goes to the focused window.
-bool pressUntil(const QString& keys, bool visible) {
+// Presses `keys` until the window of `home` reaches `visible`; a press that
+// arrives before a new grab is in place just goes to the focused window.
+bool pressUntil(const Home& home, const QString& keys, bool visible) {
     for (int attempt = 0; attempt < 10; ++attempt) {
         tool({"key", keys});
         QDeadlineTimer deadline(2000);
         while (!deadline.hasExpired()) {
-            if (launcherVisible() == visible)
+            if (home.visible() == visible)
                 return true;
             QTest::qWait(20);
         }
@@ -117,73 +120,121 @@ class ResidentLauncherTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void secondLaunchHandsOverAndLeaves() {
+    void init() {
         if (!skipReason.isEmpty())
             QSKIP(qPrintable(skipReason));
+    }
+
+    void secondLaunchHandsOverAndLeaves() {
         Home home;
         home.start();
-        WAIT_VISIBLE(home, true, 60000);
+        WAIT_FOR(home, home.visible(), 60000);
         QVERIFY(home.run({"status", "--json"}).out.contains(R"("visible":true)"));
 
         const auto hide = home.run({"--hide"});
         QCOMPARE(hide.exitCode, 0);
-        WAIT_VISIBLE(home, false, 30000);
+        WAIT_FOR(home, !home.visible(), 30000);
         QCOMPARE(home.run({}).exitCode, 0); // a plain second launch toggles
-        WAIT_VISIBLE(home, true, 30000);
+        WAIT_FOR(home, home.visible(), 30000);
 
         // A launcher killed outright leaves its lock file and socket behind.
         home.launchers.first()->kill();
         home.launchers.first()->waitForFinished();
-        WAIT_VISIBLE(home, false, 30000);
+        WAIT_FOR(home, !home.visible(), 30000);
         QProcess* next = home.start();
-        WAIT_VISIBLE(home, true, 60000);
+        WAIT_FOR(home, home.visible(), 60000);
         QFile lock(home.lockFolder() + "/TroviLauncher.lock");
         QVERIFY(lock.open(QIODevice::ReadOnly));
         QCOMPARE(lock.readAll(), QByteArray::number(next->processId()) + '\n');
         QCOMPARE(home.run({"--hide"}).exitCode, 0);
-        WAIT_VISIBLE(home, false, 30000);
+        WAIT_FOR(home, !home.visible(), 30000);
     }
 
     void hotKeyTogglesAndFollowsTheStoredShortcut() {
-        if (!skipReason.isEmpty())
-            QSKIP(qPrintable(skipReason));
         Home home;
         home.start();
-        WAIT_VISIBLE(home, true, 60000);
-        QVERIFY(pressUntil("ctrl+space", false));
-        QVERIFY(pressUntil("ctrl+space", true));
+        WAIT_FOR(home, home.visible(), 60000);
+        QVERIFY(pressUntil(home, "ctrl+space", false));
+        QVERIFY(pressUntil(home, "ctrl+space", true));
 
         QCOMPARE(home.run({"config", "set", "launcherHotKeyCode", "0"}).exitCode, 0); // A
-        QVERIFY(pressUntil("ctrl+a", false));
+        QVERIFY(pressUntil(home, "ctrl+a", false));
         tool({"key", "ctrl+space"}); // released: must not toggle any more
-        QVERIFY(pressUntil("ctrl+a", true));
+        QVERIFY(pressUntil(home, "ctrl+a", true));
     }
 
     void aShortcutTakenElsewhereIsReportedNotFatal() {
-        if (!skipReason.isEmpty())
-            QSKIP(qPrintable(skipReason));
         Home other;
         QProcess* blocker = other.start({"--hide"});
         // Once Ctrl+Space shows the other launcher, the key is its.
-        QVERIFY(pressUntil("ctrl+space", true));
+        QVERIFY(pressUntil(other, "ctrl+space", true));
         QCOMPARE(other.run({"--hide"}).exitCode, 0);
-        WAIT_VISIBLE(other, false, 30000);
+        WAIT_FOR(other, !other.visible(), 30000);
         Home home;
         QProcess* launcher = home.start();
-        WAIT_VISIBLE(home, true, 60000);
+        WAIT_FOR(home, home.visible(), 60000);
         QByteArray errors;
         QTRY_VERIFY_WITH_TIMEOUT(
             (errors += launcher->readAllStandardError()).contains("already taken"), 10000);
         QCOMPARE(blocker->state(), QProcess::Running);
         QCOMPARE(home.run({"--hide"}).exitCode, 0);
-        WAIT_VISIBLE(home, false, 30000);
+        WAIT_FOR(home, !home.visible(), 30000);
         QCOMPARE(launcher->state(), QProcess::Running);
+    }
+
+    void draggingAnEdgeResizesAndKeepsTheWindow_data() {
+        QTest::addColumn<bool>("windowManager");
+        QTest::addRow("under openbox") << true;
+        QTest::addRow("without a window manager") << false;
+    }
+
+    void draggingAnEdgeResizesAndKeepsTheWindow() {
+        QFETCH(bool, windowManager);
+        XvfbServer x(XvfbServer::Screen::fixed, windowManager);
+        if (!x.skipReason().isEmpty())
+            QSKIP(qPrintable(x.skipReason()));
+        Home home(x);
+        home.start();
+        WAIT_FOR(home, home.visible(), 60000);
+        const QRect before = home.geometry();
+        QCOMPARE(before.width(), 600);
+        // Hold the left edge as a person would (long enough for a focus loss
+        // to hide the window), drag it about 100 pixels out, let go. A
+        // manager starts from where the pointer is when it takes over.
+        const int y = before.center().y();
+        x.run("xdotool",
+              {"mousemove", QString::number(before.left() + 3), QString::number(y), "mousedown",
+               "1", "mousemove", QString::number(before.left() - 40), QString::number(y), "sleep",
+               "1.5", "mousemove", QString::number(before.left() - 97), QString::number(y), "sleep",
+               "0.3", "mouseup", "1"});
+        WAIT_FOR(home, home.stored("launcherWindowWidth").toDouble() >= 640, 30000);
+        const QRect after = home.geometry();
+        QVERIFY2(after.width() >= 640, home.diagnosis().constData());
+        QVERIFY(std::abs(after.right() - before.right()) <= 2); // the other edge stays
+    }
+
+    void aShrinkingScreenPullsTheWindowBack() {
+        XvfbServer x(XvfbServer::Screen::resizable, true);
+        if (!x.skipReason().isEmpty())
+            QSKIP(qPrintable(x.skipReason()));
+        if (QStandardPaths::findExecutable("xrandr").isEmpty())
+            QSKIP("xrandr is not installed");
+        Home home(x);
+        home.run({"config", "set", "launcherWindowX", "650"});
+        home.run({"config", "set", "launcherWindowTopY", "300"});
+        home.start();
+        WAIT_FOR(home, home.geometry().topLeft() == QPoint(650, 300), 60000);
+        x.run("xrandr", {"-s", "800x600"});
+        WAIT_FOR(home, QRect(0, 0, 800, 600).contains(home.geometry()), 30000);
+        // That place was forced, not chosen: the stored one stays.
+        QCOMPARE(home.stored("launcherWindowX"), QStringLiteral("650"));
+        QCOMPARE(home.stored("launcherWindowTopY"), QStringLiteral("300"));
     }
 };
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    trovi::test::XvfbServer server;
+    XvfbServer server;
     if (!server.skipReason().isEmpty())
         skipReason = server.skipReason();
     else if (QStandardPaths::findExecutable("xdotool").isEmpty())
