@@ -284,18 +284,6 @@ private Q_SLOTS:
         QTRY_COMPARE(QToolTip::text(), QStringLiteral("Search score"));
     }
 
-    void aSearchShowsProgressAndHidingCancelsIt() {
-        WindowUnderTest t(false, false);
-        auto* progress = t.window->findChild<QProgressBar*>(QStringLiteral("searchProgress"));
-        QVERIFY(progress && !progress->isVisible());
-        QTest::keyClicks(t.field, QStringLiteral("d"));
-        QVERIFY(progress->isVisible());
-        t.window->hide();
-        QVERIFY(!progress->isVisible());
-        t.scheduler.advance(50);
-        QCOMPARE(t.engine.calls.size(), 0); // nothing searches for a hidden window
-    }
-
     void theMenusReachSettingsTheTrayIconAndGettingStarted() {
         WindowUnderTest t(false, false);
         QSignalSpy settings(t.window.get(), &LauncherWindow::settingsRequested);
@@ -370,13 +358,22 @@ private Q_SLOTS:
                                     .arg(contrastRatio(pair.front, pair.back), 0, 'f', 2)));
     }
 
-    void keysBeforeTheFieldHasFocusLandInTheQuery() {
+    // Keys that arrive before the field has focus land in the query; the
+    // search shows its progress, and hiding the window cancels it.
+    void keysBeforeTheFieldHasFocusSearchUntilHidden() {
         WindowUnderTest t(false, false);
+        auto* progress = t.window->findChild<QProgressBar*>(QStringLiteral("searchProgress"));
+        QVERIFY(progress && !progress->isVisible());
         t.field->clearFocus();
         QTest::keyClicks(t.window.get(), QStringLiteral("fi"));
         QTest::keyClicks(t.list, QStringLiteral("re"));
         QCOMPARE(t.field->text(), QStringLiteral("fire"));
         QCOMPARE(t.window->contentView().search().query, QStringLiteral("fire"));
+        QVERIFY(progress->isVisible());
+        t.window->hide();
+        QVERIFY(!progress->isVisible());
+        t.scheduler.advance(50);
+        QCOMPARE(t.engine.calls.size(), 0); // nothing searches for a hidden window
     }
 };
 
