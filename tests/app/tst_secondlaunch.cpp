@@ -10,6 +10,7 @@
 
 #include "launcher/platform/linux/InstanceRequestClient.h"
 #include "launcher/platform/linux/SingleInstance.h"
+#include "tests/support/Files.h"
 #include "tests/support/TroviHome.h"
 
 #include <QProcess>
@@ -332,11 +333,7 @@ private Q_SLOTS:
         Home home;
         const QString folder = home.lockFolder();
         const QString victim = home.path() + "/victim";
-        {
-            QFile file(victim);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("keep me\n");
-        }
+        QVERIFY(test::writeFile(victim, "keep me\n"));
         if (setup == "link-file") {
             QVERIFY(QDir().mkpath(folder));
             QVERIFY(QFile::link(victim, folder + "/TroviLauncher.lock"));
@@ -356,9 +353,7 @@ private Q_SLOTS:
         QVERIFY2(launch.err.contains("failed to acquire the single-instance lock") &&
                      launch.err.contains(message.toUtf8()),
                  launch.err.constData());
-        QFile file(victim);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), "keep me\n");
+        QCOMPARE(test::readFile(victim), QByteArray("keep me\n"));
     }
 
     void misbehavingPeersLoseTheirPlaceNotTheServer_data() {
