@@ -5,18 +5,24 @@
 // answers, and refuses a lock folder or file that is not safely the user's.
 // `trovi query` and `trovi open` are answered by a running launcher exactly as
 // a standalone run answers them, and fall back to running here when its answer
-// is refused or never comes.
+// is refused or never comes. The launcher's socket outlives misbehaving peers
+// and stays inside a lock folder whose path is too long for a socket address.
 
+#include "launcher/platform/linux/InstanceRequestClient.h"
 #include "launcher/platform/linux/SingleInstance.h"
+#include "tests/support/Files.h"
 #include "tests/support/TroviHome.h"
 
 #include <QProcess>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QtTest>
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/inotify.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -94,6 +100,55 @@ QByteArray stderrOf(const QList<QProcess*>& processes) {
     return all;
 }
 
+sockaddr_un socketAddress(const SingleInstanceConfiguration& configuration) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path =
+        QFile::encodeName(configuration.lockDirectory() + u'/' + configuration.socketName());
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    return address;
+}
+
+int connectTo(const SingleInstanceConfiguration& configuration) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address = socketAddress(configuration);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+SingleInstanceConfiguration configurationIn(const QString& directory) {
+    SingleInstanceConfiguration configuration;
+    configuration.directory = directory;
+    configuration.handOverTimeout = std::chrono::seconds(30);
+    return configuration;
+}
+
+// A second launch asking for `argument`, sent from another thread so that this
+// thread's event loop can serve it.
+QFuture<InstanceDelivery> launchWith(const SingleInstanceConfiguration& configuration,
+                                     const QString& argument) {
+    DuplicateLaunchRequest request;
+    request.arguments = QStringList{argument};
+    request.createdAt = QDateTime::currentDateTimeUtc();
+    return QtConcurrent::run([configuration, request] {
+        return deliverInstanceRequest(configuration.lockDirectory(), configuration.socketName(),
+                                      encodeInstanceRequest(request), QDeadlineTimer(60000));
+    });
+}
+
+// True once the server has closed the connection (the peer reads end of file
+// or a reset), without waiting on the socket.
+bool closedByServer(int fd) {
+    char byte;
+    const ssize_t count = ::recv(fd, &byte, 1, MSG_DONTWAIT);
+    return count == 0 || (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
+}
+
+enum class Misbehaviour { silentBeyondTheCap, lineWithoutEnd, outOfDescriptors };
+
 } // namespace
 
 class TestSecondLaunch : public QObject {
@@ -165,12 +220,8 @@ private Q_SLOTS:
         QVERIFY(launcher.controller);
         // A socket whose backlog is full and that never accepts: the state a
         // flood of concurrent launches leaves behind.
-        const QByteArray path =
-            QFile::encodeName(home.lockFolder() + "/" + home.configuration().socketName());
         const int stuck = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        sockaddr_un address = socketAddress(home.configuration());
         QCOMPARE(::bind(stuck, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
         QCOMPARE(::listen(stuck, 0), 0);
         QList<int> fillers;
@@ -218,13 +269,8 @@ private Q_SLOTS:
         }
 
         // A peer that leaves before its answer costs the launcher nothing.
-        const int peer = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const QByteArray path =
-            QFile::encodeName(home.lockFolder() + "/" + home.configuration().socketName());
-        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
-        QCOMPARE(::connect(peer, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        const int peer = connectTo(home.configuration());
+        QVERIFY(peer >= 0);
         const QByteArray line = encodeInstanceRequest(InstanceCommand{"query", {"notes"}}) + '\n';
         QCOMPARE(::send(peer, line.constData(), size_t(line.size()), MSG_NOSIGNAL), line.size());
         ::close(peer);
@@ -287,11 +333,7 @@ private Q_SLOTS:
         Home home;
         const QString folder = home.lockFolder();
         const QString victim = home.path() + "/victim";
-        {
-            QFile file(victim);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("keep me\n");
-        }
+        QVERIFY(test::writeFile(victim, "keep me\n"));
         if (setup == "link-file") {
             QVERIFY(QDir().mkpath(folder));
             QVERIFY(QFile::link(victim, folder + "/TroviLauncher.lock"));
@@ -311,9 +353,94 @@ private Q_SLOTS:
         QVERIFY2(launch.err.contains("failed to acquire the single-instance lock") &&
                      launch.err.contains(message.toUtf8()),
                  launch.err.constData());
-        QFile file(victim);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), "keep me\n");
+        QCOMPARE(test::readFile(victim), QByteArray("keep me\n"));
+    }
+
+    void misbehavingPeersLoseTheirPlaceNotTheServer_data() {
+        QTest::addColumn<Misbehaviour>("misbehaviour");
+        QTest::addRow("silent peers beyond the cap") << Misbehaviour::silentBeyondTheCap;
+        QTest::addRow("400 KB without a line feed") << Misbehaviour::lineWithoutEnd;
+        QTest::addRow("accept runs out of descriptors") << Misbehaviour::outOfDescriptors;
+    }
+    void misbehavingPeersLoseTheirPlaceNotTheServer() {
+        QFETCH(Misbehaviour, misbehaviour);
+        QTemporaryDir dir;
+        SingleInstanceConfiguration configuration = configurationIn(dir.path());
+        configuration.serverLimits.maximumClients = 4;
+        // Only silent peers should meet the idle limit.
+        configuration.serverLimits.clientIdleTimeout =
+            misbehaviour == Misbehaviour::silentBeyondTheCap ? std::chrono::milliseconds(300)
+                                                             : std::chrono::minutes(10);
+        Launcher launcher(configuration);
+        QVERIFY(launcher.listen());
+
+        QList<int> peers;
+        if (misbehaviour == Misbehaviour::silentBeyondTheCap) {
+            for (int i = 0; i < 12; ++i)
+                peers.append(connectTo(configuration));
+        } else if (misbehaviour == Misbehaviour::lineWithoutEnd) {
+            const int fd = connectTo(configuration);
+            peers.append(fd);
+            const QByteArray chunk(64 * 1024, 'x');
+            ::fcntl(fd, F_SETFL, O_NONBLOCK);
+            int sent = 0;
+            QTRY_VERIFY_WITH_TIMEOUT(
+                [&] {
+                    if (sent < 400 * 1024 &&
+                        ::send(fd, chunk.constData(), size_t(chunk.size()), MSG_NOSIGNAL) > 0)
+                        sent += int(chunk.size());
+                    return closedByServer(fd);
+                }(),
+                30000);
+        } else {
+            // Peers wait in the backlog, then descriptors run out before the
+            // server accepts them.
+            for (int i = 0; i < 3; ++i)
+                peers.append(connectTo(configuration));
+            rlimit saved{};
+            ::getrlimit(RLIMIT_NOFILE, &saved);
+            const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+            ::close(probe);
+            rlimit tight = saved;
+            tight.rlim_cur = rlim_t(probe); // the next descriptor is refused
+            QVERIFY(::setrlimit(RLIMIT_NOFILE, &tight) == 0);
+            const bool turnedAway = QTest::qWaitFor(
+                [&] { return std::all_of(peers.cbegin(), peers.cend(), closedByServer); }, 30000);
+            ::setrlimit(RLIMIT_NOFILE, &saved);
+            QVERIFY(turnedAway);
+        }
+        for (int fd : std::as_const(peers))
+            QVERIFY(fd >= 0);
+        QTRY_VERIFY_WITH_TIMEOUT(std::all_of(peers.cbegin(), peers.cend(), closedByServer), 30000);
+        for (int fd : std::as_const(peers))
+            ::close(fd);
+
+        // The server is still there for a well-behaved launch.
+        auto delivery = launchWith(configuration, "--show");
+        QTRY_VERIFY_WITH_TIMEOUT(delivery.isFinished(), 60000);
+        QCOMPARE(delivery.result().outcome, InstanceDelivery::Outcome::delivered);
+        QTRY_COMPARE_WITH_TIMEOUT(launcher.deliveries.size(), 1, 30000);
+        QCOMPARE(launcher.deliveries.first().first().arguments, QStringList{"--show"});
+    }
+
+    void aLongFolderPathKeepsTheSocketInside() {
+        QTemporaryDir dir;
+        // Too long for a socket address, so no plain path to it can be bound.
+        const QString deep = dir.path() + "/" + QString(120, u'd');
+        const SingleInstanceConfiguration configuration = configurationIn(deep);
+        Launcher launcher(configuration);
+        QVERIFY(launcher.listen());
+        const QFileInfo socket(configuration.lockDirectory() + u'/' + configuration.socketName());
+        QVERIFY(socket.exists());
+        QCOMPARE(socket.ownerId(), ::geteuid());
+        struct stat folder {};
+        QCOMPARE(::stat(QFile::encodeName(configuration.lockDirectory()).constData(), &folder), 0);
+        QCOMPARE(folder.st_mode & 0777, 0700u);
+
+        auto delivery = launchWith(configuration, "--settings");
+        QTRY_VERIFY_WITH_TIMEOUT(delivery.isFinished(), 60000);
+        QCOMPARE(delivery.result().outcome, InstanceDelivery::Outcome::delivered);
+        QTRY_COMPARE_WITH_TIMEOUT(launcher.deliveries.size(), 1, 30000);
     }
 };
 

@@ -80,6 +80,16 @@ struct WindowUnderTest : SessionParts {
         return results;
     }
 
+    // Types `query` and answers the one search it starts with `results`.
+    bool search(const QString& query, const QList<SearchResult>& results) {
+        QTest::keyClicks(field, query);
+        scheduler.advance(50);
+        if (engine.calls.size() != 1 || engine.calls[0].query != query)
+            return false;
+        engine.answer(0, results);
+        return QTest::qWaitFor([&] { return list->model()->rowCount() == results.size(); }, 30000);
+    }
+
     ResultRowPresentation row(int r) const {
         return list->model()
             ->index(r, 0)
@@ -105,12 +115,7 @@ private Q_SLOTS:
         QFETCH(bool, snippets);
         QFETCH(bool, scores);
         WindowUnderTest t(snippets, scores);
-        QTest::keyClicks(t.field, QStringLiteral("bud"));
-        t.scheduler.advance(50);
-        QCOMPARE(t.engine.calls.size(), 1);
-        QCOMPARE(t.engine.calls[0].query, QStringLiteral("bud"));
-        t.engine.answer(0, t.mixedResults());
-        QTRY_COMPARE(t.list->model()->rowCount(), 4);
+        QVERIFY(t.search("bud", t.mixedResults()));
         QVERIFY(t.list->isVisible());
 
         ResultIconProvider icons;
@@ -151,10 +156,7 @@ private Q_SLOTS:
         // The hotkey's Ctrl is still down as the window appears and let go
         // before the window has focus: the release goes to another window.
         WindowUnderTest t(false, false);
-        QTest::keyClicks(t.field, QStringLiteral("bud"));
-        t.scheduler.advance(50);
-        t.engine.answer(0, t.mixedResults());
-        QTRY_COMPARE(t.list->model()->rowCount(), 4);
+        QVERIFY(t.search("bud", t.mixedResults()));
         QTest::keyClick(t.field, Qt::Key_Down); // the application row, revealable
         t.window->hide();
         QWidget elsewhere;
@@ -168,24 +170,31 @@ private Q_SLOTS:
         QVERIFY(t.row(1).secondLine != ResultRowPresentation::revealHint);
     }
 
+    // A live theme change repaints the window, the rows' titles in their
+    // kind's colour and the typed text, all at once.
     void themeChangeRepaintsAtOnce_data() {
-        QTest::addColumn<QString>("theme");
-        QTest::addRow("light window") << "daylight";
-        QTest::addRow("titles coloured by kind") << "vitesseDarkSoft";
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addRow("dark to Daylight") << "graphite"
+                                          << "daylight";
+        QTest::addRow("Daylight to dark") << "daylight"
+                                          << "graphite";
+        QTest::addRow("titles coloured by kind") << "daylight"
+                                                 << "vitesseDarkSoft";
     }
 
     void themeChangeRepaintsAtOnce() {
-        QFETCH(QString, theme);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
         WindowUnderTest t(false, false);
-        QTest::keyClicks(t.field, QStringLiteral("bud"));
-        t.scheduler.advance(50);
-        t.engine.answer(0, t.mixedResults());
-        QTRY_COMPARE(t.list->model()->rowCount(), 4);
-        LauncherThemeStore(t.preferences).save(theme);
+        LauncherThemeStore(t.preferences).save(from);
+        t.notifications.post(notifications::LauncherThemeChanged);
+        QVERIFY(t.search("bud", t.mixedResults()));
+        LauncherThemeStore(t.preferences).save(to);
         t.notifications.post(notifications::LauncherThemeChanged);
 
         const LauncherTheme& expected =
-            LauncherThemeCatalog::theme(*launcherThemeIDFromRawValue(theme));
+            LauncherThemeCatalog::theme(*launcherThemeIDFromRawValue(to));
         const bool dark = hasDarkBackground(expected);
         auto near = [](const QColor& a, const QColor& b) {
             return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
@@ -198,6 +207,14 @@ private Q_SLOTS:
         // The application row's title (yellow in the Vitesse theme) is painted.
         const QColor title = rowColours(expected, ThemedResultKind::app, false).primary;
         QVERIFY(t.rowPainted(1, [&](const QColor& c) { return near(c, title); }));
+        // Some pixel of the typed text stands out from the new field colour.
+        const QColor field = launcherChrome(expected).fieldBackground;
+        const QRect place = t.field->geometry();
+        double best = 1;
+        for (int y = place.top() + 8; y < place.bottom() - 8; ++y)
+            for (int x = place.left() + 10; x < place.left() + 80; ++x)
+                best = std::max(best, contrastRatio(window.pixelColor(x, y), field));
+        QVERIFY2(best >= 3.0, qPrintable(QString::number(best)));
     }
 
     void dragSnapsToTheCentreOnlyWhenAsked_data() {
@@ -240,9 +257,7 @@ private Q_SLOTS:
         LauncherShell shell(t.window.get(), t.preferences, t.notifications, nullptr, "1");
         shell.start(false);
         QCOMPARE(t.window->height(), 76); // the compact bar
-        QTest::keyClicks(t.field, QStringLiteral("d"));
-        t.scheduler.advance(50);
-        t.engine.answer(0, t.documents(40));
+        QVERIFY(t.search("d", t.documents(40)));
         QTRY_VERIFY(t.window->height() > 300 && t.list->isVisible());
         QTRY_VERIFY(t.list->viewport()->height() > 200);
         QCOMPARE(t.list->visualRect(t.list->model()->index(0, 0)).top(), 0);
@@ -256,10 +271,7 @@ private Q_SLOTS:
     void rowsTellTheirScore() {
         WindowUnderTest t(false, true);
         t.window->resize(700, 460);
-        QTest::keyClicks(t.field, QStringLiteral("d"));
-        t.scheduler.advance(50);
-        t.engine.answer(0, t.documents(3));
-        QTRY_COMPARE(t.list->model()->rowCount(), 3);
+        QVERIFY(t.search("d", t.documents(3)));
         const QModelIndex first = t.list->model()->index(0, 0);
         QCOMPARE(first.data(Qt::AccessibleTextRole).toString(),
                  QStringLiteral("doc00.txt, %1, Search score 1000").arg(t.home.path()));
@@ -272,19 +284,7 @@ private Q_SLOTS:
         QTRY_COMPARE(QToolTip::text(), QStringLiteral("Search score"));
     }
 
-    void aSearchShowsProgressAndHidingCancelsIt() {
-        WindowUnderTest t(false, false);
-        auto* progress = t.window->findChild<QProgressBar*>(QStringLiteral("searchProgress"));
-        QVERIFY(progress && !progress->isVisible());
-        QTest::keyClicks(t.field, QStringLiteral("d"));
-        QVERIFY(progress->isVisible());
-        t.window->hide();
-        QVERIFY(!progress->isVisible());
-        t.scheduler.advance(50);
-        QCOMPARE(t.engine.calls.size(), 0); // nothing searches for a hidden window
-    }
-
-    void theFieldMenuReachesSettingsAndTheTrayIcon() {
+    void theMenusReachSettingsTheTrayIconAndGettingStarted() {
         WindowUnderTest t(false, false);
         QSignalSpy settings(t.window.get(), &LauncherWindow::settingsRequested);
         QStringList posted;
@@ -305,15 +305,11 @@ private Q_SLOTS:
         QCOMPARE(posted, QStringList{"tray"});
         open->trigger();
         QCOMPARE(settings.size(), 1);
-    }
-
-    void theTrayMenuReopensGettingStarted() {
-        WindowUnderTest t(false, false);
-        LauncherTray tray(t.window.get(), t.preferences, t.notifications, "1");
-        QSignalSpy onboarding(&tray, &LauncherTray::onboardingRequested);
-        QMenu menu;
-        tray.fillMenu(&menu);
-        for (QAction* action : menu.actions())
+        LauncherTray trayIcon(t.window.get(), t.preferences, t.notifications, "1");
+        QSignalSpy onboarding(&trayIcon, &LauncherTray::onboardingRequested);
+        QMenu trayMenu;
+        trayIcon.fillMenu(&trayMenu);
+        for (QAction* action : trayMenu.actions())
             if (action->text() == QStringLiteral("Getting Started…"))
                 action->trigger();
         QCOMPARE(onboarding.size(), 1);
@@ -362,44 +358,22 @@ private Q_SLOTS:
                                     .arg(contrastRatio(pair.front, pair.back), 0, 'f', 2)));
     }
 
-    void liveThemeChangeRecoloursTheTypedText_data() {
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<QString>("to");
-        QTest::addRow("dark to Daylight") << "graphite"
-                                          << "daylight";
-        QTest::addRow("Daylight to dark") << "daylight"
-                                          << "graphite";
-    }
-
-    void liveThemeChangeRecoloursTheTypedText() {
-        QFETCH(QString, from);
-        QFETCH(QString, to);
+    // Keys that arrive before the field has focus land in the query; the
+    // search shows its progress, and hiding the window cancels it.
+    void keysBeforeTheFieldHasFocusSearchUntilHidden() {
         WindowUnderTest t(false, false);
-        LauncherThemeStore(t.preferences).save(from);
-        t.notifications.post(notifications::LauncherThemeChanged);
-        QTest::keyClicks(t.field, QStringLiteral("WWWW"));
-        LauncherThemeStore(t.preferences).save(to);
-        t.notifications.post(notifications::LauncherThemeChanged);
-        const LauncherChrome chrome =
-            launcherChrome(LauncherThemeCatalog::theme(*launcherThemeIDFromRawValue(to)));
-        // Some pixel of the typed text stands out from the new field colour.
-        const QImage window = t.window->grab().toImage();
-        const QRect field = t.field->geometry();
-        double best = 1;
-        for (int y = field.top() + 8; y < field.bottom() - 8; ++y)
-            for (int x = field.left() + 10; x < field.left() + 80; ++x)
-                best =
-                    std::max(best, contrastRatio(window.pixelColor(x, y), chrome.fieldBackground));
-        QVERIFY2(best >= 3.0, qPrintable(QString::number(best)));
-    }
-
-    void keysBeforeTheFieldHasFocusLandInTheQuery() {
-        WindowUnderTest t(false, false);
+        auto* progress = t.window->findChild<QProgressBar*>(QStringLiteral("searchProgress"));
+        QVERIFY(progress && !progress->isVisible());
         t.field->clearFocus();
         QTest::keyClicks(t.window.get(), QStringLiteral("fi"));
         QTest::keyClicks(t.list, QStringLiteral("re"));
         QCOMPARE(t.field->text(), QStringLiteral("fire"));
         QCOMPARE(t.window->contentView().search().query, QStringLiteral("fire"));
+        QVERIFY(progress->isVisible());
+        t.window->hide();
+        QVERIFY(!progress->isVisible());
+        t.scheduler.advance(50);
+        QCOMPARE(t.engine.calls.size(), 0); // nothing searches for a hidden window
     }
 };
 

@@ -182,14 +182,11 @@ private Q_SLOTS:
         QCOMPARE(find<QLabel>("hotKeyCurrent")->text(), "Current: " + shown);
     }
 
-    void hotKeySectionFollowsChangesFromElsewhere() {
+    void hotKeySectionFollowsChangesAndInstallsTheDesktopShortcut() {
         // As `trovi config set launcherHotKeyCode 0` does to a running launcher.
         m_preferences->setInteger(keys::launcherHotKeyCode, 0);
         m_center->post(notifications::LauncherHotKeyChanged);
         QCOMPARE(find<QLabel>("hotKeyCurrent")->text(), QStringLiteral("Current: Ctrl + A"));
-    }
-
-    void desktopShortcutButtonRunsTheInstallAndSaysHowItWent() {
         find<QPushButton>("installDesktopShortcut")->click();
         QCOMPARE(find<QLabel>("desktopShortcutResult")->text(), "bound in the desktop");
     }

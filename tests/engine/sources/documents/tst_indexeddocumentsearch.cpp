@@ -1,5 +1,6 @@
 #include "db/SqliteDatabase.h"
 #include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
+#include "launcher/engine/sources/documents/SnippetSegment.h"
 #include "tests/support/Results.h"
 
 #include <QFileInfo>
@@ -161,11 +162,14 @@ private Q_SLOTS:
         QVERIFY(m_lines.isEmpty());
     }
 
-    void countUpdateWaitsForABriefLock() {
+    // A count update waits out the indexer's brief write lock, and a count at
+    // the top of the integer range stays there rather than turning into a
+    // real number that reads back as never opened.
+    void countUpdateWaitsForABriefLockAndStopsAtTheTop() {
+        constexpr std::int64_t largest = std::numeric_limits<std::int64_t>::max();
         IndexFixture fixture(indexPath());
-        fixture.add(1, "a.txt", 4, 100);
+        fixture.add(1, "a.txt", largest - 1, 100);
         IndexedDocumentSearch index(indexPath(), sink());
-        // The indexer holds a write transaction for a moment.
         QVERIFY(!fixture.db.execute("BEGIN EXCLUSIVE; UPDATE files SET indexed_at = 200;"));
         std::thread indexer([&] {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -174,17 +178,7 @@ private Q_SLOTS:
         const bool counted = index.incrementOpenCount(1);
         indexer.join();
         QVERIFY2(counted, qPrintable(m_lines.join(u'\n')));
-        QCOMPARE(index.search("a.txt", {}, {}).value(0).openCount, 5);
-    }
-
-    // A count at the top of the integer range stays there rather than
-    // turning into a real number that reads back as never opened.
-    void openCountStopsAtTheLargestInteger() {
-        constexpr std::int64_t largest = std::numeric_limits<std::int64_t>::max();
-        IndexFixture fixture(indexPath());
-        fixture.add(1, "a.txt", largest - 1, 100);
-        IndexedDocumentSearch index(indexPath(), sink());
-        QVERIFY(index.incrementOpenCount(1));
+        QCOMPARE(index.search("a.txt", {}, {}).value(0).openCount, largest);
         QVERIFY(index.incrementOpenCount(1));
         QCOMPARE(index.search("a.txt", {}, {}).value(0).openCount, largest);
         QVERIFY(m_lines.isEmpty());
@@ -238,6 +232,31 @@ private Q_SLOTS:
             QVERIFY(index.incrementOpenCount(1));
             QCOMPARE(index.search("report", {}, {}).value(0).openCount, 51);
         }
+    }
+
+    // Segments joined by "|", a highlighted one marked with a leading "*".
+    void snippetMarkupParses_data() {
+        QTest::addColumn<QString>("snippet");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char* name, const QString& snippet, const char* expected) {
+            QTest::newRow(name) << snippet << QString(expected);
+        };
+        row("empty text gives nothing", QString(), "");
+        row("highlight at both ends", "<mark>x</mark> and <mark>y</mark>", "*x| and |*y");
+        row("extra closing tags after a highlight are rejoined", "<mark>a</mark>b</mark>c",
+            "*a|b</mark>c");
+        row("unclosed highlight runs to the end", "see <mark>this", "see |*this");
+        row("empty highlight is dropped", "a<mark></mark>b", "a|b");
+        row("line feeds become spaces", "one\n<mark>two\nlines</mark>\n", "one |*two lines| ");
+    }
+
+    void snippetMarkupParses() {
+        QFETCH(QString, snippet);
+        QFETCH(QString, expected);
+        QStringList segments;
+        for (const SnippetSegment& segment : parseSnippetSegments(snippet))
+            segments.append((segment.isHighlighted ? "*" : "") + segment.text);
+        QCOMPARE(segments.join(u'|'), expected);
     }
 };
 
