@@ -72,17 +72,25 @@ struct Figures {
 
 // One engine thread, one window; every word is typed into a fresh controller
 // so no word is answered from the launcher's own caches.
-Figures typeWords(const QString& indexPath, const Catalogues& catalogues) {
-    QTemporaryDir home;
+// A home whose document index is `indexPath` (none when empty), with no
+// background refresh and no pinned folders.
+DatabaseManagerConfiguration benchConfiguration(const QTemporaryDir& home,
+                                                const QString& indexPath) {
     if (!indexPath.isEmpty()) {
         QDir().mkpath(home.path() + QStringLiteral("/.pelmora"));
         QFile::link(indexPath, home.path() + QStringLiteral("/.pelmora/index.db"));
     }
-    InMemoryPreferenceStore preferences;
     DatabaseManagerConfiguration config =
         DatabaseManagerConfiguration::standard(home.path(), /*isRunningUnitTests*/ true);
     config.backgroundRefreshEnabled = false;
     config.pinnedFolderPaths.clear();
+    return config;
+}
+
+Figures typeWords(const QString& indexPath, const Catalogues& catalogues) {
+    QTemporaryDir home;
+    InMemoryPreferenceStore preferences;
+    const DatabaseManagerConfiguration config = benchConfiguration(home, indexPath);
     DatabaseManagerServices services;
     services.preferences = &preferences;
     services.diagnostics = [](const QString& line) {
@@ -223,16 +231,10 @@ void report(const char* what, const Figures& f, int debounce) {
 // one-pass search's list, row for row.
 void checkMergedListsAreExact(const QString& indexPath, const Catalogues& catalogues) {
     QTemporaryDir home;
-    QDir().mkpath(home.path() + QStringLiteral("/.pelmora"));
-    QFile::link(indexPath, home.path() + QStringLiteral("/.pelmora/index.db"));
     InMemoryPreferenceStore preferences;
-    DatabaseManagerConfiguration config =
-        DatabaseManagerConfiguration::standard(home.path(), /*isRunningUnitTests*/ true);
-    config.backgroundRefreshEnabled = false;
-    config.pinnedFolderPaths.clear();
     DatabaseManagerServices services;
     services.preferences = &preferences;
-    DatabaseManager manager(config, std::move(services));
+    DatabaseManager manager(benchConfiguration(home, indexPath), std::move(services));
     manager.setCatalogs(catalogues.apps, catalogues.folders, catalogues.shortcuts);
     QStringList queries = {"a", "e", "2023", "q3 report", "final draft", "tax-2024", "notes.md"};
     for (const QString& word : kTypedWords)

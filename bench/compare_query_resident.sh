@@ -31,27 +31,7 @@ export DISPLAY=":none" QT_QPA_PLATFORM=offscreen
 unset WAYLAND_DISPLAY
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
-python3 - "$HOME" "$count" <<'PY'
-import os, random, sys
-root, count = sys.argv[1], int(sys.argv[2])
-words = ("project notes invoice budget report photos backup client design draft "
-         "meeting team archive src docs assets old final taxes travel Research Data "
-         "export Personal Work receipts music video thesis website api config").split()
-rng = random.Random(7)
-made, level = 0, [root]
-while made < count:
-    nxt = []
-    for parent in level:
-        for i in range(10):
-            if made >= count:
-                break
-            name = " ".join(rng.choice(words) for _ in range(1 + rng.randrange(3))) + " %d" % i
-            path = os.path.join(parent, name)
-            os.mkdir(path)
-            made += 1
-            nxt.append(path)
-    level = nxt
-PY
+python3 "$(dirname "$0")/gen_folders.py" "$HOME" "$count"
 
 # A first start shows onboarding; this home has done it, so the launcher stays hidden.
 "$trovi" config set launcherPermissionsOnboardingCompleted true >/dev/null
