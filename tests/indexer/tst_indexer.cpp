@@ -334,7 +334,7 @@ private Q_SLOTS:
 
         std::mutex mutex;
         std::condition_variable committed;
-        int batches = 0;
+        int batches = 0, picked = 0;
         bool indexing = true;
         int counted = 0, failed = 0;
         std::thread launcher([&] {
@@ -348,7 +348,8 @@ private Q_SLOTS:
             int seen = 0;
             while (indexing) {
                 committed.wait(lock, [&] { return batches != seen || !indexing; });
-                seen = batches;
+                seen = picked = batches;
+                committed.notify_all();
                 lock.unlock();
                 auto error = db->run(sql);
                 if (error && (error->code & 0xff) == 5)
@@ -357,10 +358,13 @@ private Q_SLOTS:
                 (error ? failed : counted)++;
             }
         });
+        // Each batch waits until the launcher has taken it up, so every batch
+        // gets its write, however the threads are scheduled.
         auto summary = home.index([&](int, int) {
-            std::lock_guard lock(mutex);
+            std::unique_lock lock(mutex);
             ++batches;
             committed.notify_all();
+            committed.wait(lock, [&] { return picked == batches || !indexing; });
         });
         {
             std::lock_guard lock(mutex);
