@@ -3,7 +3,6 @@
 #include "CommandRunner.h"
 #include "ConfigCommand.h"
 #include "LauncherApp.h"
-#include "RunningLauncherClient.h"
 #include "LauncherStatus.h"
 #include "ShortcutCommand.h"
 #include "StartupTrace.h"
@@ -34,7 +33,9 @@ void printError(const QString& message) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+// Called by the `trovi` front end, which has already asked a running launcher
+// to answer `query` and `open` when one runs: here they run in this process.
+extern "C" __attribute__((visibility("default"))) int trovi_program_main(int argc, char** argv) {
     traceStartup("main");
     if (argc == 3 && qstrcmp(argv[1], kServeClipboardOption) == 0)
         return serveClipboard(argc, argv, QString::fromLocal8Bit(argv[2]));
@@ -59,16 +60,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (const auto* query = std::get_if<QueryCommand>(&command)) {
-        if (!query->standalone)
-            if (auto status = runInRunningLauncher(arguments, query->waitSeconds, true))
-                return *status;
         QCoreApplication app(argc, argv);
         return runQueryCommand(*query);
     }
     if (const auto* open = std::get_if<OpenCommand>(&command)) {
-        if (!open->standalone)
-            if (auto status = runInRunningLauncher(arguments, open->waitSeconds, false))
-                return *status;
         QCoreApplication app(argc, argv);
         return runOpenCommand(*open);
     }

@@ -8,6 +8,7 @@
 // is refused or never comes. The launcher's socket outlives misbehaving peers
 // and stays inside a lock folder whose path is too long for a socket address.
 
+#include "app/frontend/FastCommand.h"
 #include "launcher/platform/linux/InstanceRequestClient.h"
 #include "launcher/platform/linux/SingleInstance.h"
 #include "tests/support/Files.h"
@@ -278,6 +279,46 @@ private Q_SLOTS:
         QVERIFY2(again.out.contains("projects/notes") && again.err.isEmpty(),
                  again.err.constData());
         QCOMPARE(launcher->state(), QProcess::Running);
+    }
+
+    // The front end hands over only what it fully understands, in words the
+    // launcher reads back unchanged; the rest goes to the full program.
+    void theFrontEndHandsOverOnlyWhatItUnderstands_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("handedOver");
+        QTest::newRow("query") << QStringList{"query", "--json", "--wait=2", "a \"b\" \\ c"}
+                               << true;
+        QTest::newRow("open") << QStringList{"open", "--index", "2", "--dry-run", "--", "--x"}
+                              << true;
+        QTest::newRow("unicode and controls")
+            << QStringList{"query", "caf\u00e9 \U0001F600", QString("tab\there\x01")} << true;
+        QTest::newRow("standalone") << QStringList{"query", "--standalone", "x"} << false;
+        QTest::newRow("help") << QStringList{"open", "--help"} << false;
+        QTest::newRow("bad wait") << QStringList{"query", "--wait", "soon", "x"} << false;
+        QTest::newRow("wait past an hour") << QStringList{"query", "--wait=3601", "x"} << false;
+        QTest::newRow("json is not open's") << QStringList{"open", "--json", "x"} << false;
+        QTest::newRow("no text") << QStringList{"query", "--json"} << false;
+        QTest::newRow("index without value") << QStringList{"open", "x", "--index"} << false;
+        QTest::newRow("launch") << QStringList{"--show"} << false;
+    }
+
+    void theFrontEndHandsOverOnlyWhatItUnderstands() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, handedOver);
+        std::vector<std::string> words;
+        for (const QString& argument : arguments)
+            words.push_back(argument.toStdString());
+        const auto command = frontend::fastCommand(words);
+        QCOMPARE(command.has_value(), handedOver);
+        if (!command)
+            return;
+        const auto parsed =
+            parseInstanceRequest(QByteArray::fromStdString(frontend::encodeRequest(*command)));
+        QCOMPARE(std::get<InstanceRequest>(parsed),
+                 InstanceRequest(InstanceCommand{arguments.first(), arguments.mid(1)}));
+        // Not UTF-8: the full program decodes it as the local encoding.
+        words.back() += "\xff";
+        QVERIFY(!frontend::fastCommand(words));
     }
 
     // A launcher whose answer is refused or never comes: a query is answered

@@ -76,24 +76,6 @@ QByteArray encodeInstanceAnswer(const InstanceCommandOutput& output) {
     return kInstanceReplyOk + QByteArray(" ") + QByteArray::number(body.size()) + '\n' + body;
 }
 
-std::optional<InstanceCommandOutput> parseInstanceAnswerBody(QByteArrayView body) {
-    const qsizetype lineEnd = body.indexOf('\n');
-    if (lineEnd < 0)
-        return std::nullopt;
-    const QByteArrayView header = body.first(lineEnd);
-    const qsizetype space = header.indexOf(' ');
-    bool statusOk = false, lengthOk = false;
-    InstanceCommandOutput output;
-    output.exitStatus = space < 0 ? 0 : header.first(space).toInt(&statusOk);
-    const qsizetype outLength = space < 0 ? -1 : header.sliced(space + 1).toLongLong(&lengthOk);
-    const QByteArrayView rest = body.sliced(lineEnd + 1);
-    if (!statusOk || !lengthOk || outLength < 0 || outLength > rest.size())
-        return std::nullopt;
-    output.out = rest.first(outLength).toByteArray();
-    output.err = rest.sliced(outLength).toByteArray();
-    return output;
-}
-
 QByteArray encodeInstanceRequest(const InstanceRequest& request) {
     if (const auto* notification = std::get_if<InstanceNotification>(&request))
         return header() + kNotifyVerb.toByteArray() + ' ' + notification->name.toUtf8();

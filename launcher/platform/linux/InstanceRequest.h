@@ -14,6 +14,8 @@
 // refused ("error answer-too-large") by the launcher and by the client. The
 // version and the verb let later requests travel on the same socket.
 
+#include "launcher/platform/linux/InstanceProtocol.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QDateTime>
@@ -27,7 +29,6 @@
 
 namespace trovi {
 
-inline constexpr int kInstanceProtocolVersion = 1;
 // Longer lines are not requests: the sender is dropped.
 inline constexpr qsizetype kMaximumInstanceRequestLine = 64 * 1024;
 // Answers are cut here; a status answer stays below it.
@@ -77,9 +78,6 @@ std::variant<InstanceRequest, InstanceRequestRefusal> parseInstanceRequest(QByte
 
 inline constexpr char kInstanceReplyOk[] = "ok";
 
-// Twenty result rows with snippets stay far below this.
-inline constexpr qsizetype kMaximumInstanceAnswer = 4 * 1024 * 1024;
-
 // What a command printed, and its exit status.
 struct InstanceCommandOutput {
     int exitStatus = 0;
@@ -91,7 +89,5 @@ struct InstanceCommandOutput {
 
 // The whole reply, framing included, without a trailing line feed.
 QByteArray encodeInstanceAnswer(const InstanceCommandOutput& output);
-// The body after the "ok <length>" line; nothing when it is malformed.
-std::optional<InstanceCommandOutput> parseInstanceAnswerBody(QByteArrayView body);
 
 } // namespace trovi

@@ -29,21 +29,4 @@ struct InstanceDelivery {
 InstanceDelivery deliverInstanceRequest(const QString& folder, const QString& name,
                                         const QByteArray& line, QDeadlineTimer deadline);
 
-struct InstanceAnswer {
-    enum class Outcome {
-        answered,     // `output` holds what the command printed
-        notListening, // nobody there: the request did not leave this process
-        refused,      // "error <reason>" came back; the reason is in `message`
-        failed,       // sent, but no usable answer came before the deadline
-    };
-    Outcome outcome = Outcome::notListening;
-    InstanceCommandOutput output;
-    QString message;
-};
-
-// Sends a command line and waits until `deadline` for its framed answer,
-// whose body may not exceed kMaximumInstanceAnswer.
-InstanceAnswer askRunningInstance(const QString& folder, const QString& name,
-                                  const QByteArray& line, QDeadlineTimer deadline);
-
 } // namespace trovi

@@ -21,7 +21,7 @@ namespace trovi {
 class PreferenceStore;
 
 struct SingleInstanceConfiguration {
-    QString bundleIdentifier = QStringLiteral("com.dalvo.trovi-launcher");
+    QString bundleIdentifier = QString::fromLatin1(kInstanceBundleIdentifier);
     // When set, the store's boolean under the key lets several processes run.
     PreferenceStore* defaults = nullptr;
     QString allowMultipleInstancesKey;
@@ -29,7 +29,7 @@ struct SingleInstanceConfiguration {
     QString directory;
     QString lockFileName = QStringLiteral("TroviLauncher.lock");
     // How long a second launch waits for a starting launcher to listen.
-    std::chrono::milliseconds handOverTimeout{10000};
+    std::chrono::milliseconds handOverTimeout{kInstanceHandOverMilliseconds};
     InstanceRequestServerLimits serverLimits;
 
     // The launcher's own configuration.

@@ -1,0 +1,117 @@
+// The `trovi` executable: a front end linked against the C and C++ runtimes
+// only. `trovi query` and `trovi open` go straight to the running launcher,
+// which answers from its warm catalogues in about a millisecond; everything
+// else (the launcher itself, the other commands, and these two when no
+// launcher runs) loads the full program, which brings Qt.
+
+#include "FastCommand.h"
+#include "RunningLauncherSocket.h"
+
+#include "launcher/platform/linux/InstanceProtocol.h"
+
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <dlfcn.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using namespace trovi::frontend;
+
+namespace {
+
+using Outcome = LauncherAnswer::Outcome;
+
+void writeAll(int fd, const std::string& bytes) {
+    for (std::size_t written = 0; written < bytes.size();) {
+        const ssize_t count = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (count <= 0)
+            return;
+        written += std::size_t(count);
+    }
+}
+
+// The exit status once the launcher's answer is printed, or -1 when this
+// process is to run the command itself. An open that may have run is never
+// run twice.
+int askLauncher(const FastCommand& command) {
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::milliseconds(long(command.waitSeconds * 1000) +
+                                                    trovi::kInstanceHandOverMilliseconds);
+    const LauncherAnswer answer =
+        askRunningLauncher(launcherSocketFolder(), encodeRequest(command), deadline);
+    switch (answer.outcome) {
+    case Outcome::answered:
+        writeAll(STDOUT_FILENO, answer.out);
+        writeAll(STDERR_FILENO, answer.err);
+        return answer.exitStatus;
+    case Outcome::notListening:
+        return -1;
+    case Outcome::refused:
+        // Refused requests did not run, except one whose answer was too long.
+        if (command.repeatable || answer.message != "answer-too-large") {
+            std::fprintf(stderr,
+                         "trovi: the running launcher refused the request (%s); answering here "
+                         "instead\n",
+                         answer.message.c_str());
+            return -1;
+        }
+        break;
+    case Outcome::failed:
+        if (command.repeatable) {
+            std::fprintf(stderr, "trovi: %s; answering here instead\n", answer.message.c_str());
+            return -1;
+        }
+        break;
+    }
+    std::fprintf(stderr,
+                 "trovi: %s; the running launcher may have carried out the request, so it is not "
+                 "repeated here\n",
+                 answer.message.c_str());
+    return 1;
+}
+
+std::string executableFolder() {
+    char path[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0)
+        return ".";
+    const std::string executable(path, std::size_t(length));
+    return executable.substr(0, executable.rfind('/'));
+}
+
+// The full program: beside this executable in a build, in ../lib/trovi once installed.
+int runFullProgram(int argc, char** argv) {
+    const std::string folder = executableFolder();
+    std::string problem;
+    for (const std::string& candidate :
+         {folder + "/libtrovi-program.so", folder + "/../lib/trovi/libtrovi-program.so"}) {
+        if (::access(candidate.c_str(), F_OK) != 0)
+            continue;
+        void* program = ::dlopen(candidate.c_str(), RTLD_LAZY | RTLD_LOCAL);
+        if (!program) {
+            problem = ::dlerror();
+            break;
+        }
+        using Main = int (*)(int, char**);
+        if (auto run = reinterpret_cast<Main>(::dlsym(program, "trovi_program_main")))
+            return run(argc, argv);
+        problem = candidate + ": no trovi_program_main";
+        break;
+    }
+    if (problem.empty())
+        problem =
+            "libtrovi-program.so is neither in " + folder + " nor in " + folder + "/../lib/trovi";
+    std::fprintf(stderr, "trovi: the launcher is not installed completely: %s\n", problem.c_str());
+    return 127;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (const auto command = fastCommand(std::vector<std::string>(argv + 1, argv + argc)))
+        if (const int status = askLauncher(*command); status >= 0)
+            return status;
+    return runFullProgram(argc, argv);
+}
