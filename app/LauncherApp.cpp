@@ -3,6 +3,7 @@
 #include "ClipboardServer.h"
 #include "EngineBuilder.h"
 #include "EngineThread.h"
+#include "FontConfigWarmUp.h"
 #include "LauncherStartup.h"
 #include "LauncherStatus.h"
 #include "QuitOnTermination.h"
@@ -73,6 +74,7 @@ template <typename Act> void withActivationToken(const QString& token, Act act) 
 
 int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController> instance,
                 StartLauncher::Intent intent) {
+    FontConfigWarmUp fonts;
     QApplication application(argc, argv);
     traceStartup("QApplication");
     QApplication::setApplicationName(QStringLiteral("Trovi"));
@@ -111,6 +113,7 @@ int runLauncher(int argc, char** argv, std::unique_ptr<SingleInstanceController>
     services.notifications = &notifications;
     services.persistentQueryCacheStore = engine.persistentQueryResultCacheStore();
     services.languageRecognizer = builder.services().languageRecognizer;
+    fonts.wait();
     // The window's view answers "LauncherSearchDataRefreshed"; the shell
     // hears of the results' visibility from the window itself.
     LauncherWindow window(std::move(services));

@@ -18,6 +18,7 @@ packages=(
   libcld2-dev                                    # language recognition for the translator
   apertium apertium-eng-spa                      # local rule-based translation (English <-> Spanish)
   qt6-svg-dev                                    # SVG icons (tray, application icon)
+  libfontconfig-dev                              # fontconfig warmed up while Qt connects to the display
   libx11-dev libx11-xcb-dev libxcb1-dev          # X11 global hotkey: key grabs on the root window
   libxkbcommon-dev libxkbcommon-x11-dev          # keysym <-> keycode on the current layout
   xdotool x11-apps x11-utils imagemagick         # hotkey tests under Xvfb (xprop, xwininfo), screenshots
