@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 namespace trovi::frontend {
 
@@ -116,6 +117,33 @@ std::optional<FastCommand> fastCommand(const std::vector<std::string>& arguments
     if (!hasText)
         return std::nullopt;
     return command;
+}
+
+std::optional<std::string> launchRequest(const std::vector<std::string>& arguments,
+                                         std::string_view activationToken,
+                                         std::chrono::system_clock::time_point now) {
+    // A toggle sends no arguments; the others send their one option.
+    if (arguments.size() > 1 || !isUtf8(activationToken) ||
+        (arguments.size() == 1 && arguments[0] != "--show" && arguments[0] != "--hide" &&
+         arguments[0] != "--settings"))
+        return std::nullopt;
+    const auto milliseconds =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
+    const std::time_t seconds = std::time_t(milliseconds / 1000);
+    std::tm utc{};
+    ::gmtime_r(&seconds, &utc);
+    char createdAt[80];
+    std::snprintf(createdAt, sizeof createdAt, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ",
+                  utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min,
+                  utc.tm_sec, int(milliseconds % 1000));
+    std::string line =
+        "trovi/" + std::to_string(kInstanceProtocolVersion) + " launch {\"arguments\":[";
+    if (!arguments.empty())
+        line += jsonString(arguments[0]);
+    line += "],\"fileURLs\":[],\"createdAt\":\"" + std::string(createdAt) + '"';
+    if (!activationToken.empty())
+        line += ",\"activationToken\":" + jsonString(activationToken);
+    return line + '}';
 }
 
 std::string encodeRequest(const FastCommand& command) {

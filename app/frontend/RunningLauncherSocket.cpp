@@ -13,6 +13,8 @@
 #include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <utility>
+#include <variant>
 
 namespace trovi::frontend {
 
@@ -23,6 +25,11 @@ using Outcome = LauncherAnswer::Outcome;
 
 struct Descriptor {
     int fd = -1;
+    explicit Descriptor(int descriptor) : fd(descriptor) {}
+    Descriptor(Descriptor&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    Descriptor& operator=(Descriptor&&) = delete;
     ~Descriptor() {
         if (fd >= 0)
             ::close(fd);
@@ -98,8 +105,12 @@ std::string launcherSocketFolder() {
     return base + '/' + kInstanceBundleIdentifier;
 }
 
-LauncherAnswer askRunningLauncher(const std::string& folderPath, const std::string& line,
-                                  Clock::time_point deadline) {
+namespace {
+
+// Connected to this user's launcher, with `line` sent; or why not, as an
+// answer with its outcome set.
+std::variant<Descriptor, LauncherAnswer>
+connectAndSend(const std::string& folderPath, const std::string& line, Clock::time_point deadline) {
     Descriptor folder{::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)};
     if (folder.fd < 0)
         return outcome(Outcome::notListening, std::strerror(errno));
@@ -133,10 +144,24 @@ LauncherAnswer askRunningLauncher(const std::string& folderPath, const std::stri
             ::send(socket.fd, message.data() + sent, message.size() - sent, MSG_NOSIGNAL);
         if (count < 0 && errno == EINTR)
             continue;
+        // Turned away before reading anything: nothing was applied.
+        if (count < 0 && (errno == EPIPE || errno == ECONNRESET))
+            return outcome(Outcome::notListening, std::strerror(errno));
         if (count < 0)
             return outcome(Outcome::failed, std::strerror(errno));
         sent += std::size_t(count);
     }
+    return socket;
+}
+
+} // namespace
+
+LauncherAnswer askRunningLauncher(const std::string& folderPath, const std::string& line,
+                                  Clock::time_point deadline) {
+    auto connected = connectAndSend(folderPath, line, deadline);
+    if (auto* answer = std::get_if<LauncherAnswer>(&connected))
+        return std::move(*answer);
+    const Descriptor& socket = std::get<Descriptor>(connected);
 
     std::string received;
     std::size_t headerEnd = std::string::npos;
@@ -180,6 +205,36 @@ LauncherAnswer askRunningLauncher(const std::string& folderPath, const std::stri
         return outcome(Outcome::failed, "the launcher's answer is malformed");
     answer.outcome = Outcome::answered;
     return answer;
+}
+
+LauncherAnswer handOverToRunningLauncher(const std::string& folderPath, const std::string& line,
+                                         Clock::time_point deadline) {
+    auto connected = connectAndSend(folderPath, line, deadline);
+    if (auto* answer = std::get_if<LauncherAnswer>(&connected))
+        return std::move(*answer);
+    const Descriptor& socket = std::get<Descriptor>(connected);
+    // Once sent, the answer gets a few seconds even past the deadline: a busy
+    // launcher may read the line late, and a resend would apply it twice.
+    setTimeouts(socket.fd, deadline, 5000);
+    std::string reply;
+    while (reply.find('\n') == std::string::npos && reply.size() < 256) {
+        char chunk[256];
+        const ssize_t count = ::recv(socket.fd, chunk, sizeof chunk, 0);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count == 0 || (count < 0 && errno == ECONNRESET))
+            return outcome(Outcome::notListening, "the launcher closed the connection");
+        if (count < 0)
+            return outcome(Outcome::failed, "the running launcher did not answer");
+        reply.append(chunk, std::size_t(count));
+    }
+    reply = reply.substr(0, reply.find('\n'));
+    if (reply == "ok") {
+        LauncherAnswer answer;
+        answer.outcome = Outcome::answered;
+        return answer;
+    }
+    return outcome(Outcome::refused, replaceUnprintable(reply.substr(0, 200)));
 }
 
 } // namespace trovi::frontend

@@ -30,4 +30,10 @@ std::string launcherSocketFolder();
 LauncherAnswer askRunningLauncher(const std::string& folder, const std::string& line,
                                   std::chrono::steady_clock::time_point deadline);
 
+// Hands a second launch's request over and reads the one-line reply: answered
+// on "ok", refused with the reply otherwise. A request that went out but got
+// no reply is `failed`: it may have been applied, so it is not sent again.
+LauncherAnswer handOverToRunningLauncher(const std::string& folder, const std::string& line,
+                                         std::chrono::steady_clock::time_point deadline);
+
 } // namespace trovi::frontend

@@ -1,8 +1,9 @@
 // The `trovi` executable: a front end linked against the C and C++ runtimes
-// only. `trovi query` and `trovi open` go straight to the running launcher,
-// which answers from its warm catalogues in about a millisecond; everything
-// else (the launcher itself, the other commands, and these two when no
-// launcher runs) loads the full program, which brings Qt.
+// only. A second launch, `trovi query` and `trovi open` go straight to the
+// running launcher, which shows its window or answers from its warm
+// catalogues in about a millisecond; everything else (the launcher itself, the
+// other commands, and these when no launcher runs) loads the full program,
+// which brings Qt.
 
 #include "FastCommand.h"
 #include "RunningLauncherSocket.h"
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <dlfcn.h>
 #include <string>
 #include <unistd.h>
@@ -72,6 +74,28 @@ int askLauncher(const FastCommand& command) {
     return 1;
 }
 
+// A second launch handed over: 0 once the launcher took it, 1 when it may
+// have taken it without saying so (never sent twice), -1 when the full
+// program is to start the launcher or explain why it cannot.
+int handOverLaunch(const std::string& line) {
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::milliseconds(trovi::kInstanceHandOverMilliseconds);
+    const LauncherAnswer answer = handOverToRunningLauncher(launcherSocketFolder(), line, deadline);
+    if (answer.outcome == Outcome::answered)
+        return 0;
+    if (answer.outcome != Outcome::failed)
+        return -1;
+    std::fprintf(stderr, "trovi: the request did not reach the running launcher: %s\n",
+                 answer.message.c_str());
+    return 1;
+}
+
+bool hasDisplay() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
+}
+
 std::string executableFolder() {
     char path[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
@@ -110,8 +134,18 @@ int runFullProgram(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (const auto command = fastCommand(std::vector<std::string>(argv + 1, argv + argc)))
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (const auto command = fastCommand(arguments))
         if (const int status = askLauncher(*command); status >= 0)
             return status;
+    // The desktop's shortcut on Wayland runs `trovi`: the window shows without
+    // this process loading anything. Started by that shortcut, the running
+    // window may take focus with the token the compositor gave this launch.
+    const char* token = std::getenv("XDG_ACTIVATION_TOKEN");
+    if (hasDisplay())
+        if (const auto line =
+                launchRequest(arguments, token ? token : "", std::chrono::system_clock::now()))
+            if (const int status = handOverLaunch(*line); status >= 0)
+                return status;
     return runFullProgram(argc, argv);
 }

@@ -11,6 +11,7 @@
 #include "app/frontend/FastCommand.h"
 #include "launcher/platform/linux/InstanceRequestClient.h"
 #include "launcher/platform/linux/SingleInstance.h"
+#include "launcher/settings/PreferenceStore.h"
 #include "tests/support/Files.h"
 #include "tests/support/TroviHome.h"
 
@@ -319,6 +320,44 @@ private Q_SLOTS:
         // Not UTF-8: the full program decodes it as the local encoding.
         words.back() += "\xff";
         QVERIFY(!frontend::fastCommand(words));
+    }
+
+    // A second launch from the front end reads back as the full program's, and
+    // a launcher that has since been told to allow others turns it away, so
+    // the launch starts its own as the full program would.
+    void launchesHandedOverAsTheFullProgramWould() {
+        const auto now = std::chrono::system_clock::now();
+        const auto toggle = frontend::launchRequest({}, "token \"1\"", now);
+        QVERIFY(toggle);
+        const auto parsed = parseInstanceRequest(QByteArray::fromStdString(*toggle));
+        const auto& request = std::get<DuplicateLaunchRequest>(std::get<InstanceRequest>(parsed));
+        QCOMPARE(request.arguments, QStringList());
+        QCOMPARE(request.activationToken, "token \"1\"");
+        QVERIFY(qAbs(request.createdAt.msecsTo(QDateTime::currentDateTimeUtc())) < 60000);
+        QVERIFY(frontend::launchRequest({"--settings"}, "", now));
+        QVERIFY(!frontend::launchRequest({"--show", "x"}, "", now));
+        QVERIFY(!frontend::launchRequest({"--version"}, "", now));
+
+        Home home;
+        InMemoryPreferenceStore preferences;
+        SingleInstanceConfiguration configuration = home.configuration();
+        configuration.defaults = &preferences;
+        configuration.allowMultipleInstancesKey = QStringLiteral("allowMultipleInstances");
+        Launcher launcher(configuration);
+        QVERIFY(launcher.listen());
+        // Served by this thread's event loop while the launch waits on another.
+        const auto deliver = [&] {
+            QFuture<InstanceDelivery> delivery = launchWith(configuration, "--show");
+            return QTest::qWaitFor([&] { return delivery.isFinished(); }, 60000)
+                       ? delivery.result()
+                       : InstanceDelivery{InstanceDelivery::Outcome::noAnswer, "still waiting"};
+        };
+        QCOMPARE(deliver().outcome, InstanceDelivery::Outcome::delivered);
+        preferences.setBool(configuration.allowMultipleInstancesKey, true);
+        const InstanceDelivery refused = deliver();
+        QCOMPARE(refused.outcome, InstanceDelivery::Outcome::refused);
+        QVERIFY2(refused.message.contains("multiple-instances-allowed"),
+                 qPrintable(refused.message));
     }
 
     // A launcher whose answer is refused or never comes: a query is answered

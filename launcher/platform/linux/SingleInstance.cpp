@@ -228,6 +228,12 @@ QByteArray SingleInstanceController::answer(const QByteArray& line) {
             return "error starting";
         return QByteArray(kInstanceReplyOk) + ' ' + m_statusHandler();
     }
+    // Several launchers allowed since this one started: the launch starts its
+    // own, as it would have had it read the preference itself.
+    if (m_configuration.defaults && !m_configuration.allowMultipleInstancesKey.isEmpty() &&
+        m_configuration.defaults->boolValue(m_configuration.allowMultipleInstancesKey)
+            .value_or(false))
+        return "error multiple-instances-allowed";
     m_pending.append(std::get<DuplicateLaunchRequest>(request));
     // Delivered from the event loop, never from inside the socket's signal.
     QTimer::singleShot(0, this, [this] { deliverPending(); });
