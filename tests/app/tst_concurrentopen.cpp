@@ -1,15 +1,21 @@
-// Several `trovi open` processes on one home, some killed midway: every open
-// that finished is counted, and both stores stay sound.
+// Launcher processes on one home that end midway or are told to stop: every
+// `trovi open` that finished is counted and both stores stay sound, and the
+// resident launcher stops the translation helper it started when it quits.
 
 #include "db/SqliteDatabase.h"
 #include "launcher/engine/usage/UsageStore.h"
 #include "launcher/settings/SqlitePreferenceStore.h"
+#include "tests/support/ArgosStandIn.h"
+#include "tests/support/Processes.h"
 #include "tests/support/TroviHome.h"
 
 #include <QFileSystemWatcher>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <csignal>
 
 namespace {
 
@@ -113,6 +119,35 @@ private Q_SLOTS:
             QVERIFY(counts[target] >= finished[target]);
             QVERIFY(counts[target] <= finished[target] + killed[target]);
         }
+    }
+
+    // Runs the window offscreen, so no X server is needed.
+    void translationHelperEndsWithTheLauncher() {
+        trovi::test::TroviHome home;
+        // Longer than any wait below: a helper left behind is still there.
+        trovi::test::ArgosStandIn argos(300);
+        QProcess launcher;
+        launcher.setProcessEnvironment(home.environment(
+            {"QT_QPA_PLATFORM=offscreen", "WAYLAND_DISPLAY=trovi-test-no-compositor",
+             "TROVI_TRANSLATION_PYTHON=/usr/bin/python3", "PYTHONPATH=" + argos.path()}));
+        launcher.start(TROVI_EXECUTABLE, {"--hide"});
+        QVERIFY(launcher.waitForStarted());
+
+        // The helper is started once the launcher is up, to have it warm for
+        // "cc"; it runs under a guardian process of the launcher's own.
+        qint64 helper = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (helper = trovi::test::liveGrandchild(launcher.processId(), "python")), 30000);
+        const auto noOrphan = qScopeGuard([&] {
+            if (!trovi::test::hasEnded(helper))
+                ::kill(pid_t(helper), SIGKILL);
+        });
+
+        launcher.terminate(); // what a logout or a service manager sends
+        QVERIFY(launcher.waitForFinished(60000));
+        QCOMPARE(launcher.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(launcher.exitCode(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(trovi::test::hasEnded(helper), 20000);
     }
 };
 
