@@ -135,9 +135,15 @@ private Q_SLOTS:
 
         // The helper is started once the launcher is up, to have it warm for
         // "cc"; it runs under a guardian process of the launcher's own.
+        // It runs Python unbuffered; the launcher's availability check is a
+        // short Python run of its own.
         qint64 helper = 0;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (helper = trovi::test::liveGrandchild(launcher.processId(), "python")), 30000);
+        const auto findHelper = [&] {
+            if (helper == 0)
+                helper = trovi::test::liveGrandchild(launcher.processId(), QByteArray("-u\0-c", 5));
+            return helper != 0;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(findHelper(), 30000);
         const auto noOrphan = qScopeGuard([&] {
             if (!trovi::test::hasEnded(helper))
                 ::kill(pid_t(helper), SIGKILL);

@@ -24,8 +24,9 @@ inline bool hasEnded(qint64 pid) {
     return fields.isEmpty() || fields[0] == "Z";
 }
 
-// A live process whose command line contains `name`, started by a child of `ancestor`; 0 if none.
-inline qint64 liveGrandchild(qint64 ancestor, const QByteArray& name) {
+// A live process whose command line contains `part`, started by a child of
+// `ancestor`; 0 if none.
+inline qint64 liveGrandchild(qint64 ancestor, const QByteArray& part) {
     const auto parentOf = [](qint64 pid) {
         const QList<QByteArray> fields = statFields(pid);
         return fields.size() < 2 || fields[0] == "Z" ? 0 : fields[1].toLongLong();
@@ -34,7 +35,7 @@ inline qint64 liveGrandchild(qint64 ancestor, const QByteArray& name) {
         const qint64 pid = entry.toLongLong();
         QFile cmdline("/proc/" + entry + "/cmdline");
         if (pid > 0 && parentOf(pid) > 0 && parentOf(parentOf(pid)) == ancestor &&
-            cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(name))
+            cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(part))
             return pid;
     }
     return 0;
