@@ -6,6 +6,7 @@
 #include "launcher/engine/usage/UsageStore.h"
 #include "launcher/settings/SqlitePreferenceStore.h"
 #include "tests/support/ArgosStandIn.h"
+#include "tests/support/DocumentIndex.h"
 #include "tests/support/Processes.h"
 #include "tests/support/TroviHome.h"
 
@@ -30,13 +31,8 @@ public:
     Home() {
         mkdir("work/Invoices");
         mkdir(".pelmora");
-        auto db = Connection::open(indexPath(), trovi::db::ReadWrite | trovi::db::Create);
-        db->execute("CREATE TABLE files(id INTEGER PRIMARY KEY, filename TEXT, directory TEXT, "
-                    "open_count INTEGER, indexed_at INTEGER);"
-                    "CREATE TABLE file_tags(file_id INTEGER, tag TEXT);"
-                    "CREATE VIRTUAL TABLE files_fts USING fts5(filename, content);"
-                    "INSERT INTO files_fts VALUES('thesis.pdf', 'on photosynthesis');");
-        db->run("INSERT INTO files VALUES(1, 'thesis.pdf', ?, 0, 1)", {path() + "/work"});
+        trovi::test::DocumentIndex(indexPath())
+            .add(1, "thesis.pdf", 0, 1, "on photosynthesis", {}, path() + "/work");
     }
     QString indexPath() const { return path() + "/.pelmora/index.db"; }
     QString preferencesPath() const {
