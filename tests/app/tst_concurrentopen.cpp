@@ -1,15 +1,22 @@
-// Several `trovi open` processes on one home, some killed midway: every open
-// that finished is counted, and both stores stay sound.
+// Launcher processes on one home that end midway or are told to stop: every
+// `trovi open` that finished is counted and both stores stay sound, and the
+// resident launcher stops the translation helper it started when it quits.
 
 #include "db/SqliteDatabase.h"
 #include "launcher/engine/usage/UsageStore.h"
 #include "launcher/settings/SqlitePreferenceStore.h"
+#include "tests/support/ArgosStandIn.h"
+#include "tests/support/DocumentIndex.h"
+#include "tests/support/Processes.h"
 #include "tests/support/TroviHome.h"
 
 #include <QFileSystemWatcher>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <csignal>
 
 namespace {
 
@@ -24,13 +31,8 @@ public:
     Home() {
         mkdir("work/Invoices");
         mkdir(".pelmora");
-        auto db = Connection::open(indexPath(), trovi::db::ReadWrite | trovi::db::Create);
-        db->execute("CREATE TABLE files(id INTEGER PRIMARY KEY, filename TEXT, directory TEXT, "
-                    "open_count INTEGER, indexed_at INTEGER);"
-                    "CREATE TABLE file_tags(file_id INTEGER, tag TEXT);"
-                    "CREATE VIRTUAL TABLE files_fts USING fts5(filename, content);"
-                    "INSERT INTO files_fts VALUES('thesis.pdf', 'on photosynthesis');");
-        db->run("INSERT INTO files VALUES(1, 'thesis.pdf', ?, 0, 1)", {path() + "/work"});
+        trovi::test::DocumentIndex(indexPath())
+            .add(1, "thesis.pdf", 0, 1, "on photosynthesis", {}, path() + "/work");
     }
     QString indexPath() const { return path() + "/.pelmora/index.db"; }
     QString preferencesPath() const {
@@ -113,6 +115,41 @@ private Q_SLOTS:
             QVERIFY(counts[target] >= finished[target]);
             QVERIFY(counts[target] <= finished[target] + killed[target]);
         }
+    }
+
+    // Runs the window offscreen, so no X server is needed.
+    void translationHelperEndsWithTheLauncher() {
+        trovi::test::TroviHome home;
+        // Longer than any wait below: a helper left behind is still there.
+        trovi::test::ArgosStandIn argos(300);
+        QProcess launcher;
+        launcher.setProcessEnvironment(home.environment(
+            {"QT_QPA_PLATFORM=offscreen", "WAYLAND_DISPLAY=trovi-test-no-compositor",
+             "TROVI_TRANSLATION_PYTHON=/usr/bin/python3", "PYTHONPATH=" + argos.path()}));
+        launcher.start(TROVI_EXECUTABLE, {"--hide"});
+        QVERIFY(launcher.waitForStarted());
+
+        // The helper is started once the launcher is up, to have it warm for
+        // "cc"; it runs under a guardian process of the launcher's own.
+        // It runs Python unbuffered; the launcher's availability check is a
+        // short Python run of its own.
+        qint64 helper = 0;
+        const auto findHelper = [&] {
+            if (helper == 0)
+                helper = trovi::test::liveGrandchild(launcher.processId(), QByteArray("-u\0-c", 5));
+            return helper != 0;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(findHelper(), 30000);
+        const auto noOrphan = qScopeGuard([&] {
+            if (!trovi::test::hasEnded(helper))
+                ::kill(pid_t(helper), SIGKILL);
+        });
+
+        launcher.terminate(); // what a logout or a service manager sends
+        QVERIFY(launcher.waitForFinished(60000));
+        QCOMPARE(launcher.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(launcher.exitCode(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(trovi::test::hasEnded(helper), 20000);
     }
 };
 

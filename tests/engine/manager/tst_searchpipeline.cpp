@@ -1,6 +1,6 @@
 // The search pipeline end to end on a manager with injected catalogues.
 
-#include "db/SqliteDatabase.h"
+#include "tests/support/DocumentIndex.h"
 #include "tests/support/EngineHarness.h"
 
 #include <QtTest>
@@ -126,17 +126,7 @@ private Q_SLOTS:
         EngineHarness h;
         h.config.persistentQueryResultCacheEnabled = false;
         h.mkdir(".pelmora");
-        {
-            auto index = db::Connection::open(h.home.path() + "/.pelmora/index.db",
-                                              db::ReadWrite | db::Create);
-            QVERIFY(index.ok());
-            QVERIFY(!index->execute(
-                "CREATE TABLE files(id INTEGER PRIMARY KEY, filename, directory, open_count, "
-                "indexed_at); CREATE TABLE file_tags(file_id, tag);"
-                "CREATE VIRTUAL TABLE files_fts USING fts5(content);"
-                "INSERT INTO files VALUES (1, 'mail merge.txt', '/w', 0, 1);"
-                "INSERT INTO files_fts(rowid, content) VALUES (1, 'mail');"));
-        }
+        DocumentIndex(h.home.path() + "/.pelmora/index.db").add(1, "mail merge.txt", 0, 1, "mail");
         auto& m = h.make();
         m.setCatalogs({mail()}, {}, {});
         QList<QStringList> early;

@@ -1,6 +1,7 @@
 #include "db/SqliteDatabase.h"
 #include "launcher/engine/sources/documents/IndexedDocumentSearch.h"
 #include "launcher/engine/sources/documents/SnippetSegment.h"
+#include "tests/support/DocumentIndex.h"
 #include "tests/support/Results.h"
 
 #include <QFileInfo>
@@ -11,36 +12,10 @@
 #include <thread>
 
 using namespace trovi;
+using trovi::test::DocumentIndex;
 using trovi::test::names;
 
-namespace {
-
-// A document index laid out the way the companion indexer writes it.
-struct IndexFixture {
-    db::Connection db;
-    explicit IndexFixture(const QString& path) {
-        auto opened = db::Connection::open(path, db::ReadWrite | db::Create);
-        QVERIFY2(opened.ok(), "cannot create index fixture");
-        db = std::move(opened.value());
-        QVERIFY(!db.execute(
-            "CREATE TABLE files(id INTEGER PRIMARY KEY, filename TEXT NOT NULL, directory TEXT "
-            "NOT NULL, open_count INTEGER NOT NULL DEFAULT 0, indexed_at REAL NOT NULL);"
-            "CREATE TABLE file_tags(file_id INTEGER NOT NULL, tag TEXT NOT NULL);"
-            "CREATE VIRTUAL TABLE files_fts USING fts5(filename, content);"));
-    }
-
-    void add(std::int64_t id, const QString& filename, std::int64_t openCount, double indexedAt,
-             const QString& content = {}, const QStringList& tags = {}) {
-        QVERIFY(!db.run("INSERT INTO files VALUES (?, ?, '/w', ?, ?)",
-                        {id, filename, openCount, indexedAt}));
-        QVERIFY(!db.run("INSERT INTO files_fts(rowid, filename, content) VALUES (?, ?, ?)",
-                        {id, filename, content}));
-        for (const QString& tag : tags)
-            QVERIFY(!db.run("INSERT INTO file_tags VALUES (?, ?)", {id, tag}));
-    }
-};
-
-} // namespace
+namespace {} // namespace
 
 class TestIndexedDocumentSearch : public QObject {
     Q_OBJECT
@@ -63,7 +38,7 @@ private Q_SLOTS:
     }
 
     void nameMatchesComeFirstByOpenCountThenTagMatches() {
-        IndexFixture fixture(indexPath());
+        DocumentIndex fixture(indexPath());
         fixture.add(1, "report-a.txt", 5, 100);
         fixture.add(2, "report-b.txt", 9, 100);
         fixture.add(3, "report-c.txt", 5, 200); // newer than report-a
@@ -83,7 +58,7 @@ private Q_SLOTS:
     }
 
     void contentMatchesFollowNameAndTagMatchesByTextRank() {
-        IndexFixture fixture(indexPath());
+        DocumentIndex fixture(indexPath());
         fixture.add(1, "summary.txt", 0, 100, "the invoice total is attached");
         fixture.add(2, "invoice-march.pdf", 1, 100, "march");
         fixture.add(3, "scan.pdf", 9, 100, "paper", {"invoices"});
@@ -128,7 +103,7 @@ private Q_SLOTS:
     }
 
     void learnedCountsAndUsageKeys() {
-        IndexFixture fixture(indexPath());
+        DocumentIndex fixture(indexPath());
         fixture.add(1, "Report.TXT", 2, 100);
         fixture.add(2, "report-old.txt", 30, 100);
         fixture.add(3, "report.key", 1, 100);
@@ -150,7 +125,7 @@ private Q_SLOTS:
     }
 
     void aSupersededSearchFindsNothingAndSaysNothing() {
-        IndexFixture fixture(indexPath());
+        DocumentIndex fixture(indexPath());
         fixture.add(1, "budget.txt", 1, 100, "the budget for next year");
         fixture.add(2, "plan.txt", 1, 100, "budget lines");
         IndexedDocumentSearch index(indexPath(), sink());
@@ -167,7 +142,7 @@ private Q_SLOTS:
     // real number that reads back as never opened.
     void countUpdateWaitsForABriefLockAndStopsAtTheTop() {
         constexpr std::int64_t largest = std::numeric_limits<std::int64_t>::max();
-        IndexFixture fixture(indexPath());
+        DocumentIndex fixture(indexPath());
         fixture.add(1, "a.txt", largest - 1, 100);
         IndexedDocumentSearch index(indexPath(), sink());
         QVERIFY(!fixture.db.execute("BEGIN EXCLUSIVE; UPDATE files SET indexed_at = 200;"));
@@ -203,7 +178,7 @@ private Q_SLOTS:
         QFETCH(QString, failure);
         const QString path =
             state == "missing" ? m_dir.filePath("no-such-folder/index.db") : indexPath();
-        std::optional<IndexFixture> fixture;
+        std::optional<DocumentIndex> fixture;
         if (state.startsWith("locked")) {
             fixture.emplace(indexPath());
             fixture->add(1, "report.txt", 1, 100, "report body");
