@@ -68,6 +68,9 @@ format: deps
 # The desktop entry runs the installed binary by its absolute path.
 install: build
 	@install -Dm755 $(BUILD_DIR)/app/trovi $(DESTDIR)$(PREFIX)/bin/trovi
+	@# Loaded at the first Notion search, from ../lib/trovi/ beside the binary.
+	@install -Dm644 $(BUILD_DIR)/app/libtrovi-notion-http.so \
+	  $(DESTDIR)$(PREFIX)/lib/trovi/libtrovi-notion-http.so
 	@install -d $(DESTDIR)$(PREFIX)/share/applications
 	@sed 's|^Exec=trovi$$|Exec=$(PREFIX)/bin/trovi|' data/trovi-launcher.desktop \
 	  > $(DESTDIR)$(PREFIX)/share/applications/trovi-launcher.desktop
@@ -92,9 +95,11 @@ uninstall:
 	@rm -f $(DESTDIR)$(USER_UNIT_DIR)/trovi-index.service
 	@if [ -z "$(DESTDIR)" ]; then systemctl --user daemon-reload 2>/dev/null || true; fi
 	@rm -f $(DESTDIR)$(PREFIX)/bin/trovi $(DESTDIR)$(PREFIX)/bin/trovi-index \
+	  $(DESTDIR)$(PREFIX)/lib/trovi/libtrovi-notion-http.so \
 	  $(DESTDIR)$(PREFIX)/share/applications/trovi-launcher.desktop \
 	  $(DESTDIR)$(PREFIX)/share/icons/hicolor/scalable/apps/trovi-launcher.svg \
 	  "$${XDG_CONFIG_HOME:-$$HOME/.config}/autostart/trovi-launcher.desktop"
+	@rmdir $(DESTDIR)$(PREFIX)/lib/trovi 2>/dev/null || true
 
 clean:
 	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
