@@ -70,6 +70,9 @@ install: build
 	@install -Dm755 $(BUILD_DIR)/app/trovi $(DESTDIR)$(PREFIX)/bin/trovi
 	@# The full program the small `trovi` front end loads, from ../lib/trovi.
 	@install -Dm755 $(BUILD_DIR)/app/libtrovi-program.so $(DESTDIR)$(PREFIX)/lib/trovi/libtrovi-program.so
+	@# Loaded at the first Notion search, from ../lib/trovi/ beside the binary.
+	@install -Dm644 $(BUILD_DIR)/app/libtrovi-notion-http.so \
+	  $(DESTDIR)$(PREFIX)/lib/trovi/libtrovi-notion-http.so
 	@install -d $(DESTDIR)$(PREFIX)/share/applications
 	@sed 's|^Exec=trovi$$|Exec=$(PREFIX)/bin/trovi|' data/trovi-launcher.desktop \
 	  > $(DESTDIR)$(PREFIX)/share/applications/trovi-launcher.desktop
@@ -95,6 +98,7 @@ uninstall:
 	@if [ -z "$(DESTDIR)" ]; then systemctl --user daemon-reload 2>/dev/null || true; fi
 	@rm -f $(DESTDIR)$(PREFIX)/bin/trovi $(DESTDIR)$(PREFIX)/bin/trovi-index \
 	  $(DESTDIR)$(PREFIX)/lib/trovi/libtrovi-program.so \
+	  $(DESTDIR)$(PREFIX)/lib/trovi/libtrovi-notion-http.so \
 	  $(DESTDIR)$(PREFIX)/share/applications/trovi-launcher.desktop \
 	  $(DESTDIR)$(PREFIX)/share/icons/hicolor/scalable/apps/trovi-launcher.svg \
 	  "$${XDG_CONFIG_HOME:-$$HOME/.config}/autostart/trovi-launcher.desktop"

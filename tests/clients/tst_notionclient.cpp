@@ -22,16 +22,21 @@ class NotionClientTest : public QObject {
         std::optional<QList<NotionPage>> pages;
         QString said; // on standard error
     };
+    // The last of `times` searches on one client.
     Answer search(const NotionClientConfiguration& configuration, const QString& query = "roadmap",
-                  int timeoutMs = 10000) {
+                  int timeoutMs = 10000, int times = 1) {
         NotionClient client(configuration);
         StderrCapture capture;
         Answer answer;
-        client.searchPages(query, kNotionTestToken, this,
-                           [&answer](QList<NotionPage> pages) { answer.pages = std::move(pages); });
-        answer.early = answer.pages.has_value();
-        // A reply that never comes shows as no pages in the caller's checks.
-        (void)QTest::qWaitFor([&] { return answer.pages.has_value(); }, timeoutMs);
+        for (int i = 0; i < times; ++i) {
+            answer.pages.reset();
+            client.searchPages(query, kNotionTestToken, this, [&answer](QList<NotionPage> pages) {
+                answer.pages = std::move(pages);
+            });
+            answer.early = answer.pages.has_value();
+            // A reply that never comes shows as no pages in the caller's checks.
+            (void)QTest::qWaitFor([&] { return answer.pages.has_value(); }, timeoutMs);
+        }
         answer.said = capture.finish();
         return answer;
     }
@@ -40,6 +45,7 @@ class NotionClientTest : public QObject {
         NotionClientConfiguration configuration;
         configuration.apiBaseURL = QUrl(server.baseURL() + "/ignored/path");
         configuration.timeoutSeconds = 0.3;
+        configuration.transportModule = kNotionTestModule;
         return configuration;
     }
 
@@ -83,6 +89,8 @@ private Q_SLOTS:
         QTest::addRow("429 rate limited") << 429 << notionTestResponse();
         QTest::addRow("never answers") << 0 << QByteArray();
         QTest::addRow("connection refused") << -1 << QByteArray();
+        // Said once, not at every keystroke.
+        QTest::addRow("HTTP module missing") << -2 << notionTestResponse();
     }
 
     void failuresAreEmpty() {
@@ -95,9 +103,13 @@ private Q_SLOTS:
             server.reply(status, body);
         if (status == -1)
             server.stop();
-        const Answer answer = search(configurationFor(server));
+        NotionClientConfiguration configuration = configurationFor(server);
+        if (status == -2)
+            configuration.transportModule = kNotionTestModule + ".missing";
+        const Answer answer = search(configuration, "roadmap", 10000, 2);
         QVERIFY(!answer.early && answer.pages && answer.pages->isEmpty());
         QVERIFY(!answer.said.contains(kNotionTestToken));
+        QCOMPARE(answer.said.count("Notion search is unavailable"), status == -2 ? 1 : 0);
     }
 
     // The token is for the configured server alone: a redirect to another

@@ -1,14 +1,9 @@
 #include "launcher/clients/notion/NotionClient.h"
 
 #include "launcher/clients/notion/NotionResponse.h"
-
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QTimer>
+#include "launcher/clients/notion/NotionTransport.h"
 
 #include <cstdio>
-#include <memory>
 
 namespace trovi {
 
@@ -16,22 +11,28 @@ namespace {
 
 constexpr auto kSearchPath = "/v1/search";
 
-// Owns the network manager, created on the network thread on first use.
+// Owns the transport, loaded on the network thread at the first search. A
+// module that cannot be loaded is said once; every search then answers empty.
 class NotionNetworkWorker : public QObject {
 public:
-    QNetworkAccessManager& manager() {
-        if (!m_manager)
-            m_manager = new QNetworkAccessManager(this);
-        return *m_manager;
+    explicit NotionNetworkWorker(QString modulePath) : m_modulePath(std::move(modulePath)) {}
+
+    NotionTransport* transport() {
+        if (!m_loaded) {
+            m_loaded = true;
+            NotionTransportLoad load = loadNotionTransport(m_modulePath);
+            if (!load.transport)
+                std::fprintf(stderr, "trovi: Notion search is unavailable: %s\n",
+                             load.error.toUtf8().constData());
+            m_transport = std::move(load.transport);
+        }
+        return m_transport.get();
     }
 
 private:
-    QNetworkAccessManager* m_manager = nullptr;
-};
-
-struct Exchange {
-    QByteArray body;
-    bool answered = false;
+    QString m_modulePath;
+    bool m_loaded = false;
+    std::unique_ptr<NotionTransport> m_transport;
 };
 
 } // namespace
@@ -64,7 +65,7 @@ QUrl notionSearchEndpoint(const QUrl& base, const QString& override) {
 NotionClient::NotionClient(NotionClientConfiguration configuration)
     : m_configuration(std::move(configuration)),
       m_endpoint(notionSearchEndpoint(m_configuration.apiBaseURL)) {
-    auto* worker = new NotionNetworkWorker;
+    auto* worker = new NotionNetworkWorker(m_configuration.transportModule);
     worker->moveToThread(&m_thread);
     QObject::connect(&m_thread, &QThread::finished, worker, &QObject::deleteLater);
     m_worker = worker;
@@ -89,58 +90,28 @@ void NotionClient::searchPages(const QString& query, const QString& token, QObje
             receiver.data(), [done, pages = std::move(pages)] { done(pages); },
             Qt::QueuedConnection);
     };
-    const int timeoutMs = int(m_configuration.timeoutSeconds * 1000);
-    QNetworkRequest request(m_endpoint);
-    request.setRawHeader("Authorization", "Bearer " + token.toUtf8());
-    request.setRawHeader("Notion-Version", "2022-06-28");
-    request.setRawHeader("Content-Type", "application/json");
-    request.setTransferTimeout(timeoutMs);
-    // The token is for this server only: a redirect ends the search.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::ManualRedirectPolicy);
-    const QByteArray body = notionSearchRequestBody(query);
+    NotionTransportRequest request;
+    request.endpoint = m_endpoint;
+    request.headers = {{"Authorization", "Bearer " + token.toUtf8()},
+                       {"Notion-Version", "2022-06-28"},
+                       {"Content-Type", "application/json"}};
+    request.body = notionSearchRequestBody(query);
+    request.timeoutMs = int(m_configuration.timeoutSeconds * 1000);
 
     auto* worker = static_cast<NotionNetworkWorker*>(m_worker.data());
     QMetaObject::invokeMethod(
         worker,
-        [worker, request, body, timeoutMs, deliver] {
-            QNetworkReply* reply = worker->manager().post(request, body);
-            auto exchange = std::make_shared<Exchange>();
-            // One answer per search: from the end of the reply, the body cap or
-            // the deadline, whichever comes first. The deadline answers even
-            // while a huge header is still being read, and abort() finishing
-            // the reply at once finds the answer already given.
-            auto answer = [reply, exchange, deliver](const NotionSearchOutcome& outcome) {
-                if (exchange->answered)
-                    return;
-                exchange->answered = true;
+        [worker, request, deliver] {
+            NotionTransport* transport = worker->transport();
+            if (!transport) {
+                deliver({});
+                return;
+            }
+            transport->post(request, [deliver](const NotionReply& reply) {
+                const NotionSearchOutcome outcome = readSearchReply(reply);
                 if (!outcome.error.isEmpty())
                     std::fprintf(stderr, "trovi: %s\n", outcome.error.toUtf8().constData());
                 deliver(outcome.pages);
-                reply->abort();
-            };
-            QTimer::singleShot(timeoutMs, reply, [answer] { answer({}); });
-            QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, exchange, answer] {
-                exchange->body += reply->readAll();
-                if (exchange->body.size() > kNotionMaxReplyBytes)
-                    answer(readSearchReply({200, {}, exchange->body}));
-            });
-            QObject::connect(reply, &QNetworkReply::finished, reply, [reply, exchange, answer] {
-                reply->deleteLater();
-                if (exchange->answered)
-                    return;
-                NotionReply received;
-                received.status =
-                    reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-                const bool redirect = received.status >= 300 && received.status < 400;
-                // A refused, timed-out or aborted exchange has nothing to read.
-                if (reply->error() != QNetworkReply::NoError && !redirect)
-                    received = {};
-                else {
-                    received.headers = reply->rawHeaderPairs();
-                    received.body = exchange->body + reply->readAll();
-                }
-                answer(readSearchReply(received));
             });
         },
         Qt::QueuedConnection);

@@ -1,9 +1,10 @@
 #pragma once
 // NotionClient: the HTTP exchange with Notion's search endpoint. One network
-// thread owns the QNetworkAccessManager; callers never wait for it and get
-// their answer on their own thread. Every failure (refused connection,
-// timeout, status other than 200, unreadable body) is an empty list; a
-// redirect or an oversized answer also says so on standard error.
+// thread owns the transport, loaded from its module at the first search;
+// callers never wait for it and get their answer on their own thread. Every
+// failure (refused connection, timeout, status other than 200, unreadable
+// body, no module) is an empty list; a redirect, an oversized answer or a
+// module that cannot be loaded also says so on standard error.
 
 #include "launcher/clients/notion/NotionPage.h"
 
@@ -21,6 +22,8 @@ struct NotionClientConfiguration {
     // Scheme, host and port of the API; the path is always "/v1/search".
     QUrl apiBaseURL = defaultAPIBaseURL();
     double timeoutSeconds = 4.0;
+    // The HTTP module's file; empty: the standard places (loadNotionTransport).
+    QString transportModule = {};
 
     static QUrl defaultAPIBaseURL() { return QUrl(QStringLiteral("https://api.notion.com")); }
     // The configuration with TROVI_NOTION_API_URL (tests, proxies) applied.

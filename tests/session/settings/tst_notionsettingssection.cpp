@@ -21,6 +21,7 @@ class NotionSettingsSectionTest : public QObject {
         NotionClientConfiguration configuration;
         configuration.apiBaseURL = QUrl(server.baseURL());
         configuration.timeoutSeconds = 0.3;
+        configuration.transportModule = kNotionTestModule;
         return configuration;
     }
 

@@ -2,9 +2,9 @@
 // request per query, rows cached for 30 seconds, and stored rows normalised
 // onto one identity.
 
+#include "launcher/clients/notion/NotionSettingsStore.h"
 #include "launcher/engine/sources/notion/NotionRows.h"
 #include "launcher/engine/usage/UsageStore.h"
-#include "launcher/clients/notion/NotionSettingsStore.h"
 #include "tests/support/EngineHarness.h"
 #include "tests/support/LocalHttpServer.h"
 #include "tests/support/NotionFixtures.h"
@@ -40,6 +40,7 @@ class NotionSourceTest : public QObject {
         m_harness = std::make_unique<EngineHarness>();
         m_harness->config.notionClient.apiBaseURL = QUrl(m_server->baseURL());
         m_harness->config.notionClient.timeoutSeconds = 0.3;
+        m_harness->config.notionClient.transportModule = kNotionTestModule;
         if (token)
             NotionSettingsStore(m_harness->preferences).saveToken(*token);
         if (prepare)
