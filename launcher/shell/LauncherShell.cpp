@@ -198,6 +198,11 @@ bool LauncherShell::eventFilter(QObject* watched, QEvent* event) {
         if (m_window->isVisible() && !m_mover->isGestureActive())
             m_focusLossTimer->start();
         break;
+    case QEvent::Hide:
+        // Hiding takes the focus away before the window is hidden; that loss
+        // must not hide the window again once it is next shown.
+        m_focusLossTimer->stop();
+        break;
     case QEvent::WindowActivate:
         m_focusLossTimer->stop();
         m_mover->systemGestureEnded();
