@@ -6,9 +6,9 @@
 // which brings Qt.
 
 #include "FastCommand.h"
-#include "RunningLauncherSocket.h"
 
 #include "launcher/platform/linux/InstanceProtocol.h"
+#include "launcher/platform/linux/InstanceSocketClient.h"
 
 #include <chrono>
 #include <climits>
@@ -23,6 +23,7 @@ using namespace trovi::frontend;
 
 namespace {
 
+using trovi::LauncherAnswer;
 using Outcome = LauncherAnswer::Outcome;
 
 void writeAll(int fd, const std::string& bytes) {
@@ -42,13 +43,15 @@ int askLauncher(const FastCommand& command) {
                           std::chrono::milliseconds(long(command.waitSeconds * 1000) +
                                                     trovi::kInstanceHandOverMilliseconds);
     const LauncherAnswer answer =
-        askRunningLauncher(launcherSocketFolder(), encodeRequest(command), deadline);
+        trovi::askRunningLauncher(trovi::launcherSocketFolder(), trovi::kInstanceSocketName,
+                                  encodeRequest(command), deadline);
     switch (answer.outcome) {
     case Outcome::answered:
         writeAll(STDOUT_FILENO, answer.out);
         writeAll(STDERR_FILENO, answer.err);
         return answer.exitStatus;
     case Outcome::notListening:
+    case Outcome::unsafe: // the full program says what is wrong with the folder
         return -1;
     case Outcome::refused:
         // Refused requests did not run, except one whose answer was too long.
@@ -80,7 +83,8 @@ int askLauncher(const FastCommand& command) {
 int handOverLaunch(const std::string& line) {
     const auto deadline = std::chrono::steady_clock::now() +
                           std::chrono::milliseconds(trovi::kInstanceHandOverMilliseconds);
-    const LauncherAnswer answer = handOverToRunningLauncher(launcherSocketFolder(), line, deadline);
+    const LauncherAnswer answer = trovi::handOverToRunningLauncher(
+        trovi::launcherSocketFolder(), trovi::kInstanceSocketName, line, deadline);
     if (answer.outcome == Outcome::answered)
         return 0;
     if (answer.outcome != Outcome::failed)

@@ -29,11 +29,6 @@
 
 namespace trovi {
 
-// Longer lines are not requests: the sender is dropped.
-inline constexpr qsizetype kMaximumInstanceRequestLine = 64 * 1024;
-// Answers are cut here; a status answer stays below it.
-inline constexpr qsizetype kMaximumInstanceReplyLine = 64 * 1024;
-
 struct DuplicateLaunchRequest {
     QStringList arguments;
     QList<QUrl> fileURLs;

@@ -1,7 +1,7 @@
 #pragma once
-// The sending end of the per-user socket, for processes that have no event
-// loop yet (a second launch runs before any application object exists): plain
-// blocking calls with time limits, no Qt socket objects.
+// The sending end of the per-user socket in Qt's terms, for processes that
+// have no event loop yet (a second launch runs before any application object
+// exists): the plain blocking client of InstanceSocketClient.h underneath.
 
 #include "launcher/platform/linux/InstanceRequest.h"
 

@@ -1,4 +1,4 @@
-#include "RunningLauncherSocket.h"
+#include "launcher/platform/linux/InstanceSocketClient.h"
 
 #include "launcher/platform/linux/InstanceProtocol.h"
 
@@ -16,7 +16,7 @@
 #include <utility>
 #include <variant>
 
-namespace trovi::frontend {
+namespace trovi {
 
 namespace {
 
@@ -109,14 +109,16 @@ namespace {
 
 // Connected to this user's launcher, with `line` sent; or why not, as an
 // answer with its outcome set.
-std::variant<Descriptor, LauncherAnswer>
-connectAndSend(const std::string& folderPath, const std::string& line, Clock::time_point deadline) {
+std::variant<Descriptor, LauncherAnswer> connectAndSend(const std::string& folderPath,
+                                                        const std::string& name,
+                                                        const std::string& line,
+                                                        Clock::time_point deadline) {
     Descriptor folder{::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)};
     if (folder.fd < 0)
         return outcome(Outcome::notListening, std::strerror(errno));
     struct stat info {};
     if (::fstat(folder.fd, &info) != 0 || info.st_uid != ::geteuid() || (info.st_mode & 077) != 0)
-        return outcome(Outcome::notListening, "the launcher's folder is not private");
+        return outcome(Outcome::unsafe, "the launcher's folder is not this user's alone");
 
     Descriptor socket{::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)};
     if (socket.fd < 0)
@@ -124,10 +126,10 @@ connectAndSend(const std::string& folderPath, const std::string& line, Clock::ti
     setTimeouts(socket.fd, deadline, 50);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    std::string path = folderPath + '/' + kInstanceSocketName;
+    std::string path = folderPath + '/' + name;
     // Too long for an address: reach it through the folder's descriptor.
     if (path.size() >= sizeof address.sun_path)
-        path = "/proc/self/fd/" + std::to_string(folder.fd) + '/' + kInstanceSocketName;
+        path = "/proc/self/fd/" + std::to_string(folder.fd) + '/' + name;
     std::memcpy(address.sun_path, path.c_str(), std::min(path.size(), sizeof address.sun_path - 1));
     if (::connect(socket.fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
         return outcome(Outcome::notListening, std::strerror(errno));
@@ -135,7 +137,7 @@ connectAndSend(const std::string& folderPath, const std::string& line, Clock::ti
     socklen_t length = sizeof credentials;
     if (::getsockopt(socket.fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0 ||
         credentials.uid != ::geteuid())
-        return outcome(Outcome::notListening, "the socket is served by another user");
+        return outcome(Outcome::unsafe, "the socket is served by another user");
 
     const std::string message = line + '\n';
     for (std::size_t sent = 0; sent < message.size();) {
@@ -156,9 +158,9 @@ connectAndSend(const std::string& folderPath, const std::string& line, Clock::ti
 
 } // namespace
 
-LauncherAnswer askRunningLauncher(const std::string& folderPath, const std::string& line,
-                                  Clock::time_point deadline) {
-    auto connected = connectAndSend(folderPath, line, deadline);
+LauncherAnswer askRunningLauncher(const std::string& folderPath, const std::string& name,
+                                  const std::string& line, Clock::time_point deadline) {
+    auto connected = connectAndSend(folderPath, name, line, deadline);
     if (auto* answer = std::get_if<LauncherAnswer>(&connected))
         return std::move(*answer);
     const Descriptor& socket = std::get<Descriptor>(connected);
@@ -207,9 +209,9 @@ LauncherAnswer askRunningLauncher(const std::string& folderPath, const std::stri
     return answer;
 }
 
-LauncherAnswer handOverToRunningLauncher(const std::string& folderPath, const std::string& line,
-                                         Clock::time_point deadline) {
-    auto connected = connectAndSend(folderPath, line, deadline);
+LauncherAnswer handOverToRunningLauncher(const std::string& folderPath, const std::string& name,
+                                         const std::string& line, Clock::time_point deadline) {
+    auto connected = connectAndSend(folderPath, name, line, deadline);
     if (auto* answer = std::get_if<LauncherAnswer>(&connected))
         return std::move(*answer);
     const Descriptor& socket = std::get<Descriptor>(connected);
@@ -217,8 +219,9 @@ LauncherAnswer handOverToRunningLauncher(const std::string& folderPath, const st
     // launcher may read the line late, and a resend would apply it twice.
     setTimeouts(socket.fd, deadline, 5000);
     std::string reply;
-    while (reply.find('\n') == std::string::npos && reply.size() < 256) {
-        char chunk[256];
+    while (reply.find('\n') == std::string::npos &&
+           reply.size() < std::size_t(kMaximumInstanceReplyLine)) {
+        char chunk[4096];
         const ssize_t count = ::recv(socket.fd, chunk, sizeof chunk, 0);
         if (count < 0 && errno == EINTR)
             continue;
@@ -229,12 +232,13 @@ LauncherAnswer handOverToRunningLauncher(const std::string& folderPath, const st
         reply.append(chunk, std::size_t(count));
     }
     reply = reply.substr(0, reply.find('\n'));
-    if (reply == "ok") {
+    if (reply == "ok" || reply.rfind("ok ", 0) == 0) {
         LauncherAnswer answer;
         answer.outcome = Outcome::answered;
+        answer.out = reply.size() > 3 ? reply.substr(3) : std::string();
         return answer;
     }
     return outcome(Outcome::refused, replaceUnprintable(reply.substr(0, 200)));
 }
 
-} // namespace trovi::frontend
+} // namespace trovi

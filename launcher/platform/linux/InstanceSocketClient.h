@@ -1,18 +1,21 @@
 #pragma once
-// Asks this user's running launcher to run a command over its socket, with
-// plain blocking calls bounded by a deadline: the front end has no Qt.
+// The asking end of this user's launcher socket, in plain C++ with blocking
+// calls bounded by a deadline: the `trovi` front end uses it without Qt, and
+// the full program's second launches and notifications go through it too.
 
 #include <chrono>
 #include <string>
 
-namespace trovi::frontend {
+namespace trovi {
 
 struct LauncherAnswer {
     enum class Outcome {
-        answered,     // exitStatus, out and err hold what the command printed
-        notListening, // nobody there: the request did not leave this process
-        refused,      // "error <reason>" came back; the reason is in `message`
-        failed,       // sent, but no usable answer came before the deadline
+        answered,     // a command's exitStatus, out and err; a launch's "ok" (and what followed, in
+                      // out)
+        notListening, // nobody there, or turned away before reading: nothing was applied
+        unsafe,       // the folder or the peer is not this user's alone: nothing was sent
+        refused,      // "error <reason>" (or another reply) came back; it is in `message`
+        failed,       // sent, but no usable answer came in time: it may have been applied
     };
     Outcome outcome = Outcome::notListening;
     int exitStatus = 0;
@@ -25,15 +28,18 @@ struct LauncherAnswer {
 // else $HOME/.local/share, then the launcher's own folder.
 std::string launcherSocketFolder();
 
-// Connects to the socket in `folder` (refused unless this user owns it and
-// nobody else may enter it), sends `line` and reads the framed answer.
-LauncherAnswer askRunningLauncher(const std::string& folder, const std::string& line,
+// Sends a command line (query, open) to the socket `name` in `folder` and
+// reads its framed answer, whose body may not exceed kMaximumInstanceAnswer.
+LauncherAnswer askRunningLauncher(const std::string& folder, const std::string& name,
+                                  const std::string& line,
                                   std::chrono::steady_clock::time_point deadline);
 
-// Hands a second launch's request over and reads the one-line reply: answered
-// on "ok", refused with the reply otherwise. A request that went out but got
-// no reply is `failed`: it may have been applied, so it is not sent again.
-LauncherAnswer handOverToRunningLauncher(const std::string& folder, const std::string& line,
+// Sends one request line (a launch, a notification, a status request) and
+// reads the one-line reply. Once sent, the reply gets a few seconds even past
+// the deadline: a busy launcher may read the line late, and a resend would
+// apply it twice.
+LauncherAnswer handOverToRunningLauncher(const std::string& folder, const std::string& name,
+                                         const std::string& line,
                                          std::chrono::steady_clock::time_point deadline);
 
-} // namespace trovi::frontend
+} // namespace trovi
