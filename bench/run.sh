@@ -20,7 +20,7 @@ run() {
   [ "$status" -eq 0 ] || { echo "!! $name failed (exit $status)"; failed+=("$name"); }
 }
 for b in "$build"/bench/bench_*; do
-  [ -x "$b" ] || continue
+  [ -f "$b" ] && [ -x "$b" ] || continue
   run "$(basename "$b")" "$b"
 done
 for s in "$here"/compare_*.sh "$here"/measure_gui_rss.sh; do
