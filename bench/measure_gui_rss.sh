@@ -15,6 +15,7 @@ tmp="$(mktemp -d)"
 cleanup() {
   [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
   [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
+  [ -n "${bus:-}" ] && kill "$bus" 2>/dev/null || true
   wait 2>/dev/null || true
   rm -rf "$tmp"
 }
@@ -31,6 +32,13 @@ unset WAYLAND_DISPLAY
 Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x800x24 3>"$tmp/display" 2>/dev/null &
 xvfb=$!
 for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.05; done
+# The desktop session's bus, as the launcher has it on a desktop.
+if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && command -v dbus-daemon >/dev/null; then
+  dbus-daemon --session --nofork --print-address=4 4>"$tmp/bus" 2>/dev/null &
+  bus=$!
+  for _ in $(seq 100); do [ -s "$tmp/bus" ] && break; sleep 0.05; done
+  export DBUS_SESSION_BUS_ADDRESS="$(head -n1 "$tmp/bus")"
+fi
 DISPLAY=":$(cat "$tmp/display")" "$trovi" >/dev/null 2>&1 &
 app=$!
 
