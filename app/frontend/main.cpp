@@ -1,9 +1,9 @@
 // The `trovi` executable: a front end linked against the C and C++ runtimes
-// only. A second launch, `trovi query` and `trovi open` go straight to the
-// running launcher, which shows its window or answers from its warm
-// catalogues in about a millisecond; everything else (the launcher itself, the
-// other commands, and these when no launcher runs) loads the full program,
-// which brings Qt.
+// only. A second launch, `trovi query`, `trovi open` and `trovi status --json`
+// go straight to the running launcher, which shows its window or answers from
+// its warm catalogues in about a millisecond; everything else (the launcher
+// itself, the other commands, and these when no launcher runs) loads the full
+// program, which brings Qt.
 
 #include "FastCommand.h"
 
@@ -142,6 +142,17 @@ int main(int argc, char** argv) {
     if (const auto command = fastCommand(arguments))
         if (const int status = askLauncher(*command); status >= 0)
             return status;
+    // Status bars ask often: the running launcher's own JSON, printed as is.
+    if (arguments == std::vector<std::string>{"status", "--json"}) {
+        const LauncherAnswer status = trovi::handOverToRunningLauncher(
+            trovi::launcherSocketFolder(), trovi::kInstanceSocketName,
+            "trovi/" + std::to_string(trovi::kInstanceProtocolVersion) + " status",
+            std::chrono::steady_clock::now() + std::chrono::seconds(5));
+        if (status.outcome == Outcome::answered && status.out.size() > 1 && status.out[0] == '{') {
+            writeAll(STDOUT_FILENO, status.out + '\n');
+            return 0;
+        }
+    }
     // The desktop's shortcut on Wayland runs `trovi`: the window shows without
     // this process loading anything. Started by that shortcut, the running
     // window may take focus with the token the compositor gave this launch.
