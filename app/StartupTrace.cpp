@@ -25,8 +25,8 @@ bool quitsAfterFirstPaint() {
 
 using Clock = std::chrono::steady_clock;
 
-// Taken while the executable's own static objects are built, after the
-// dynamic loader has run.
+// Taken while the full program's static objects are built, once it and Qt
+// are loaded; "exec to load" covers the front end and the loading.
 const Clock::time_point loadedAt = Clock::now();
 
 bool enabled() {

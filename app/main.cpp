@@ -10,6 +10,9 @@
 #include "TranslationStatus.h"
 #include "Version.h"
 
+#include "frontend/LauncherCommand.h"
+
+#include "launcher/platform/linux/PrivateFolder.h"
 #include "launcher/platform/linux/SingleInstance.h"
 #include "launcher/settings/PreferenceStore.h"
 
@@ -27,15 +30,31 @@ bool hasDisplay() {
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+// What the front end could not ask (a folder it found too open, which is
+// tightened here first; a command line only the full parser reads): the
+// exit status once the launcher answered, or -1 to run the command here.
+int askRunningLauncher(const QStringList& arguments, double waitSeconds, bool repeatable) {
+    const trovi::SingleInstanceConfiguration configuration;
+    if (std::holds_alternative<QString>(trovi::PrivateFolder::open(configuration.lockDirectory())))
+        return -1;
+    const QByteArray line =
+        trovi::encodeInstanceRequest(trovi::InstanceCommand{arguments.value(0), arguments.mid(1)});
+    bool reached = false;
+    return trovi::frontend::runInRunningLauncher(line.toStdString(), waitSeconds, repeatable,
+                                                 reached);
+}
+
 void printError(const QString& message) {
     printLine(stderr, QStringLiteral("trovi: ") + message);
 }
 
 } // namespace
 
-// Called by the `trovi` front end, which has already asked a running launcher
-// to answer `query` and `open` when one runs: here they run in this process.
-extern "C" __attribute__((visibility("default"))) int trovi_program_main(int argc, char** argv) {
+// Called by the `trovi` front end. `launcherAsked` is 1 when the front end
+// reached a running launcher with this very `query` or `open`: it is not
+// asked again.
+extern "C" __attribute__((visibility("default"))) int trovi_program_main(int argc, char** argv,
+                                                                         int launcherAsked) {
     traceStartup("main");
     if (argc == 3 && qstrcmp(argv[1], kServeClipboardOption) == 0)
         return serveClipboard(argc, argv, QString::fromLocal8Bit(argv[2]));
@@ -60,10 +79,18 @@ extern "C" __attribute__((visibility("default"))) int trovi_program_main(int arg
         return 0;
     }
     if (const auto* query = std::get_if<QueryCommand>(&command)) {
+        if (!query->standalone && !launcherAsked)
+            if (const int status = askRunningLauncher(arguments, query->waitSeconds, true);
+                status >= 0)
+                return status;
         QCoreApplication app(argc, argv);
         return runQueryCommand(*query);
     }
     if (const auto* open = std::get_if<OpenCommand>(&command)) {
+        if (!open->standalone && !launcherAsked)
+            if (const int status = askRunningLauncher(arguments, open->waitSeconds, false);
+                status >= 0)
+                return status;
         QCoreApplication app(argc, argv);
         return runOpenCommand(*open);
     }

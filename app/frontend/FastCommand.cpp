@@ -11,9 +11,15 @@ namespace trovi::frontend {
 
 namespace {
 
-// "--wait S", "--wait=S", "--no-wait": the seconds, or nothing when malformed.
-// `i` moves past a separate value.
-std::optional<double> waitOption(const std::vector<std::string>& args, std::size_t& i) {
+bool isNumber(const std::string& text, bool fraction) {
+    return text.find_first_of("0123456789") != std::string::npos && text.size() <= 12 &&
+           text.find_first_not_of(fraction ? "0123456789." : "0123456789") == std::string::npos;
+}
+
+// "--wait S", "--wait=S", "--no-wait": the seconds, or nothing when it is not
+// plainly a number (the full parser explains). `i` moves past a separate value.
+std::optional<double> waitOption(const std::vector<std::string>& args, std::size_t& i,
+                                 double limit) {
     const std::string& arg = args[i];
     if (arg == "--no-wait")
         return 0.0;
@@ -22,9 +28,10 @@ std::optional<double> waitOption(const std::vector<std::string>& args, std::size
         value = arg.substr(7);
     else if (i + 1 < args.size())
         value = args[++i];
-    char* end = nullptr;
-    const double seconds = std::strtod(value.c_str(), &end);
-    if (value.empty() || *end != '\0' || !std::isfinite(seconds) || seconds < 0 || seconds > 3600)
+    if (!isNumber(value, true))
+        return std::nullopt;
+    const double seconds = std::strtod(value.c_str(), nullptr);
+    if (!std::isfinite(seconds) || seconds > limit)
         return std::nullopt;
     return seconds;
 }
@@ -100,15 +107,18 @@ std::optional<FastCommand> fastCommand(const std::vector<std::string>& arguments
         if (arg == "--") {
             optionsEnded = true;
         } else if (isWaitOption(arg)) {
-            const auto seconds = waitOption(args, i);
+            // `open` takes any wait; `query` at most an hour.
+            const auto seconds = waitOption(args, i, command.verb == "query" ? 3600 : 1e9);
             if (!seconds)
                 return std::nullopt;
             command.waitSeconds = *seconds;
         } else if (command.verb == "query" && arg == "--json") {
-        } else if (command.verb == "open" &&
-                   (arg == "--reveal" || arg == "--dry-run" || arg.rfind("--index=", 0) == 0)) {
+        } else if (command.verb == "open" && (arg == "--reveal" || arg == "--dry-run")) {
+        } else if (command.verb == "open" && arg.rfind("--index=", 0) == 0) {
+            if (!isNumber(arg.substr(8), false))
+                return std::nullopt;
         } else if (command.verb == "open" && arg == "--index") {
-            if (++i >= args.size())
+            if (++i >= args.size() || !isNumber(args[i], false))
                 return std::nullopt;
         } else {
             return std::nullopt; // --standalone, --help, or a mistake

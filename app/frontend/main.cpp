@@ -6,6 +6,7 @@
 // program, which brings Qt.
 
 #include "FastCommand.h"
+#include "LauncherCommand.h"
 
 #include "launcher/platform/linux/InstanceProtocol.h"
 #include "launcher/platform/linux/InstanceSocketClient.h"
@@ -25,57 +26,6 @@ namespace {
 
 using trovi::LauncherAnswer;
 using Outcome = LauncherAnswer::Outcome;
-
-void writeAll(int fd, const std::string& bytes) {
-    for (std::size_t written = 0; written < bytes.size();) {
-        const ssize_t count = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (count <= 0)
-            return;
-        written += std::size_t(count);
-    }
-}
-
-// The exit status once the launcher's answer is printed, or -1 when this
-// process is to run the command itself. An open that may have run is never
-// run twice.
-int askLauncher(const FastCommand& command) {
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::milliseconds(long(command.waitSeconds * 1000) +
-                                                    trovi::kInstanceHandOverMilliseconds);
-    const LauncherAnswer answer =
-        trovi::askRunningLauncher(trovi::launcherSocketFolder(), trovi::kInstanceSocketName,
-                                  encodeRequest(command), deadline);
-    switch (answer.outcome) {
-    case Outcome::answered:
-        writeAll(STDOUT_FILENO, answer.out);
-        writeAll(STDERR_FILENO, answer.err);
-        return answer.exitStatus;
-    case Outcome::notListening:
-    case Outcome::unsafe: // the full program says what is wrong with the folder
-        return -1;
-    case Outcome::refused:
-        // Refused requests did not run, except one whose answer was too long.
-        if (command.repeatable || answer.message != "answer-too-large") {
-            std::fprintf(stderr,
-                         "trovi: the running launcher refused the request (%s); answering here "
-                         "instead\n",
-                         answer.message.c_str());
-            return -1;
-        }
-        break;
-    case Outcome::failed:
-        if (command.repeatable) {
-            std::fprintf(stderr, "trovi: %s; answering here instead\n", answer.message.c_str());
-            return -1;
-        }
-        break;
-    }
-    std::fprintf(stderr,
-                 "trovi: %s; the running launcher may have carried out the request, so it is not "
-                 "repeated here\n",
-                 answer.message.c_str());
-    return 1;
-}
 
 // A second launch handed over: 0 once the launcher took it, 1 when it may
 // have taken it without saying so (never sent twice), -1 when the full
@@ -100,18 +50,24 @@ bool hasDisplay() {
     return (x11 && *x11) || (wayland && *wayland);
 }
 
+// Empty when it cannot be known: then nothing is loaded, least of all from
+// the current folder.
 std::string executableFolder() {
     char path[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
-        return ".";
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path);
+    if (length <= 0 || std::size_t(length) >= sizeof path || path[0] != '/')
+        return {};
     const std::string executable(path, std::size_t(length));
     return executable.substr(0, executable.rfind('/'));
 }
 
 // The full program: beside this executable in a build, in ../lib/trovi once installed.
-int runFullProgram(int argc, char** argv) {
+int runFullProgram(int argc, char** argv, bool launcherAsked) {
     const std::string folder = executableFolder();
+    if (folder.empty()) {
+        std::fprintf(stderr, "trovi: cannot find where trovi is installed (/proc/self/exe)\n");
+        return 127;
+    }
     std::string problem;
     for (const std::string& candidate :
          {folder + "/libtrovi-program.so", folder + "/../lib/trovi/libtrovi-program.so"}) {
@@ -122,9 +78,9 @@ int runFullProgram(int argc, char** argv) {
             problem = ::dlerror();
             break;
         }
-        using Main = int (*)(int, char**);
+        using Main = int (*)(int, char**, int);
         if (auto run = reinterpret_cast<Main>(::dlsym(program, "trovi_program_main")))
-            return run(argc, argv);
+            return run(argc, argv, launcherAsked ? 1 : 0);
         problem = candidate + ": no trovi_program_main";
         break;
     }
@@ -139,8 +95,11 @@ int runFullProgram(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    bool reached = false;
     if (const auto command = fastCommand(arguments))
-        if (const int status = askLauncher(*command); status >= 0)
+        if (const int status = runInRunningLauncher(encodeRequest(*command), command->waitSeconds,
+                                                    command->repeatable, reached);
+            status >= 0)
             return status;
     // Status bars ask often: the running launcher's own JSON, printed as is.
     if (arguments == std::vector<std::string>{"status", "--json"}) {
@@ -149,8 +108,17 @@ int main(int argc, char** argv) {
             "trovi/" + std::to_string(trovi::kInstanceProtocolVersion) + " status",
             std::chrono::steady_clock::now() + std::chrono::seconds(5));
         if (status.outcome == Outcome::answered && status.out.size() > 1 && status.out[0] == '{') {
-            writeAll(STDOUT_FILENO, status.out + '\n');
-            return 0;
+            const std::string line = status.out + '\n';
+            return std::fwrite(line.data(), 1, line.size(), stdout) == line.size() ? 0 : 1;
+        }
+        // Sent but unanswered or refused: asking again would only wait again.
+        if (status.outcome == Outcome::refused || status.outcome == Outcome::failed) {
+            std::fprintf(stderr,
+                         status.outcome == Outcome::refused
+                             ? "trovi: the running launcher refused the request: %s\n"
+                             : "trovi: %s\n",
+                         status.message.c_str());
+            return 1;
         }
     }
     // The desktop's shortcut on Wayland runs `trovi`: the window shows without
@@ -162,5 +130,5 @@ int main(int argc, char** argv) {
                 launchRequest(arguments, token ? token : "", std::chrono::system_clock::now()))
             if (const int status = handOverLaunch(*line); status >= 0)
                 return status;
-    return runFullProgram(argc, argv);
+    return runFullProgram(argc, argv, reached);
 }

@@ -297,6 +297,10 @@ private Q_SLOTS:
         QTest::newRow("help") << QStringList{"open", "--help"} << false;
         QTest::newRow("bad wait") << QStringList{"query", "--wait", "soon", "x"} << false;
         QTest::newRow("wait past an hour") << QStringList{"query", "--wait=3601", "x"} << false;
+        QTest::newRow("open waits longer") << QStringList{"open", "--wait=7200", "x"} << true;
+        QTest::newRow("index not a number") << QStringList{"open", "--index", "-1", "x"} << false;
+        QTest::newRow("wait not plainly a number")
+            << QStringList{"query", "--wait=0x10", "x"} << false;
         QTest::newRow("json is not open's") << QStringList{"open", "--json", "x"} << false;
         QTest::newRow("no text") << QStringList{"query", "--json"} << false;
         QTest::newRow("index without value") << QStringList{"open", "x", "--index"} << false;

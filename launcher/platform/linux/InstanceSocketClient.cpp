@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -95,12 +94,9 @@ std::string launcherSocketFolder() {
     if (const char* data = std::getenv("XDG_DATA_HOME"); data && data[0] == '/') {
         base = data;
     } else {
+        // As Qt's home path, which the full program uses: "/" without HOME.
         const char* home = std::getenv("HOME");
-        if (!home || !*home) {
-            const passwd* entry = ::getpwuid(::geteuid());
-            home = entry ? entry->pw_dir : "";
-        }
-        base = std::string(home) + "/.local/share";
+        base = std::string(home && *home ? home : "") + "/.local/share";
     }
     return base + '/' + kInstanceBundleIdentifier;
 }
