@@ -63,8 +63,16 @@ bool parseLength(const std::string& text, long long limit, long long& value) {
     return value <= limit;
 }
 
-// "<exit status> <stdout length>\n<stdout><stderr>"
-bool parseBody(const std::string& body, LauncherAnswer& answer) {
+std::string replaceUnprintable(std::string text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = '?';
+    return text;
+}
+
+} // namespace
+
+bool parseLauncherAnswerBody(const std::string& body, LauncherAnswer& answer) {
     const std::size_t lineEnd = body.find('\n');
     const std::size_t space = body.find(' ');
     if (lineEnd == std::string::npos || space == std::string::npos || space > lineEnd)
@@ -79,15 +87,6 @@ bool parseBody(const std::string& body, LauncherAnswer& answer) {
     answer.err = body.substr(lineEnd + 1 + std::size_t(outLength));
     return true;
 }
-
-std::string replaceUnprintable(std::string text) {
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-            c = '?';
-    return text;
-}
-
-} // namespace
 
 std::string launcherSocketFolder() {
     std::string base;
@@ -199,7 +198,7 @@ LauncherAnswer askRunningLauncher(const std::string& folderPath, const std::stri
     }
     LauncherAnswer answer;
     if (received[expected - 1] != '\n' ||
-        !parseBody(received.substr(headerEnd + 1, expected - headerEnd - 2), answer))
+        !parseLauncherAnswerBody(received.substr(headerEnd + 1, expected - headerEnd - 2), answer))
         return outcome(Outcome::failed, "the launcher's answer is malformed");
     answer.outcome = Outcome::answered;
     return answer;

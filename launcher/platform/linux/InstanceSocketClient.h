@@ -24,6 +24,10 @@ struct LauncherAnswer {
     std::string message;
 };
 
+// A command's answer body, "<exit status> <stdout length>\n<stdout><stderr>",
+// into `answer`; false when it is malformed.
+bool parseLauncherAnswerBody(const std::string& body, LauncherAnswer& answer);
+
 // The private folder the launcher listens in: $XDG_DATA_HOME (when absolute),
 // else $HOME/.local/share, then the launcher's own folder.
 std::string launcherSocketFolder();
